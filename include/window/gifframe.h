@@ -1,0 +1,170 @@
+// The main window: menus, toolbar, thumbnail strip, preview panel and the
+// size controls; owner of the document.
+#pragma once
+
+#include <wx/frame.h>
+#include <wx/timer.h>
+
+#include <utility>
+
+#include <vector>
+
+class wxLocale;
+class wxMenu;
+class wxMenuBar;
+class wxMenuItem;
+class wxPanel;
+class wxProgressDialog;
+class wxSpinCtrl;
+class wxSplitterEvent;
+class wxSplitterWindow;
+class wxStaticText;
+class wxStatusBar;
+class wxToolBar;
+
+// State at the last project load or save: tells whether the project changed.
+struct ProjectSnapshot {
+    int delay = 0;
+    int width = 0;
+    int height = 0;
+    int frameCount = 0;
+};
+
+// State at the start of the last GIF save: an unchanged document is not saved twice.
+struct SaveSnapshot {
+    int frameCount = 0;
+    int delay = 0;
+    int width = 0;
+    int height = 0;
+};
+
+class GifFrame : public wxFrame {
+public:
+    // Creates no native window: the resource loader creates it.
+    GifFrame();
+    ~GifFrame() override;
+
+    // Called once after the resource "MyFrame1" has been loaded into the frame.
+    virtual void InitFrame();
+
+    void BuildMenuBar();
+    void RelabelWindow();
+    void EnableFrameCommands();
+    void DisableFrameCommands();
+    void SetLanguage(int code);
+    int GetLanguageCode() const { return m_languageCode; }
+
+    void UpdateCanvasSize();
+    void StopPreview();
+
+    // Commands.
+    void OnSaveAnimator(wxCommandEvent& event);
+    void OnSaveAsAnimator(wxCommandEvent& event);
+    void OnOpenProject(wxCommandEvent& event);
+    void OnSaveProject(wxCommandEvent& event);
+    void OnCloseWindow(wxCommandEvent& event);
+    void OnCloseWindow(wxCloseEvent& event);
+    void OnAddImages(wxCommandEvent& event);
+    void OnInsertImages(wxCommandEvent& event);
+    void OnDeleteImages(wxCommandEvent& event);
+    void OnClearAll(wxCommandEvent& event);
+    void OnRunAnimation(wxCommandEvent& event);
+    void OnLoopCount(wxCommandEvent& event);
+    void OnHelpMenu(wxCommandEvent& event);
+    void ShowAboutDialog(wxCommandEvent& event);
+    void OnLanguageMenu(wxCommandEvent& event);
+    void OnSetDelay(wxCommandEvent& event);
+    void OnSetWidth(wxCommandEvent& event);
+    void OnSetHeight(wxCommandEvent& event);
+    void OnPreviewTimer(wxTimerEvent& event);
+    void OnChangeSplitterWindow(wxSplitterEvent& event);
+    void OnUpdateResult(wxCommandEvent& event);
+    void ThreadUpdate(wxCommandEvent& event);
+    void OnWorkSaveAsGifThreadUpdate(wxCommandEvent& event);
+
+private:
+    using CommandHandler = void (GifFrame::*)(wxCommandEvent&);
+    void BindMenuCommand(int id, CommandHandler handler);
+    void UnbindMenuCommands();
+    void SetStaticLabels();
+    void SetFrameCommandsEnabled(bool enable);
+    void RequestClose();
+    template <typename T>
+    T* FindResourceControl(const char* name);
+
+    wxSplitterWindow* m_splitter3 = nullptr;
+    wxPanel* m_panel_top = nullptr;
+    wxPanel* m_panel_down = nullptr;
+
+    wxMenuBar* m_menuBar = nullptr;
+    wxMenu* m_menuFile = nullptr;
+    wxMenu* m_menuFrame = nullptr;
+    wxMenu* m_menuAnimation = nullptr;
+    wxMenu* m_menuHelp = nullptr;
+
+    wxMenuItem* m_itemOpenProject = nullptr;
+    wxMenuItem* m_itemSave = nullptr;
+    wxMenuItem* m_itemSaveAs = nullptr;
+    wxMenuItem* m_itemSaveProject = nullptr;
+    wxMenuItem* m_itemExit = nullptr;
+    wxMenuItem* m_itemAddImage = nullptr;
+    wxMenuItem* m_itemDelete = nullptr;
+    wxMenuItem* m_itemClearAll = nullptr;
+    wxMenuItem* m_itemRunAnimation = nullptr;
+    wxMenuItem* m_itemLoopCount = nullptr;
+    wxMenuItem* m_itemHelp = nullptr;
+    wxMenu* m_menuLanguage = nullptr;
+    wxMenuItem* m_itemSupport = nullptr;
+    wxMenuItem* m_itemCheckUpdate = nullptr;
+    wxMenuItem* m_itemAbout = nullptr;
+    std::vector<wxMenuItem*> m_languageItems;
+
+    wxStaticText* m_staticText_delay = nullptr;
+    wxStaticText* m_staticText_sec = nullptr;
+    wxStaticText* m_staticText_gif = nullptr;
+    wxStaticText* m_staticText_width = nullptr;
+    wxStaticText* m_staticText_wpx = nullptr;
+    wxStaticText* m_staticText_height = nullptr;
+    wxStaticText* m_staticText_hpx = nullptr;
+    wxToolBar* m_toolBar_button = nullptr;
+
+    wxTimer m_previewTimer;
+
+    wxSpinCtrl* m_spinctrl_delay = nullptr;
+    wxSpinCtrl* m_spinctrl_width = nullptr;
+    wxSpinCtrl* m_spinctrl_height = nullptr;
+    wxStatusBar* m_statusBar1 = nullptr;
+
+    wxLocale* m_locale = nullptr;
+    int m_languageCode = 0;
+
+    // Document.
+    wxProgressDialog* m_importProgress = nullptr;
+    wxProgressDialog* m_exportProgress = nullptr;
+    ProjectSnapshot m_projectSnapshot;
+    SaveSnapshot m_saveSnapshot;
+    int m_referenceWidth = 0;
+    int m_referenceHeight = 0;
+    int m_canvasWidth = 0;
+    int m_canvasHeight = 0;
+    wxString m_gifPath;
+    wxString m_gifName;
+    wxString m_projectPath;
+    wxString m_projectName;
+    int m_loopCount = 0;
+
+    // Preview.
+    int m_previewFrame = 0;
+    int m_loopsPlayed = 0;
+    bool m_playing = false;
+
+    // Menu commands bound by the last menu build, unbound by the next one so
+    // that a command never runs twice after the toolkit reuses an id.
+    std::vector<std::pair<int, CommandHandler>> m_menuBindings;
+
+    wxDECLARE_EVENT_TABLE();
+};
+
+// Builds the main window from the loaded resources; null when the resource
+// "MyFrame1" is missing.
+GifFrame* CreateMainWindow();

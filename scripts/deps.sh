@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need, when
+# any of them is missing. Usage: scripts/deps.sh [run|test]
+set -euo pipefail
+packages=(cmake g++ make pkg-config libwxgtk3.2-dev gettext libimagequant-dev)
+if [ "${1:-run}" = test ]; then
+  packages+=(libgtest-dev xvfb xauth xdotool imagemagick giflib-tools libgif-dev libxml2-utils)
+fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,288 @@
+#include "window/gifframe.h"
+
+#include "app/folders.h"
+#include "app/language.h"
+#include "update/updateevents.h"
+#include "window/workerevents.h"
+
+#include <wx/icon.h>
+#include <wx/log.h>
+#include <wx/menu.h>
+#include <wx/panel.h>
+#include <wx/progdlg.h>
+#include <wx/settings.h>
+#include <wx/sizer.h>
+#include <wx/spinctrl.h>
+#include <wx/splitter.h>
+#include <wx/stattext.h>
+#include <wx/statusbr.h>
+#include <wx/toolbar.h>
+#include <wx/xrc/xmlres.h>
+
+#include <iostream>
+
+namespace {
+
+constexpr int kPreviewTimerId = 1;
+
+wxString MenuText(const char* label, const char* accelerator) {
+    wxString text = wxGetTranslation(label);
+    if (accelerator) text << "\t" << accelerator;
+    return text;
+}
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(GifFrame, wxFrame)
+    EVT_CLOSE(GifFrame::OnCloseWindow)
+    EVT_COMMAND(wxID_ANY, wxEVT_COMMAND_UPDATE_RESULT, GifFrame::OnUpdateResult)
+    EVT_COMMAND(ID_IMAGE_LOAD_THREAD, wxEVT_COMMAND_WORKER_PROGRESS, GifFrame::ThreadUpdate)
+    EVT_COMMAND(ID_SAVE_GIF_THREAD, wxEVT_COMMAND_WORKER_PROGRESS, GifFrame::OnWorkSaveAsGifThreadUpdate)
+wxEND_EVENT_TABLE()
+
+GifFrame::GifFrame() = default;
+
+GifFrame::~GifFrame() {
+    m_previewTimer.Stop();
+    delete m_locale;
+}
+
+template <typename T>
+T* GifFrame::FindResourceControl(const char* name) {
+    return wxStaticCast(FindWindow(XRCID(name)), T);
+}
+
+void GifFrame::InitFrame() {
+    const int code = ReadLanguageCode();
+    SetLanguage(code);
+    m_languageCode = code;
+    BuildMenuBar();
+
+    Bind(wxEVT_MENU, &GifFrame::OnRunAnimation, this, XRCID("m_tool_play"));
+    Bind(wxEVT_MENU, &GifFrame::OnDeleteImages, this, XRCID("m_tool_delete"));
+    Bind(wxEVT_MENU, &GifFrame::OnAddImages, this, XRCID("m_tool_insert"));
+    Bind(wxEVT_TIMER, &GifFrame::OnPreviewTimer, this, kPreviewTimerId);
+    // Text events run only for the user's edits: the toolkit sends none for
+    // SetValue, so the width and height handlers can set each other's control.
+    Bind(wxEVT_TEXT, &GifFrame::OnSetDelay, this, XRCID("m_spinctrl_delay"));
+    Bind(wxEVT_TEXT, &GifFrame::OnSetWidth, this, XRCID("m_spinctrl_width"));
+    Bind(wxEVT_TEXT, &GifFrame::OnSetHeight, this, XRCID("m_spinctrl_height"));
+    Bind(wxEVT_SPLITTER_SASH_POS_CHANGED, &GifFrame::OnChangeSplitterWindow, this,
+         XRCID("m_splitter3"));
+    m_splitter3 = FindResourceControl<wxSplitterWindow>("m_splitter3");
+    Bind(wxEVT_MENU, &GifFrame::OnLoopCount, this, XRCID("m_menuItem_loop_count"));
+
+    m_panel_top = FindResourceControl<wxPanel>("m_panel_top");
+    m_panel_top->SetSizer(new wxBoxSizer(wxHORIZONTAL));
+
+    m_panel_down = FindResourceControl<wxPanel>("m_panel_down");
+    m_panel_down->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_INFOBK));
+
+    m_previewTimer.SetOwner(this, kPreviewTimerId);
+
+    m_spinctrl_delay = FindResourceControl<wxSpinCtrl>("m_spinctrl_delay");
+    m_spinctrl_width = FindResourceControl<wxSpinCtrl>("m_spinctrl_width");
+    m_spinctrl_height = FindResourceControl<wxSpinCtrl>("m_spinctrl_height");
+
+    m_staticText_delay = FindResourceControl<wxStaticText>("m_staticText_delay");
+    m_staticText_sec = FindResourceControl<wxStaticText>("m_staticText_sec");
+    m_staticText_gif = FindResourceControl<wxStaticText>("m_staticText_gif");
+    m_staticText_width = FindResourceControl<wxStaticText>("m_staticText_width");
+    m_staticText_wpx = FindResourceControl<wxStaticText>("m_staticText_wpx");
+    m_staticText_height = FindResourceControl<wxStaticText>("m_staticText_height");
+    m_staticText_hpx = FindResourceControl<wxStaticText>("m_staticText_hpx");
+    SetStaticLabels();
+
+    m_statusBar1 = FindResourceControl<wxStatusBar>("m_statusBar1");
+    const int widths[] = {200, 400, -1};
+    m_statusBar1->SetFieldsCount(3, widths);
+
+    m_toolBar_button = FindResourceControl<wxToolBar>("m_toolBar_button");
+
+    DisableFrameCommands();
+
+    m_referenceWidth = m_referenceHeight = 0;
+    m_previewFrame = 0;
+    m_loopCount = 0;
+    m_loopsPlayed = 0;
+    m_projectSnapshot = ProjectSnapshot();
+    m_saveSnapshot = SaveSnapshot();
+
+    const wxString iconPath = GetRootDir() + "/Themes/application.ico";
+    std::cout << iconPath << std::endl;
+    {
+        wxLogNull quiet;  // a missing icon leaves the window without one
+        wxIcon icon(iconPath, wxBITMAP_TYPE_ICO);
+        if (icon.IsOk()) SetIcon(icon);
+    }
+
+    SetTitle(GetProductName());
+    m_playing = false;
+
+    // The resource's sizer fits the frame to its minimum; open at a size that
+    // shows the strip and the preview comfortably.
+    SetSize(FromDIP(wxSize(960, 720)));
+    Centre();
+}
+
+void GifFrame::SetLanguage(int code) {
+    delete m_locale;
+    m_locale = nullptr;
+    m_locale = CreateInterfaceLocale(code, GetRootDir() + "/Language");
+}
+
+void GifFrame::BindMenuCommand(int id, CommandHandler handler) {
+    Bind(wxEVT_MENU, handler, this, id);
+    m_menuBindings.emplace_back(id, handler);
+}
+
+void GifFrame::UnbindMenuCommands() {
+    for (const auto& [id, handler] : m_menuBindings) Unbind(wxEVT_MENU, handler, this, id);
+    m_menuBindings.clear();
+}
+
+void GifFrame::BuildMenuBar() {
+    UnbindMenuCommands();
+    auto* bar = new wxMenuBar;
+    auto addItem = [this](wxMenu* menu, wxMenuItem*& item, const char* label,
+                          const char* accelerator, CommandHandler handler) {
+        item = menu->Append(wxID_ANY, MenuText(label, accelerator));
+        BindMenuCommand(item->GetId(), handler);
+    };
+
+    m_menuFile = new wxMenu;
+    addItem(m_menuFile, m_itemSave, wxTRANSLATE("Save"), nullptr, &GifFrame::OnSaveAnimator);
+    addItem(m_menuFile, m_itemSaveAs, wxTRANSLATE("Save As"), nullptr, &GifFrame::OnSaveAsAnimator);
+    addItem(m_menuFile, m_itemOpenProject, wxTRANSLATE("Open Project"), nullptr,
+            &GifFrame::OnOpenProject);
+    addItem(m_menuFile, m_itemSaveProject, wxTRANSLATE("Save Project"), "Ctrl+S",
+            &GifFrame::OnSaveProject);
+    addItem(m_menuFile, m_itemExit, wxTRANSLATE("Exit"), "Ctrl+Q", &GifFrame::OnCloseWindow);
+    bar->Append(m_menuFile, wxGetTranslation("File"));
+
+    m_menuFrame = new wxMenu;
+    addItem(m_menuFrame, m_itemAddImage, wxTRANSLATE("Add Image"), "Ctrl+Ins", &GifFrame::OnAddImages);
+    addItem(m_menuFrame, m_itemDelete, wxTRANSLATE("Delete"), "Ctrl+Del", &GifFrame::OnDeleteImages);
+    addItem(m_menuFrame, m_itemClearAll, wxTRANSLATE("Clear All"), nullptr, &GifFrame::OnClearAll);
+    bar->Append(m_menuFrame, wxGetTranslation("Frame"));
+
+    m_menuAnimation = new wxMenu;
+    addItem(m_menuAnimation, m_itemRunAnimation, wxTRANSLATE("Run animation"), "Ctrl+P",
+            &GifFrame::OnRunAnimation);
+    addItem(m_menuAnimation, m_itemLoopCount, wxTRANSLATE("Loop Count"), nullptr,
+            &GifFrame::OnLoopCount);
+    bar->Append(m_menuAnimation, wxGetTranslation("Animation"));
+
+    m_menuHelp = new wxMenu;
+    addItem(m_menuHelp, m_itemHelp, wxTRANSLATE("Help"), nullptr, &GifFrame::OnHelpMenu);
+    m_menuLanguage = new wxMenu;
+    m_languageItems.clear();
+    for (const InterfaceLanguage& language : InterfaceLanguages()) {
+        m_languageItems.push_back(m_menuLanguage->AppendCheckItem(
+            language.code, wxString::FromUTF8(language.label)));
+        BindMenuCommand(language.code, &GifFrame::OnLanguageMenu);
+    }
+    for (wxMenuItem* item : m_languageItems)
+        if (item->GetId() == m_languageCode) item->Check(true);
+    m_menuHelp->AppendSubMenu(m_menuLanguage, wxGetTranslation("Language"));
+    addItem(m_menuHelp, m_itemSupport, wxTRANSLATE("Support"), nullptr, &GifFrame::OnHelpMenu);
+    addItem(m_menuHelp, m_itemCheckUpdate, wxTRANSLATE("Check for Update"), nullptr,
+            &GifFrame::OnHelpMenu);
+    addItem(m_menuHelp, m_itemAbout, wxTRANSLATE("About"), nullptr, &GifFrame::ShowAboutDialog);
+    bar->Append(m_menuHelp, wxGetTranslation("Help"));
+
+    // The two items of the strip's context menu, which is built with fixed ids.
+    BindMenuCommand(wxID_DELETE, &GifFrame::OnDeleteImages);
+    BindMenuCommand(0, &GifFrame::OnInsertImages);
+
+    m_menuBar = bar;
+    SetMenuBar(bar);  // deletes the previous bar
+}
+
+void GifFrame::SetStaticLabels() {
+    m_staticText_delay->SetLabel(wxGetTranslation("Delay ") + ":");
+    m_staticText_sec->SetLabel("1/100" + wxGetTranslation("sec "));
+    m_staticText_gif->SetLabel(wxGetTranslation("GIF") + ":");
+    m_staticText_width->SetLabel(wxGetTranslation("Width") + ":");
+    m_staticText_wpx->SetLabel(wxGetTranslation("px"));
+    m_staticText_height->SetLabel(wxGetTranslation("Height") + ":");
+    m_staticText_hpx->SetLabel(wxGetTranslation("px"));
+    if (GetSizer()) Layout();
+}
+
+void GifFrame::RelabelWindow() {
+    SetStaticLabels();
+    UpdateCanvasSize();
+    SetTitle(GetProductName());
+}
+
+void GifFrame::EnableFrameCommands() { SetFrameCommandsEnabled(true); }
+
+void GifFrame::DisableFrameCommands() { SetFrameCommandsEnabled(false); }
+
+void GifFrame::SetFrameCommandsEnabled(bool enable) {
+    for (wxMenuItem* item : {m_itemSave, m_itemSaveAs, m_itemDelete, m_itemClearAll,
+                             m_itemRunAnimation, m_itemLoopCount})
+        item->Enable(enable);
+    m_toolBar_button->EnableTool(XRCID("m_tool_delete"), enable);
+    m_toolBar_button->EnableTool(XRCID("m_tool_play"), enable);
+    m_spinctrl_delay->Enable(enable);
+    m_spinctrl_width->Enable(enable);
+    m_spinctrl_height->Enable(enable);
+    m_itemSaveProject->Enable(enable);
+}
+
+void GifFrame::OnLanguageMenu(wxCommandEvent& event) {
+    const int code = event.GetId();
+    m_languageCode = code;
+    WriteLanguageCode(code);
+    SetLanguage(code);
+    BuildMenuBar();
+    RelabelWindow();
+}
+
+void GifFrame::OnCloseWindow(wxCommandEvent&) { RequestClose(); }
+
+void GifFrame::OnCloseWindow(wxCloseEvent&) { RequestClose(); }
+
+void GifFrame::RequestClose() {
+    StopPreview();
+    Destroy();
+}
+
+void GifFrame::OnChangeSplitterWindow(wxSplitterEvent&) {
+    std::cout << "OnChangeSplitterWindow" << std::endl;
+}
+
+// Commands that the later parts of the program fill in.
+void GifFrame::UpdateCanvasSize() {}
+void GifFrame::StopPreview() {}
+void GifFrame::OnSaveAnimator(wxCommandEvent&) {}
+void GifFrame::OnSaveAsAnimator(wxCommandEvent&) {}
+void GifFrame::OnOpenProject(wxCommandEvent&) {}
+void GifFrame::OnSaveProject(wxCommandEvent&) {}
+void GifFrame::OnAddImages(wxCommandEvent&) {}
+void GifFrame::OnInsertImages(wxCommandEvent&) {}
+void GifFrame::OnDeleteImages(wxCommandEvent&) {}
+void GifFrame::OnClearAll(wxCommandEvent&) {}
+void GifFrame::OnRunAnimation(wxCommandEvent&) {}
+void GifFrame::OnLoopCount(wxCommandEvent&) {}
+void GifFrame::OnHelpMenu(wxCommandEvent&) {}
+void GifFrame::ShowAboutDialog(wxCommandEvent&) {}
+void GifFrame::OnSetDelay(wxCommandEvent&) {}
+void GifFrame::OnSetWidth(wxCommandEvent&) {}
+void GifFrame::OnSetHeight(wxCommandEvent&) {}
+void GifFrame::OnPreviewTimer(wxTimerEvent&) {}
+void GifFrame::OnUpdateResult(wxCommandEvent&) {}
+void GifFrame::ThreadUpdate(wxCommandEvent&) {}
+void GifFrame::OnWorkSaveAsGifThreadUpdate(wxCommandEvent&) {}
+
+GifFrame* CreateMainWindow() {
+    auto* frame = new GifFrame;
+    if (!wxXmlResource::Get()->LoadFrame(frame, nullptr, "MyFrame1")) {
+        delete frame;
+        return nullptr;
+    }
+    frame->InitFrame();
+    return frame;
+}

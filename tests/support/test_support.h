@@ -1,0 +1,83 @@
+// Helpers shared by the test binaries.
+#pragma once
+
+#include <wx/wx.h>
+#include <wx/testing.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace lwtest {
+
+// Points HOME and the XDG folders at a fresh temporary folder, so that no test
+// touches the real home folder. Called by both test mains before anything else.
+void PrepareTestEnvironment();
+// The temporary HOME of this run.
+std::string TestHome();
+
+// A fresh empty folder under the run's temporary folder.
+std::string MakeTempDir(const std::string& prefix);
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+bool FileExists(const std::string& path);
+
+// Runs the event loop until pred() holds or the deadline passes.
+bool PumpUntil(const std::function<bool()>& pred,
+               std::chrono::milliseconds deadline = std::chrono::seconds(10));
+// Handles what is pending without waiting.
+void PumpPending();
+
+// Installs the assertion handler that makes every toolkit assertion a test
+// failure, unless an AssertionRecorder is alive.
+void InstallFailingAssertHandler();
+
+// While alive, toolkit assertions are recorded instead of failing the test.
+class AssertionRecorder {
+public:
+    AssertionRecorder();
+    ~AssertionRecorder();
+    const std::vector<std::string>& Messages() const;
+    bool Saw(const std::string& text) const;
+};
+
+// A dialog hook for wxTEST_DIALOG that fails the test and cancels a dialog
+// nobody expected, instead of showing it and hanging the test.
+class TestDialogHook : public wxTestingModalHook {
+public:
+    TestDialogHook(const char* file = nullptr, int line = 0, const char* func = nullptr)
+        : wxTestingModalHook(file, line, func) {}
+
+protected:
+    int Enter(wxDialog* dlg) override;
+    void ReportFailure(const wxString& msg) override;
+};
+
+// Registered for the whole GUI run: any modal dialog that no wxTEST_DIALOG
+// expects fails the test and is cancelled.
+class UnexpectedDialogGuard : public wxModalDialogHook {
+protected:
+    int Enter(wxDialog* dlg) override;
+    void Exit(wxDialog*) override {}
+};
+
+struct ProcessResult {
+    int exitCode = -1;     // exit status, or 128 + signal
+    bool timedOut = false;
+    std::string out;
+    std::string err;
+};
+// Runs a program with extra environment variables (an empty value removes the
+// variable), collecting its output; kills it after the timeout.
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::map<std::string, std::string>& env = {},
+                         std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
+}  // namespace lwtest
+
+#undef wxTEST_DIALOG_HOOK_CLASS
+#define wxTEST_DIALOG_HOOK_CLASS lwtest::TestDialogHook
