@@ -5,7 +5,7 @@
 #include "update/updateevents.h"
 #include "window/workerevents.h"
 
-#include <wx/icon.h>
+#include <wx/iconbndl.h>
 #include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
@@ -112,8 +112,9 @@ void GifFrame::InitFrame() {
     std::cout << iconPath << std::endl;
     {
         wxLogNull quiet;  // a missing icon leaves the window without one
-        wxIcon icon(iconPath, wxBITMAP_TYPE_ICO);
-        if (icon.IsOk()) SetIcon(icon);
+        // Every size of the file, so the desktop picks a sharp one.
+        const wxIconBundle icons(iconPath, wxBITMAP_TYPE_ICO);
+        if (!icons.IsEmpty()) SetIcons(icons);
     }
 
     SetTitle(GetProductName());

@@ -197,7 +197,10 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
     int status = 0;
     waitpid(pid, &status, 0);
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-    else if (WIFSIGNALED(status)) result.exitCode = 128 + WTERMSIG(status);
+    else if (WIFSIGNALED(status)) {
+        result.signal = WTERMSIG(status);
+        result.exitCode = 128 + result.signal;
+    }
     return result;
 }
 

@@ -67,6 +67,7 @@ protected:
 
 struct ProcessResult {
     int exitCode = -1;     // exit status, or 128 + signal
+    int signal = 0;        // the signal that ended it, if one did
     bool timedOut = false;
     std::string out;
     std::string err;

@@ -1,0 +1,58 @@
+#include "support/main_window.h"
+
+#include "app/folders.h"
+#include "support/test_support.h"
+
+#include <wx/xrc/xmlres.h>
+
+#include <memory>
+
+namespace lwtest {
+
+GifFrame* OpenMainWindow() {
+    static bool loaded = false;
+    if (!loaded) {
+        wxXmlResource::Get()->InitAllHandlers();
+        loaded = wxXmlResource::Get()->LoadAllFiles(GetRootDir() + "/Themes");
+    }
+    GifFrame* frame = CreateMainWindow();
+    EXPECT_NE(frame, nullptr) << "the resource MyFrame1 did not load";
+    if (frame) frame->Show();
+    return frame;
+}
+
+bool WaitUntilDestroyed(wxWindow* window) {
+    auto gone = std::make_shared<bool>(false);
+    window->Bind(wxEVT_DESTROY, [gone, window](wxWindowDestroyEvent& e) {
+        if (e.GetEventObject() == window) *gone = true;
+        e.Skip();
+    });
+    return PumpUntil([gone] { return *gone; });
+}
+
+void CloseMainWindow(GifFrame* frame) {
+    if (!frame) return;
+    auto gone = std::make_shared<bool>(false);
+    frame->Bind(wxEVT_DESTROY, [gone, frame](wxWindowDestroyEvent& e) {
+        if (e.GetEventObject() == frame) *gone = true;
+        e.Skip();
+    });
+    frame->Destroy();
+    PumpUntil([gone] { return *gone; });
+}
+
+wxMenuItem* FindMenuItem(wxFrame* frame, const wxString& menu, const wxString& label) {
+    wxMenuBar* bar = frame->GetMenuBar();
+    if (!bar) return nullptr;
+    const int id = bar->FindMenuItem(menu, label);
+    return id == wxNOT_FOUND ? nullptr : bar->FindItem(id);
+}
+
+void ClickMenu(wxFrame* frame, wxMenuItem* item) {
+    wxCommandEvent event(wxEVT_MENU, item->GetId());
+    event.SetEventObject(frame);
+    if (item->IsCheckable()) event.SetInt(item->IsChecked() ? 0 : 1);
+    frame->ProcessWindowEvent(event);
+}
+
+}  // namespace lwtest
