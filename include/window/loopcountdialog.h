@@ -16,6 +16,9 @@ public:
 
     // The count confirmed with OK, 0 meaning forever.
     int GetResult() const { return m_result; }
+    // What OK does before the dialog ends: takes the chosen count as the
+    // result and remembers it for the next dialog.
+    void TakeValue();
 
     // The value the next dialog starts from: the last one confirmed with OK.
     static int GetRememberedValue();

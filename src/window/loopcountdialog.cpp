@@ -62,10 +62,14 @@ void LoopCountDialog::OnPlayForever(wxCommandEvent&) {
     if (m_playForever->GetValue()) m_count->Enable(false);
 }
 
-void LoopCountDialog::OnOk(wxCommandEvent&) {
+void LoopCountDialog::TakeValue() {
     const int value = m_playCount->GetValue() ? m_count->GetValue() : 0;
     g_rememberedValue = value;
     m_result = value;
+}
+
+void LoopCountDialog::OnOk(wxCommandEvent&) {
+    TakeValue();
     EndModal(wxID_OK);
 }
 
