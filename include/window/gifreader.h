@@ -1,0 +1,41 @@
+// Reads the frames of a GIF file. The toolkit's own GIF decoder crashes on some
+// truncated or corrupt files, so every GIF the program reads goes through here.
+#pragma once
+
+#include <wx/string.h>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class wxImage;
+
+class GifReader {
+public:
+    // A frame larger than this is taken for a broken file.
+    static constexpr long long kMaxFramePixels = 1LL << 26;
+
+    // Reads every frame that decodes completely; a broken file gives the
+    // frames before the damage, a file that is no GIF gives none.
+    bool Load(const wxString& path);
+    int GetFrameCount() const { return static_cast<int>(m_frames.size()); }
+    // The frame as an RGB picture of its own size, the transparent colour as a
+    // magenta mask, its palette attached.
+    bool ConvertToImage(int frame, wxImage* image) const;
+
+private:
+    struct Frame {
+        int width = 0;
+        int height = 0;
+        std::vector<uint8_t> indices;
+        std::array<uint8_t, 256 * 3> palette{};  // unused entries stay black
+        int colours = 0;
+        int transparent = -1;
+    };
+    std::vector<Frame> m_frames;
+};
+
+// Loads any picture file the program accepts into image: its first frame for
+// GIF content (whatever the file's name), else through the toolkit's handlers.
+// Quiet: failures are reported only by the result.
+bool LoadPictureFile(const wxString& path, wxImage* image);

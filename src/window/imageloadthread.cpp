@@ -1,0 +1,85 @@
+#include "window/imageloadthread.h"
+
+#include "window/framepath.h"
+#include "window/workerevents.h"
+
+#include "window/gifreader.h"
+
+#include <wx/filename.h>
+#include <wx/image.h>
+
+#include <iostream>
+
+ImageLoadThread::ImageLoadThread(wxEvtHandler* owner, const wxArrayString& paths)
+    : wxThread(wxTHREAD_DETACHED), m_owner(owner) {
+    // Deep copies: no string storage is shared with the main thread.
+    for (const wxString& path : paths) m_paths.Add(wxString::FromUTF8(path.utf8_str()));
+}
+
+int ImageLoadThread::Progress(size_t done) const {
+    return static_cast<int>(done * 100 / m_paths.size());
+}
+
+void ImageLoadThread::Post(int progress, int frameIndex, const wxString& path, wxImage* image) {
+    auto* event = new wxCommandEvent(wxEVT_COMMAND_WORKER_PROGRESS, ID_IMAGE_LOAD_THREAD);
+    event->SetInt(progress);
+    event->SetExtraLong(frameIndex);
+    event->SetString(wxString::FromUTF8(path.utf8_str()));
+    event->SetClientData(image);
+    if (progress == 100) m_finished = true;
+    wxQueueEvent(m_owner, event);
+}
+
+wxThread::ExitCode ImageLoadThread::Entry() {
+    const size_t n = m_paths.size();
+    if (n == 0) return nullptr;
+    std::cout << "thread:" << std::endl;
+    for (size_t i = 0; i < n; ++i) {
+        if (TestDestroy()) break;
+        const int frameIndex = FrameIndexFromPath(m_paths[i]);
+        const wxString path = StripFrameSuffix(m_paths[i]);
+        if (!wxFileName::FileExists(path)) continue;
+        if (path.EndsWith(".gif")) {
+            if (!LoadGif(i, frameIndex, path)) break;
+        } else {
+            LoadPicture(i, path);
+        }
+    }
+    // The load always ends: the main window closes its progress dialog on 100.
+    if (!m_finished) Post(100, 0, wxString(), nullptr);
+    return nullptr;
+}
+
+bool ImageLoadThread::LoadGif(size_t i, int frameIndex, const wxString& path) {
+    GifReader decoder;
+    decoder.Load(path);
+    const int frames = decoder.GetFrameCount();
+    const bool last = i + 1 == m_paths.size();
+    auto convert = [&](int k, int progress) {
+        m_image = new wxImage;
+        if (decoder.ConvertToImage(k, m_image) && m_image->IsOk())
+            Post(progress, k, path, m_image);
+        else
+            delete m_image;
+        m_image = nullptr;
+    };
+    if (frameIndex == -1) {
+        for (int k = 0; k < frames; ++k) {
+            if (TestDestroy()) return false;
+            const bool lastPicture = last && k == frames - 1;
+            convert(k, Progress(i + (lastPicture ? 1 : 0)));
+        }
+    } else if (frameIndex < frames) {
+        convert(frameIndex, Progress(i + 1));
+    }
+    return true;
+}
+
+void ImageLoadThread::LoadPicture(size_t i, const wxString& path) {
+    m_image = new wxImage;
+    if (LoadPictureFile(path, m_image))
+        Post(Progress(i + 1), 0, path, m_image);
+    else
+        delete m_image;
+    m_image = nullptr;
+}
