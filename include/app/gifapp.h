@@ -11,6 +11,7 @@ public:
     GifApp();
     bool OnInit() override;
     int OnExit() override;
+    void OnFatalException() override;
 
 private:
     GifFrame* m_frame = nullptr;   // not owned: the toolkit destroys it

@@ -1,5 +1,6 @@
 #include "app/gifapp.h"
 
+#include "app/crashreport.h"
 #include "app/domainoption.h"
 #include "app/folders.h"
 #include "app/language.h"
@@ -11,7 +12,10 @@
 
 #include <iostream>
 
-GifApp::GifApp() = default;
+GifApp::GifApp() {
+    // From here on a crash leaves a report instead of just ending the program.
+    wxHandleFatalExceptions(true);
+}
 
 bool GifApp::OnInit() {
     if (!wxApp::OnInit()) return false;
@@ -50,3 +54,5 @@ int GifApp::OnExit() {
     SetDomainOption(nullptr);
     return 0;
 }
+
+void GifApp::OnFatalException() { CreateCrashReport(); }

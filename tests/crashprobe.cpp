@@ -1,0 +1,76 @@
+// A program that crashes on purpose, so that tests can check the crash report
+// of the real application object. "crashprobe main" faults on the main thread,
+// "crashprobe worker" on a worker thread. The message box is answered at once
+// and its caption and text are written to standard output between markers.
+#include "app/gifapp.h"
+
+#include <wx/log.h>
+#include <wx/modalhook.h>
+#include <wx/msgdlg.h>
+#include <wx/thread.h>
+
+#include <iostream>
+
+// The pointer itself is volatile: the compiler cannot see that it is null and
+// drop the faulting store as undefined behaviour.
+int* volatile g_nowhere = nullptr;
+
+// Exported and never inlined, so that the report's stack can name it.
+__attribute__((noinline)) void CrashProbeFault() { *g_nowhere = 1; }
+
+namespace {
+
+class AnswerMessageBoxes : public wxModalDialogHook {
+protected:
+    int Enter(wxDialog* dialog) override {
+        std::cout << "caption: " << dialog->GetTitle().utf8_str() << "\n";
+        if (auto* box = dynamic_cast<wxMessageDialog*>(dialog))
+            std::cout << "<<<message\n" << box->GetMessage().utf8_str() << "\nmessage>>>\n";
+        std::cout.flush();
+        return wxID_OK;
+    }
+    void Exit(wxDialog*) override {}
+};
+
+class FaultingThread : public wxThread {
+public:
+    FaultingThread() : wxThread(wxTHREAD_DETACHED) {}
+
+protected:
+    ExitCode Entry() override {
+        CrashProbeFault();
+        return nullptr;
+    }
+};
+
+// The real application object, started without its window.
+class CrashProbeApp : public GifApp {
+public:
+    bool OnInit() override {
+        m_hook.Register();
+        const bool onWorker = argc > 1 && argv[1] == "worker";
+        CallAfter([onWorker] {
+            if (!onWorker) {
+                CrashProbeFault();
+                return;
+            }
+            auto* thread = new FaultingThread;
+            if (thread->Run() != wxTHREAD_NO_ERROR) delete thread;
+        });
+        return true;
+    }
+
+private:
+    AnswerMessageBoxes m_hook;
+};
+
+}  // namespace
+
+wxIMPLEMENT_APP_NO_MAIN(CrashProbeApp);
+
+int main(int argc, char** argv) {
+    // As in the program's release entry.
+    wxDisableAsserts();
+    wxLog::SetLogLevel(wxLOG_Info);
+    return wxEntry(argc, argv);
+}
