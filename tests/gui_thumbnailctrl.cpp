@@ -188,8 +188,8 @@ TEST_F(Strip, CellsWrapAtTheClientWidth) {
 }
 
 TEST_F(Strip, ScrollRangeCoversTheLastRowAndFollowsRemovals) {
+    AddItems(40);  // 14 rows of 3
     SetClient(3 * kStride + 2, 300);
-    AddItems(40);  // 14 rows
     PumpPending();
     const int itemH = m_strip->GetItemSize().y;
     const int virtualH = 3 + (3 + itemH) * 14;
@@ -226,8 +226,8 @@ TEST_F(Strip, ScrollRangeCoversTheLastRowAndFollowsRemovals) {
 }
 
 TEST_F(Strip, RectanglesAndHitsFollowTheScrollPosition) {
-    SetClient(3 * kStride + 2, 300);
     AddItems(40);
+    SetClient(3 * kStride + 2, 300);
     m_strip->Scroll(0, 25);  // 250 pixels down
     PumpPending();
     ASSERT_EQ(m_strip->GetViewStart().y, 25);
@@ -240,6 +240,19 @@ TEST_F(Strip, RectanglesAndHitsFollowTheScrollPosition) {
     ASSERT_TRUE(m_strip->ItemAtPoint(client.GetPosition() + wxPoint(5, 5), n));
     EXPECT_EQ(n, 6);
     EXPECT_FALSE(m_strip->ItemAtPoint(wxPoint(3 * kStride + 1, 50), n));
+}
+
+TEST_F(Strip, WheelScrollsTheStrip) {
+    AddItems(40);
+    SetClient(3 * kStride + 2, 300);
+    EXPECT_TRUE(m_strip->HasScrollbar(wxVERTICAL));
+    wxUIActionSimulator sim;
+    sim.MouseMove(m_strip->ClientToScreen(wxPoint(100, 100)));
+    wxYield();
+    const ProcessResult r =
+        RunProcess({"/usr/bin/xdotool", "click", "--repeat", "3", "--delay", "30", "5"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(PumpUntil([&] { return m_strip->GetViewStart().y > 0; }, std::chrono::seconds(3)));
 }
 
 // --- item list --------------------------------------------------------------------
@@ -512,8 +525,8 @@ TEST_F(Strip, RightClickMovesOnlyTheFocusMark) {
 }
 
 TEST_F(Strip, LeftClickScrollsTheItemIntoView) {
-    SetClient(3 * kStride + 2, 300);
     AddItems(30);
+    SetClient(3 * kStride + 2, 300);
     wxRect r;
     ASSERT_TRUE(m_strip->GetItemRect(6, r));
     ASSERT_GT(r.GetBottom(), 299);  // partly below the view
@@ -634,8 +647,8 @@ TEST_F(Strip, EnterReportsReturnWithoutAnItem) {
 }
 
 TEST_F(Strip, KeysScrollTheTargetIntoView) {
-    SetClient(3 * kStride + 2, 300);
     AddItems(40);
+    SetClient(3 * kStride + 2, 300);
     const int clientH = m_strip->GetClientSize().y;
     auto fullyVisible = [&](int n) {
         wxRect r;
@@ -861,8 +874,8 @@ TEST_F(Strip, ScreenShowsSelectionInTheFocusColours) {
 }
 
 TEST_F(Strip, ScrolledViewShowsTheRowsInView) {
-    SetClient(3 * kStride + 2, 300);
     AddItems(30);
+    SetClient(3 * kStride + 2, 300);
     m_other->SetFocus();
     ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == m_other; }));
     m_strip->Select(13);  // row 4

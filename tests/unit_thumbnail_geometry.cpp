@@ -225,3 +225,19 @@ TEST(ThumbnailEvent, CarriesItemAndModifiers) {
 }
 
 }  // namespace
+
+namespace {
+
+// Other modules find the seven notification types among the program's symbols.
+TEST(ProgramExports, TheSevenThumbnailEventTypes) {
+    const lwtest::ProcessResult r = lwtest::RunProcess({"/usr/bin/nm", "-D", LW_PROGRAM});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const char* name :
+         {"wxEVT_COMMAND_THUMBNAIL_ITEM_SELECTED", "wxEVT_COMMAND_THUMBNAIL_ITEM_DESELECTED",
+          "wxEVT_COMMAND_THUMBNAIL_LEFT_CLICK", "wxEVT_COMMAND_THUMBNAIL_LEFT_DCLICK",
+          "wxEVT_COMMAND_THUMBNAIL_MIDDLE_CLICK", "wxEVT_COMMAND_THUMBNAIL_RIGHT_CLICK",
+          "wxEVT_COMMAND_THUMBNAIL_RETURN"})
+        EXPECT_NE(r.out.find(std::string(" ") + name + "\n"), std::string::npos) << name;
+}
+
+}  // namespace

@@ -313,8 +313,10 @@ void wxThumbnailCtrl::Init() {
 }
 
 bool wxThumbnailCtrl::Create(wxWindow* parent, const wxPoint& pos, const wxSize& size) {
+    // wxVSCROLL as well: without it GTK never shows the vertical scroll bar
+    // and the strip cannot be scrolled with the mouse.
     if (!wxScrolledWindow::Create(parent, ID_THUMBNAIL_CTRL, pos, size,
-                                  wxHSCROLL | wxBORDER_SUNKEN | kStripStyle,
+                                  wxHSCROLL | wxVSCROLL | wxBORDER_SUNKEN | kStripStyle,
                                   wxASCII_STR(wxPanelNameStr)))
         return false;
     if (!GetFont().IsOk()) SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT));

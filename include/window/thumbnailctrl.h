@@ -3,7 +3,6 @@
 // owns.
 #pragma once
 
-#include <wx/arrstr.h>
 #include <wx/bitmap.h>
 #include <wx/colour.h>
 #include <wx/dynarray.h>
