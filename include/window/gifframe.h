@@ -20,6 +20,8 @@ class wxSplitterEvent;
 class wxSplitterWindow;
 class wxStaticText;
 class wxStatusBar;
+class wxThumbnailCtrl;
+class wxThumbnailEvent;
 class wxToolBar;
 
 // State at the last project load or save: tells whether the project changed.
@@ -81,6 +83,8 @@ public:
     void OnUpdateResult(wxCommandEvent& event);
     void ThreadUpdate(wxCommandEvent& event);
     void OnWorkSaveAsGifThreadUpdate(wxCommandEvent& event);
+    void OnThumbnailLeftClick(wxThumbnailEvent& event);
+    void OnThumbnailRightClick(wxThumbnailEvent& event);
 
 private:
     using CommandHandler = void (GifFrame::*)(wxCommandEvent&);
@@ -95,6 +99,7 @@ private:
     wxSplitterWindow* m_splitter3 = nullptr;
     wxPanel* m_panel_top = nullptr;
     wxPanel* m_panel_down = nullptr;
+    wxThumbnailCtrl* m_thumbnailCtrl = nullptr;
 
     wxMenuBar* m_menuBar = nullptr;
     wxMenu* m_menuFile = nullptr;

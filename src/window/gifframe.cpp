@@ -3,6 +3,7 @@
 #include "app/folders.h"
 #include "app/language.h"
 #include "update/updateevents.h"
+#include "window/thumbnailctrl.h"
 #include "window/workerevents.h"
 
 #include <wx/iconbndl.h>
@@ -38,11 +39,16 @@ wxBEGIN_EVENT_TABLE(GifFrame, wxFrame)
     EVT_COMMAND(wxID_ANY, wxEVT_COMMAND_UPDATE_RESULT, GifFrame::OnUpdateResult)
     EVT_COMMAND(ID_IMAGE_LOAD_THREAD, wxEVT_COMMAND_WORKER_PROGRESS, GifFrame::ThreadUpdate)
     EVT_COMMAND(ID_SAVE_GIF_THREAD, wxEVT_COMMAND_WORKER_PROGRESS, GifFrame::OnWorkSaveAsGifThreadUpdate)
+    EVT_THUMBNAIL_LEFT_CLICK(ID_THUMBNAIL_CTRL, GifFrame::OnThumbnailLeftClick)
+    EVT_THUMBNAIL_RIGHT_CLICK(ID_THUMBNAIL_CTRL, GifFrame::OnThumbnailRightClick)
 wxEND_EVENT_TABLE()
 
 GifFrame::GifFrame() = default;
 
 GifFrame::~GifFrame() {
+    // The strip and its frames go first, before anything they might refer to.
+    delete m_thumbnailCtrl;
+    m_thumbnailCtrl = nullptr;
     m_previewTimer.Stop();
     delete m_locale;
 }
@@ -74,6 +80,9 @@ void GifFrame::InitFrame() {
 
     m_panel_top = FindResourceControl<wxPanel>("m_panel_top");
     m_panel_top->SetSizer(new wxBoxSizer(wxHORIZONTAL));
+    m_thumbnailCtrl = new wxThumbnailCtrl(m_panel_top, wxDefaultPosition, m_panel_top->GetSize());
+    m_panel_top->GetSizer()->Add(m_thumbnailCtrl, 1, wxEXPAND, 0);
+    m_thumbnailCtrl->SetBackgroundColour(wxColour(176, 223, 227));
 
     m_panel_down = FindResourceControl<wxPanel>("m_panel_down");
     m_panel_down->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_INFOBK));
@@ -277,6 +286,8 @@ void GifFrame::OnPreviewTimer(wxTimerEvent&) {}
 void GifFrame::OnUpdateResult(wxCommandEvent&) {}
 void GifFrame::ThreadUpdate(wxCommandEvent&) {}
 void GifFrame::OnWorkSaveAsGifThreadUpdate(wxCommandEvent&) {}
+void GifFrame::OnThumbnailLeftClick(wxThumbnailEvent&) {}
+void GifFrame::OnThumbnailRightClick(wxThumbnailEvent&) {}
 
 GifFrame* CreateMainWindow() {
     auto* frame = new GifFrame;
