@@ -145,11 +145,6 @@ TEST(ThumbnailLabel, NumberAndStartTime) {
     EXPECT_EQ(FormatFrameLabel(19823, 331), "#19824  65614.12sec");
 }
 
-TEST(ThumbnailLabel, FrameReferencePath) {
-    EXPECT_EQ(FrameReferencePath("/pics/b.gif", 12), "/pics/b.gif_12");
-    EXPECT_EQ(FrameReferencePath("/pics/b.gif", 0), "/pics/b.gif_0");
-}
-
 // An item that counts its deletions.
 class CountedItem : public wxThumbnailItem {
 public:

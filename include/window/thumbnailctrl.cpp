@@ -1,5 +1,7 @@
 #include "window/thumbnailctrl.h"
 
+#include "window/framepath.h"
+
 #include <wx/dcbuffer.h>
 #include <wx/filename.h>
 #include <wx/image.h>
@@ -150,10 +152,6 @@ wxString FormatFrameLabel(int index, int frameDelay) {
     return wxString::Format("#%d  %.2fsec", index + 1, static_cast<double>(start));
 }
 
-wxString FrameReferencePath(const wxString& gifPath, int frameIndex) {
-    return gifPath + wxString::Format("_%d", frameIndex);
-}
-
 // ---------------------------------------------------------------------------
 // Items
 
@@ -233,7 +231,7 @@ bool wxImageThumbnailItem::PrepareThumbnail(wxThumbnailCtrl* ctrl, bool force) {
     if (!m_image || !m_image->IsOk()) return m_thumbnail.IsOk();
     wxLogNull quiet;
     // Case-sensitive, and only while the path still is the GIF file itself.
-    if (m_path.EndsWith(".gif")) m_path = FrameReferencePath(m_path, m_frameIndex);
+    if (m_path.EndsWith(".gif")) m_path = MakeFramePath(m_path, m_frameIndex);
     m_bitmap = wxBitmap(*m_image);
     const wxSize box = ctrl ? ctrl->GetThumbnailImageSize() : wxSize(80, 80);
     m_thumbnail = ScaleToThumbnail(*m_image, box.x, box.y);

@@ -93,8 +93,6 @@ wxSize ThumbnailSizeFor(const wxSize& picture, const wxSize& box);
 // The cell label: frame number and the moment the frame starts, "#%d  %.2fsec".
 wxString FormatFrameLabel(int index, int frameDelay);
 
-// Name of one frame inside a GIF file: the file's path, "_" and the frame index.
-wxString FrameReferencePath(const wxString& gifPath, int frameIndex);
 
 // ---------------------------------------------------------------------------
 
