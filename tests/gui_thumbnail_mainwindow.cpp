@@ -2,6 +2,7 @@
 // its notifications reach the window, and that it leaves with the window.
 // With LW_SCREENSHOT=<file.png> the strip with a few dozen frames is saved as
 // a screenshot for a person to look at.
+#include "support/main_window.h"
 #include "support/strip_helpers.h"
 
 #include "app/folders.h"
@@ -27,14 +28,9 @@ private:
 
 class MainWindowStrip : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        wxXmlResource::Get()->InitAllHandlers();
-        ASSERT_TRUE(wxXmlResource::Get()->LoadAllFiles(GetRootDir() + "/Themes"));
-    }
     void SetUp() override {
-        m_frame = CreateMainWindow();
+        m_frame = lwtest::OpenMainWindow();
         ASSERT_NE(m_frame, nullptr);
-        m_frame->Show();
         ASSERT_TRUE(PumpUntil([&] { return m_frame->IsShownOnScreen(); }));
         m_panel = wxStaticCast(m_frame->FindWindow(XRCID("m_panel_top")), wxPanel);
         ASSERT_NE(m_panel, nullptr);

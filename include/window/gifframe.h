@@ -2,11 +2,12 @@
 // size controls; owner of the document.
 #pragma once
 
+#include <wx/bitmap.h>
 #include <wx/frame.h>
 #include <wx/timer.h>
 
+#include <memory>
 #include <utility>
-
 #include <vector>
 
 class wxLocale;
@@ -23,6 +24,8 @@ class wxStatusBar;
 class wxThumbnailCtrl;
 class wxThumbnailEvent;
 class wxToolBar;
+class wxPaintEvent;
+class UserPrompts;
 
 // State at the last project load or save: tells whether the project changed.
 struct ProjectSnapshot {
@@ -31,6 +34,11 @@ struct ProjectSnapshot {
     int height = 0;
     int frameCount = 0;
 };
+
+// Whether the document differs from the snapshot: delay, width, height and
+// frame count compared in that order.
+bool DiffersFromSnapshot(const ProjectSnapshot& snapshot, int delay, int width, int height,
+                         int frameCount);
 
 // State at the start of the last GIF save: an unchanged document is not saved twice.
 struct SaveSnapshot {
@@ -58,6 +66,39 @@ public:
 
     void UpdateCanvasSize();
     void StopPreview();
+    void ShowRunButton();
+    void ShowStopButton();
+    // Shows frame index fitted into the preview panel and describes it in
+    // status field 1. The index must be a valid frame index.
+    void ShowFrame(int index);
+    // Asks before closing when the project is unsaved; destroys the window
+    // unless the user cancels. True when the window is being destroyed.
+    bool ConfirmClose();
+
+    // Starts decoding paths on a worker thread under a progress dialog; false
+    // (and the user told) when no thread could be started.
+    bool StartImageLoad(const wxArrayString& paths);
+
+    // Writes the project file; true when it was written. Loads one, replacing
+    // the frames.
+    bool SaveProject();
+    void LoadProject();
+
+    // Replaces the file dialogs and popup menus (tests answer them).
+    void SetUserPrompts(std::unique_ptr<UserPrompts> prompts);
+    UserPrompts* GetUserPrompts() const { return m_prompts.get(); }
+
+    wxThumbnailCtrl* GetThumbnailCtrl() const { return m_thumbnailCtrl; }
+    bool IsPlaying() const { return m_playing; }
+    int GetLoopCount() const { return m_loopCount; }
+    int GetLoopsPlayed() const { return m_loopsPlayed; }
+    int GetPreviewFrame() const { return m_previewFrame; }
+    wxSize GetCanvasSize() const { return wxSize(m_canvasWidth, m_canvasHeight); }
+    wxSize GetReferenceSize() const { return wxSize(m_referenceWidth, m_referenceHeight); }
+    const wxTimer& GetPreviewTimer() const { return m_previewTimer; }
+    // Where the preview panel shows its picture; empty when it shows none.
+    wxRect GetPreviewRect() const { return m_previewShown ? m_previewRect : wxRect(); }
+    bool IsImporting() const { return m_importProgress != nullptr; }
 
     // Commands.
     void OnSaveAnimator(wxCommandEvent& event);
@@ -92,7 +133,14 @@ private:
     void UnbindMenuCommands();
     void SetStaticLabels();
     void SetFrameCommandsEnabled(bool enable);
-    void RequestClose();
+    // True when the window is being destroyed.
+    bool RequestClose();
+    bool IsProjectUnsaved(bool evenWithoutPath) const;
+    int AskToSaveProject();
+    void ClearPreview();
+    void OnPaintPreview(wxPaintEvent& event);
+    void SetPlayLook(const char* bitmapName, const char* label, const char* accelerator);
+    void InsertFrame(wxImage* image, int frameIndex, const wxString& path, int& position);
     template <typename T>
     T* FindResourceControl(const char* name);
 
@@ -159,9 +207,20 @@ private:
     int m_loopCount = 0;
 
     // Preview.
+    wxString m_shownName;
+    wxSize m_shownSize{0, 0};
     int m_previewFrame = 0;
     int m_loopsPlayed = 0;
     bool m_playing = false;
+    // What the preview panel's paint handler draws: a copy of the frame's
+    // bitmap, scaled to fit, kept while the panel and the frame stay the same.
+    bool m_previewShown = false;
+    wxRect m_previewRect;
+    wxBitmap m_previewBitmap;
+    const void* m_previewSource = nullptr;
+    wxSize m_previewPanelSize;
+
+    std::unique_ptr<UserPrompts> m_prompts;
 
     // Menu commands bound by the last menu build, unbound by the next one so
     // that a command never runs twice after the toolkit reuses an id.

@@ -3,7 +3,9 @@
 #include "app/folders.h"
 #include "app/language.h"
 #include "update/updateevents.h"
+#include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
+#include "window/userprompts.h"
 #include "window/workerevents.h"
 
 #include <wx/iconbndl.h>
@@ -43,7 +45,7 @@ wxBEGIN_EVENT_TABLE(GifFrame, wxFrame)
     EVT_THUMBNAIL_RIGHT_CLICK(ID_THUMBNAIL_CTRL, GifFrame::OnThumbnailRightClick)
 wxEND_EVENT_TABLE()
 
-GifFrame::GifFrame() = default;
+GifFrame::GifFrame() : m_prompts(std::make_unique<UserPrompts>()) {}
 
 GifFrame::~GifFrame() {
     // The strip and its frames go first, before anything they might refer to.
@@ -86,6 +88,9 @@ void GifFrame::InitFrame() {
 
     m_panel_down = FindResourceControl<wxPanel>("m_panel_down");
     m_panel_down->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_INFOBK));
+    // The preview draws in the panel's paint handler: drawing from outside one
+    // has no effect on Wayland.
+    m_panel_down->Bind(wxEVT_PAINT, &GifFrame::OnPaintPreview, this);
 
     m_previewTimer.SetOwner(this, kPreviewTimerId);
 
@@ -222,6 +227,7 @@ void GifFrame::SetStaticLabels() {
 
 void GifFrame::RelabelWindow() {
     SetStaticLabels();
+    m_statusBar1->SetStatusText(FrameInfoText(m_shownName, m_shownSize.x, m_shownSize.y), 1);
     UpdateCanvasSize();
     SetTitle(GetProductName());
 }
@@ -251,43 +257,21 @@ void GifFrame::OnLanguageMenu(wxCommandEvent& event) {
     RelabelWindow();
 }
 
-void GifFrame::OnCloseWindow(wxCommandEvent&) { RequestClose(); }
-
-void GifFrame::OnCloseWindow(wxCloseEvent&) { RequestClose(); }
-
-void GifFrame::RequestClose() {
-    StopPreview();
-    Destroy();
-}
+// Commands that later parts of the program fill in.
+void GifFrame::OnSaveAnimator(wxCommandEvent&) {}
+void GifFrame::OnSaveAsAnimator(wxCommandEvent&) {}
+void GifFrame::OnHelpMenu(wxCommandEvent&) {}
+void GifFrame::ShowAboutDialog(wxCommandEvent&) {}
+void GifFrame::OnUpdateResult(wxCommandEvent&) {}
+void GifFrame::OnWorkSaveAsGifThreadUpdate(wxCommandEvent&) {}
 
 void GifFrame::OnChangeSplitterWindow(wxSplitterEvent&) {
     std::cout << "OnChangeSplitterWindow" << std::endl;
+    const wxArrayInt& selection = m_thumbnailCtrl->GetSelectedIndices();
+    if (!selection.empty() && selection[0] >= 0) ShowFrame(selection[0]);
 }
 
-// Commands that the later parts of the program fill in.
-void GifFrame::UpdateCanvasSize() {}
-void GifFrame::StopPreview() {}
-void GifFrame::OnSaveAnimator(wxCommandEvent&) {}
-void GifFrame::OnSaveAsAnimator(wxCommandEvent&) {}
-void GifFrame::OnOpenProject(wxCommandEvent&) {}
-void GifFrame::OnSaveProject(wxCommandEvent&) {}
-void GifFrame::OnAddImages(wxCommandEvent&) {}
-void GifFrame::OnInsertImages(wxCommandEvent&) {}
-void GifFrame::OnDeleteImages(wxCommandEvent&) {}
-void GifFrame::OnClearAll(wxCommandEvent&) {}
-void GifFrame::OnRunAnimation(wxCommandEvent&) {}
-void GifFrame::OnLoopCount(wxCommandEvent&) {}
-void GifFrame::OnHelpMenu(wxCommandEvent&) {}
-void GifFrame::ShowAboutDialog(wxCommandEvent&) {}
-void GifFrame::OnSetDelay(wxCommandEvent&) {}
-void GifFrame::OnSetWidth(wxCommandEvent&) {}
-void GifFrame::OnSetHeight(wxCommandEvent&) {}
-void GifFrame::OnPreviewTimer(wxTimerEvent&) {}
-void GifFrame::OnUpdateResult(wxCommandEvent&) {}
-void GifFrame::ThreadUpdate(wxCommandEvent&) {}
-void GifFrame::OnWorkSaveAsGifThreadUpdate(wxCommandEvent&) {}
-void GifFrame::OnThumbnailLeftClick(wxThumbnailEvent&) {}
-void GifFrame::OnThumbnailRightClick(wxThumbnailEvent&) {}
+void GifFrame::SetUserPrompts(std::unique_ptr<UserPrompts> prompts) { m_prompts = std::move(prompts); }
 
 GifFrame* CreateMainWindow() {
     auto* frame = new GifFrame;

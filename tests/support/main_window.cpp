@@ -17,8 +17,37 @@ GifFrame* OpenMainWindow() {
     }
     GifFrame* frame = CreateMainWindow();
     EXPECT_NE(frame, nullptr) << "the resource MyFrame1 did not load";
-    if (frame) frame->Show();
+    if (frame) {
+        frame->SetUserPrompts(std::make_unique<ScriptedPrompts>());
+        frame->Show();
+    }
     return frame;
+}
+
+ScriptedPrompts& PromptsOf(GifFrame* frame) {
+    return *static_cast<ScriptedPrompts*>(frame->GetUserPrompts());
+}
+
+wxArrayString ScriptedPrompts::ChoosePictures(wxWindow*, const wxString& message) {
+    messages.push_back(message);
+    if (pictures.empty()) return {};
+    wxArrayString answer = pictures.front();
+    pictures.pop_front();
+    return answer;
+}
+
+wxString ScriptedPrompts::ChooseFile(wxWindow*, const wxString& message, const wxString&,
+                                     const wxString&, long) {
+    messages.push_back(message);
+    if (files.empty()) return {};
+    wxString answer = files.front();
+    files.pop_front();
+    return answer;
+}
+
+void ScriptedPrompts::PopupMenu(wxWindow* window, wxMenu& menu) {
+    ++popups;
+    if (onPopup) onPopup(window, menu);
 }
 
 bool WaitUntilDestroyed(wxWindow* window) {

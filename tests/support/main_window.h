@@ -2,13 +2,37 @@
 #pragma once
 
 #include "window/gifframe.h"
+#include "window/userprompts.h"
 
 #include <wx/menu.h>
 
+#include <deque>
+#include <functional>
+
 namespace lwtest {
 
+// Answers the main window's file dialogs and popup menus from a script: each
+// question takes the next answer, and an empty script answers "cancel".
+class ScriptedPrompts : public UserPrompts {
+public:
+    wxArrayString ChoosePictures(wxWindow* parent, const wxString& message) override;
+    wxString ChooseFile(wxWindow* parent, const wxString& message, const wxString& defaultFile,
+                        const wxString& wildcard, long style) override;
+    void PopupMenu(wxWindow* window, wxMenu& menu) override;
+
+    std::deque<wxArrayString> pictures;
+    std::deque<wxString> files;
+    std::vector<wxString> messages;  // of every dialog asked, in order
+    // Runs with a popup menu shown; it may send one of its commands.
+    std::function<void(wxWindow*, wxMenu&)> onPopup;
+    int popups = 0;
+};
+
+// The scripted prompts that OpenMainWindow installed.
+ScriptedPrompts& PromptsOf(GifFrame* frame);
+
 // Loads the resources of the build tree once and builds a main window with
-// InitFrame run; fails the test when the resource is missing.
+// InitFrame run and scripted prompts; fails the test when the resource is missing.
 GifFrame* OpenMainWindow();
 // Destroys the window and waits until it is gone.
 void CloseMainWindow(GifFrame* frame);

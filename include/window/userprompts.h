@@ -1,0 +1,24 @@
+// The system dialogs and menus through which the main window asks the user for
+// files and commands. Tests replace them: GTK's file dialogs cannot be answered
+// from a test, and a popup menu runs until it is closed.
+#pragma once
+
+#include <wx/arrstr.h>
+#include <wx/string.h>
+
+class wxMenu;
+class wxWindow;
+
+class UserPrompts {
+public:
+    virtual ~UserPrompts();
+
+    // Pictures to open, in the order the dialog gives them; empty when cancelled.
+    virtual wxArrayString ChoosePictures(wxWindow* parent, const wxString& message);
+    // A file to open or to write; empty when cancelled.
+    virtual wxString ChooseFile(wxWindow* parent, const wxString& message,
+                                const wxString& defaultFile, const wxString& wildcard,
+                                long style);
+    // Shows a popup menu at the mouse; its command reaches the window.
+    virtual void PopupMenu(wxWindow* window, wxMenu& menu);
+};

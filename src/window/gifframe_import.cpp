@@ -1,0 +1,68 @@
+// Adding pictures: decoded on a worker thread, appended as they arrive.
+#include "window/gifframe.h"
+
+#include "window/imageloadthread.h"
+#include "window/thumbnailctrl.h"
+#include "window/userprompts.h"
+
+#include <wx/image.h>
+#include <wx/msgdlg.h>
+#include <wx/progdlg.h>
+#include <wx/spinctrl.h>
+
+#include <iostream>
+#include <memory>
+
+void GifFrame::OnAddImages(wxCommandEvent&) {
+    StopPreview();
+    const wxArrayString paths = m_prompts->ChoosePictures(this, wxGetTranslation("Add Image Files"));
+    if (paths.empty()) return;
+    if (StartImageLoad(paths)) EnableFrameCommands();
+}
+
+bool GifFrame::StartImageLoad(const wxArrayString& paths) {
+    if (paths.empty()) return false;
+    auto* thread = new ImageLoadThread(this, paths);
+    if (thread->Create() != wxTHREAD_NO_ERROR) {
+        delete thread;
+        wxMessageBox("The pictures cannot be loaded: the system refused to start a thread.",
+                     wxGetTranslation("Warning"), wxOK | wxICON_ERROR, this);
+        return false;
+    }
+    // The dialog exists before the thread can post its first event.
+    m_importProgress = new wxProgressDialog(
+        wxGetTranslation("Load Images Progress Dialog"), wxGetTranslation(" Loading images...."),
+        100, this, wxPD_ELAPSED_TIME | wxPD_ESTIMATED_TIME | wxPD_REMAINING_TIME);
+    if (thread->Run() != wxTHREAD_NO_ERROR) {
+        delete thread;
+        delete m_importProgress;
+        m_importProgress = nullptr;
+        wxMessageBox("The pictures cannot be loaded: the system refused to start a thread.",
+                     wxGetTranslation("Warning"), wxOK | wxICON_ERROR, this);
+        return false;
+    }
+    return true;
+}
+
+void GifFrame::ThreadUpdate(wxCommandEvent& event) {
+    std::cout << "ThreadUpdate" << std::endl;
+    if (auto* image = static_cast<wxImage*>(event.GetClientData())) {
+        auto* item = new wxImageThumbnailItem(image, static_cast<int>(event.GetExtraLong()),
+                                              event.GetString());
+        if (m_thumbnailCtrl->Append(item, m_spinctrl_delay->GetValue()) < 0) delete item;
+    }
+    const int progress = event.GetInt();
+    if (progress == 100) {
+        UpdateCanvasSize();
+        if (m_thumbnailCtrl->GetCount() > 0)
+            ShowFrame(0);
+        else
+            DisableFrameCommands();  // nothing could be read
+        // Deleting re-enables the window at once; the dialog is not inside
+        // its own Update here, as it is never updated to its maximum.
+        delete m_importProgress;
+        m_importProgress = nullptr;
+    } else if (m_importProgress) {
+        m_importProgress->Update(progress);
+    }
+}

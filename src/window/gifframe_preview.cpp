@@ -1,0 +1,124 @@
+// The animation preview in the lower panel.
+#include "window/gifframe.h"
+
+#include "app/folders.h"
+#include "window/canvasgeometry.h"
+#include "window/statustexts.h"
+#include "window/thumbnailctrl.h"
+
+#include <wx/dcclient.h>
+#include <wx/filename.h>
+#include <wx/log.h>
+#include <wx/menu.h>
+#include <wx/panel.h>
+#include <wx/spinctrl.h>
+#include <wx/statusbr.h>
+#include <wx/toolbar.h>
+#include <wx/xrc/xmlres.h>
+
+#include <algorithm>
+
+namespace {
+// A shorter interval would starve the window's repaints: GTK runs due timers
+// before drawing, so the preview would never appear.
+constexpr int kShortestTick = 10;
+}  // namespace
+
+void GifFrame::StopPreview() {
+    m_previewTimer.Stop();
+    m_previewFrame = 0;
+    ShowRunButton();
+    m_playing = false;
+}
+
+void GifFrame::SetPlayLook(const char* bitmapName, const char* label, const char* accelerator) {
+    {
+        wxLogNull quiet;  // a missing picture shows no message
+        const wxBitmap bitmap(GetRootDir() + "/Themes/" + bitmapName, wxBITMAP_TYPE_ANY);
+        m_toolBar_button->SetToolNormalBitmap(XRCID("m_tool_play"), bitmap);
+    }
+    m_itemRunAnimation->SetItemLabel(wxGetTranslation(label) + "\t" + accelerator);
+}
+
+void GifFrame::ShowRunButton() { SetPlayLook("play.png", "Run animation", "Ctrl+P"); }
+
+void GifFrame::ShowStopButton() { SetPlayLook("stop.png", "Stop animation", "Ctrl+T"); }
+
+void GifFrame::OnRunAnimation(wxCommandEvent&) {
+    if (m_playing) {
+        m_previewTimer.Stop();
+        m_previewFrame = 0;
+        ShowRunButton();
+    } else {
+        if (m_thumbnailCtrl->GetCount() == 0) return;
+        m_previewTimer.Start(std::max(kShortestTick, m_spinctrl_delay->GetValue() * 10),
+                             wxTIMER_CONTINUOUS);
+        ShowStopButton();
+    }
+    m_playing = !m_playing;
+}
+
+void GifFrame::OnPreviewTimer(wxTimerEvent&) {
+    const int count = m_thumbnailCtrl->GetCount();
+    if (count == 0) {  // frames go only through commands that stop the preview
+        StopPreview();
+        return;
+    }
+    ShowFrame(std::min(m_previewFrame, count - 1));
+    if (++m_previewFrame < count) return;
+    if (++m_loopsPlayed == m_loopCount) {
+        m_previewTimer.Stop();
+        m_loopsPlayed = 0;
+        ShowRunButton();
+        m_playing = false;
+    }
+    m_previewFrame = 0;
+}
+
+void GifFrame::OnThumbnailLeftClick(wxThumbnailEvent& event) {
+    if (m_thumbnailCtrl->GetCount() == 0) return;
+    StopPreview();
+    ShowFrame(event.GetItemIndex());
+}
+
+void GifFrame::ShowFrame(int index) {
+    auto* item = wxDynamicCast(m_thumbnailCtrl->GetItem(index), wxImageThumbnailItem);
+    if (!item) return;
+    const wxBitmap& bitmap = item->m_bitmap;
+    const wxSize picture = bitmap.IsOk() ? bitmap.GetSize() : wxSize(0, 0);
+    const wxSize panel = m_panel_down->GetSize();
+    m_previewRect = PreviewPlacement(panel, picture);
+    if (m_previewSource != item || m_previewPanelSize != panel) {
+        // Scaled once per frame and panel size, not at every tick.
+        if (m_previewRect.GetSize() == picture || !bitmap.IsOk()) {
+            m_previewBitmap = bitmap;
+        } else if (m_previewRect.IsEmpty()) {
+            m_previewBitmap = wxNullBitmap;
+        } else {
+            const wxImage scaled = bitmap.ConvertToImage().Rescale(
+                m_previewRect.width, m_previewRect.height, wxIMAGE_QUALITY_NORMAL);
+            m_previewBitmap = wxBitmap(scaled);
+        }
+        m_previewSource = item;
+        m_previewPanelSize = panel;
+    }
+    m_previewShown = true;
+    m_panel_down->Refresh();
+
+    m_shownName = wxFileNameFromPath(item->GetPath());
+    m_shownSize = picture;
+    m_statusBar1->SetStatusText(FrameInfoText(m_shownName, m_shownSize.x, m_shownSize.y), 1);
+}
+
+void GifFrame::ClearPreview() {
+    m_previewShown = false;
+    m_previewBitmap = wxNullBitmap;
+    m_previewSource = nullptr;
+    m_panel_down->Refresh();
+}
+
+void GifFrame::OnPaintPreview(wxPaintEvent&) {
+    wxPaintDC dc(m_panel_down);
+    if (m_previewShown && m_previewBitmap.IsOk())
+        dc.DrawBitmap(m_previewBitmap, m_previewRect.x, m_previewRect.y, true);
+}

@@ -1,0 +1,26 @@
+#include "window/userprompts.h"
+
+#include <wx/filedlg.h>
+#include <wx/intl.h>
+#include <wx/menu.h>
+
+UserPrompts::~UserPrompts() = default;
+
+wxArrayString UserPrompts::ChoosePictures(wxWindow* parent, const wxString& message) {
+    wxFileDialog dialog(parent, message, wxEmptyString, wxEmptyString,
+                        wxGetTranslation("Image files ") +
+                            "(*.png;*.jpg;*bmp;*.gif)|*.png;*.jpg;*.bmp;*.gif",
+                        wxFD_OPEN | wxFD_FILE_MUST_EXIST | wxFD_MULTIPLE);
+    wxArrayString paths;
+    if (dialog.ShowModal() == wxID_OK) dialog.GetPaths(paths);
+    return paths;
+}
+
+wxString UserPrompts::ChooseFile(wxWindow* parent, const wxString& message,
+                                 const wxString& defaultFile, const wxString& wildcard,
+                                 long style) {
+    wxFileDialog dialog(parent, message, wxEmptyString, defaultFile, wildcard, style);
+    return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
+}
+
+void UserPrompts::PopupMenu(wxWindow* window, wxMenu& menu) { window->PopupMenu(&menu); }
