@@ -87,6 +87,86 @@ struct LiqDelete {
 template <typename T>
 using LiqPtr = std::unique_ptr<T, LiqDelete>;
 
+// Pixels as libimagequant reads them.
+std::vector<liq_color> ToRgba(const wxImage& image) {
+    const size_t pixels = size_t(image.GetWidth()) * image.GetHeight();
+    std::vector<liq_color> rgba(pixels);
+    const unsigned char* src = image.GetData();
+    for (size_t i = 0; i < pixels; ++i, src += 3) rgba[i] = {src[0], src[1], src[2], 255};
+    return rgba;
+}
+
+// Every step-th pixel across and down, as a smaller image. Each sampled row
+// and column is shifted by its index so that no line of the picture one pixel
+// thin is missed entirely.
+std::vector<liq_color> Sample(const std::vector<liq_color>& rgba, int width, int height,
+                              int step, int& sampleWidth, int& sampleHeight) {
+    sampleWidth = width / step;
+    sampleHeight = height / step;
+    std::vector<liq_color> sample(size_t(sampleWidth) * sampleHeight);
+    for (int r = 0; r < sampleHeight; ++r)
+        for (int i = 0; i < sampleWidth; ++i)
+            sample[size_t(r) * sampleWidth + i] =
+                rgba[size_t(r * step + i % step) * width + i * step + r % step];
+    return sample;
+}
+
+// The image through libimagequant: a palette chosen from a sample of the
+// pixels, then every pixel mapped to it.
+wxImage Quantize(const wxImage& image, const QuantizeSettings& settings) {
+    const int width = image.GetWidth();
+    const int height = image.GetHeight();
+    const size_t pixels = size_t(width) * height;
+    const std::vector<liq_color> rgba = ToRgba(image);
+
+    LiqPtr<liq_attr> attr(liq_attr_create());
+    if (!attr || liq_set_speed(attr.get(), settings.speed) != LIQ_OK ||
+        liq_set_max_colors(attr.get(), 256) != LIQ_OK)
+        return wxImage();
+    LiqPtr<liq_image> input(liq_image_create_rgba(attr.get(), rgba.data(), width, height, 0));
+    if (!input) return wxImage();
+
+    // Sampling pays only for large frames; small ones give too small a sample.
+    constexpr int kMinSampleSide = 64;
+    const int step = std::max(1, settings.sampleStep);
+    int sampleWidth = width, sampleHeight = height;
+    std::vector<liq_color> sample;
+    LiqPtr<liq_image> sampled;
+    if (step > 1 && width / step >= kMinSampleSide && height / step >= kMinSampleSide) {
+        sample = Sample(rgba, width, height, step, sampleWidth, sampleHeight);
+        sampled.reset(liq_image_create_rgba(attr.get(), sample.data(), sampleWidth, sampleHeight, 0));
+        if (!sampled) return wxImage();
+    }
+    liq_result* quantized = nullptr;
+    if (liq_image_quantize(sampled ? sampled.get() : input.get(), attr.get(), &quantized) != LIQ_OK)
+        return wxImage();
+    LiqPtr<liq_result> result(quantized);
+    if (liq_set_dithering_level(result.get(), settings.dithering) != LIQ_OK) return wxImage();
+
+    std::vector<unsigned char> indices(pixels);
+    if (liq_write_remapped_image(result.get(), input.get(), indices.data(), indices.size()) != LIQ_OK)
+        return wxImage();
+    const liq_palette* palette = liq_get_palette(result.get());
+    if (!palette || palette->count == 0 || palette->count > 256) return wxImage();
+
+    wxImage reduced(width, height, false);
+    unsigned char* dst = reduced.GetData();
+    for (size_t i = 0; i < pixels; ++i, dst += 3) {
+        const liq_color& c = palette->entries[indices[i]];
+        dst[0] = c.r;
+        dst[1] = c.g;
+        dst[2] = c.b;
+    }
+    std::vector<unsigned char> red(palette->count), green(palette->count), blue(palette->count);
+    for (unsigned i = 0; i < palette->count; ++i) {
+        red[i] = palette->entries[i].r;
+        green[i] = palette->entries[i].g;
+        blue[i] = palette->entries[i].b;
+    }
+    reduced.SetPalette(wxPalette(static_cast<int>(palette->count), red.data(), green.data(), blue.data()));
+    return reduced;
+}
+
 }  // namespace
 
 FramePlacement PlaceOnCanvas(int pictureWidth, int pictureHeight,
@@ -133,58 +213,10 @@ wxImage RenderFrameForExport(const wxImage& picture, int canvasWidth, int canvas
     return canvas;
 }
 
-wxImage ReduceToPalette(const wxImage& rendered) {
+wxImage ReduceToPalette(const wxImage& rendered, const QuantizeSettings& settings) {
     if (!rendered.IsOk()) return wxImage();
     const size_t pixels = size_t(rendered.GetWidth()) * rendered.GetHeight();
     const std::vector<std::uint32_t> colours = DistinctColours(rendered.GetData(), pixels, 256);
     if (colours.size() <= 256) return WithPalette(rendered, colours);
-    return QuantizeImage(rendered, kQuantizeSpeed, kQuantizeDithering);
-}
-
-wxImage QuantizeImage(const wxImage& image, int speed, float dithering) {
-    if (!image.IsOk()) return wxImage();
-    const int width = image.GetWidth();
-    const int height = image.GetHeight();
-    const size_t pixels = size_t(width) * height;
-
-    std::vector<unsigned char> rgba(pixels * 4);
-    const unsigned char* src = image.GetData();
-    for (size_t i = 0; i < pixels; ++i, src += 3) {
-        std::memcpy(&rgba[4 * i], src, 3);
-        rgba[4 * i + 3] = 255;
-    }
-
-    LiqPtr<liq_attr> attr(liq_attr_create());
-    if (!attr || liq_set_speed(attr.get(), speed) != LIQ_OK ||
-        liq_set_max_colors(attr.get(), 256) != LIQ_OK)
-        return wxImage();
-    LiqPtr<liq_image> input(liq_image_create_rgba(attr.get(), rgba.data(), width, height, 0));
-    if (!input) return wxImage();
-    liq_result* quantized = nullptr;
-    if (liq_image_quantize(input.get(), attr.get(), &quantized) != LIQ_OK) return wxImage();
-    LiqPtr<liq_result> result(quantized);
-    if (liq_set_dithering_level(result.get(), dithering) != LIQ_OK) return wxImage();
-
-    std::vector<unsigned char> indices(pixels);
-    if (liq_write_remapped_image(result.get(), input.get(), indices.data(), indices.size()) != LIQ_OK)
-        return wxImage();
-    const liq_palette* palette = liq_get_palette(result.get());
-    if (!palette || palette->count == 0 || palette->count > 256) return wxImage();
-
-    wxImage reduced(width, height, false);
-    unsigned char* dst = reduced.GetData();
-    for (size_t i = 0; i < pixels; ++i, dst += 3) {
-        const liq_color& c = palette->entries[indices[i]];
-        dst[0] = c.r;
-        dst[1] = c.g;
-        dst[2] = c.b;
-    }
-    std::vector<unsigned char> red(palette->count), green(palette->count), blue(palette->count);
-    for (unsigned i = 0; i < palette->count; ++i) {
-        red[i] = palette->entries[i].r;
-        green[i] = palette->entries[i].g;
-        blue[i] = palette->entries[i].b;
-    }
-    reduced.SetPalette(wxPalette(static_cast<int>(palette->count), red.data(), green.data(), blue.data()));
-    return reduced;
+    return Quantize(rendered, settings);
 }
