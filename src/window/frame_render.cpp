@@ -1,0 +1,222 @@
+#include "window/frame_render.h"
+
+#include "window/colour_index.h"
+
+#include <wx/palette.h>
+
+#include <libimagequant.h>
+
+#include <algorithm>
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <vector>
+
+namespace {
+
+void Trace(const char* word) { std::cout << word << std::endl; }
+
+// c * a / 255 rounded: a pixel of alpha a composited over black.
+unsigned char OverBlack(unsigned colour, unsigned alpha) {
+    const unsigned t = colour * alpha + 128;
+    return static_cast<unsigned char>((t + (t >> 8)) >> 8);
+}
+
+// Copies picture onto the black RGB canvas with its top-left corner at
+// (x, y), clipped to the canvas. Masked pixels stay black.
+void DrawOnBlack(wxImage& canvas, const wxImage& picture, int x, int y) {
+    const int canvasWidth = canvas.GetWidth();
+    const int width = picture.GetWidth();
+    const int left = std::max(0, -x);
+    const int right = std::min(width, canvasWidth - x);
+    const int top = std::max(0, -y);
+    const int bottom = std::min(picture.GetHeight(), canvas.GetHeight() - y);
+    if (left >= right || top >= bottom) return;
+
+    const bool masked = picture.HasMask();
+    const std::uint32_t mask =
+        masked ? PackRgb(picture.GetMaskRed(), picture.GetMaskGreen(), picture.GetMaskBlue()) : 0;
+    const unsigned char* alpha = picture.HasAlpha() ? picture.GetAlpha() : nullptr;
+
+    for (int row = top; row < bottom; ++row) {
+        const size_t srcPixel = size_t(row) * width + left;
+        const unsigned char* src = picture.GetData() + 3 * srcPixel;
+        unsigned char* dst = canvas.GetData() + 3 * ((size_t(row) + y) * canvasWidth + left + x);
+        const int count = right - left;
+        if (!masked && !alpha) {
+            std::memcpy(dst, src, 3 * size_t(count));
+            continue;
+        }
+        const unsigned char* a = alpha ? alpha + srcPixel : nullptr;
+        for (int i = 0; i < count; ++i, src += 3, dst += 3) {
+            if (masked && PackRgb(src[0], src[1], src[2]) == mask) continue;
+            if (a) {
+                dst[0] = OverBlack(src[0], a[i]);
+                dst[1] = OverBlack(src[1], a[i]);
+                dst[2] = OverBlack(src[2], a[i]);
+            } else {
+                dst[0] = src[0];
+                dst[1] = src[1];
+                dst[2] = src[2];
+            }
+        }
+    }
+}
+
+// A plain RGB copy of the image with a palette of the given colours.
+wxImage WithPalette(const wxImage& image, const std::vector<std::uint32_t>& colours) {
+    const int width = image.GetWidth();
+    const int height = image.GetHeight();
+    wxImage result(width, height, false);
+    std::memcpy(result.GetData(), image.GetData(), size_t(width) * height * 3);
+    std::vector<unsigned char> red, green, blue;
+    for (std::uint32_t c : colours) {
+        red.push_back(static_cast<unsigned char>(c >> 16));
+        green.push_back(static_cast<unsigned char>(c >> 8));
+        blue.push_back(static_cast<unsigned char>(c));
+    }
+    result.SetPalette(wxPalette(static_cast<int>(colours.size()), red.data(), green.data(), blue.data()));
+    return result;
+}
+
+struct LiqDelete {
+    void operator()(liq_attr* p) const { liq_attr_destroy(p); }
+    void operator()(liq_image* p) const { liq_image_destroy(p); }
+    void operator()(liq_result* p) const { liq_result_destroy(p); }
+};
+template <typename T>
+using LiqPtr = std::unique_ptr<T, LiqDelete>;
+
+// Pixels as libimagequant reads them.
+std::vector<liq_color> ToRgba(const wxImage& image) {
+    const size_t pixels = size_t(image.GetWidth()) * image.GetHeight();
+    std::vector<liq_color> rgba(pixels);
+    const unsigned char* src = image.GetData();
+    for (size_t i = 0; i < pixels; ++i, src += 3) rgba[i] = {src[0], src[1], src[2], 255};
+    return rgba;
+}
+
+// Every step-th pixel across and down, as a smaller image. Each sampled row
+// and column is shifted by its index so that no line of the picture one pixel
+// thin is missed entirely.
+std::vector<liq_color> Sample(const std::vector<liq_color>& rgba, int width, int height,
+                              int step, int& sampleWidth, int& sampleHeight) {
+    sampleWidth = width / step;
+    sampleHeight = height / step;
+    std::vector<liq_color> sample(size_t(sampleWidth) * sampleHeight);
+    for (int r = 0; r < sampleHeight; ++r)
+        for (int i = 0; i < sampleWidth; ++i)
+            sample[size_t(r) * sampleWidth + i] =
+                rgba[size_t(r * step + i % step) * width + i * step + r % step];
+    return sample;
+}
+
+// The image through libimagequant: a palette chosen from a sample of the
+// pixels, then every pixel mapped to it.
+wxImage Quantize(const wxImage& image, const QuantizeSettings& settings) {
+    const int width = image.GetWidth();
+    const int height = image.GetHeight();
+    const size_t pixels = size_t(width) * height;
+    const std::vector<liq_color> rgba = ToRgba(image);
+
+    LiqPtr<liq_attr> attr(liq_attr_create());
+    if (!attr || liq_set_speed(attr.get(), settings.speed) != LIQ_OK ||
+        liq_set_max_colors(attr.get(), 256) != LIQ_OK)
+        return wxImage();
+    LiqPtr<liq_image> input(liq_image_create_rgba(attr.get(), rgba.data(), width, height, 0));
+    if (!input) return wxImage();
+
+    // Sampling pays only for large frames; small ones give too small a sample.
+    constexpr int kMinSampleSide = 64;
+    const int step = std::max(1, settings.sampleStep);
+    int sampleWidth = width, sampleHeight = height;
+    std::vector<liq_color> sample;
+    LiqPtr<liq_image> sampled;
+    if (step > 1 && width / step >= kMinSampleSide && height / step >= kMinSampleSide) {
+        sample = Sample(rgba, width, height, step, sampleWidth, sampleHeight);
+        sampled.reset(liq_image_create_rgba(attr.get(), sample.data(), sampleWidth, sampleHeight, 0));
+        if (!sampled) return wxImage();
+    }
+    liq_result* quantized = nullptr;
+    if (liq_image_quantize(sampled ? sampled.get() : input.get(), attr.get(), &quantized) != LIQ_OK)
+        return wxImage();
+    LiqPtr<liq_result> result(quantized);
+    if (liq_set_dithering_level(result.get(), settings.dithering) != LIQ_OK) return wxImage();
+
+    std::vector<unsigned char> indices(pixels);
+    if (liq_write_remapped_image(result.get(), input.get(), indices.data(), indices.size()) != LIQ_OK)
+        return wxImage();
+    const liq_palette* palette = liq_get_palette(result.get());
+    if (!palette || palette->count == 0 || palette->count > 256) return wxImage();
+
+    wxImage reduced(width, height, false);
+    unsigned char* dst = reduced.GetData();
+    for (size_t i = 0; i < pixels; ++i, dst += 3) {
+        const liq_color& c = palette->entries[indices[i]];
+        dst[0] = c.r;
+        dst[1] = c.g;
+        dst[2] = c.b;
+    }
+    std::vector<unsigned char> red(palette->count), green(palette->count), blue(palette->count);
+    for (unsigned i = 0; i < palette->count; ++i) {
+        red[i] = palette->entries[i].r;
+        green[i] = palette->entries[i].g;
+        blue[i] = palette->entries[i].b;
+    }
+    reduced.SetPalette(wxPalette(static_cast<int>(palette->count), red.data(), green.data(), blue.data()));
+    return reduced;
+}
+
+}  // namespace
+
+FramePlacement PlaceOnCanvas(int pictureWidth, int pictureHeight,
+                             int canvasWidth, int canvasHeight) {
+    FramePlacement place;
+    place.width = pictureWidth;
+    place.height = pictureHeight;
+    if (pictureWidth <= 0 || pictureHeight <= 0 || canvasWidth <= 0 || canvasHeight <= 0)
+        return place;
+    const double sx = double(canvasWidth) / pictureWidth;
+    const double sy = double(canvasHeight) / pictureHeight;
+    if (sx < 1 || sy < 1) {
+        const double f = std::min(sx, sy);
+        // Truncated like the scale factor's product; a very thin picture still
+        // keeps one pixel.
+        place.width = std::max(1, static_cast<int>(pictureWidth * f));
+        place.height = std::max(1, static_cast<int>(pictureHeight * f));
+        place.scaled = true;
+    }
+    place.x = (canvasWidth - place.width) / 2;
+    place.y = (canvasHeight - place.height) / 2;
+    return place;
+}
+
+wxImage RenderFrameForExport(const wxImage& picture, int canvasWidth, int canvasHeight) {
+    if (!picture.IsOk() || canvasWidth <= 0 || canvasHeight <= 0) return wxImage();
+    const FramePlacement place =
+        PlaceOnCanvas(picture.GetWidth(), picture.GetHeight(), canvasWidth, canvasHeight);
+    wxImage canvas(canvasWidth, canvasHeight, true);
+    if (place.scaled) {
+        Trace("thumbnail-1");
+        const bool bars = place.width < canvasWidth || place.height < canvasHeight;
+        if (bars) Trace("thumbnail-2");
+        DrawOnBlack(canvas, picture.Scale(place.width, place.height, wxIMAGE_QUALITY_NORMAL),
+                    place.x, place.y);
+        if (bars) Trace("Rescale");
+    } else {
+        Trace("thumbnail-3");
+        DrawOnBlack(canvas, picture, place.x, place.y);
+        Trace("image");
+        Trace("m_bitmap");
+        Trace("Rescale");
+    }
+    return canvas;
+}
+
+wxImage ReduceToPalette(const wxImage& rendered, const QuantizeSettings& settings) {
+    if (!rendered.IsOk()) return wxImage();
+    const size_t pixels = size_t(rendered.GetWidth()) * rendered.GetHeight();
+    const std::vector<std::uint32_t> colours = DistinctColours(rendered.GetData(), pixels, 256);
+    if (colours.size() <= 256) return WithPalette(rendered, colours);
+    return Quantize(rendered, settings);
+}
