@@ -3,6 +3,9 @@
 #include "app/folders.h"
 #include "support/test_support.h"
 
+#include "window/thumbnailctrl.h"
+
+#include <wx/spinctrl.h>
 #include <wx/xrc/xmlres.h>
 
 #include <memory>
@@ -82,6 +85,52 @@ void ClickMenu(wxFrame* frame, wxMenuItem* item) {
     event.SetEventObject(frame);
     if (item->IsCheckable()) event.SetInt(item->IsChecked() ? 0 : 1);
     frame->ProcessWindowEvent(event);
+}
+
+}  // namespace lwtest
+
+namespace lwtest {
+
+void ClickMenu(wxFrame* frame, const wxString& menu, const wxString& label) {
+    wxMenuItem* item = FindMenuItem(frame, menu, label);
+    ASSERT_NE(item, nullptr) << menu << " / " << label;
+    ClickMenu(frame, item);
+}
+
+wxString PicturePath(const wxString& name) {
+    static const std::string folder = MakeTempDir("frames");
+    return wxString(folder) + "/" + name;
+}
+
+void AppendFrame(GifFrame* frame, const wxSize& size, const wxString& name, const wxColour& colour) {
+    auto* image = new wxImage(size);
+    image->SetRGB(wxRect(size), colour.Red(), colour.Green(), colour.Blue());
+    // The strip takes only frames whose file exists.
+    const wxString path = PicturePath(name);
+    if (!wxFileExists(path)) {
+        ASSERT_TRUE(image->SaveFile(path, wxBITMAP_TYPE_PNG)) << path;
+    }
+    wxThumbnailCtrl* strip = frame->GetThumbnailCtrl();
+    ASSERT_GE(strip->Append(new wxImageThumbnailItem(image, 0, path), 10), 0);
+    frame->UpdateCanvasSize();
+    frame->EnableFrameCommands();
+}
+
+std::vector<wxString> FramePaths(GifFrame* frame) {
+    std::vector<wxString> paths;
+    wxThumbnailCtrl* strip = frame->GetThumbnailCtrl();
+    for (int i = 0; i < strip->GetCount(); ++i) paths.push_back(strip->GetItem(i)->GetPath());
+    return paths;
+}
+
+void TypeInto(wxWindow* window, int value) {
+    auto* spin = wxDynamicCast(window, wxSpinCtrl);
+    ASSERT_NE(spin, nullptr);
+    spin->SetValue(value);
+    wxCommandEvent event(wxEVT_TEXT, spin->GetId());
+    event.SetEventObject(spin);
+    event.SetString(wxString::Format("%d", value));
+    spin->ProcessWindowEvent(event);
 }
 
 }  // namespace lwtest

@@ -43,5 +43,18 @@ bool WaitUntilDestroyed(wxWindow* window);
 wxMenuItem* FindMenuItem(wxFrame* frame, const wxString& menu, const wxString& label);
 // Sends the menu command as a click on the item would.
 void ClickMenu(wxFrame* frame, wxMenuItem* item);
+// Sends the command of the menu item with this English label.
+void ClickMenu(wxFrame* frame, const wxString& menu, const wxString& label);
+
+// The path of a picture file that AppendFrame writes, by its name.
+wxString PicturePath(const wxString& name);
+// Writes a picture of one colour named name and appends it as an import
+// does, then updates the canvas size and enables the frame commands.
+void AppendFrame(GifFrame* frame, const wxSize& size, const wxString& name,
+                 const wxColour& colour = *wxBLUE);
+// The paths of the strip's frames, in order.
+std::vector<wxString> FramePaths(GifFrame* frame);
+// Types a value into a spin control as the user does: value and text event.
+void TypeInto(wxWindow* spinCtrl, int value);
 
 }  // namespace lwtest

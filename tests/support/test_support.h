@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+// Readable test failures for the toolkit's strings.
+inline void PrintTo(const wxString& text, std::ostream* out) { *out << '"' << text.utf8_str() << '"'; }
+
 namespace lwtest {
 
 // Points HOME and the XDG folders at a fresh temporary folder, so that no test

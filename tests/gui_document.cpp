@@ -1,0 +1,306 @@
+// The document's commands in the real main window: delete, clear, insert, the
+// canvas size, the context menu, the loop count, opening and closing.
+#include "support/dialog_answers.h"
+#include "support/main_window.h"
+#include "support/pictures.h"
+#include "support/test_support.h"
+#include "window/loopcountdialog.h"
+#include "window/thumbnailctrl.h"
+
+#include <wx/radiobut.h>
+#include <wx/spinctrl.h>
+#include <wx/statusbr.h>
+#include <wx/xrc/xmlres.h>
+
+namespace {
+
+using lwtest::AppendFrame;
+using lwtest::ClickMenu;
+using lwtest::FramePaths;
+
+wxString Pic(const char* name) { return lwtest::PicturePath(name); }
+
+class Document : public ::testing::Test {
+protected:
+    void SetUp() override {
+        frame = lwtest::OpenMainWindow();
+        ASSERT_NE(frame, nullptr);
+        strip = frame->GetThumbnailCtrl();
+    }
+    void TearDown() override {
+        if (frame) lwtest::CloseMainWindow(frame);
+    }
+    void AddFrames(int count, const wxSize& size = wxSize(40, 30)) {
+        for (int i = 0; i < count; ++i)
+            AppendFrame(frame, size, wxString::Format("f%d.png", i));
+    }
+    wxSpinCtrl* Spin(const char* name) {
+        return wxStaticCast(frame->FindWindow(XRCID(name)), wxSpinCtrl);
+    }
+    wxString Status(int field) { return frame->GetStatusBar()->GetStatusText(field); }
+    bool Enabled(const char* menu, const char* label) {
+        return lwtest::FindMenuItem(frame, menu, label)->IsEnabled();
+    }
+
+    GifFrame* frame = nullptr;
+    wxThumbnailCtrl* strip = nullptr;
+};
+
+TEST_F(Document, DeletingTheSelectionRemovesHighestFirst) {
+    AddFrames(6);
+    for (int i : {1, 4, 2}) strip->Select(i);
+    ASSERT_EQ(strip->GetSelectedIndices().size(), 3u);
+    wxTEST_DIALOG(ClickMenu(frame, "Frame", "Delete"), wxExpectModal<wxMessageDialog>(wxID_YES));
+    EXPECT_EQ(FramePaths(frame),
+              (std::vector<wxString>{Pic("f0.png"), Pic("f3.png"), Pic("f5.png")}));
+    EXPECT_TRUE(frame->GetPreviewRect().IsEmpty());
+}
+
+TEST_F(Document, DeleteAnsweredNoKeepsFramesButResetsTheCanvas) {
+    AddFrames(3, wxSize(400, 300));
+    lwtest::TypeInto(Spin("m_spinctrl_width"), 200);
+    ASSERT_EQ(frame->GetCanvasSize(), wxSize(200, 150));
+    frame->ShowFrame(0);
+    ASSERT_FALSE(Status(1).empty());
+    strip->Select(1);
+    wxTEST_DIALOG(ClickMenu(frame, "Frame", "Delete"), wxExpectModal<wxMessageDialog>(wxID_NO));
+    EXPECT_EQ(strip->GetCount(), 3);
+    EXPECT_EQ(Status(1), "");
+    EXPECT_EQ(frame->GetCanvasSize(), wxSize(400, 300));
+    EXPECT_EQ(Spin("m_spinctrl_width")->GetValue(), 400);
+}
+
+TEST_F(Document, DeleteWithoutSelectionAsksNothing) {
+    AddFrames(2);
+    ClickMenu(frame, "Frame", "Delete");  // an unexpected dialog fails the test
+    EXPECT_EQ(strip->GetCount(), 2);
+}
+
+TEST_F(Document, DeletingEveryFrameDisablesTheFrameCommands) {
+    AddFrames(2);
+    strip->SelectAllItems();
+    wxTEST_DIALOG(ClickMenu(frame, "Frame", "Delete"), wxExpectModal<wxMessageDialog>(wxID_YES));
+    EXPECT_EQ(strip->GetCount(), 0);
+    EXPECT_FALSE(Enabled("File", "Save"));
+    EXPECT_FALSE(Enabled("Frame", "Delete"));
+    EXPECT_EQ(Status(0), "");
+}
+
+TEST_F(Document, ClearAllEmptiesEverythingWithoutAsking) {
+    AddFrames(3, wxSize(50, 20));
+    frame->ShowFrame(1);
+    ClickMenu(frame, "Frame", "Clear All");
+    EXPECT_EQ(strip->GetCount(), 0);
+    EXPECT_EQ(Status(0), "");
+    EXPECT_EQ(Status(1), "");
+    EXPECT_EQ(Spin("m_spinctrl_width")->GetValue(), 0);
+    EXPECT_EQ(Spin("m_spinctrl_height")->GetValue(), 0);
+    EXPECT_FALSE(Enabled("Animation", "Run animation"));
+    EXPECT_FALSE(Spin("m_spinctrl_delay")->IsEnabled());
+    EXPECT_TRUE(frame->GetPreviewRect().IsEmpty());
+}
+
+TEST_F(Document, TheLargerFrameSetsTheCanvas) {
+    AppendFrame(frame, wxSize(100, 50), "a.png");
+    AppendFrame(frame, wxSize(80, 60), "b.png");
+    EXPECT_EQ(frame->GetCanvasSize(), wxSize(80, 60));
+    EXPECT_EQ(Status(0), "Untitled.gif (80 * 60)px");
+    ClickMenu(frame, "Frame", "Clear All");
+    AppendFrame(frame, wxSize(80, 60), "b.png");
+    AppendFrame(frame, wxSize(100, 50), "a.png");
+    EXPECT_EQ(frame->GetCanvasSize(), wxSize(100, 50));
+    EXPECT_EQ(Spin("m_spinctrl_height")->GetValue(), 50);
+}
+
+TEST_F(Document, SizeEditsKeepTheAspectRatio) {
+    AddFrames(1, wxSize(400, 300));
+    lwtest::TypeInto(Spin("m_spinctrl_width"), 200);
+    EXPECT_EQ(Spin("m_spinctrl_height")->GetValue(), 150);
+    EXPECT_EQ(Status(0), "Untitled.gif (200 * 150)px");
+    lwtest::TypeInto(Spin("m_spinctrl_height"), 50);
+    EXPECT_EQ(Spin("m_spinctrl_width")->GetValue(), 66);
+    EXPECT_EQ(frame->GetCanvasSize(), wxSize(66, 50));
+    EXPECT_EQ(frame->GetReferenceSize(), wxSize(400, 300));
+}
+
+TEST_F(Document, SizeEditsOfAnEmptyStripChangeNothingElse) {
+    lwtest::TypeInto(Spin("m_spinctrl_width"), 123);
+    EXPECT_EQ(Spin("m_spinctrl_height")->GetValue(), 0);
+    EXPECT_EQ(Status(0), "");
+    EXPECT_EQ(frame->GetCanvasSize(), wxSize(0, 0));
+}
+
+TEST_F(Document, TheDelayRelabelsTheStrip) {
+    AddFrames(2);
+    lwtest::TypeInto(Spin("m_spinctrl_delay"), 25);
+    EXPECT_EQ(strip->GetFrameDelay(), 25);
+}
+
+class Inserting : public Document {
+protected:
+    void SetUp() override {
+        Document::SetUp();
+        dir = lwtest::MakeTempDir("insert");
+        lwtest::WritePicture(dir + "/a.png", 10, 10, *wxRED);
+        lwtest::WritePicture(dir + "/b.jpg", 30, 20, *wxGREEN);
+        lwtest::WriteAnimatedGif(dir + "/anim.gif", 12, 8, {"red", "lime", "blue"});
+    }
+    void Insert(std::vector<std::string> paths) {
+        wxArrayString list;
+        for (const auto& p : paths) list.Add(dir + "/" + p);
+        lwtest::PromptsOf(frame).pictures.push_back(list);
+        wxCommandEvent event(wxEVT_MENU, 0);
+        frame->ProcessWindowEvent(event);
+    }
+    std::string dir;
+};
+
+TEST_F(Inserting, PicturesGoInFrontOfTheFirstSelectedFrame) {
+    AddFrames(3);
+    strip->Select(2);
+    strip->Select(0);
+    Insert({"a.png", "anim.gif", "b.jpg"});
+    EXPECT_EQ(FramePaths(frame),
+              (std::vector<wxString>{Pic("f0.png"), Pic("f1.png"), dir + "/a.png",
+                                     dir + "/anim.gif_0", dir + "/anim.gif_1", dir + "/anim.gif_2",
+                                     dir + "/b.jpg", Pic("f2.png")}));
+    EXPECT_EQ(lwtest::PromptsOf(frame).messages.back(), "Insert Image Files");
+}
+
+TEST_F(Inserting, WithoutSelectionTheyFollowTheLastFrame) {
+    AddFrames(1);
+    Insert({"b.jpg", "a.png"});
+    EXPECT_EQ(FramePaths(frame),
+              (std::vector<wxString>{Pic("f0.png"), dir + "/b.jpg", dir + "/a.png"}));
+    EXPECT_EQ(frame->GetCanvasSize(), wxSize(40, 30));
+}
+
+TEST_F(Inserting, AnUpperCaseGifIsOnePictureAndBrokenFilesAreSkipped) {
+    AddFrames(1);
+    lwtest::WriteAnimatedGif(dir + "/LOUD.GIF", 5, 5, {"red", "blue"});
+    lwtest::WriteBrokenPictures(dir);
+    Insert({"LOUD.GIF", "empty.png", "half.png", "truncated.gif", "folder.png", "gone.png"});
+    EXPECT_EQ(FramePaths(frame), (std::vector<wxString>{Pic("f0.png"), dir + "/LOUD.GIF"}));
+}
+
+TEST_F(Inserting, CancellingChangesNothing) {
+    AddFrames(2);
+    wxCommandEvent event(wxEVT_MENU, 0);
+    frame->ProcessWindowEvent(event);
+    EXPECT_EQ(strip->GetCount(), 2);
+}
+
+TEST_F(Document, TheContextMenuOffersInsertAndDelete) {
+    AddFrames(3);
+    strip->Select(1);
+    auto& prompts = lwtest::PromptsOf(frame);
+    std::vector<wxString> labels;
+    prompts.onPopup = [&](wxWindow* window, wxMenu& menu) {
+        for (wxMenuItem* item : menu.GetMenuItems()) {
+            labels.push_back(item->GetItemLabel());
+            EXPECT_TRUE(item->IsEnabled());
+        }
+        // Choosing "Delete" sends its command to the window.
+        wxCommandEvent choose(wxEVT_MENU, wxID_DELETE);
+        wxTEST_DIALOG(window->ProcessWindowEvent(choose), wxExpectModal<wxMessageDialog>(wxID_YES));
+    };
+    wxThumbnailEvent click(wxEVT_COMMAND_THUMBNAIL_RIGHT_CLICK, strip->GetId());
+    click.SetItemIndex(1);
+    click.SetEventObject(strip);
+    strip->GetEventHandler()->ProcessEvent(click);
+    EXPECT_EQ(prompts.popups, 1);
+    EXPECT_EQ(labels, (std::vector<wxString>{"&Insert Image\tCtrl+Ins", "&Delete\tCtrl+Del"}));
+    EXPECT_EQ(FramePaths(frame), (std::vector<wxString>{Pic("f0.png"), Pic("f2.png")}));
+}
+
+TEST_F(Document, TheLoopCountDialogSetsThePreviewsPasses) {
+    ClickMenu(frame, "Animation", "Loop Count");  // empty strip: no dialog
+    AddFrames(2);
+    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"), lwtest::ExpectLoopCount(3));
+    EXPECT_EQ(frame->GetLoopCount(), 3);
+    EXPECT_EQ(frame->GetLoopsPlayed(), 0);
+    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"),
+                  wxExpectDismissableModal<LoopCountDialog>(wxID_CANCEL));
+    EXPECT_EQ(frame->GetLoopCount(), 3);
+    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"), lwtest::ExpectLoopCount(0));
+    EXPECT_EQ(frame->GetLoopCount(), 0);
+}
+
+TEST_F(Document, LoopCountStopsThePreview) {
+    AddFrames(2);
+    ClickMenu(frame, "Animation", "Run animation");
+    ASSERT_TRUE(frame->IsPlaying());
+    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"),
+                  wxExpectDismissableModal<LoopCountDialog>(wxID_CANCEL));
+    EXPECT_FALSE(frame->IsPlaying());
+}
+
+class Closing : public Document {
+protected:
+    bool CloseAnswering(int answer) {
+        bool destroyed = false;
+        frame->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& e) {
+            if (e.GetEventObject() == frame) destroyed = true;
+            e.Skip();
+        });
+        bool closed = false;
+        wxTEST_DIALOG(closed = frame->Close(), wxExpectModal<wxMessageDialog>(answer));
+        lwtest::PumpUntil([&] { return destroyed; }, std::chrono::milliseconds(500));
+        if (destroyed) frame = nullptr;
+        return closed && destroyed;
+    }
+};
+
+TEST_F(Closing, AnEmptyStripClosesWithoutAsking) {
+    EXPECT_TRUE(frame->Close());
+    EXPECT_TRUE(lwtest::WaitUntilDestroyed(frame));
+    frame = nullptr;
+}
+
+TEST_F(Closing, CancelKeepsTheWindowAndItsFrames) {
+    AddFrames(2);
+    EXPECT_FALSE(CloseAnswering(wxID_CANCEL));
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(strip->GetCount(), 2);
+}
+
+TEST_F(Closing, YesWhoseSaveDidNotHappenKeepsTheWindow) {
+    AddFrames(2);
+    EXPECT_FALSE(CloseAnswering(wxID_YES));
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(strip->GetCount(), 2);
+}
+
+TEST_F(Closing, NoCloses) {
+    AddFrames(2);
+    EXPECT_TRUE(CloseAnswering(wxID_NO));
+}
+
+TEST_F(Closing, ExitAsksTheSameWay) {
+    AddFrames(1);
+    wxTEST_DIALOG(ClickMenu(frame, "File", "Exit"), wxExpectModal<wxMessageDialog>(wxID_CANCEL));
+    lwtest::PumpPending();
+    EXPECT_EQ(strip->GetCount(), 1);
+}
+
+TEST(Snapshot, AnyOfTheFourValuesDiffers) {
+    const ProjectSnapshot saved{10, 320, 240, 5};
+    EXPECT_FALSE(DiffersFromSnapshot(saved, 10, 320, 240, 5));
+    EXPECT_TRUE(DiffersFromSnapshot(saved, 11, 320, 240, 5));
+    EXPECT_TRUE(DiffersFromSnapshot(saved, 10, 321, 240, 5));
+    EXPECT_TRUE(DiffersFromSnapshot(saved, 10, 320, 241, 5));
+    EXPECT_TRUE(DiffersFromSnapshot(saved, 10, 320, 240, 6));
+}
+
+TEST_F(Document, OpenProjectCancelledAtThePromptChangesNothing) {
+    AddFrames(2);
+    wxTEST_DIALOG(ClickMenu(frame, "File", "Open Project"),
+                  wxExpectModal<wxMessageDialog>(wxID_CANCEL));
+    EXPECT_EQ(strip->GetCount(), 2);
+    wxTEST_DIALOG(ClickMenu(frame, "File", "Open Project"), wxExpectModal<wxMessageDialog>(wxID_YES));
+    EXPECT_EQ(strip->GetCount(), 2) << "the project was not saved, so nothing was replaced";
+    wxTEST_DIALOG(ClickMenu(frame, "File", "Open Project"), wxExpectModal<wxMessageDialog>(wxID_NO));
+    EXPECT_EQ(strip->GetCount(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,189 @@
+// The animation preview: placement, play and stop, loop counts, the timer.
+#include "support/dialog_answers.h"
+#include "support/main_window.h"
+#include "support/test_support.h"
+#include "window/loopcountdialog.h"
+#include "window/thumbnailctrl.h"
+
+#include <wx/panel.h>
+#include <wx/splitter.h>
+#include <wx/spinctrl.h>
+#include <wx/statusbr.h>
+#include <wx/toolbar.h>
+#include <wx/xrc/xmlres.h>
+
+#include <set>
+
+namespace {
+
+using lwtest::ClickMenu;
+
+class Preview : public ::testing::Test {
+protected:
+    void SetUp() override {
+        frame = lwtest::OpenMainWindow();
+        ASSERT_NE(frame, nullptr);
+        strip = frame->GetThumbnailCtrl();
+    }
+    void TearDown() override { lwtest::CloseMainWindow(frame); }
+    void AddFrames(int count) {
+        for (int i = 0; i < count; ++i)
+            lwtest::AppendFrame(frame, wxSize(20 + i, 10), wxString::Format("p%d.png", i));
+    }
+    // One tick of the preview timer, as the timer delivers it.
+    wxString Tick() {
+        wxTimerEvent tick(const_cast<wxTimer&>(frame->GetPreviewTimer()));
+        frame->OnPreviewTimer(tick);
+        return frame->GetStatusBar()->GetStatusText(1).BeforeFirst(' ');
+    }
+    wxString RunItemText() {
+        return frame->GetMenuBar()->GetMenu(2)->GetMenuItems()[0]->GetItemLabel();
+    }
+    wxPanel* Panel() { return wxStaticCast(frame->FindWindow(XRCID("m_panel_down")), wxPanel); }
+    void SetDelay(int delay) {
+        wxStaticCast(frame->FindWindow(XRCID("m_spinctrl_delay")), wxSpinCtrl)->SetValue(delay);
+    }
+
+    GifFrame* frame = nullptr;
+    wxThumbnailCtrl* strip = nullptr;
+};
+
+TEST_F(Preview, PicturesAreFittedAndPlacedBelowTheMiddle) {
+    lwtest::AppendFrame(frame, wxSize(400, 300), "big.png");
+    lwtest::AppendFrame(frame, wxSize(50, 40), "small.png");
+    Panel()->SetSize(200, 300);
+    frame->ShowFrame(0);
+    EXPECT_EQ(frame->GetPreviewRect(), wxRect(0, 105, 200, 150));
+    EXPECT_EQ(frame->GetStatusBar()->GetStatusText(1), "big.png Width:400px,Height:300 px");
+    frame->ShowFrame(1);
+    EXPECT_EQ(frame->GetPreviewRect(), wxRect(75, 160, 50, 40));
+}
+
+TEST_F(Preview, TheShownPictureIsPaintedIntoThePanel) {
+    lwtest::AppendFrame(frame, wxSize(60, 40), "red.png", *wxRED);
+    frame->ShowFrame(0);
+    const wxRect where = frame->GetPreviewRect();
+    ASSERT_FALSE(where.IsEmpty());
+    // What a user sees: grab the screen where the panel shows the picture.
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return Panel()->IsShownOnScreen(); }));
+    Panel()->Update();
+    lwtest::PumpUntil([] { return false; }, std::chrono::milliseconds(200));
+    const wxPoint centre = Panel()->ClientToScreen(where.GetPosition() + wxPoint(30, 20));
+    const auto shot = lwtest::RunProcess(
+        {"/usr/bin/import", "-window", "root", "-crop",
+         wxString::Format("1x1+%d+%d", centre.x, centre.y).ToStdString(), "-depth", "8", "rgb:-"});
+    ASSERT_EQ(shot.exitCode, 0) << shot.err;
+    ASSERT_EQ(shot.out.size(), 3u);
+    EXPECT_EQ(static_cast<unsigned char>(shot.out[0]), 255);
+    EXPECT_EQ(static_cast<unsigned char>(shot.out[1]), 0);
+}
+
+TEST_F(Preview, PlayingWithALoopCountStopsAfterItsPasses) {
+    AddFrames(3);
+    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"), lwtest::ExpectLoopCount(2));
+    ClickMenu(frame, "Animation", "Run animation");
+    ASSERT_TRUE(frame->IsPlaying());
+    EXPECT_EQ(RunItemText(), "Stop animation\tCtrl+T");
+    std::vector<wxString> shown;
+    for (int i = 0; i < 6 && frame->IsPlaying(); ++i) shown.push_back(Tick());
+    EXPECT_EQ(shown, (std::vector<wxString>{"p0.png", "p1.png", "p2.png", "p0.png", "p1.png",
+                                             "p2.png"}));
+    EXPECT_FALSE(frame->IsPlaying());
+    EXPECT_FALSE(frame->GetPreviewTimer().IsRunning());
+    EXPECT_EQ(RunItemText(), "Run animation\tCtrl+P");
+    EXPECT_EQ(frame->GetLoopsPlayed(), 0);
+}
+
+TEST_F(Preview, StoppingByHandKeepsThePassesPlayed) {
+    AddFrames(3);
+    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"), lwtest::ExpectLoopCount(3));
+    ASSERT_EQ(frame->GetLoopCount(), 3);
+    ClickMenu(frame, "Animation", "Run animation");
+    for (int i = 0; i < 4; ++i) Tick();
+    ClickMenu(frame, "Animation", "Stop animation");
+    EXPECT_FALSE(frame->IsPlaying());
+    EXPECT_EQ(frame->GetLoopsPlayed(), 1);
+    EXPECT_EQ(frame->GetPreviewFrame(), 0);
+    // Two more passes end it.
+    ClickMenu(frame, "Animation", "Run animation");
+    int ticks = 0;
+    while (frame->IsPlaying() && ticks < 20) {
+        Tick();
+        ++ticks;
+    }
+    EXPECT_EQ(ticks, 6);
+}
+
+TEST_F(Preview, TheIntervalIsTheDelay) {
+    AddFrames(1);
+    SetDelay(5);
+    ClickMenu(frame, "Animation", "Run animation");
+    EXPECT_EQ(frame->GetPreviewTimer().GetInterval(), 50);
+    ClickMenu(frame, "Animation", "Stop animation");
+    // A zero delay would keep the window from ever repainting.
+    SetDelay(0);
+    ClickMenu(frame, "Animation", "Run animation");
+    EXPECT_EQ(frame->GetPreviewTimer().GetInterval(), 10);
+}
+
+TEST_F(Preview, NothingPlaysWithoutFrames) {
+    wxCommandEvent run(wxEVT_MENU, XRCID("m_tool_play"));
+    frame->ProcessWindowEvent(run);
+    EXPECT_FALSE(frame->IsPlaying());
+    EXPECT_FALSE(frame->GetPreviewTimer().IsRunning());
+}
+
+TEST_F(Preview, TheToolPlaysAndStops) {
+    AddFrames(2);
+    wxCommandEvent tool(wxEVT_MENU, XRCID("m_tool_play"));
+    frame->ProcessWindowEvent(tool);
+    EXPECT_TRUE(frame->IsPlaying());
+    frame->ProcessWindowEvent(tool);
+    EXPECT_FALSE(frame->IsPlaying());
+}
+
+TEST_F(Preview, TheRealTimerShowsEveryFrameInTurn) {
+    AddFrames(3);
+    SetDelay(1);
+    ClickMenu(frame, "Animation", "Run animation");
+    std::set<wxString> seen;
+    EXPECT_TRUE(lwtest::PumpUntil([&] {
+        seen.insert(frame->GetStatusBar()->GetStatusText(1).BeforeFirst(' '));
+        return seen.count("p0.png") && seen.count("p1.png") && seen.count("p2.png");
+    }));
+    ClickMenu(frame, "Animation", "Stop animation");
+}
+
+TEST_F(Preview, ClickingAFrameStopsThePreviewAndShowsIt) {
+    AddFrames(3);
+    ClickMenu(frame, "Animation", "Run animation");
+    wxThumbnailEvent click(wxEVT_COMMAND_THUMBNAIL_LEFT_CLICK, strip->GetId());
+    click.SetItemIndex(2);
+    click.SetEventObject(strip);
+    strip->GetEventHandler()->ProcessEvent(click);
+    EXPECT_FALSE(frame->IsPlaying());
+    EXPECT_EQ(frame->GetStatusBar()->GetStatusText(1).BeforeFirst(' '), "p2.png");
+}
+
+TEST_F(Preview, CommandsThatChangeFramesStopThePreview) {
+    AddFrames(2);
+    ClickMenu(frame, "Animation", "Run animation");
+    lwtest::TypeInto(frame->FindWindow(XRCID("m_spinctrl_delay")), 20);
+    EXPECT_FALSE(frame->IsPlaying());
+    ClickMenu(frame, "Animation", "Run animation");
+    ClickMenu(frame, "Frame", "Clear All");
+    EXPECT_FALSE(frame->IsPlaying());
+    EXPECT_FALSE(frame->GetPreviewTimer().IsRunning());
+}
+
+TEST_F(Preview, MovingTheSashRedrawsTheSelectedFrame) {
+    lwtest::AppendFrame(frame, wxSize(400, 300), "big.png");
+    strip->Select(0);
+    Panel()->SetSize(100, 300);
+    wxSplitterEvent moved(wxEVT_SPLITTER_SASH_POS_CHANGED,
+                          wxStaticCast(frame->FindWindow(XRCID("m_splitter3")), wxSplitterWindow));
+    frame->OnChangeSplitterWindow(moved);
+    EXPECT_EQ(frame->GetPreviewRect().GetSize(), wxSize(100, 75));
+}
+
+}  // namespace
