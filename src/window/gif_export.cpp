@@ -6,7 +6,6 @@
 #include <wx/file.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
-#include <wx/intl.h>
 #include <wx/log.h>
 #include <wx/utils.h>
 #include <wx/wfstream.h>
@@ -179,27 +178,26 @@ GifExportStatus WriteGifAnimation(const GifExportJob& job, const ExportFrameSour
 }
 
 wxString GifExportFailureText(GifExportStatus status, const wxString& path) {
+    // New texts, not in the catalogs yet: English in every language.
     const char* text = nullptr;
     switch (status) {
         case GifExportStatus::CannotCreate:
-            text = wxTRANSLATE("The GIF file \"%s\" cannot be created: the folder does not exist "
-                               "or cannot be written to.");
+            text = "The GIF file \"%s\" cannot be created: the folder does not exist or cannot "
+                   "be written to.";
             break;
         case GifExportStatus::BadFrame:
-            text = wxTRANSLATE("The GIF file \"%s\" was not saved: a frame could not be prepared.");
+            text = "The GIF file \"%s\" was not saved: a frame could not be prepared.";
             break;
         case GifExportStatus::CannotReplace:
-            text = wxTRANSLATE("The GIF file \"%s\" was not saved: the file of that name could not "
-                               "be replaced.");
+            text = "The GIF file \"%s\" was not saved: the file of that name could not be "
+                   "replaced.";
             break;
         case GifExportStatus::Stopped:
-            text = wxTRANSLATE("The GIF file \"%s\" was not saved: saving was interrupted.");
+            text = "The GIF file \"%s\" was not saved: saving was interrupted.";
             break;
         default:
-            text = wxTRANSLATE("The GIF file \"%s\" could not be written completely; the disk may "
-                               "be full.");
+            text = "The GIF file \"%s\" could not be written completely; the disk may be full.";
             break;
     }
-    return wxString::Format(wxGetTranslation(text), path) + "\n" +
-           wxGetTranslation("Any file of that name was left as it was.");
+    return wxString::Format(text, path) + "\nAny file of that name was left as it was.";
 }

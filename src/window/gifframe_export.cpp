@@ -90,9 +90,7 @@ wxString GifFrame::ChooseGifFile(const wxString& message) {
 bool GifFrame::ConfirmAppendedExtension(const wxString& chosen, const wxString& path) {
     if (chosen == path || !wxFileExists(path)) return true;
     wxMessageDialog ask(this,
-                        wxString::Format(wxGetTranslation("The file \"%s\" already exists. "
-                                                          "Do you want to replace it?"),
-                                         path),
+                        wxString::Format("The file \"%s\" already exists. Do you want to replace it?", path),
                         wxGetTranslation("Confirm"), wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION);
     return ask.ShowModal() == wxID_YES;
 }
@@ -111,8 +109,7 @@ bool GifFrame::StartExport(int width, int height, int delay, const wxString& tit
     auto feed = std::make_shared<ExportFrameFeed>(this, m_thumbnailCtrl->GetCount(), 2 * parallelism);
     auto* thread = new WorkSaveAsGifThread(width, height, feed, m_gifPath, delay, parallelism);
     const wxString failure =
-        wxString::Format(wxGetTranslation("The GIF file \"%s\" cannot be saved: the system "
-                                          "refused to start a thread."),
+        wxString::Format("The GIF file \"%s\" cannot be saved: the system refused to start a thread.",
                          m_gifPath);
     if (thread->Create() != wxTHREAD_NO_ERROR) {
         delete thread;
