@@ -76,14 +76,7 @@ protected:
     wxSpinCtrl* Spin(const char* name) {
         return wxDynamicCast(frame->FindWindow(XRCID(name)), wxSpinCtrl);
     }
-    // As if the user typed the value.
-    void Type(const char* name, int value) {
-        wxSpinCtrl* spin = Spin(name);
-        spin->SetValue(value);
-        wxCommandEvent typed(wxEVT_TEXT, spin->GetId());
-        typed.SetEventObject(spin);
-        spin->GetEventHandler()->ProcessEvent(typed);
-    }
+    void Type(const char* name, int value) { lwtest::TypeInto(Spin(name), value); }
     void AddFrame(const wxImage& picture) {
         const std::string path = folder + "/picture" + std::to_string(++pictures) + ".png";
         lwtest::WriteFile(path, "only the name matters here");
