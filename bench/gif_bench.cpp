@@ -1,14 +1,25 @@
 // Measures the export's per-frame work: placing each frame on the canvas,
 // reducing it to a palette and writing it as a GIF frame. Prints frames per
 // second, file size and mean PSNR of the reduced frames against the sources.
+// Then times the whole export as the program runs it (the export thread, fed
+// frame by frame from this thread as from the main window) against
+// ImageMagick's convert on the same frames, when it is installed.
 //
 // gif_bench [--speed N] [--dither D] [--sample N] [--sweep] [--toolkit] [--out FOLDER]
+//           [--threads N] [--no-whole]
 //   --speed, --dither, --sample  quantiser settings for frames of many colours
 //   --sweep            tries every speed from 1 to 10 on the photo-like corpus
 //   --toolkit          also measures the toolkit's 8-bit BMP round trip
+//   --threads N        frames rendered at once by the whole export (default: cores)
+//   --no-whole         skips the whole export and ImageMagick
 #include "window/frame_render.h"
+#include "window/gif_export.h"
 #include "window/gif_gifhandler.h"
+#include "window/worksaveasgifthread.h"
 
+#include <wx/event.h>
+#include <wx/filename.h>
+#include <wx/gifdecod.h>
 #include <wx/image.h>
 #include <wx/init.h>
 #include <wx/mstream.h>
@@ -17,13 +28,16 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <iostream>
+#include <memory>
+#include <mutex>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -138,13 +152,154 @@ void Print(const char* label, const std::vector<wxImage>& sources, const Figures
     std::fflush(stdout);
 }
 
+// Takes the progress events of the export thread; this thread plays the main
+// window: it waits for each event and hands over more frames.
+class ProgressSink : public wxEvtHandler {
+public:
+    void QueueEvent(wxEvent* event) override {
+        std::unique_ptr<wxEvent> owned(event);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_progress.push_back(static_cast<wxCommandEvent*>(event)->GetInt());
+        m_arrived.notify_one();
+    }
+    int Next() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_arrived.wait(lock, [this] { return !m_progress.empty(); });
+        const int progress = m_progress.front();
+        m_progress.pop_front();
+        return progress;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_arrived;
+    std::deque<int> m_progress;
+};
+
+struct WholeFigures {
+    double seconds = 0;
+    long long bytes = 0;
+    double psnr = 0;
+    bool ok = false;
+};
+
+// Mean PSNR of the frames of a GIF file, read with the toolkit's decoder,
+// against the sources.
+double FilePsnr(const std::string& path, const std::vector<wxImage>& sources) {
+    wxFileInputStream in(path);
+    wxGIFDecoder decoder;
+    if (!in.IsOk() || decoder.LoadGIF(in) != wxGIF_OK || decoder.GetFrameCount() != sources.size())
+        return 0;
+    double sum = 0;
+    for (size_t i = 0; i < sources.size(); ++i) {
+        wxImage frame;
+        if (!decoder.ConvertToImage(unsigned(i), &frame) || frame.GetSize() != sources[i].GetSize())
+            return 0;
+        sum += Psnr(frame, sources[i]);
+    }
+    return sum / double(sources.size());
+}
+
+WholeFigures WholeExport(const std::vector<wxImage>& sources, const std::string& path, int threads) {
+    WholeFigures figures;
+    const int n = int(sources.size());
+    ProgressSink sink;
+    auto feed = std::make_shared<ExportFrameFeed>(&sink, n, 2 * threads);
+    // The window converts each frame's bitmap here; a deep copy stands in.
+    auto make = [&sources](int i) { return std::make_unique<wxImage>(sources[size_t(i)].Copy()); };
+    const int delay = 10;
+    const Clock::time_point start = Clock::now();
+    auto* thread = new WorkSaveAsGifThread(kWidth, kHeight, feed, path, delay, threads);
+    if (thread->Create() != wxTHREAD_NO_ERROR) {
+        delete thread;
+        return figures;
+    }
+    feed->Refill(make);
+    if (thread->Run() != wxTHREAD_NO_ERROR) {
+        delete thread;
+        return figures;
+    }
+    while (sink.Next() != 100) feed->Refill(make);
+    figures.seconds = Since(start);
+    figures.ok = feed->Outcome() == GifExportStatus::Written;
+    figures.bytes = wxFileName::GetSize(path).GetValue();
+    figures.psnr = FilePsnr(path, sources);
+    return figures;
+}
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// ImageMagick on the same frames, written as PNG files first (not timed).
+WholeFigures ImageMagickExport(const std::vector<wxImage>& sources, const std::string& folder) {
+    WholeFigures figures;
+    const std::string frames = folder + "/gif_bench_frames";
+    const std::string path = folder + "/gif_bench_magick.gif";
+    wxFileName::Mkdir(frames, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+    for (size_t i = 0; i < sources.size(); ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/%03zu.png", i);
+        sources[i].SaveFile(frames + name, wxBITMAP_TYPE_PNG);
+    }
+    const std::string command = "/usr/bin/convert -delay 10 -loop 0 " + Quoted(frames) + "/*.png " + Quoted(path);
+    const Clock::time_point start = Clock::now();
+    figures.ok = std::system(command.c_str()) == 0;
+    figures.seconds = Since(start);
+    if (figures.ok) {
+        figures.bytes = wxFileName::GetSize(path).GetValue();
+        figures.psnr = FilePsnr(path, sources);
+    }
+    wxFileName::Rmdir(frames, wxPATH_RMDIR_RECURSIVE);
+    std::remove(path.c_str());
+    return figures;
+}
+
+void PrintWhole(const char* label, const WholeFigures& f) {
+    if (!f.ok) {
+        std::printf("  %-34s failed\n", label);
+        return;
+    }
+    std::printf("  %-34s %7.2f s  %9lld bytes  PSNR %5.2f dB\n", label, f.seconds, f.bytes, f.psnr);
+    std::fflush(stdout);
+}
+
+void CompareWholeExports(const char* corpus, const std::vector<wxImage>& sources,
+                         const std::string& folder, int threads, bool magick) {
+    std::printf("%s, %zu frames of %d x %d, whole export:\n", corpus, sources.size(), kWidth, kHeight);
+    const std::string path = folder + "/gif_bench_whole.gif";
+    const WholeFigures one = WholeExport(sources, path, 1);
+    PrintWhole("export thread, 1 frame at a time", one);
+    char label[64];
+    std::snprintf(label, sizeof label, "export thread, %d frames at a time", threads);
+    const WholeFigures ours = threads == 1 ? one : WholeExport(sources, path, threads);
+    if (threads != 1) PrintWhole(label, ours);
+    std::remove(path.c_str());
+    if (!magick) return;
+    const WholeFigures theirs = ImageMagickExport(sources, folder);
+    PrintWhole("convert -delay 10 -loop 0", theirs);
+    if (ours.ok && theirs.ok)
+        std::printf("  time ratio convert / export thread: %.2f; size ratio: %.2f\n",
+                    theirs.seconds / ours.seconds, double(theirs.bytes) / double(ours.bytes));
+    std::fflush(stdout);
+}
+
+// Swallows the rendering step's trace lines, from any number of threads.
+class DiscardBuffer : public std::streambuf {
+protected:
+    int overflow(int c) override { return c == EOF ? 0 : c; }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     wxInitializer init;
     if (!init.IsOk()) return 2;
     QuantizeSettings settings;
-    bool sweep = false, toolkit = false;
+    bool sweep = false, toolkit = false, whole = true;
+    int threads = DefaultExportParallelism();
     std::string folder = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -154,8 +309,10 @@ int main(int argc, char** argv) {
         else if (arg == "--sweep") sweep = true;
         else if (arg == "--toolkit") toolkit = true;
         else if (arg == "--out" && i + 1 < argc) folder = argv[++i];
+        else if (arg == "--threads" && i + 1 < argc) threads = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--no-whole") whole = false;
         else {
-            std::fprintf(stderr, "usage: %s [--speed N] [--dither D] [--sample N] [--sweep] [--toolkit] [--out FOLDER]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--speed N] [--dither D] [--sample N] [--sweep] [--toolkit] [--out FOLDER] [--threads N] [--no-whole]\n", argv[0]);
             return 2;
         }
     }
@@ -168,9 +325,10 @@ int main(int argc, char** argv) {
     mixed = photos;
     mixed.insert(mixed.end(), flats.begin(), flats.end());
 
+    wxInitAllImageHandlers();
     // The rendering step traces to standard output; keep the figures readable.
-    std::stringstream traces;
-    std::streambuf* const console = std::cout.rdbuf(traces.rdbuf());
+    DiscardBuffer traces;
+    std::streambuf* const console = std::cout.rdbuf(&traces);
 
     std::printf("%d x %d canvas, quantiser speed %d, dithering %.2f, palette from every %d. pixel across and down\n",
                 kWidth, kHeight, settings.speed, double(settings.dithering), settings.sampleStep);
@@ -194,7 +352,13 @@ int main(int argc, char** argv) {
         Print("photo-like, BMP round trip", photos, Export(photos, BmpRoundTrip, out));
         Print("flat colours, BMP round trip", flats, Export(flats, BmpRoundTrip, out));
     }
-    std::cout.rdbuf(console);
     std::remove(out.c_str());
+    if (whole) {
+        const bool magick = wxFileName::IsFileExecutable("/usr/bin/convert");
+        if (!magick) std::printf("ImageMagick's /usr/bin/convert is not installed: not compared\n");
+        CompareWholeExports("photo-like", photos, folder, threads, magick);
+        CompareWholeExports("flat colours", flats, folder, threads, magick);
+    }
+    std::cout.rdbuf(console);
     return 0;
 }

@@ -26,6 +26,7 @@ class wxThumbnailEvent;
 class wxToolBar;
 class wxPaintEvent;
 class UserPrompts;
+class ExportFrameFeed;
 
 // State at the last project load or save: tells whether the project changed.
 struct ProjectSnapshot {
@@ -99,6 +100,8 @@ public:
     // Where the preview panel shows its picture; empty when it shows none.
     wxRect GetPreviewRect() const { return m_previewShown ? m_previewRect : wxRect(); }
     bool IsImporting() const { return m_importProgress != nullptr; }
+    // A GIF is being written under its progress dialog.
+    bool IsExporting() const { return m_exportProgress != nullptr; }
 
     // Commands.
     void OnSaveAnimator(wxCommandEvent& event);
@@ -143,6 +146,15 @@ private:
     void InsertFrame(wxImage* image, int frameIndex, const wxString& path, int& position);
     template <typename T>
     T* FindResourceControl(const char* name);
+    // Saving the GIF.
+    wxString ChooseGifFile(const wxString& message);
+    bool ConfirmAppendedExtension(const wxString& chosen, const wxString& path);
+    void RecordSaveSnapshot();
+    bool StartExport(int width, int height, int delay, const wxString& title);
+    void FeedExport();
+    void EndExport();
+    void ReportExportFailure(const wxString& text);
+    void AbandonExport();
 
     wxSplitterWindow* m_splitter3 = nullptr;
     wxPanel* m_panel_top = nullptr;
@@ -196,6 +208,12 @@ private:
     wxProgressDialog* m_exportProgress = nullptr;
     ProjectSnapshot m_projectSnapshot;
     SaveSnapshot m_saveSnapshot;
+    // The export under way: its frame handover, field 0 before it started and
+    // the saved form it shows once the file is written.
+    std::shared_ptr<ExportFrameFeed> m_exportFeed;
+    wxString m_statusBeforeExport;
+    wxString m_statusAfterExport;
+    bool m_updatingExportProgress = false;
     int m_referenceWidth = 0;
     int m_referenceHeight = 0;
     int m_canvasWidth = 0;

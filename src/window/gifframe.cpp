@@ -48,6 +48,7 @@ wxEND_EVENT_TABLE()
 GifFrame::GifFrame() : m_prompts(std::make_unique<UserPrompts>()) {}
 
 GifFrame::~GifFrame() {
+    AbandonExport();
     // The strip and its frames go first, before anything they might refer to.
     delete m_thumbnailCtrl;
     m_thumbnailCtrl = nullptr;
@@ -258,12 +259,9 @@ void GifFrame::OnLanguageMenu(wxCommandEvent& event) {
 }
 
 // Commands that later parts of the program fill in.
-void GifFrame::OnSaveAnimator(wxCommandEvent&) {}
-void GifFrame::OnSaveAsAnimator(wxCommandEvent&) {}
 void GifFrame::OnHelpMenu(wxCommandEvent&) {}
 void GifFrame::ShowAboutDialog(wxCommandEvent&) {}
 void GifFrame::OnUpdateResult(wxCommandEvent&) {}
-void GifFrame::OnWorkSaveAsGifThreadUpdate(wxCommandEvent&) {}
 
 void GifFrame::OnChangeSplitterWindow(wxSplitterEvent&) {
     std::cout << "OnChangeSplitterWindow" << std::endl;

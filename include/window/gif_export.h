@@ -1,0 +1,55 @@
+// Writing a whole animation to a GIF file: frames are rendered and reduced on
+// the machine's cores and written in order to a temporary file beside the
+// target, which takes the target's place only once every frame is in it.
+// Works on wxImage only, so that it can run on a worker thread.
+#pragma once
+
+#include <wx/image.h>
+#include <wx/string.h>
+
+#include <functional>
+#include <memory>
+
+// The path with ".gif" appended, unless it already ends with ".gif"
+// (case-sensitive: "x.GIF" becomes "x.GIF.gif").
+wxString EnsureGifExtension(const wxString& path);
+
+// The percentage done once frame index (counted from 0) of frameCount is written.
+int ExportProgress(int index, int frameCount);
+
+enum class GifExportStatus {
+    Written,         // the file holds every frame
+    NothingToWrite,  // no frames: no file was touched
+    CannotCreate,    // no file could be created beside the target
+    BadFrame,        // a frame could not be rendered or reduced to a palette
+    CannotWrite,     // writing failed (a full disk, an I/O error)
+    CannotReplace,   // the finished file could not take the target's place
+    Stopped,         // the caller stopped it
+};
+
+struct GifExportJob {
+    wxString path;           // the file to write
+    int frameCount = 0;
+    int canvasWidth = 0;
+    int canvasHeight = 0;
+    int delay = 0;           // hundredths of a second, the same for every frame
+    int parallelism = 1;     // frames rendered and reduced at the same time
+};
+
+// Gives frame index's full-size picture, which the export then owns; frames
+// are asked for in order, from the thread that runs the export. Null stops it.
+using ExportFrameSource = std::function<std::unique_ptr<wxImage>(int index)>;
+// Called once frame index is in the file, for every frame but the last (whose
+// end is the export's result); false stops the export.
+using ExportFrameWritten = std::function<bool(int index)>;
+
+// Writes the animation, looping forever. Unless the result is Written, the
+// target is left as it was and no temporary file remains.
+GifExportStatus WriteGifAnimation(const GifExportJob& job, const ExportFrameSource& source,
+                                  const ExportFrameWritten& written);
+
+// Frames rendered at once when the machine's cores are used: one per core.
+int DefaultExportParallelism();
+
+// What the user is told when an export of path ended with status (not Written).
+wxString GifExportFailureText(GifExportStatus status, const wxString& path);

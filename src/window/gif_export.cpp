@@ -1,0 +1,203 @@
+#include "window/gif_export.h"
+
+#include "window/frame_render.h"
+#include "window/gif_gifhandler.h"
+
+#include <wx/file.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/log.h>
+#include <wx/utils.h>
+#include <wx/wfstream.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <deque>
+#include <future>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+// The file the frames go to until every one is written: created beside the
+// target (so that a rename replaces it at once), removed unless committed.
+class TemporaryGifFile {
+public:
+    explicit TemporaryGifFile(const wxString& target) : m_target(target) {
+        // A fresh name that nothing else uses; created with the usual
+        // permissions, or the target's when it exists.
+        for (int attempt = 0; attempt < 100 && !m_file.IsOpened(); ++attempt) {
+            const wxString path =
+                wxString::Format("%s.%lu-%d.part", target, wxGetProcessId(), attempt);
+            if (wxFileName::Exists(path, wxFILE_EXISTS_ANY)) continue;
+            if (!m_file.Create(path, false, wxS_DEFAULT)) break;
+            m_path = path;
+        }
+        struct stat existing;
+        if (m_file.IsOpened() && ::stat(target.fn_str(), &existing) == 0 &&
+            S_ISREG(existing.st_mode))
+            ::chmod(m_path.fn_str(), existing.st_mode & 07777);
+    }
+    ~TemporaryGifFile() {
+        if (m_file.IsOpened()) m_file.Close();
+        if (!m_committed && !m_path.empty()) wxRemoveFile(m_path);
+    }
+    TemporaryGifFile(const TemporaryGifFile&) = delete;
+    TemporaryGifFile& operator=(const TemporaryGifFile&) = delete;
+
+    bool IsOpened() const { return m_file.IsOpened(); }
+    wxFile& File() { return m_file; }
+
+    // Puts the written bytes on the disk before the file takes the target's
+    // place, so that a crash cannot leave an empty file under the old name.
+    GifExportStatus Commit() {
+        if (!m_file.Flush() || !m_file.Close()) return GifExportStatus::CannotWrite;
+        // rename() replaces the target in one step; no copying fallback that
+        // could leave it half written.
+        if (std::rename(m_path.fn_str(), m_target.fn_str()) != 0)
+            return GifExportStatus::CannotReplace;
+        m_committed = true;
+        return GifExportStatus::Written;
+    }
+
+private:
+    wxString m_target;
+    wxString m_path;
+    wxFile m_file;
+    bool m_committed = false;
+};
+
+// Points the GIF writer at a stream for as long as it lives.
+class GifOutputScope {
+public:
+    explicit GifOutputScope(wxOutputStream& stream) { SetGifOutputStream(&stream); }
+    ~GifOutputScope() { SetGifOutputStream(nullptr); }
+    GifOutputScope(const GifOutputScope&) = delete;
+    GifOutputScope& operator=(const GifOutputScope&) = delete;
+};
+
+using PreparedFrame = std::unique_ptr<wxImage>;
+
+// One frame on the canvas, reduced to a palette. Every image involved belongs
+// to the thread that runs this: the toolkit's images share their pixel data
+// with an unguarded reference count, so none may be shared across threads.
+PreparedFrame PrepareFrame(PreparedFrame picture, int canvasWidth, int canvasHeight) {
+    const wxImage rendered = RenderFrameForExport(*picture, canvasWidth, canvasHeight);
+    picture.reset();
+    return std::make_unique<wxImage>(ReduceToPalette(rendered));
+}
+
+// Frames being rendered and reduced, oldest first; at most `limit` at once.
+class FramePipeline {
+public:
+    FramePipeline(const GifExportJob& job, const ExportFrameSource& source)
+        : m_job(job), m_source(source), m_limit(std::max(1, job.parallelism)) {}
+
+    // Starts frames until `limit` are under way or none is left; false when
+    // the source gave no picture.
+    bool Fill() {
+        while (m_next < m_job.frameCount && int(m_running.size()) < m_limit) {
+            PreparedFrame picture = m_source(m_next);
+            if (!picture) return false;
+            // One frame at a time runs on the calling thread when it is waited for.
+            const auto policy = m_limit > 1 ? std::launch::async | std::launch::deferred
+                                            : std::launch::deferred;
+            m_running.push_back(std::async(
+                policy, PrepareFrame, std::move(picture), m_job.canvasWidth, m_job.canvasHeight));
+            ++m_next;
+        }
+        return true;
+    }
+
+    // The oldest frame, waiting for it.
+    PreparedFrame Next() {
+        PreparedFrame frame = m_running.front().get();
+        m_running.pop_front();
+        return frame;
+    }
+
+private:
+    const GifExportJob& m_job;
+    const ExportFrameSource& m_source;
+    const int m_limit;
+    int m_next = 0;
+    std::deque<std::future<PreparedFrame>> m_running;
+};
+
+// Writes every frame into the stream; the trailer follows the last one.
+GifExportStatus WriteFrames(const GifExportJob& job, const ExportFrameSource& source,
+                            const ExportFrameWritten& written) {
+    FramePipeline pipeline(job, source);
+    for (int i = 0; i < job.frameCount; ++i) {
+        if (!pipeline.Fill()) return GifExportStatus::Stopped;
+        const PreparedFrame frame = pipeline.Next();
+        if (!frame || !frame->IsOk()) return GifExportStatus::BadFrame;
+        MyGifHandler handler;
+        // Any frame that fails, frame 0 before its header included, ends the
+        // export: a file with a frame missing is not the animation asked for.
+        if (!MyGifHandler::SaveAnimationFrame(*frame, handler, job.delay * 10, job.frameCount, i))
+            return GifExportStatus::CannotWrite;
+        if (i + 1 < job.frameCount && !written(i)) return GifExportStatus::Stopped;
+    }
+    return GifExportStatus::Written;
+}
+
+}  // namespace
+
+wxString EnsureGifExtension(const wxString& path) {
+    return path.EndsWith(".gif") ? path : path + ".gif";
+}
+
+int ExportProgress(int index, int frameCount) {
+    return frameCount > 0 ? static_cast<int>(100LL * (index + 1) / frameCount) : 100;
+}
+
+int DefaultExportParallelism() {
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+GifExportStatus WriteGifAnimation(const GifExportJob& job, const ExportFrameSource& source,
+                                  const ExportFrameWritten& written) {
+    if (job.frameCount <= 0) return GifExportStatus::NothingToWrite;
+    // Failures come back as the result; the toolkit's own messages would only
+    // repeat them (and from a worker thread would pop up later).
+    wxLogNull quiet;
+    TemporaryGifFile file(job.path);
+    if (!file.IsOpened()) return GifExportStatus::CannotCreate;
+    GifExportStatus status;
+    {
+        wxFileOutputStream stream(file.File());
+        GifOutputScope output(stream);
+        status = WriteFrames(job, source, written);
+        if (status == GifExportStatus::Written && !stream.IsOk()) status = GifExportStatus::CannotWrite;
+    }
+    if (status == GifExportStatus::Written) status = file.Commit();
+    return status;
+}
+
+wxString GifExportFailureText(GifExportStatus status, const wxString& path) {
+    // New texts, not in the catalogs yet: English in every language.
+    const char* text = nullptr;
+    switch (status) {
+        case GifExportStatus::CannotCreate:
+            text = "The GIF file \"%s\" cannot be created: the folder does not exist or cannot "
+                   "be written to.";
+            break;
+        case GifExportStatus::BadFrame:
+            text = "The GIF file \"%s\" was not saved: a frame could not be prepared.";
+            break;
+        case GifExportStatus::CannotReplace:
+            text = "The GIF file \"%s\" was not saved: the file of that name could not be "
+                   "replaced.";
+            break;
+        case GifExportStatus::Stopped:
+            text = "The GIF file \"%s\" was not saved: saving was interrupted.";
+            break;
+        default:
+            text = "The GIF file \"%s\" could not be written completely; the disk may be full.";
+            break;
+    }
+    return wxString::Format(text, path) + "\nAny file of that name was left as it was.";
+}

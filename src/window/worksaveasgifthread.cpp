@@ -1,0 +1,121 @@
+#include "window/worksaveasgifthread.h"
+
+#include "window/workerevents.h"
+
+#include <wx/event.h>
+#include <wx/image.h>
+
+#include <iostream>
+
+ExportFrameFeed::ExportFrameFeed(wxEvtHandler* sink, int frameCount, int ahead)
+    : m_sink(sink), m_frameCount(frameCount), m_ahead(ahead < 1 ? 1 : ahead) {}
+
+void ExportFrameFeed::Refill(const std::function<std::unique_ptr<wxImage>(int)>& make) {
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_closed || m_handedOver >= m_frameCount || m_handedOver >= m_written + m_ahead)
+                return;
+        }
+        // Made outside the lock: the export thread goes on meanwhile.
+        std::unique_ptr<wxImage> picture = make(m_handedOver);
+        if (!picture) picture = std::make_unique<wxImage>();
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_pictures[m_handedOver++] = std::move(picture);
+        }
+        m_arrived.notify_all();
+    }
+}
+
+void ExportFrameFeed::Close() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_closed = true;
+        m_pictures.clear();
+    }
+    m_arrived.notify_all();
+}
+
+bool ExportFrameFeed::IsClosed() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_closed;
+}
+
+GifExportStatus ExportFrameFeed::Outcome() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_outcome;
+}
+
+std::unique_ptr<wxImage> ExportFrameFeed::Take(int index, const std::function<bool()>& stop) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        if (m_closed) return nullptr;
+        const auto found = m_pictures.find(index);
+        if (found != m_pictures.end()) {
+            std::unique_ptr<wxImage> picture = std::move(found->second);
+            m_pictures.erase(found);
+            return picture;
+        }
+        if (stop && stop()) return nullptr;
+        m_arrived.wait_for(lock, std::chrono::milliseconds(50));
+    }
+}
+
+void ExportFrameFeed::FrameWritten(int index) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_written = index + 1;
+    Post(ExportProgress(index, m_frameCount));
+}
+
+void ExportFrameFeed::Finish(GifExportStatus status) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_outcome = status;
+    Post(100);
+}
+
+void ExportFrameFeed::Post(int percent) {
+    // Under the lock, so that Close() on the main thread cannot slip in
+    // between the check and the queueing while the sink is being destroyed.
+    if (m_closed || !m_sink) return;
+    auto* event = new wxCommandEvent(wxEVT_COMMAND_WORKER_PROGRESS, ID_SAVE_GIF_THREAD);
+    event->SetInt(percent);
+    wxQueueEvent(m_sink, event);
+}
+
+WorkSaveAsGifThread::WorkSaveAsGifThread(int canvasWidth, int canvasHeight,
+                                         std::shared_ptr<ExportFrameFeed> feed,
+                                         const wxString& path, const int& delay, int parallelism)
+    : wxThread(wxTHREAD_DETACHED),
+      m_feed(std::move(feed)),
+      m_canvasWidth(canvasWidth),
+      m_canvasHeight(canvasHeight),
+      // A deep copy: no string storage is shared with the main thread.
+      m_path(wxString::FromUTF8(path.utf8_str())),
+      m_delay(delay),
+      m_parallelism(parallelism) {}
+
+WorkSaveAsGifThread::~WorkSaveAsGifThread() = default;
+
+wxThread::ExitCode WorkSaveAsGifThread::Entry() {
+    std::cout << "thread:" << std::endl;
+    m_frameCount = m_feed->FrameCount();
+    GifExportJob job;
+    job.path = m_path;
+    job.frameCount = m_frameCount;
+    job.canvasWidth = m_canvasWidth;
+    job.canvasHeight = m_canvasHeight;
+    job.delay = m_delay;
+    job.parallelism = m_parallelism;
+    const auto stop = [this] { return TestDestroy(); };
+    const GifExportStatus status = WriteGifAnimation(
+        job, [this, &stop](int index) { return m_feed->Take(index, stop); },
+        [this](int index) {
+            m_feed->FrameWritten(index);
+            return !TestDestroy() && !m_feed->IsClosed();
+        });
+    // Asked to stop: no end is reported. Otherwise the end always is, so that
+    // the progress dialog closes whatever happened.
+    if (!TestDestroy()) m_feed->Finish(status);
+    return nullptr;
+}

@@ -1,0 +1,376 @@
+// "Save" and "Save As" in the main window: which file is written and when,
+// the progress the window sees, the status bar, and what a failure does.
+#include "support/gif_decode.h"
+#include "support/main_window.h"
+#include "support/test_support.h"
+
+#include "window/thumbnailctrl.h"
+#include "window/workerevents.h"
+
+#include <wx/dir.h>
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+#include <wx/spinctrl.h>
+#include <wx/statusbr.h>
+#include <wx/xrc/xmlres.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <random>
+
+namespace {
+
+using lwtest::DecodeGif;
+using lwtest::DecodedGif;
+using lwtest::GifColour;
+
+// Answers a message box and keeps its text.
+class AnswerMessage : public wxExpectModalBase<wxMessageDialog, AnswerMessage> {
+public:
+    AnswerMessage(int answer, wxString* text) : m_answer(answer), m_text(text) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* dialog) const override {
+        *m_text = dialog->GetMessage();
+        return m_answer;
+    }
+
+private:
+    int m_answer;
+    wxString* m_text;
+};
+
+// The file's identity: every export writes a new file and renames it over
+// the old one, so an unchanged inode means nothing was written.
+ino_t Inode(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+std::vector<std::string> FolderContents(const std::string& folder) {
+    std::vector<std::string> names;
+    wxDir dir(folder);
+    wxString name;
+    for (bool more = dir.GetFirst(&name, wxEmptyString, wxDIR_FILES | wxDIR_DIRS | wxDIR_HIDDEN);
+         more; more = dir.GetNext(&name))
+        names.push_back(name.ToStdString());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class Export : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = lwtest::MakeTempDir("gui-export");
+        frame = lwtest::OpenMainWindow();
+        ASSERT_NE(frame, nullptr);
+        frame->Bind(wxEVT_COMMAND_WORKER_PROGRESS, [this](wxCommandEvent& e) {
+            if (e.GetId() == ID_SAVE_GIF_THREAD) progress.push_back(e.GetInt());
+            e.Skip();
+        });
+    }
+    void TearDown() override { lwtest::CloseMainWindow(frame); }
+
+    wxSpinCtrl* Spin(const char* name) {
+        return wxDynamicCast(frame->FindWindow(XRCID(name)), wxSpinCtrl);
+    }
+    void Type(const char* name, int value) { lwtest::TypeInto(Spin(name), value); }
+    void AddFrame(const wxImage& picture) {
+        const std::string path = folder + "/picture" + std::to_string(++pictures) + ".png";
+        lwtest::WriteFile(path, "only the name matters here");
+        auto* strip = frame->GetThumbnailCtrl();
+        strip->Append(new wxImageThumbnailItem(new wxImage(picture), 0, path),
+                      Spin("m_spinctrl_delay")->GetValue());
+        frame->UpdateCanvasSize();
+        frame->EnableFrameCommands();
+    }
+    void AddSolidFrames(int count, int w = 40, int h = 30) {
+        for (int i = 0; i < count; ++i) {
+            wxImage image(w, h, false);
+            image.SetRGB(wxRect(0, 0, w, h), 60 * i % 256, 255 - 30 * i % 256, 100);
+            AddFrame(image);
+        }
+    }
+    void AddNoisyFrames(int count, int w, int h) {
+        std::mt19937 random(7);
+        for (int i = 0; i < count; ++i) {
+            wxImage image(w, h, false);
+            unsigned char* p = image.GetData();
+            for (int k = 0; k < w * h * 3; ++k) p[k] = static_cast<unsigned char>(random());
+            AddFrame(image);
+        }
+    }
+    void Click(const char* label, const char* menu = "File") {
+        wxMenuItem* item = lwtest::FindMenuItem(frame, menu, label);
+        ASSERT_NE(item, nullptr) << label;
+        lwtest::ClickMenu(frame, item);
+    }
+    // Runs the command and waits for any export it started.
+    void Run(const char* label) {
+        Click(label);
+        ASSERT_TRUE(lwtest::PumpUntil([this] { return !frame->IsExporting(); }));
+    }
+    void Answer(const std::string& path) { lwtest::PromptsOf(frame).files.push_back(path); }
+    const std::vector<wxString>& Asked() { return lwtest::PromptsOf(frame).messages; }
+    wxString Status() { return frame->GetStatusBar()->GetStatusText(0); }
+    DecodedGif Decode(const std::string& path) { return DecodeGif(lwtest::ReadFile(path)); }
+
+    GifFrame* frame = nullptr;
+    std::string folder;
+    std::vector<int> progress;
+    int pictures = 0;
+};
+
+TEST_F(Export, SaveAsksOnceForANameAndWritesAnAnimationThatLoopsForever) {
+    AddSolidFrames(3);
+    Spin("m_spinctrl_delay")->SetValue(40);
+    Answer(folder + "/anim");
+    Click("Save");
+    // The progress dialog keeps the window disabled while the thread runs.
+    EXPECT_TRUE(frame->IsExporting());
+    EXPECT_FALSE(frame->IsEnabled());
+    ASSERT_TRUE(lwtest::PumpUntil([this] { return !frame->IsExporting(); }));
+    EXPECT_TRUE(frame->IsEnabled());
+    EXPECT_EQ(progress, (std::vector<int>{33, 66, 100}));
+    EXPECT_EQ(Asked(), std::vector<wxString>{"Save GIF Files"});
+    // "anim" was typed: the file is anim.gif, the status bar says anim.
+    EXPECT_EQ(Status(), "anim (40 * 30)px");
+    EXPECT_EQ(FolderContents(folder),
+              (std::vector<std::string>{"anim.gif", "picture1.png", "picture2.png", "picture3.png"}));
+
+    const DecodedGif gif = Decode(folder + "/anim.gif");
+    ASSERT_TRUE(gif.ok);
+    EXPECT_EQ(gif.width, 40);
+    EXPECT_EQ(gif.height, 30);
+    ASSERT_EQ(gif.frames.size(), 3u);
+    EXPECT_TRUE(gif.frames[0].hasLoop);
+    EXPECT_EQ(gif.frames[0].loopCount, 0);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(gif.frames[i].delay, 40);
+        const GifColour expected{int(60 * i % 256), int(255 - 30 * i % 256), 100};
+        EXPECT_EQ(gif.frames[i].pixels[0], expected);
+        EXPECT_EQ(gif.frames[i].pixels.back(), expected);
+    }
+    // Also what ImageMagick makes of it.
+    const lwtest::ProcessResult identify =
+        lwtest::RunProcess({"/usr/bin/identify", "-format", "%w %h %T %n|", folder + "/anim.gif"});
+    EXPECT_EQ(identify.out, "40 30 40 3|40 30 40 3|40 30 40 3|");
+}
+
+TEST_F(Export, ProgressIsReportedAfterEachFrame) {
+    AddSolidFrames(1);
+    Answer(folder + "/one.gif");
+    Run("Save");
+    EXPECT_EQ(progress, std::vector<int>{100});
+
+    Click("Clear All", "Frame");  // nothing to confirm when the project was never saved
+    lwtest::PumpPending();
+    AddSolidFrames(7);
+    progress.clear();
+    Answer(folder + "/seven.gif");
+    Run("Save As");
+    EXPECT_EQ(progress, (std::vector<int>{14, 28, 42, 57, 71, 85, 100}));
+    EXPECT_EQ(Decode(folder + "/seven.gif").frames.size(), 7u);
+}
+
+TEST_F(Export, SaveWithoutChangesWritesNothingUnlessTheFileIsGone) {
+    AddSolidFrames(2);
+    const std::string gif = folder + "/anim.gif";
+    Answer(gif);
+    Run("Save");
+    const ino_t first = Inode(gif);
+    ASSERT_NE(first, 0u);
+    progress.clear();
+
+    Click("Save");
+    EXPECT_FALSE(frame->IsExporting());
+    lwtest::PumpPending();
+    EXPECT_EQ(Inode(gif), first);
+    EXPECT_TRUE(progress.empty());
+
+    ASSERT_TRUE(wxRemoveFile(gif));
+    Run("Save");
+    EXPECT_TRUE(lwtest::FileExists(gif));
+    EXPECT_EQ(Decode(gif).frames.size(), 2u);
+    EXPECT_EQ(Asked().size(), 1u);  // no second dialog
+}
+
+TEST_F(Export, EachChangeMakesSaveWriteAgainAtTheCurrentSize) {
+    AddSolidFrames(2, 40, 30);
+    const std::string gif = folder + "/anim.gif";
+    Answer(gif);
+    Run("Save");
+    ino_t last = Inode(gif);
+    auto wroteAgain = [&] {
+        const ino_t now = Inode(gif);
+        const bool changed = now != last;
+        last = now;
+        return changed;
+    };
+
+    Type("m_spinctrl_delay", 55);
+    Run("Save");
+    EXPECT_TRUE(wroteAgain());
+    EXPECT_EQ(Decode(gif).frames[1].delay, 55);
+
+    Type("m_spinctrl_width", 20);  // the height follows: 15
+    Run("Save");
+    EXPECT_TRUE(wroteAgain());
+    DecodedGif decoded = Decode(gif);
+    EXPECT_EQ(decoded.width, 20);
+    EXPECT_EQ(decoded.height, 15);
+    EXPECT_EQ(Status(), "anim.gif (20 * 15)px");
+
+    Type("m_spinctrl_height", 6);
+    Run("Save");
+    EXPECT_TRUE(wroteAgain());
+    decoded = Decode(gif);
+    EXPECT_EQ(decoded.width, 8);
+    EXPECT_EQ(decoded.height, 6);
+
+    AddSolidFrames(1, 40, 30);  // the canvas follows the frames again
+    Run("Save");
+    EXPECT_TRUE(wroteAgain());
+    decoded = Decode(gif);
+    EXPECT_EQ(decoded.frames.size(), 3u);
+    EXPECT_EQ(decoded.width, 40);
+
+    Run("Save");
+    EXPECT_FALSE(wroteAgain());
+}
+
+TEST_F(Export, SaveAsAlwaysAsksAndWrites) {
+    AddSolidFrames(2);
+    Answer(folder + "/x.GIF");
+    Run("Save As");
+    EXPECT_EQ(Asked(), std::vector<wxString>{"Save As GIF Files"});
+    EXPECT_EQ(FolderContents(folder),
+              (std::vector<std::string>{"picture1.png", "picture2.png", "x.GIF.gif"}));
+    // Save As names the file with its extension.
+    EXPECT_EQ(Status(), "x.GIF.gif (40 * 30)px");
+    const ino_t first = Inode(folder + "/x.GIF.gif");
+
+    Answer(folder + "/x.GIF.gif");
+    Run("Save As");  // nothing changed, written all the same
+    EXPECT_NE(Inode(folder + "/x.GIF.gif"), first);
+}
+
+TEST_F(Export, CancellingSaveAsForgetsTheGifSoSaveAsksAgain) {
+    AddSolidFrames(2);
+    Answer(folder + "/anim.gif");
+    Run("Save");
+    const ino_t first = Inode(folder + "/anim.gif");
+    Click("Save As");  // no answer: cancelled
+    EXPECT_FALSE(frame->IsExporting());
+    EXPECT_EQ(Inode(folder + "/anim.gif"), first);
+
+    Answer(folder + "/other.gif");
+    Run("Save");
+    EXPECT_EQ(Asked(), (std::vector<wxString>{"Save GIF Files", "Save As GIF Files", "Save GIF Files"}));
+    EXPECT_TRUE(lwtest::FileExists(folder + "/other.gif"));
+    EXPECT_EQ(Inode(folder + "/anim.gif"), first);
+}
+
+TEST_F(Export, AnEmptyStripWritesNothing) {
+    Answer(folder + "/empty");
+    Click("Save");  // remembers the name, writes nothing
+    EXPECT_FALSE(frame->IsExporting());
+    Click("Save As");  // does not even ask
+    Click("Save");
+    EXPECT_FALSE(frame->IsExporting());
+    lwtest::PumpPending();
+    EXPECT_EQ(Asked(), std::vector<wxString>{"Save GIF Files"});
+    EXPECT_TRUE(FolderContents(folder).empty());
+    EXPECT_TRUE(progress.empty());
+
+    // The name chosen then is used once there are frames.
+    AddSolidFrames(1);
+    Run("Save");
+    EXPECT_EQ(Asked().size(), 1u);
+    EXPECT_EQ(Decode(folder + "/empty.gif").frames.size(), 1u);
+}
+
+TEST_F(Export, AFolderThatCannotBeWrittenIsReportedAndNothingClaimsSuccess) {
+    AddSolidFrames(2);
+    const wxString before = Status();
+    // Root writes anywhere; nobody can create a file inside a regular file.
+    lwtest::WriteFile(folder + "/plain", "a file, not a folder");
+    const std::string gif = folder + "/plain/anim.gif";
+    Answer(gif);
+    wxString text;
+    wxTEST_DIALOG(Run("Save"), AnswerMessage(wxID_OK, &text));
+    EXPECT_TRUE(text.Contains(gif)) << text;
+    EXPECT_EQ(progress, std::vector<int>{100});
+    EXPECT_EQ(Status(), before);
+    EXPECT_TRUE(frame->IsEnabled());
+
+    // Not recorded as saved: the next "Save" tries again, without a dialog.
+    text.clear();
+    wxTEST_DIALOG(Run("Save"), AnswerMessage(wxID_OK, &text));
+    EXPECT_TRUE(text.Contains(gif)) << text;
+    EXPECT_EQ(Asked().size(), 1u);
+}
+
+TEST_F(Export, AFailedWriteKeepsTheOldFile) {
+    AddNoisyFrames(3, 120, 90);
+    const std::string gif = folder + "/anim.gif";
+    lwtest::WriteFile(gif, "the previous animation");
+    Answer(gif);
+    wxString text;
+    {
+        // Files of this process cannot grow past 4000 bytes: a full disk.
+        rlimit saved;
+        getrlimit(RLIMIT_FSIZE, &saved);
+        auto* handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved;
+        limit.rlim_cur = 4000;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        wxTEST_DIALOG(Run("Save As"), AnswerMessage(wxID_OK, &text));
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, handler);
+    }
+    EXPECT_TRUE(text.Contains(gif)) << text;
+    EXPECT_EQ(lwtest::ReadFile(gif), "the previous animation");
+    EXPECT_EQ(FolderContents(folder),
+              (std::vector<std::string>{"anim.gif", "picture1.png", "picture2.png", "picture3.png"}));
+    EXPECT_EQ(progress.back(), 100);
+
+    // Space again: the same name is written, the old file replaced.
+    Run("Save");
+    EXPECT_EQ(Decode(gif).frames.size(), 3u);
+}
+
+TEST_F(Export, AnAddedExtensionDoesNotReplaceAFileWithoutAsking) {
+    AddSolidFrames(1);
+    const std::string gif = folder + "/anim.gif";
+    lwtest::WriteFile(gif, "keep me");
+    Answer(folder + "/anim");
+    wxString text;
+    wxTEST_DIALOG(Click("Save"), AnswerMessage(wxID_NO, &text));
+    EXPECT_TRUE(text.Contains(gif)) << text;
+    EXPECT_FALSE(frame->IsExporting());
+    EXPECT_EQ(lwtest::ReadFile(gif), "keep me");
+
+    Answer(folder + "/anim");  // still no GIF chosen: asked again
+    wxTEST_DIALOG(Run("Save"), AnswerMessage(wxID_YES, &text));
+    EXPECT_EQ(Decode(gif).frames.size(), 1u);
+}
+
+TEST_F(Export, ClosingTheWindowDuringAnExportLeavesNoTemporaryFile) {
+    AddNoisyFrames(12, 400, 300);
+    Answer(folder + "/big.gif");
+    Click("Save");
+    ASSERT_TRUE(frame->IsExporting());
+    lwtest::CloseMainWindow(frame);
+    frame = nullptr;
+    // The thread notices, stops and removes what it wrote.
+    EXPECT_TRUE(lwtest::PumpUntil([this] {
+        for (const std::string& name : FolderContents(folder))
+            if (name.find("big.gif") != std::string::npos) return false;
+        return true;
+    }));
+}
+
+}  // namespace

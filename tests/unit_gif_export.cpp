@@ -1,0 +1,445 @@
+// Writing a whole animation: what giflib reads back from the file, the order
+// of frames and progress, and that a failed export leaves the target as it was.
+#include "support/gif_decode.h"
+#include "support/test_support.h"
+
+#include "window/gif_export.h"
+#include "window/worksaveasgifthread.h"
+#include "window/workerevents.h"
+
+#include <wx/dir.h>
+#include <wx/filename.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <cmath>
+#include <random>
+#include <thread>
+
+namespace {
+
+using lwtest::DecodeGif;
+using lwtest::DecodedGif;
+using lwtest::GifColour;
+
+wxImage Solid(int w, int h, unsigned char r, unsigned char g, unsigned char b) {
+    wxImage image(w, h, false);
+    image.SetRGB(wxRect(0, 0, w, h), r, g, b);
+    return image;
+}
+
+// Thousands of colours: the quantiser has work to do.
+wxImage Noisy(int w, int h, unsigned seed) {
+    std::mt19937 random(seed);
+    wxImage image(w, h, false);
+    unsigned char* p = image.GetData();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x, p += 3) {
+            p[0] = static_cast<unsigned char>(x * 255 / w);
+            p[1] = static_cast<unsigned char>(y * 255 / h);
+            p[2] = static_cast<unsigned char>(random() & 0xFF);
+        }
+    return image;
+}
+
+// Gives copies of the pictures and records which frames were asked for.
+struct Frames {
+    std::vector<wxImage> pictures;
+    std::vector<int> asked;
+    ExportFrameSource Source() {
+        return [this](int index) {
+            asked.push_back(index);
+            return std::make_unique<wxImage>(pictures.at(size_t(index)).Copy());
+        };
+    }
+};
+
+GifExportJob Job(const std::string& path, int frames, int w, int h, int delay = 10,
+                 int parallelism = 1) {
+    GifExportJob job;
+    job.path = path;
+    job.frameCount = frames;
+    job.canvasWidth = w;
+    job.canvasHeight = h;
+    job.delay = delay;
+    job.parallelism = parallelism;
+    return job;
+}
+
+ExportFrameWritten Record(std::vector<int>& written) {
+    return [&written](int index) {
+        written.push_back(index);
+        return true;
+    };
+}
+
+std::vector<std::string> FolderContents(const std::string& folder) {
+    std::vector<std::string> names;
+    wxDir dir(folder);
+    wxString name;
+    for (bool more = dir.GetFirst(&name, wxEmptyString, wxDIR_FILES | wxDIR_DIRS | wxDIR_HIDDEN);
+         more; more = dir.GetNext(&name))
+        names.push_back(name.ToStdString());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+double Psnr(const std::vector<GifColour>& decoded, const wxImage& source) {
+    double sum = 0;
+    const unsigned char* p = source.GetData();
+    for (const GifColour& c : decoded) {
+        const int d[3] = {c.r - p[0], c.g - p[1], c.b - p[2]};
+        for (int k = 0; k < 3; ++k) sum += d[k] * d[k];
+        p += 3;
+    }
+    const double mse = sum / (3.0 * double(decoded.size()));
+    return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+// While alive, files this process writes cannot grow beyond `bytes`: writing
+// then fails as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_handler)(int);
+};
+
+TEST(GifExportNames, GifExtensionIsAddedUnlessTheNameEndsInLowerCaseGif) {
+    EXPECT_EQ(EnsureGifExtension("/a/anim.gif"), "/a/anim.gif");
+    EXPECT_EQ(EnsureGifExtension("/a/anim"), "/a/anim.gif");
+    EXPECT_EQ(EnsureGifExtension("x.GIF"), "x.GIF.gif");
+    EXPECT_EQ(EnsureGifExtension("x.Gif"), "x.Gif.gif");
+    EXPECT_EQ(EnsureGifExtension("photo.png"), "photo.png.gif");
+    EXPECT_EQ(EnsureGifExtension("a.gif.bak"), "a.gif.bak.gif");
+}
+
+TEST(GifExportNames, ProgressAfterEachFrame) {
+    auto all = [](int n) {
+        std::vector<int> values;
+        for (int i = 0; i < n; ++i) values.push_back(ExportProgress(i, n));
+        return values;
+    };
+    EXPECT_EQ(all(3), (std::vector<int>{33, 66, 100}));
+    EXPECT_EQ(all(1), (std::vector<int>{100}));
+    EXPECT_EQ(all(7), (std::vector<int>{14, 28, 42, 57, 71, 85, 100}));
+    // Many frames: never 100 before the last, no overflow.
+    const std::vector<int> many = all(250);
+    EXPECT_EQ(many[248], 99);
+    EXPECT_EQ(many[249], 100);
+    EXPECT_EQ(ExportProgress(99999, 100000), 100);
+    EXPECT_EQ(ExportProgress(99998, 100000), 99);
+}
+
+TEST(GifExportNames, FailureTextsNameTheFile) {
+    for (GifExportStatus status :
+         {GifExportStatus::CannotCreate, GifExportStatus::BadFrame, GifExportStatus::CannotWrite,
+          GifExportStatus::CannotReplace, GifExportStatus::Stopped}) {
+        const wxString text = GifExportFailureText(status, "/some/where/anim 100%.gif");
+        EXPECT_TRUE(text.Contains("\"/some/where/anim 100%.gif\"")) << text;
+    }
+}
+
+class GifExportFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = lwtest::MakeTempDir("export");
+        target = folder + "/anim.gif";
+    }
+    std::string folder;
+    std::string target;
+};
+
+TEST_F(GifExportFile, FramesComeBackFromAnIndependentDecoderAsGiven) {
+    Frames frames;
+    frames.pictures = {Solid(40, 30, 255, 0, 0), Solid(40, 30, 0, 255, 0), Solid(40, 30, 0, 0, 255)};
+    std::vector<int> written;
+    EXPECT_EQ(WriteGifAnimation(Job(target, 3, 40, 30, 25), frames.Source(), Record(written)),
+              GifExportStatus::Written);
+    EXPECT_EQ(frames.asked, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(written, (std::vector<int>{0, 1}));  // the last one's end is the result
+    EXPECT_EQ(FolderContents(folder), std::vector<std::string>{"anim.gif"});
+
+    const DecodedGif gif = DecodeGif(lwtest::ReadFile(target));
+    ASSERT_TRUE(gif.ok) << gif.error;
+    EXPECT_EQ(gif.width, 40);
+    EXPECT_EQ(gif.height, 30);
+    ASSERT_EQ(gif.frames.size(), 3u);
+    EXPECT_TRUE(gif.frames[0].hasLoop);
+    EXPECT_EQ(gif.frames[0].loopCount, 0);  // forever
+    const GifColour expected[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(gif.frames[i].delay, 25);
+        EXPECT_EQ(gif.frames[i].width, 40);
+        EXPECT_EQ(gif.frames[i].pixels.front(), expected[i]);
+        EXPECT_EQ(gif.frames[i].pixels.back(), expected[i]);
+    }
+}
+
+TEST_F(GifExportFile, FramesArePlacedOnTheCanvasAndMaskedPixelsAreBlack) {
+    Frames frames;
+    wxImage masked = Solid(10, 10, 200, 100, 50);
+    masked.SetRGB(wxRect(0, 0, 5, 10), 1, 2, 3);
+    masked.SetMaskColour(1, 2, 3);
+    frames.pictures = {Solid(40, 20, 255, 255, 255), masked};
+    std::vector<int> written;
+    ASSERT_EQ(WriteGifAnimation(Job(target, 2, 20, 20), frames.Source(), Record(written)),
+              GifExportStatus::Written);
+    const DecodedGif gif = DecodeGif(lwtest::ReadFile(target));
+    ASSERT_TRUE(gif.ok);
+    ASSERT_EQ(gif.frames.size(), 2u);
+    auto at = [&](size_t frame, int x, int y) { return gif.frames[frame].pixels[size_t(y) * 20 + x]; };
+    // 40 x 20 shrunk to 20 x 10, centred between black bars.
+    EXPECT_EQ(at(0, 10, 2), (GifColour{0, 0, 0}));
+    EXPECT_EQ(at(0, 10, 10), (GifColour{255, 255, 255}));
+    // 10 x 10 unscaled at (5, 5); its masked left half is black.
+    EXPECT_EQ(at(1, 7, 10), (GifColour{0, 0, 0}));
+    EXPECT_EQ(at(1, 12, 10), (GifColour{200, 100, 50}));
+    EXPECT_EQ(at(1, 17, 10), (GifColour{0, 0, 0}));
+}
+
+TEST_F(GifExportFile, FramesRenderedInParallelAreWrittenInOrder) {
+    Frames frames;
+    for (int i = 0; i < 9; ++i) frames.pictures.push_back(Noisy(120, 90, unsigned(i)));
+    // Flat frames in between, whose colours come out exactly.
+    frames.pictures[4] = Solid(120, 90, 10, 20, 30);
+    std::vector<int> written;
+    ASSERT_EQ(WriteGifAnimation(Job(target, 9, 120, 90, 7, 4), frames.Source(), Record(written)),
+              GifExportStatus::Written);
+    EXPECT_EQ(frames.asked, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(written, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+    const DecodedGif gif = DecodeGif(lwtest::ReadFile(target));
+    ASSERT_TRUE(gif.ok);
+    ASSERT_EQ(gif.frames.size(), 9u);
+    EXPECT_EQ(gif.frames[4].pixels[500], (GifColour{10, 20, 30}));
+    for (size_t i = 0; i < 9; ++i) {
+        EXPECT_EQ(gif.frames[i].delay, 7);
+        if (i != 4) {
+            EXPECT_GT(Psnr(gif.frames[i].pixels, frames.pictures[i]), 25) << i;
+        }
+    }
+}
+
+TEST_F(GifExportFile, NoFramesTouchesNothing) {
+    lwtest::WriteFile(target, "old");
+    Frames frames;
+    std::vector<int> written;
+    EXPECT_EQ(WriteGifAnimation(Job(target, 0, 10, 10), frames.Source(), Record(written)),
+              GifExportStatus::NothingToWrite);
+    EXPECT_EQ(lwtest::ReadFile(target), "old");
+    EXPECT_EQ(FolderContents(folder), std::vector<std::string>{"anim.gif"});
+}
+
+TEST_F(GifExportFile, AReplacedFileKeepsItsPermissions) {
+    lwtest::WriteFile(target, "old");
+    ::chmod(target.c_str(), 0640);
+    Frames frames;
+    frames.pictures = {Solid(8, 8, 1, 2, 3)};
+    std::vector<int> written;
+    ASSERT_EQ(WriteGifAnimation(Job(target, 1, 8, 8), frames.Source(), Record(written)),
+              GifExportStatus::Written);
+    EXPECT_TRUE(written.empty());
+    struct stat info;
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(DecodeGif(lwtest::ReadFile(target)).frames.size(), 1u);
+}
+
+TEST_F(GifExportFile, ANewFileIsReadableByOthersAsUsual) {
+    const mode_t mask = ::umask(022);
+    Frames frames;
+    frames.pictures = {Solid(8, 8, 1, 2, 3)};
+    std::vector<int> written;
+    ASSERT_EQ(WriteGifAnimation(Job(target, 1, 8, 8), frames.Source(), Record(written)),
+              GifExportStatus::Written);
+    ::umask(mask);
+    struct stat info;
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
+// Each failure leaves the old file untouched and no temporary file behind.
+class GifExportFailure : public GifExportFile {
+protected:
+    void SetUp() override {
+        GifExportFile::SetUp();
+        lwtest::WriteFile(target, "the previous animation");
+        for (int i = 0; i < 4; ++i) frames.pictures.push_back(Noisy(64, 48, unsigned(i)));
+    }
+    void ExpectOldFileKept() {
+        EXPECT_EQ(lwtest::ReadFile(target), "the previous animation");
+        EXPECT_EQ(FolderContents(folder), std::vector<std::string>{"anim.gif"});
+    }
+    Frames frames;
+    std::vector<int> written;
+};
+
+TEST_F(GifExportFailure, AFrameThatCannotBeDrawnEndsTheExport) {
+    ExportFrameSource source = [this](int index) {
+        frames.asked.push_back(index);
+        return index == 2 ? std::make_unique<wxImage>() : std::make_unique<wxImage>(frames.pictures[size_t(index)].Copy());
+    };
+    EXPECT_EQ(WriteGifAnimation(Job(target, 4, 64, 48), source, Record(written)),
+              GifExportStatus::BadFrame);
+    EXPECT_EQ(written, (std::vector<int>{0, 1}));
+    ExpectOldFileKept();
+}
+
+TEST_F(GifExportFailure, FrameZeroThatCannotBeDrawnWritesNothingMore) {
+    ExportFrameSource source = [this](int index) {
+        frames.asked.push_back(index);
+        return std::make_unique<wxImage>();
+    };
+    EXPECT_EQ(WriteGifAnimation(Job(target, 4, 64, 48), source, Record(written)),
+              GifExportStatus::BadFrame);
+    EXPECT_EQ(frames.asked, std::vector<int>{0});
+    EXPECT_TRUE(written.empty());
+    ExpectOldFileKept();
+}
+
+TEST_F(GifExportFailure, AFullDiskBeforeTheHeaderStopsAtFrameZero) {
+    {
+        FileSizeLimit full(20);  // not even the header and colour table fit
+        EXPECT_EQ(WriteGifAnimation(Job(target, 4, 64, 48), frames.Source(), Record(written)),
+                  GifExportStatus::CannotWrite);
+    }
+    EXPECT_EQ(frames.asked, std::vector<int>{0});
+    EXPECT_TRUE(written.empty());
+    ExpectOldFileKept();
+}
+
+TEST_F(GifExportFailure, AFullDiskInTheMiddleIsAFailure) {
+    {
+        FileSizeLimit full(6000);  // about two frames
+        EXPECT_EQ(WriteGifAnimation(Job(target, 4, 64, 48, 10, 2), frames.Source(), Record(written)),
+                  GifExportStatus::CannotWrite);
+    }
+    EXPECT_FALSE(written.empty());
+    EXPECT_LT(written.size(), 3u);
+    ExpectOldFileKept();
+}
+
+TEST_F(GifExportFailure, AFolderThatCannotHoldFilesIsReported) {
+    // Root may write anywhere; a path through a regular file fails for everyone.
+    const std::string blocked = target + "/inside.gif";
+    EXPECT_EQ(WriteGifAnimation(Job(blocked, 4, 64, 48), frames.Source(), Record(written)),
+              GifExportStatus::CannotCreate);
+    EXPECT_TRUE(frames.asked.empty());
+    EXPECT_EQ(WriteGifAnimation(Job(folder + "/missing/anim.gif", 4, 64, 48), frames.Source(),
+                                Record(written)),
+              GifExportStatus::CannotCreate);
+    ExpectOldFileKept();
+}
+
+TEST_F(GifExportFailure, ATargetThatIsAFolderIsNotReplaced) {
+    const std::string taken = folder + "/taken.gif";
+    ASSERT_TRUE(wxFileName::Mkdir(taken));
+    lwtest::WriteFile(taken + "/keep.txt", "keep");
+    EXPECT_EQ(WriteGifAnimation(Job(taken, 4, 64, 48), frames.Source(), Record(written)),
+              GifExportStatus::CannotReplace);
+    EXPECT_EQ(lwtest::ReadFile(taken + "/keep.txt"), "keep");
+    EXPECT_EQ(FolderContents(folder), (std::vector<std::string>{"anim.gif", "taken.gif"}));
+}
+
+TEST_F(GifExportFailure, StoppingLeavesTheOldFile) {
+    ExportFrameWritten stopAfterTwo = [this](int index) {
+        written.push_back(index);
+        return index < 1;
+    };
+    EXPECT_EQ(WriteGifAnimation(Job(target, 4, 64, 48, 10, 3), frames.Source(), stopAfterTwo),
+              GifExportStatus::Stopped);
+    EXPECT_EQ(written, (std::vector<int>{0, 1}));
+    ExpectOldFileKept();
+
+    ExportFrameSource noMore = [](int index) {
+        return index < 2 ? std::make_unique<wxImage>(Solid(64, 48, 9, 9, 9)) : nullptr;
+    };
+    written.clear();
+    EXPECT_EQ(WriteGifAnimation(Job(target, 4, 64, 48), noMore, Record(written)),
+              GifExportStatus::Stopped);
+    ExpectOldFileKept();
+}
+
+// The handover between the main thread and the export thread. The sink
+// records what is queued to it, from whichever thread.
+class Sink : public wxEvtHandler {
+public:
+    void QueueEvent(wxEvent* event) override {
+        std::unique_ptr<wxEvent> owned(event);
+        std::lock_guard<std::mutex> lock(mutex);
+        EXPECT_EQ(event->GetEventType(), wxEVT_COMMAND_WORKER_PROGRESS);
+        EXPECT_EQ(event->GetId(), ID_SAVE_GIF_THREAD);
+        progress.push_back(static_cast<wxCommandEvent*>(event)->GetInt());
+    }
+    std::mutex mutex;
+    std::vector<int> progress;
+};
+
+TEST(ExportFrameFeed, HandsOverOnlyAFewFramesAheadOfTheWriting) {
+    Sink sink;
+    ExportFrameFeed feed(&sink, 10, 3);
+    std::vector<int> made;
+    auto make = [&made](int index) {
+        made.push_back(index);
+        return std::make_unique<wxImage>(Solid(2, 2, 0, 0, 0));
+    };
+    feed.Refill(make);
+    EXPECT_EQ(made, (std::vector<int>{0, 1, 2}));
+    feed.Refill(make);
+    EXPECT_EQ(made.size(), 3u);
+    EXPECT_TRUE(feed.Take(0, nullptr));
+    feed.FrameWritten(0);
+    feed.Refill(make);
+    EXPECT_EQ(made, (std::vector<int>{0, 1, 2, 3}));
+    // A frame that cannot be made still arrives, as an invalid picture.
+    auto none = [](int) { return std::unique_ptr<wxImage>(); };
+    feed.FrameWritten(3);
+    feed.Refill(none);
+    const std::unique_ptr<wxImage> missing = feed.Take(4, nullptr);
+    ASSERT_TRUE(missing);
+    EXPECT_FALSE(missing->IsOk());
+    feed.Finish(GifExportStatus::Written);
+    EXPECT_EQ(sink.progress, (std::vector<int>{10, 40, 100}));
+    EXPECT_EQ(feed.Outcome(), GifExportStatus::Written);
+}
+
+TEST(ExportFrameFeed, ClosingWakesAWaitingThreadAndSilencesIt) {
+    Sink sink;
+    ExportFrameFeed feed(&sink, 5, 2);
+    bool gotPicture = true;
+    std::thread worker([&] { gotPicture = feed.Take(0, nullptr) != nullptr; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    feed.Close();
+    worker.join();
+    EXPECT_FALSE(gotPicture);
+    feed.FrameWritten(0);
+    feed.Finish(GifExportStatus::Written);
+    EXPECT_TRUE(sink.progress.empty());
+}
+
+TEST(ExportFrameFeed, AWaitingTakeGivesUpWhenAskedToStop) {
+    Sink sink;
+    ExportFrameFeed feed(&sink, 5, 2);
+    std::atomic<bool> stop{false};
+    bool gotPicture = true;
+    std::thread worker([&] { gotPicture = feed.Take(0, [&stop] { return stop.load(); }) != nullptr; });
+    stop = true;
+    worker.join();
+    EXPECT_FALSE(gotPicture);
+}
+
+}  // namespace
