@@ -3,6 +3,7 @@
 // strip. Prints the time until the last frame is in the strip and the peak
 // memory. Needs a display (run under xvfb-run).
 #include "app/folders.h"
+#include "window/gif_export.h"
 #include "window/gifframe.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"
@@ -62,9 +63,27 @@ wxArrayString MakeCorpus(const wxString& dir) {
     }
     const wxString gif = dir + "/long.gif";
     if (!wxFileExists(gif)) {
-        const std::string cmd = "convert -size 1280x720 gradient:navy-orange -duplicate 299 '" +
-                                gif.ToStdString() + "'";
-        if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "could not write %s\n", cmd.c_str());
+        // Written with the program's own writer: 300 frames of a moving gradient.
+        GifExportJob job;
+        job.path = gif;
+        job.frameCount = 300;
+        job.canvasWidth = 1280;
+        job.canvasHeight = 720;
+        job.delay = 4;
+        job.parallelism = DefaultExportParallelism();
+        const auto source = [](int i) {
+            auto image = std::make_unique<wxImage>(1280, 720);
+            unsigned char* p = image->GetData();
+            for (int y = 0; y < 720; ++y)
+                for (int x = 0; x < 1280; ++x) {
+                    *p++ = static_cast<unsigned char>((x + i * 4) / 8 * 8);
+                    *p++ = static_cast<unsigned char>(y / 3);
+                    *p++ = static_cast<unsigned char>(i * 2);
+                }
+            return image;
+        };
+        if (WriteGifAnimation(job, source, [](int) { return true; }) != GifExportStatus::Written)
+            std::fprintf(stderr, "could not write %s\n", static_cast<const char*>(gif.utf8_str()));
     }
     paths.Add(gif);
     return paths;
