@@ -155,6 +155,10 @@ private:
     void EndExport();
     void ReportExportFailure(const wxString& text);
     void AbandonExport();
+    // A progress dialog's Update lets queued events through; a worker's event
+    // that arrives then is handled afterwards, never inside the update.
+    bool DeferDuringProgressUpdate(const wxCommandEvent& event);
+    void UpdateProgress(wxProgressDialog* dialog, int value);
 
     wxSplitterWindow* m_splitter3 = nullptr;
     wxPanel* m_panel_top = nullptr;
@@ -213,7 +217,7 @@ private:
     std::shared_ptr<ExportFrameFeed> m_exportFeed;
     wxString m_statusBeforeExport;
     wxString m_statusAfterExport;
-    bool m_updatingExportProgress = false;
+    bool m_updatingProgress = false;  // a progress dialog is inside its Update
     int m_referenceWidth = 0;
     int m_referenceHeight = 0;
     int m_canvasWidth = 0;

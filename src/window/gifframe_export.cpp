@@ -145,23 +145,14 @@ void GifFrame::FeedExport() {
 void GifFrame::OnWorkSaveAsGifThreadUpdate(wxCommandEvent& event) {
     std::cout << "WorkSaveAsGifThreadUpdate:" << std::endl;
     if (!m_exportFeed) return;
-    if (m_updatingExportProgress) {
-        // Arrived while the dialog was being updated: handle it afterwards, not
-        // inside the dialog's own update.
-        QueueEvent(event.Clone());
-        return;
-    }
+    if (DeferDuringProgressUpdate(event)) return;
     const int progress = event.GetInt();
     if (progress == 100) {
         EndExport();
         return;
     }
     FeedExport();
-    if (m_exportProgress) {
-        m_updatingExportProgress = true;
-        m_exportProgress->Update(progress, wxEmptyString);
-        m_updatingExportProgress = false;
-    }
+    UpdateProgress(m_exportProgress, progress);
 }
 
 void GifFrame::EndExport() {

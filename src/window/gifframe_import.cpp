@@ -44,7 +44,22 @@ bool GifFrame::StartImageLoad(const wxArrayString& paths) {
     return true;
 }
 
+bool GifFrame::DeferDuringProgressUpdate(const wxCommandEvent& event) {
+    if (!m_updatingProgress) return false;
+    // Queued behind the others, so the order of the worker's events stays.
+    QueueEvent(event.Clone());
+    return true;
+}
+
+void GifFrame::UpdateProgress(wxProgressDialog* dialog, int value) {
+    if (!dialog) return;
+    m_updatingProgress = true;
+    dialog->Update(value, wxEmptyString);
+    m_updatingProgress = false;
+}
+
 void GifFrame::ThreadUpdate(wxCommandEvent& event) {
+    if (DeferDuringProgressUpdate(event)) return;
     std::cout << "ThreadUpdate" << std::endl;
     if (auto* image = static_cast<wxImage*>(event.GetClientData())) {
         auto* item = new wxImageThumbnailItem(image, static_cast<int>(event.GetExtraLong()),
@@ -62,7 +77,7 @@ void GifFrame::ThreadUpdate(wxCommandEvent& event) {
         // its own Update here, as it is never updated to its maximum.
         delete m_importProgress;
         m_importProgress = nullptr;
-    } else if (m_importProgress) {
-        m_importProgress->Update(progress);
+    } else {
+        UpdateProgress(m_importProgress, progress);
     }
 }
