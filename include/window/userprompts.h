@@ -1,6 +1,7 @@
 // The system dialogs and menus through which the main window asks the user for
-// files and commands. Tests replace them: GTK's file dialogs cannot be answered
-// from a test, and a popup menu runs until it is closed.
+// files and commands, and the browser it opens web pages in. Tests replace
+// them: GTK's file dialogs cannot be answered from a test, a popup menu runs
+// until it is closed, and a test must not start a browser.
 #pragma once
 
 #include <wx/arrstr.h>
@@ -21,4 +22,6 @@ public:
                                 long style);
     // Shows a popup menu at the mouse; its command reaches the window.
     virtual void PopupMenu(wxWindow* window, wxMenu& menu);
+    // Opens the address in the default browser; whether that worked is not known.
+    virtual void OpenWebPage(const wxString& url);
 };

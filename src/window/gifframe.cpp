@@ -258,11 +258,6 @@ void GifFrame::OnLanguageMenu(wxCommandEvent& event) {
     RelabelWindow();
 }
 
-// Commands that later parts of the program fill in.
-void GifFrame::OnHelpMenu(wxCommandEvent&) {}
-void GifFrame::ShowAboutDialog(wxCommandEvent&) {}
-void GifFrame::OnUpdateResult(wxCommandEvent&) {}
-
 void GifFrame::OnChangeSplitterWindow(wxSplitterEvent&) {
     std::cout << "OnChangeSplitterWindow" << std::endl;
     const wxArrayInt& selection = m_thumbnailCtrl->GetSelectedIndices();

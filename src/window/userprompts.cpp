@@ -3,6 +3,7 @@
 #include <wx/filedlg.h>
 #include <wx/intl.h>
 #include <wx/menu.h>
+#include <wx/utils.h>
 
 UserPrompts::~UserPrompts() = default;
 
@@ -24,3 +25,5 @@ wxString UserPrompts::ChooseFile(wxWindow* parent, const wxString& message,
 }
 
 void UserPrompts::PopupMenu(wxWindow* window, wxMenu& menu) { window->PopupMenu(&menu); }
+
+void UserPrompts::OpenWebPage(const wxString& url) { wxLaunchDefaultBrowser(url, 0); }

@@ -53,6 +53,11 @@ void ScriptedPrompts::PopupMenu(wxWindow* window, wxMenu& menu) {
     if (onPopup) onPopup(window, menu);
 }
 
+void ScriptedPrompts::OpenWebPage(const wxString& url) {
+    if (onWebPage) onWebPage(url);
+    webPages.push_back(url);
+}
+
 bool WaitUntilDestroyed(wxWindow* window) {
     auto gone = std::make_shared<bool>(false);
     window->Bind(wxEVT_DESTROY, [gone, window](wxWindowDestroyEvent& e) {

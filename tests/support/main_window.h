@@ -12,13 +12,15 @@
 namespace lwtest {
 
 // Answers the main window's file dialogs and popup menus from a script: each
-// question takes the next answer, and an empty script answers "cancel".
+// question takes the next answer, and an empty script answers "cancel". Web
+// pages are recorded, never opened.
 class ScriptedPrompts : public UserPrompts {
 public:
     wxArrayString ChoosePictures(wxWindow* parent, const wxString& message) override;
     wxString ChooseFile(wxWindow* parent, const wxString& message, const wxString& defaultFile,
                         const wxString& wildcard, long style) override;
     void PopupMenu(wxWindow* window, wxMenu& menu) override;
+    void OpenWebPage(const wxString& url) override;
 
     std::deque<wxArrayString> pictures;
     std::deque<wxString> files;
@@ -26,6 +28,10 @@ public:
     // Runs with a popup menu shown; it may send one of its commands.
     std::function<void(wxWindow*, wxMenu&)> onPopup;
     int popups = 0;
+    // The addresses the window would have opened in a browser, in order.
+    std::vector<wxString> webPages;
+    // Runs as a web page is opened, before it is recorded.
+    std::function<void(const wxString&)> onWebPage;
 };
 
 // The scripted prompts that OpenMainWindow installed.

@@ -1,0 +1,93 @@
+// The Help menu: web pages, the About dialog and the update check.
+#include "window/gifframe.h"
+
+#include "app/domainoption.h"
+#include "app/folders.h"
+#include "update/updatecheck.h"
+#include "window/userprompts.h"
+
+#include <wx/dialog.h>
+#include <wx/hyperlink.h>
+#include <wx/intl.h>
+#include <wx/log.h>
+#include <wx/menuitem.h>
+#include <wx/msgdlg.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/xrc/xmlres.h>
+
+namespace {
+
+const char* const kReleaseYear = "2026";
+
+using OptionValue = wxString (DomainOption::*)() const;
+
+// An address of the option document; empty when there is none.
+wxString OptionUrl(OptionValue value) {
+    const DomainOption* option = GetDomainOption();
+    return option ? (option->*value)() : wxString();
+}
+
+wxString RightsNotice() {
+    return wxGetTranslation("Copyright (C)") + " " + kReleaseYear + " " + GetMakerName() +
+           wxGetTranslation(". All rights reserved.");
+}
+
+template <typename T>
+T* FindDialogControl(wxDialog& dialog, const char* name) {
+    return wxDynamicCast(dialog.FindWindow(XRCID(name)), T);
+}
+
+}  // namespace
+
+void GifFrame::OnHelpMenu(wxCommandEvent& event) {
+    StopPreview();
+    const int id = event.GetId();
+    if (id == m_itemHelp->GetId()) {
+        m_prompts->OpenWebPage(OptionUrl(&DomainOption::GetHelpUrl));
+    } else if (id == m_itemSupport->GetId()) {
+        m_prompts->OpenWebPage(OptionUrl(&DomainOption::GetSupportUrl));
+    } else if (id == m_itemCheckUpdate->GetId()) {
+        CheckForUpdate();
+    }
+}
+
+void GifFrame::ShowAboutDialog(wxCommandEvent&) {
+    wxLogNull quiet;  // a damaged resource shows what it can, without messages
+    wxDialog dialog;
+    if (!wxXmlResource::Get()->LoadDialog(&dialog, this, "AboutDialog")) return;
+    if (auto* name = FindDialogControl<wxStaticText>(dialog, "m_static_version_name"))
+        name->SetLabel(wxString::Format("%s %s", GetProductName(), GetProductVersion()));
+    if (auto* notice = FindDialogControl<wxStaticText>(dialog, "m_static_information"))
+        notice->SetLabel(RightsNotice());
+    if (auto* link = FindDialogControl<wxHyperlinkCtrl>(dialog, "m_hyperlink")) {
+        const wxString home = OptionUrl(&DomainOption::GetHomeUrl);
+        link->SetLabel(home);
+        link->SetURL(home);
+    }
+    // The texts are longer than the resource's placeholders.
+    if (dialog.GetSizer()) dialog.GetSizer()->SetSizeHints(&dialog);
+    dialog.CentreOnParent();
+    dialog.ShowModal();
+}
+
+void GifFrame::OnUpdateResult(wxCommandEvent& event) {
+    const wxString version = event.GetString();
+    const wxString title = GetProductName();
+    if (!IsVersionText(version)) {
+        wxMessageBox(wxGetTranslation("Update failed!Please check if the network is available."),
+                     title, wxOK | wxCENTRE);
+        return;
+    }
+    if (CompareVersions(GetProductVersion(), version) < 0) {
+        const wxString text = "A new version of " + title + "(" + version +
+                              ") is available. Click Yes to open download page.";
+        wxMessageDialog dialog(this, text, title, wxYES_NO | wxCENTRE);
+        dialog.SetTitle(title);
+        if (dialog.ShowModal() == wxID_YES)
+            m_prompts->OpenWebPage(OptionUrl(&DomainOption::GetHomeUrl));
+        return;
+    }
+    wxMessageBox("This version of " + title + "(" + GetProductVersion() + ") is the latest version.",
+                 title, wxOK | wxCENTRE);
+}

@@ -1,0 +1,328 @@
+// The Help menu: the web pages it opens, the About dialog, and the update
+// check against a server on the loopback interface.
+#include "app/domainoption.h"
+#include "app/folders.h"
+#include "support/local_http.h"
+#include "support/main_window.h"
+#include "support/test_support.h"
+#include "update/updatecheck.h"
+
+#include <wx/hyperlink.h>
+#include <wx/msgdlg.h>
+#include <wx/stattext.h>
+#include <wx/url.h>
+#include <wx/xrc/xmlres.h>
+
+#include <memory>
+
+namespace {
+
+using lwtest::ClickMenu;
+
+wxString Tr(const char* id) { return wxGetTranslation(id); }
+wxString U8(const char* text) { return wxString::FromUTF8(text); }
+
+const char* const kHelp = "https://help.example.com/loopwright?page=1&lang=en";
+const char* const kSupport = "https://support.example.com/loopwright";
+const char* const kHome = "https://www.example.com/loopwright/";
+
+std::string UpdateDocument(const std::string& version,
+                           const std::string& product = "Marvolent Loopwright") {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<updates>\n  <product name=\"" +
+           product + "\" version=\"" + version + "\"/>\n</updates>\n";
+}
+
+// What the About dialog showed while it was open.
+struct AboutSeen {
+    int shown = 0;
+    wxString title, version, notice, linkLabel, linkUrl;
+    wxSize size;
+};
+
+class ExpectAbout : public wxExpectModalBase<wxDialog, ExpectAbout> {
+public:
+    explicit ExpectAbout(AboutSeen& seen) : m_seen(&seen) {}
+
+protected:
+    int OnInvoked(wxDialog* dialog) const override {
+        auto text = [dialog](const char* name) {
+            auto* control = wxDynamicCast(dialog->FindWindow(XRCID(name)), wxStaticText);
+            return control ? control->GetLabel() : wxString("<missing>");
+        };
+        ++m_seen->shown;
+        m_seen->title = dialog->GetTitle();
+        m_seen->version = text("m_static_version_name");
+        m_seen->notice = text("m_static_information");
+        if (auto* link = wxDynamicCast(dialog->FindWindow(XRCID("m_hyperlink")), wxHyperlinkCtrl)) {
+            m_seen->linkLabel = link->GetLabel();
+            m_seen->linkUrl = link->GetURL();
+        }
+        m_seen->size = dialog->GetSize();
+        return wxID_OK;
+    }
+
+private:
+    AboutSeen* m_seen;
+};
+
+// What a message box or message dialog said.
+struct MessageSeen {
+    int shown = 0;
+    wxString message, caption;
+    long style = 0;
+    wxWindow* parent = nullptr;
+};
+
+class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage> {
+public:
+    ExpectMessage(MessageSeen& seen, int answer) : m_seen(&seen), m_answer(answer) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* dialog) const override {
+        ++m_seen->shown;
+        m_seen->message = dialog->GetMessage();
+        m_seen->caption = dialog->GetCaption();
+        m_seen->style = dialog->GetMessageDialogStyle();
+        m_seen->parent = dialog->GetParent();
+        return m_answer;
+    }
+
+private:
+    MessageSeen* m_seen;
+    int m_answer;
+};
+
+class HelpMenu : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveLanguageFile();
+        UseOptions("http://127.0.0.1:1/none");
+        frame = lwtest::OpenMainWindow();
+        ASSERT_NE(frame, nullptr);
+    }
+    void TearDown() override {
+        lwtest::CloseMainWindow(frame);
+        SetDomainOption(nullptr);
+        RemoveLanguageFile();
+    }
+    static void RemoveLanguageFile() {
+        if (wxFileExists(GetLanguageFilePath())) wxRemoveFile(GetLanguageFilePath());
+    }
+
+    // An option document with our addresses; the update document is
+    // updateBase followed by "-update.xml".
+    void UseOptions(const std::string& updateBase) {
+        const std::string path = lwtest::MakeTempDir("options") + "/option.cfg";
+        lwtest::WriteFile(path, std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                            "<options><addresses><help><![CDATA[") +
+                                    kHelp + "]]></help><forum>f</forum><support>" + kSupport +
+                                    "</support><order>o</order><update>" + updateBase +
+                                    "</update><home>" + kHome +
+                                    "</home><contact>c</contact></addresses></options>\n");
+        options = std::make_unique<DomainOption>(path);
+        ASSERT_TRUE(options->ReadValues());
+        SetDomainOption(options.get());
+    }
+
+    std::vector<wxString>& WebPages() { return lwtest::PromptsOf(frame).webPages; }
+
+    void StartPreview() {
+        lwtest::AppendFrame(frame, wxSize(20, 10), "h1.png");
+        lwtest::AppendFrame(frame, wxSize(20, 10), "h2.png", *wxRED);
+        ClickMenu(frame, "Animation", "Run animation");
+        ASSERT_TRUE(frame->IsPlaying());
+    }
+
+    void ShowAbout(AboutSeen& seen, const wxString& menu = "Help", const wxString& item = "About") {
+        wxTEST_DIALOG(ClickMenu(frame, menu, item), ExpectAbout(seen));
+        EXPECT_EQ(seen.shown, 1);
+    }
+
+    // Chooses "Check for Update" and answers the message that follows.
+    void CheckForUpdateAnswering(MessageSeen& seen, int answer, const wxString& menu = "Help",
+                                 const wxString& item = "Check for Update") {
+        wxTEST_DIALOG(
+            {
+                ClickMenu(frame, menu, item);
+                // The result arrives through the window's event queue.
+                lwtest::PumpUntil([&] { return seen.shown > 0; });
+            },
+            ExpectMessage(seen, answer));
+    }
+
+    std::unique_ptr<DomainOption> options;
+    GifFrame* frame = nullptr;
+};
+
+TEST_F(HelpMenu, HelpAndSupportOpenTheirAddresses) {
+    ClickMenu(frame, "Help", "Help");
+    ClickMenu(frame, "Help", "Support");
+    ClickMenu(frame, "Help", "Help");
+    EXPECT_EQ(WebPages(), (std::vector<wxString>{kHelp, kSupport, kHelp}));
+}
+
+TEST_F(HelpMenu, TheWebPageOpensOnlyAfterThePreviewStopped) {
+    StartPreview();
+    std::vector<bool> playingWhenOpened;
+    lwtest::PromptsOf(frame).onWebPage = [&](const wxString&) {
+        playingWhenOpened.push_back(frame->IsPlaying() || frame->GetPreviewTimer().IsRunning());
+    };
+    ClickMenu(frame, "Help", "Help");
+    ClickMenu(frame, "Animation", "Run animation");
+    ASSERT_TRUE(frame->IsPlaying());
+    ClickMenu(frame, "Help", "Support");
+    EXPECT_EQ(playingWhenOpened, (std::vector<bool>{false, false}));
+    EXPECT_EQ(frame->GetPreviewFrame(), 0);
+    EXPECT_NE(lwtest::FindMenuItem(frame, "Animation", "Run animation"), nullptr);
+}
+
+TEST_F(HelpMenu, AboutShowsNameVersionNoticeAndHomePage) {
+    StartPreview();
+    AboutSeen seen;
+    ShowAbout(seen);
+    EXPECT_EQ(seen.title, "About");
+    EXPECT_EQ(seen.version, "Marvolent Loopwright 1.0.80");
+    EXPECT_EQ(seen.notice, "Copyright (C) 2026 Marvolent. All rights reserved.");
+    EXPECT_EQ(seen.linkLabel, kHome);
+    EXPECT_EQ(seen.linkUrl, kHome);
+    // The dialog grew to its texts.
+    EXPECT_GT(seen.size.x, frame->GetTextExtent(seen.notice).x);
+    // About leaves the preview playing, and opens no page by itself.
+    EXPECT_TRUE(frame->IsPlaying());
+    EXPECT_TRUE(WebPages().empty());
+}
+
+TEST_F(HelpMenu, AboutInFrenchUsesTheFrenchNotice) {
+    ClickMenu(frame, frame->GetMenuBar()->FindItem(80));
+    ASSERT_EQ(Tr(". All rights reserved."), U8(". Tous droits réservés."));
+    AboutSeen seen;
+    ShowAbout(seen, Tr("Help"), Tr("About"));
+    EXPECT_EQ(seen.title, Tr("About"));
+    EXPECT_NE(seen.title, "About");
+    EXPECT_EQ(seen.version, "Marvolent Loopwright 1.0.80");
+    // The four pieces in order: label, year, maker, closing sentence.
+    EXPECT_EQ(seen.notice, Tr("Copyright (C)") + " 2026 Marvolent" + Tr(". All rights reserved."));
+    EXPECT_TRUE(seen.notice.EndsWith(U8("Marvolent. Tous droits réservés."))) << seen.notice;
+}
+
+TEST_F(HelpMenu, WithoutAnOptionDocumentAddressesAreEmptyAndTheCheckDoesNothing) {
+    SetDomainOption(nullptr);
+    ClickMenu(frame, "Help", "Support");
+    EXPECT_EQ(WebPages(), std::vector<wxString>{""});
+    AboutSeen seen;
+    ShowAbout(seen);
+    EXPECT_EQ(seen.version, "Marvolent Loopwright 1.0.80");
+    EXPECT_EQ(seen.linkUrl, "");
+    // No message at all: an unexpected dialog would fail the test.
+    StartPreview();
+    ClickMenu(frame, "Help", "Check for Update");
+    lwtest::PumpUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_FALSE(frame->IsPlaying());
+}
+
+TEST_F(HelpMenu, AnUnusableUpdateAddressShowsNothing) {
+    for (const char* base : {"", "www.example.com/loopwright", "not an address"}) {
+        UseOptions(base);
+        ClickMenu(frame, "Help", "Check for Update");
+        lwtest::PumpUntil([] { return false; }, std::chrono::milliseconds(200));
+    }
+    EXPECT_TRUE(WebPages().empty());
+}
+
+TEST_F(HelpMenu, ANewerVersionOffersTheHomePage) {
+    lwtest::LocalHttpServer server(lwtest::HttpResponse(UpdateDocument("1.0.81")));
+    UseOptions(server.Url("/loopwright"));
+    StartPreview();
+    MessageSeen seen;
+    CheckForUpdateAnswering(seen, wxID_YES);
+    EXPECT_FALSE(frame->IsPlaying());
+    EXPECT_EQ(seen.message,
+              "A new version of Marvolent Loopwright(1.0.81) is available. Click Yes to open "
+              "download page.");
+    EXPECT_EQ(seen.caption, "Marvolent Loopwright");
+    EXPECT_TRUE(seen.style & wxYES_NO);
+    EXPECT_EQ(seen.parent, frame);
+    EXPECT_EQ(WebPages(), std::vector<wxString>{kHome});
+    ASSERT_EQ(server.RequestLines().size(), 1u);
+    EXPECT_EQ(server.RequestLines()[0].rfind("GET /loopwright-update.xml HTTP/1.", 0), 0u);
+
+    // Answering No opens nothing.
+    MessageSeen again;
+    CheckForUpdateAnswering(again, wxID_NO);
+    EXPECT_EQ(again.message, seen.message);
+    EXPECT_EQ(WebPages().size(), 1u);
+}
+
+TEST_F(HelpMenu, TheSameOrAnOlderVersionIsTheLatest) {
+    for (const char* version : {"1.0.80", "1.0.79", "0.9", "1.0.080"}) {
+        lwtest::LocalHttpServer server(lwtest::HttpResponse(UpdateDocument(version)));
+        UseOptions(server.Url("/lw"));
+        MessageSeen seen;
+        CheckForUpdateAnswering(seen, wxID_OK);
+        // It names the running version, whatever the server announced.
+        EXPECT_EQ(seen.message, "This version of Marvolent Loopwright(1.0.80) is the latest version.")
+            << version;
+        EXPECT_EQ(seen.caption, "Marvolent Loopwright");
+        EXPECT_FALSE(seen.style & wxYES_NO);
+    }
+    EXPECT_TRUE(WebPages().empty());
+}
+
+TEST_F(HelpMenu, BadAnswersFromTheServerAreAFailedCheck) {
+    const std::string responses[] = {
+        lwtest::HttpResponse("<updates><product name=\"Marvolent Loopwright\""),
+        lwtest::HttpResponse(UpdateDocument("")),
+        lwtest::HttpResponse(UpdateDocument("1.0.81-beta")),
+        lwtest::HttpResponse(UpdateDocument("1.0.81", "marvolent loopwright")),
+        lwtest::HttpResponse(UpdateDocument("1.0.81"), "500 Internal Server Error"),
+    };
+    for (const std::string& response : responses) {
+        lwtest::LocalHttpServer server(response);
+        UseOptions(server.Url("/lw"));
+        MessageSeen seen;
+        CheckForUpdateAnswering(seen, wxID_OK);
+        EXPECT_EQ(seen.message, "Update failed!Please check if the network is available.")
+            << response;
+        EXPECT_EQ(seen.caption, "Marvolent Loopwright");
+    }
+}
+
+TEST_F(HelpMenu, NoServerIsAFailedCheckInTheInterfaceLanguage) {
+    UseOptions("http://127.0.0.1:" + std::to_string(lwtest::ClosedLoopbackPort()) + "/lw");
+    ClickMenu(frame, frame->GetMenuBar()->FindItem(80));
+    MessageSeen seen;
+    CheckForUpdateAnswering(seen, wxID_OK, Tr("Help"), Tr("Check for Update"));
+    EXPECT_EQ(seen.message, U8("La recherche de mises à jour a échoué ! Vérifiez que le réseau "
+                               "est disponible."));
+    EXPECT_EQ(seen.caption, "Marvolent Loopwright");
+}
+
+TEST_F(HelpMenu, ASilentServerEndsInAFailedCheckAfterTheTimeout) {
+    lwtest::LocalHttpServer server("");
+    wxURL url(server.Url("/lw-update.xml"));
+    // The toolkit runs the event loop while the socket waits: whatever runs
+    // then finds the window taking no input.
+    bool fetching = false;
+    bool ranDuringFetch = false;
+    bool enabledThen = true;
+    frame->CallAfter([&] {
+        ranDuringFetch = fetching;
+        enabledThen = frame->IsEnabled();
+    });
+    MessageSeen seen;
+    wxTEST_DIALOG(
+        {
+            fetching = true;
+            FetchUpdateVersion(url, 1);
+            fetching = false;
+            EXPECT_TRUE(frame->IsEnabled());
+            lwtest::PumpUntil([&] { return seen.shown > 0; });
+        },
+        ExpectMessage(seen, wxID_OK));
+    EXPECT_EQ(seen.message, "Update failed!Please check if the network is available.");
+    EXPECT_EQ(server.RequestLines().size(), 1u);
+    EXPECT_TRUE(ranDuringFetch);
+    EXPECT_FALSE(enabledThen);
+}
+
+}  // namespace

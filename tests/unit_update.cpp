@@ -1,0 +1,199 @@
+// The update check without a window: comparing versions, reading the update
+// document, and downloading it from a server on the loopback interface.
+#include "support/local_http.h"
+#include "support/test_support.h"
+#include "update/updatecheck.h"
+
+#include <wx/mstream.h>
+#include <wx/url.h>
+
+namespace {
+
+wxString FromDocument(const std::string& xml) {
+    wxMemoryInputStream stream(xml.data(), xml.size());
+    return FindVersionInUpdateDocument(stream);
+}
+
+std::string Announce(const std::string& children) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<updates>\n" + children + "</updates>\n";
+}
+
+std::string Product(const std::string& version) {
+    return "  <product name=\"Marvolent Loopwright\" version=\"" + version + "\"/>\n";
+}
+
+TEST(CompareVersions, OrdersByTheNumbersOfEachPart) {
+    EXPECT_LT(CompareVersions("1.0.80", "1.0.81"), 0);
+    EXPECT_LT(CompareVersions("1.0.80", "1.1.0"), 0);
+    EXPECT_LT(CompareVersions("1.0.80", "2.0.0"), 0);
+    // Numbers, not characters: 100 is after 80, 8 before it.
+    EXPECT_LT(CompareVersions("1.0.80", "1.0.100"), 0);
+    EXPECT_GT(CompareVersions("1.0.80", "1.0.8"), 0);
+    EXPECT_GT(CompareVersions("1.0.80", "1.0.79"), 0);
+    EXPECT_GT(CompareVersions("1.0.80", "0.9.999"), 0);
+    EXPECT_LT(CompareVersions("9.9.9", "10.0.0"), 0);
+    EXPECT_LT(CompareVersions("1.0.999", "1.1"), 0);
+}
+
+TEST(CompareVersions, SameVersionWrittenDifferentlyIsEqual) {
+    EXPECT_EQ(CompareVersions("1.0.80", "1.0.80"), 0);
+    EXPECT_EQ(CompareVersions("1.0.80", "1.00.080"), 0);
+    EXPECT_EQ(CompareVersions("1.1", "1.1.0"), 0);
+    EXPECT_EQ(CompareVersions("2", "2.0.0"), 0);
+    EXPECT_LT(CompareVersions("1.0.80", "1.1"), 0);
+    EXPECT_GT(CompareVersions("1.0.80", "1"), 0);
+}
+
+TEST(CompareVersions, TextThatIsNoVersionIsNeverNewer) {
+    const char* const malformed[] = {"",         "abc",      "1.0.81beta", "1..81",   ".1.0",
+                                     "1.0.",     "1.0.81.1", "1000.0.0",   "-1.0.81", " 1.0.81",
+                                     "1.0.81 ",  "1,0,81",   "v1.0.81",    "1.0.0081x",
+                                     "\xef\xbc\x92.0.0"};  // a full-width digit 2
+    for (const char* text : malformed) {
+        const wxString version = wxString::FromUTF8(text);
+        EXPECT_FALSE(IsVersionText(version)) << text;
+        EXPECT_GT(CompareVersions("1.0.80", version), 0) << text;
+        EXPECT_LT(CompareVersions(version, "0.0.1"), 0) << text;
+    }
+    EXPECT_EQ(CompareVersions("", "x"), 0);
+    for (const char* text : {"1.0.80", "0", "999.999.999", "0001.0.0"})
+        EXPECT_TRUE(IsVersionText(text)) << text;
+}
+
+TEST(UpdateDocument, AnnouncesTheVersionFollowingTheProductName) {
+    EXPECT_EQ(FromDocument(Announce(Product("1.0.81"))), "1.0.81");
+    // Attribute and element names are free; other products do not count.
+    EXPECT_EQ(FromDocument(Announce("  <other a=\"Marvolent Framewright\" b=\"9.9.9\"/>\n"
+                                    "  <x id=\"7\" p=\"Marvolent Loopwright\" q=\"1.2.3\" r=\"z\"/>\n")),
+              "1.2.3");
+    // The pair must be adjacent: the value after the name is the version.
+    EXPECT_EQ(FromDocument(Announce("  <p n=\"Marvolent Loopwright\" date=\"2026\" v=\"1.0.81\"/>\n")),
+              "2026");
+}
+
+TEST(UpdateDocument, MatchesTheNameExactly) {
+    EXPECT_EQ(FromDocument(Announce("  <p n=\"marvolent loopwright\" v=\"1.0.81\"/>\n")), "");
+    EXPECT_EQ(FromDocument(Announce("  <p n=\"Marvolent Loopwright \" v=\"1.0.81\"/>\n")), "");
+    EXPECT_EQ(FromDocument(Announce("  <p n=\"Marvolent+Loopwright\" v=\"1.0.81\"/>\n")), "");
+    // The name as the last attribute has no version after it.
+    EXPECT_EQ(FromDocument(Announce("  <p v=\"1.0.81\" n=\"Marvolent Loopwright\"/>\n")), "");
+}
+
+TEST(UpdateDocument, TheLastMatchingChildDecides) {
+    EXPECT_EQ(FromDocument(Announce(Product("1.0.90") + Product("1.0.81"))), "1.0.81");
+    EXPECT_EQ(FromDocument(Announce(Product("1.0.81") + "  <p n=\"other\" v=\"5\"/>\n")), "1.0.81");
+    // An empty version at the end wins as well: the check then fails.
+    EXPECT_EQ(FromDocument(Announce(Product("1.0.81") + Product(""))), "");
+}
+
+TEST(UpdateDocument, LooksOnlyAtTheRootsChildren) {
+    EXPECT_EQ(FromDocument(Announce("  <group>\n  " + Product("1.0.81") + "  </group>\n")), "");
+    EXPECT_EQ(FromDocument("<product name=\"Marvolent Loopwright\" version=\"1.0.81\"/>"), "");
+    // Text, comments and processing instructions among the children are passed over.
+    EXPECT_EQ(FromDocument(Announce("  text <!-- note -->\n  <?pi x?>\n" + Product("1.0.81"))),
+              "1.0.81");
+}
+
+TEST(UpdateDocument, BrokenDocumentsAnnounceNothing) {
+    EXPECT_EQ(FromDocument(""), "");
+    EXPECT_EQ(FromDocument("not xml at all"), "");
+    EXPECT_EQ(FromDocument("<updates>" + Product("1.0.81")), "");  // no closing tag
+    const std::string whole = Announce(Product("1.0.81"));
+    EXPECT_EQ(FromDocument(whole.substr(0, whole.size() / 2)), "");
+    EXPECT_EQ(FromDocument(std::string("<u>\0<p/></u>", 12)), "");
+    EXPECT_EQ(FromDocument("<u><p n=\"Marvolent Loopwright\" v=\"1.0.81\" n=\"x\"/></u>"), "");
+    // A stream that cannot be read at all.
+    wxMemoryInputStream broken("", 0);
+    char byte;
+    broken.Read(&byte, 1);
+    ASSERT_FALSE(broken.IsOk());
+    EXPECT_EQ(FindVersionInUpdateDocument(broken), "");
+}
+
+TEST(UpdateDocument, IsReadAsUtf8) {
+    // A name with non-ASCII characters before the product's own entry.
+    EXPECT_EQ(FromDocument(Announce("  <p n=\"Marvolent Boucl\xc3\xa9\" v=\"3.0\"/>\n" +
+                                    Product("1.0.81"))),
+              "1.0.81");
+}
+
+wxString Download(const std::string& address, int timeoutSeconds = 5) {
+    wxURL url(wxString::FromUTF8(address));
+    return DownloadUpdateVersion(url, timeoutSeconds);
+}
+
+TEST(UpdateDownload, ReadsTheVersionFromTheServer) {
+    lwtest::LocalHttpServer server(lwtest::HttpResponse(Announce(Product("1.0.81"))));
+    ASSERT_TRUE(server.IsRunning());
+    EXPECT_EQ(Download(server.Url("/loopwright-update.xml")), "1.0.81");
+    ASSERT_EQ(server.RequestLines().size(), 1u);
+    EXPECT_EQ(server.RequestLines()[0].rfind("GET /loopwright-update.xml HTTP/1.", 0), 0u)
+        << server.RequestLines()[0];
+}
+
+TEST(UpdateDownload, FailsOnAnErrorStatusOrABrokenDocument) {
+    {
+        lwtest::LocalHttpServer server(
+            lwtest::HttpResponse(Announce(Product("1.0.81")), "404 Not Found"));
+        EXPECT_EQ(Download(server.Url("/u.xml")), "");
+        EXPECT_EQ(server.RequestLines().size(), 1u);
+    }
+    {
+        lwtest::LocalHttpServer server(lwtest::HttpResponse("<updates><product"));
+        EXPECT_EQ(Download(server.Url("/u.xml")), "");
+    }
+    {
+        lwtest::LocalHttpServer server("garbage\r\n\r\n");
+        EXPECT_EQ(Download(server.Url("/u.xml")), "");
+    }
+    {
+        // The head promises more than arrives before the connection closes.
+        const std::string body = Announce(Product("1.0.81"));
+        std::string response = lwtest::HttpResponse(body);
+        response.resize(response.size() - body.size() / 2);
+        lwtest::LocalHttpServer server(response);
+        EXPECT_EQ(Download(server.Url("/u.xml")), "");
+    }
+}
+
+TEST(UpdateDownload, RefusesAnOversizedDocument) {
+    const std::string padding(kUpdateDocumentLimit, ' ');
+    lwtest::LocalHttpServer server(lwtest::HttpResponse(Announce(padding + Product("1.0.81"))));
+    EXPECT_EQ(Download(server.Url("/u.xml")), "");
+    EXPECT_EQ(server.RequestLines().size(), 1u);
+}
+
+TEST(UpdateDownload, FailsAtOnceWhenNothingListens) {
+    const int port = lwtest::ClosedLoopbackPort();
+    ASSERT_GT(port, 0);
+    EXPECT_EQ(Download("http://127.0.0.1:" + std::to_string(port) + "/u.xml"), "");
+}
+
+TEST(UpdateDownload, GivesUpOnAServerThatNeverAnswers) {
+    lwtest::LocalHttpServer server("");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Download(server.Url("/u.xml"), 1), "");
+    const auto waited = std::chrono::steady_clock::now() - start;
+    // Well below the toolkit's own 60 seconds: the timeout took effect.
+    EXPECT_LT(waited, std::chrono::seconds(20));
+    EXPECT_EQ(server.RequestLines().size(), 1u);
+}
+
+TEST(UpdateDownload, UnusableAddressesFetchNothing) {
+    const int closed = lwtest::ClosedLoopbackPort();
+    const std::string port = std::to_string(closed);
+    const std::vector<std::string> addresses = {
+        "", "www.example.com/u.xml", "no address", "http://", "http:///u.xml", "http://:80/u.xml",
+        "http://127.0.0.1:99999/u.xml", "http://127.0.0.1:port/u.xml",
+        "http://[::1]:" + port + "/u.xml", "ftp://127.0.0.1:" + port + "/u.xml",
+        "file:///nonexistent/u.xml", "https://127.0.0.1:1/u.xml",
+        "http://user@127.0.0.1:" + port + "/u.xml", "mailto:someone@example.com"};
+    for (const std::string& address : addresses) {
+        wxURL url(wxString::FromUTF8(address));
+        EXPECT_EQ(DownloadUpdateVersion(url, 1), "") << address;
+    }
+    EXPECT_NE(wxURL("").GetError(), wxURL_NOERR);
+    EXPECT_NE(wxURL("www.example.com/u.xml").GetError(), wxURL_NOERR);
+}
+
+}  // namespace
