@@ -7,12 +7,10 @@
 #include <wx/dir.h>
 #include <wx/xml/xml.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <climits>
-#include <csignal>
 
 namespace {
 
@@ -54,27 +52,6 @@ ProjectReading ReadText(const std::string& xml) {
 const char* const kGif = "<gif><width>320</width><height>240</height><delay_time>7</delay_time></gif>";
 
 std::string Project(const std::string& inside) { return "<project>" + inside + "</project>"; }
-
-// While alive, files this process writes cannot grow beyond `bytes`: writing
-// then fails as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_handler)(int);
-};
 
 TEST(ProjectImageList, EndOfRunEntriesFollowEachGifRun) {
     EXPECT_EQ(Vec(ProjectImageEntries(
@@ -338,7 +315,7 @@ TEST_F(ProjectWriting, AFullDiskLeavesTheOldFile) {
     lwtest::WriteFile(file, "old project");
     ProjectWriteStatus status;
     {
-        FileSizeLimit limit(200);
+        lwtest::FileSizeLimit limit(200);
         status = WriteProjectFile(file, Content());
     }
     EXPECT_EQ(status, ProjectWriteStatus::CannotWrite);

@@ -150,6 +150,7 @@ private:
     // Projects.
     void RecordProjectSnapshot();
     void ApplyProjectSettings(const ProjectReading& reading);
+    void ReportUnloadableProject();
     // Called when an import ends: a project's frames are all there.
     void FinishProjectLoad();
     template <typename T>

@@ -190,12 +190,12 @@ void GifFrame::OnLoopCount(wxCommandEvent&) {
 }
 
 void GifFrame::OnOpenProject(wxCommandEvent&) {
-    if (IsProjectUnsaved(false)) {
+    // An empty strip has nothing that a save could keep: no question then.
+    if (m_thumbnailCtrl->GetCount() > 0 && IsProjectUnsaved(false)) {
         const int answer = AskToSaveProject();
         // A project that should have been saved but was not stays open.
-        // An empty strip has nothing to lose.
         if (answer == wxID_YES) {
-            if (!SaveProject() && m_thumbnailCtrl->GetCount() > 0) return;
+            if (!SaveProject()) return;
         } else if (answer != wxID_NO) {
             return;
         }

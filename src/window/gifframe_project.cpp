@@ -66,6 +66,8 @@ void GifFrame::LoadProject() {
     m_projectPath = path;
     m_projectName = wxFileNameFromPath(path);
     SetTitle(ProjectTitle(m_projectName));
+    // From here the window shows this project, as far as it can be read.
+    RecordProjectSnapshot();
 
     const ProjectReading reading = ReadProjectFile(path);
     ApplyProjectSettings(reading);
@@ -79,14 +81,18 @@ void GifFrame::LoadProject() {
     if (paths.empty()) {
         m_statusBar1->SetStatusText(wxEmptyString, 1);
         ClearPreview();
-        wxMessageBox(wxGetTranslation("Failed to load XML file!"), GetTitle(),
-                     wxOK | wxICON_INFORMATION, this);
+        ReportUnloadableProject();
         return;
     }
     if (!StartImageLoad(paths)) return;
+    // The snapshot is completed when the frames are all there.
     m_loadingProject = true;
-    m_projectSnapshot.frameCount = m_thumbnailCtrl->GetCount();
     EnableFrameCommands();
+}
+
+void GifFrame::ReportUnloadableProject() {
+    wxMessageBox(wxGetTranslation("Failed to load XML file!"), GetTitle(), wxOK | wxICON_INFORMATION,
+                 this);
 }
 
 void GifFrame::ApplyProjectSettings(const ProjectReading& reading) {
@@ -124,4 +130,6 @@ void GifFrame::FinishProjectLoad() {
     }
     // As opened, the project is saved: closing right away asks nothing.
     RecordProjectSnapshot();
+    // Every listed file was there, but none could be read.
+    if (m_thumbnailCtrl->GetCount() == 0) ReportUnloadableProject();
 }
