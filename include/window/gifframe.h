@@ -27,6 +27,7 @@ class wxToolBar;
 class wxPaintEvent;
 class UserPrompts;
 class ExportFrameFeed;
+struct ProjectReading;
 
 // State at the last project load or save: tells whether the project changed.
 struct ProjectSnapshot {
@@ -144,6 +145,14 @@ private:
     void OnPaintPreview(wxPaintEvent& event);
     void SetPlayLook(const char* bitmapName, const char* label, const char* accelerator);
     void InsertFrame(wxImage* image, int frameIndex, const wxString& path, int& position);
+    // Removes every frame and shows the empty document, as Clear All does.
+    void RemoveAllFrames();
+    // Projects.
+    void RecordProjectSnapshot();
+    void ApplyProjectSettings(const ProjectReading& reading);
+    void ReportUnloadableProject();
+    // Called when an import ends: a project's frames are all there.
+    void FinishProjectLoad();
     template <typename T>
     T* FindResourceControl(const char* name);
     // Saving the GIF.
@@ -226,6 +235,10 @@ private:
     wxString m_gifName;
     wxString m_projectPath;
     wxString m_projectName;
+    // An opened project's frames are being loaded; its canvas size is applied
+    // once they are all there (0 by 0 when the file gave none).
+    bool m_loadingProject = false;
+    wxSize m_projectCanvas{0, 0};
     int m_loopCount = 0;
 
     // Preview.

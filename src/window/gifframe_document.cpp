@@ -132,6 +132,10 @@ void GifFrame::OnDeleteImages(wxCommandEvent&) {
 
 void GifFrame::OnClearAll(wxCommandEvent&) {
     StopPreview();
+    RemoveAllFrames();
+}
+
+void GifFrame::RemoveAllFrames() {
     DisableFrameCommands();
     m_thumbnailCtrl->RemoveAllItems();
     UpdateCanvasSize();
@@ -186,7 +190,8 @@ void GifFrame::OnLoopCount(wxCommandEvent&) {
 }
 
 void GifFrame::OnOpenProject(wxCommandEvent&) {
-    if (IsProjectUnsaved(false)) {
+    // An empty strip has nothing that a save could keep: no question then.
+    if (m_thumbnailCtrl->GetCount() > 0 && IsProjectUnsaved(false)) {
         const int answer = AskToSaveProject();
         // A project that should have been saved but was not stays open.
         if (answer == wxID_YES) {
@@ -195,15 +200,14 @@ void GifFrame::OnOpenProject(wxCommandEvent&) {
             return;
         }
     }
-    m_thumbnailCtrl->RemoveAllItems();
+    // The old frames are gone whether or not a project is then loaded: the
+    // window shows the empty document until the new frames arrive.
+    StopPreview();
+    RemoveAllFrames();
     LoadProject();
 }
 
 void GifFrame::OnSaveProject(wxCommandEvent&) { SaveProject(); }
-
-// Reading and writing project files come with the project file format.
-bool GifFrame::SaveProject() { return false; }
-void GifFrame::LoadProject() {}
 
 void GifFrame::OnCloseWindow(wxCommandEvent&) { RequestClose(); }
 

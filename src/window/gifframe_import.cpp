@@ -77,6 +77,7 @@ void GifFrame::ThreadUpdate(wxCommandEvent& event) {
         // its own Update here, as it is never updated to its maximum.
         delete m_importProgress;
         m_importProgress = nullptr;
+        FinishProjectLoad();
     } else {
         UpdateProgress(m_importProgress, progress);
     }

@@ -3,6 +3,7 @@
 
 #include "window/loopcountdialog.h"
 
+#include <wx/msgdlg.h>
 #include <wx/radiobut.h>
 #include <wx/spinctrl.h>
 #include <wx/testing.h>
@@ -25,6 +26,30 @@ protected:
 
 private:
     int m_count;
+};
+
+// Answers a message box and keeps what it said.
+struct ShownMessage {
+    wxString message;
+    wxString caption;
+    long style = 0;
+};
+
+class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage> {
+public:
+    ExpectMessage(int answer, ShownMessage* shown) : m_answer(answer), m_shown(shown) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* dialog) const override {
+        m_shown->message = dialog->GetMessage();
+        m_shown->caption = dialog->GetCaption();
+        m_shown->style = dialog->GetMessageDialogStyle();
+        return m_answer;
+    }
+
+private:
+    int m_answer;
+    ShownMessage* m_shown;
 };
 
 }  // namespace lwtest

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <poll.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -202,6 +203,24 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
         result.exitCode = 128 + result.signal;
     }
     return result;
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes) {
+    rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    m_savedLimit = limit.rlim_cur;
+    // Past the limit the system sends SIGXFSZ, which would end the test.
+    m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = m_savedLimit;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, m_savedHandler);
 }
 
 }  // namespace lwtest

@@ -68,6 +68,20 @@ protected:
     void Exit(wxDialog*) override {}
 };
 
+// While alive, files this process writes cannot grow beyond `bytes`: writing
+// then fails as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long m_savedLimit = 0;
+    void (*m_savedHandler)(int) = nullptr;
+};
+
 struct ProcessResult {
     int exitCode = -1;     // exit status, or 128 + signal
     int signal = 0;        // the signal that ended it, if one did

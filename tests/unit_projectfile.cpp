@@ -1,0 +1,342 @@
+// Project files without a window: the written format, checked with libxml2's
+// xmllint; the image list's end-of-run entries; the reader's stops; writing
+// that never destroys the previous file.
+#include "support/test_support.h"
+#include "window/projectfile.h"
+
+#include <wx/dir.h>
+#include <wx/xml/xml.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+wxArrayString List(std::initializer_list<const char*> items) {
+    wxArrayString list;
+    for (const char* item : items) list.Add(wxString::FromUTF8(item));
+    return list;
+}
+
+std::vector<wxString> Vec(const wxArrayString& list) { return {list.begin(), list.end()}; }
+
+// Evaluates an XPath expression on a file with libxml2's xmllint; the value
+// without the line end that xmllint adds.
+std::string XPath(const std::string& file, const std::string& expression) {
+    const lwtest::ProcessResult run = lwtest::RunProcess({"/usr/bin/xmllint", "--xpath", expression, file});
+    EXPECT_EQ(run.exitCode, 0) << expression << ": " << run.err;
+    std::string out = run.out;
+    if (!out.empty() && out.back() == '\n') out.pop_back();
+    return out;
+}
+
+std::vector<std::string> FolderContents(const std::string& folder) {
+    std::vector<std::string> names;
+    wxDir dir(folder);
+    wxString name;
+    for (bool more = dir.GetFirst(&name); more; more = dir.GetNext(&name))
+        names.push_back(name.ToStdString());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ProjectReading ReadText(const std::string& xml) {
+    const std::string path = lwtest::MakeTempDir("read") + "/p.xml";
+    lwtest::WriteFile(path, xml);
+    wxLogNull quiet;  // the toolkit explains a parse error
+    return ReadProjectFile(path);
+}
+
+const char* const kGif = "<gif><width>320</width><height>240</height><delay_time>7</delay_time></gif>";
+
+std::string Project(const std::string& inside) { return "<project>" + inside + "</project>"; }
+
+TEST(ProjectImageList, EndOfRunEntriesFollowEachGifRun) {
+    EXPECT_EQ(Vec(ProjectImageEntries(
+                  List({"/p/a.png", "/p/anim.gif_0", "/p/anim.gif_1", "/p/anim.gif_2", "/p/c.jpg"}))),
+              Vec(List({"/p/a.png", "/p/anim.gif_0", "/p/anim.gif_1", "/p/anim.gif_2", "/p/anim.gif",
+                        "/p/c.jpg"})));
+    // Two runs side by side, and a run of one frame inside the list.
+    EXPECT_EQ(Vec(ProjectImageEntries(
+                  List({"/p/x.gif_0", "/p/x.gif_1", "/p/y.gif_4", "/p/b.png", "/p/z.gif_2", "/p/c.png"}))),
+              Vec(List({"/p/x.gif_0", "/p/x.gif_1", "/p/x.gif", "/p/y.gif_4", "/p/y.gif", "/p/b.png",
+                        "/p/z.gif_2", "/p/z.gif", "/p/c.png"})));
+}
+
+TEST(ProjectImageList, ARunAtTheEndHasItsEntryBeforeTheLastFrame) {
+    EXPECT_EQ(Vec(ProjectImageEntries(List({"/p/a.png", "/p/anim.gif_0", "/p/anim.gif_1"}))),
+              Vec(List({"/p/a.png", "/p/anim.gif_0", "/p/anim.gif", "/p/anim.gif_1"})));
+    EXPECT_EQ(Vec(ProjectImageEntries(List({"/p/a.gif_0", "/p/a.gif_1", "/p/a.gif_2"}))),
+              Vec(List({"/p/a.gif_0", "/p/a.gif_1", "/p/a.gif", "/p/a.gif_2"})));
+    // A single frame of a GIF at the very end gets none.
+    EXPECT_EQ(Vec(ProjectImageEntries(List({"/p/a.png", "/p/anim.gif_3"}))),
+              Vec(List({"/p/a.png", "/p/anim.gif_3"})));
+    EXPECT_EQ(Vec(ProjectImageEntries(List({"/p/anim.gif_3"}))), Vec(List({"/p/anim.gif_3"})));
+    EXPECT_TRUE(ProjectImageEntries(wxArrayString()).empty());
+}
+
+TEST(ProjectImageList, OnlyFrameReferencesStartRuns) {
+    // A folder named like a frame reference holds ordinary pictures: no
+    // entry that a reader would load as a second copy of the picture.
+    EXPECT_EQ(Vec(ProjectImageEntries(List({"/clips.gif_old/a.png", "/p/b.png", "/p/LOUD.GIF"}))),
+              Vec(List({"/clips.gif_old/a.png", "/p/b.png", "/p/LOUD.GIF"})));
+}
+
+class ProjectFormat : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = lwtest::MakeTempDir("format");
+        file = folder + "/demo.xml";
+    }
+    std::string folder;
+    std::string file;
+};
+
+TEST_F(ProjectFormat, OnePictureGivesTheFixedTree) {
+    ProjectContent content;
+    content.width = 320;
+    content.height = 240;
+    content.delay = 10;
+    content.framePaths.Add("/pics/a.png");
+    EXPECT_EQ(ProjectFileBytes(content),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<project>\n"
+              "  <name></name>\n"
+              "  <gif>\n"
+              "    <width>320</width>\n"
+              "    <height>240</height>\n"
+              "    <delay_time>10</delay_time>\n"
+              "  </gif>\n"
+              "  <images>\n"
+              "    <path>/pics/a.png</path>\n"
+              "  </images>\n"
+              "</project>\n");
+}
+
+TEST_F(ProjectFormat, AnotherXmlReaderSeesTheElementsInOrder) {
+    ProjectContent content;
+    content.gifName = wxString::FromUTF8("Grüße & <co>.gif");
+    content.width = 65535;
+    content.height = 1;
+    content.delay = 0;
+    content.framePaths = List({"/p/a & b.png", "/p/anim.gif_0", "/p/anim.gif_1", "/p/anim.gif_2",
+                               "/p/ünï <x>.jpg"});
+    ASSERT_EQ(WriteProjectFile(file, content), ProjectWriteStatus::Written);
+
+    EXPECT_EQ(XPath(file, "name(/*)"), "project");
+    EXPECT_EQ(XPath(file, "count(/project/*)"), "3");
+    EXPECT_EQ(XPath(file, "name(/project/*[1])"), "name");
+    EXPECT_EQ(XPath(file, "name(/project/*[2])"), "gif");
+    EXPECT_EQ(XPath(file, "name(/project/*[3])"), "images");
+    EXPECT_EQ(XPath(file, "count(/project/gif/*)"), "3");
+    EXPECT_EQ(XPath(file, "name(/project/gif/*[1])"), "width");
+    EXPECT_EQ(XPath(file, "name(/project/gif/*[2])"), "height");
+    EXPECT_EQ(XPath(file, "name(/project/gif/*[3])"), "delay_time");
+    EXPECT_EQ(XPath(file, "count(//@*)"), "0") << "no attributes";
+    EXPECT_EQ(XPath(file, "string(/project/name)"), "Grüße & <co>.gif");
+    EXPECT_EQ(XPath(file, "string(/project/gif/width)"), "65535");
+    EXPECT_EQ(XPath(file, "string(/project/gif/height)"), "1");
+    EXPECT_EQ(XPath(file, "string(/project/gif/delay_time)"), "0");
+    const std::vector<std::string> expected{"/p/a & b.png",  "/p/anim.gif_0", "/p/anim.gif_1",
+                                            "/p/anim.gif_2", "/p/anim.gif",   "/p/ünï <x>.jpg"};
+    ASSERT_EQ(XPath(file, "count(/project/images/*)"), std::to_string(expected.size()));
+    EXPECT_EQ(XPath(file, "count(/project/images/path)"), std::to_string(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(XPath(file, "string(/project/images/path[" + std::to_string(i + 1) + "])"),
+                  expected[i]);
+    EXPECT_EQ(FolderContents(folder), std::vector<std::string>{"demo.xml"});
+}
+
+TEST_F(ProjectFormat, ReadingBackGivesWhatWasWrittenWithoutDuplicates) {
+    lwtest::WriteFile(folder + "/a.png", "x");
+    lwtest::WriteFile(folder + "/anim.gif", "x");
+    const wxString dir(folder);
+    ProjectContent content;
+    content.gifName = "out.gif";
+    content.width = 200;
+    content.height = 150;
+    content.delay = 25;
+    content.framePaths.Add(dir + "/a.png");
+    for (int i = 0; i < 3; ++i) content.framePaths.Add(wxString::Format("%s/anim.gif_%d", dir, i));
+    ASSERT_EQ(WriteProjectFile(file, content), ProjectWriteStatus::Written);
+
+    const ProjectReading reading = ReadProjectFile(file);
+    EXPECT_TRUE(reading.parsed);
+    EXPECT_EQ(reading.width, 200);
+    EXPECT_EQ(reading.height, 150);
+    EXPECT_EQ(reading.delay, 25);
+    EXPECT_EQ(reading.gifName, "out.gif");
+    ASSERT_EQ(reading.images, ProjectImages::Listed);
+    EXPECT_EQ(reading.entries.size(), 5u) << "with the end-of-run entry";
+    EXPECT_EQ(Vec(ProjectPathsToLoad(reading.entries)), Vec(content.framePaths));
+}
+
+TEST(ProjectNumbers, LeadingDigitsCountAndTheRestIsIgnored) {
+    EXPECT_EQ(ParseProjectNumber("320"), 320);
+    EXPECT_EQ(ParseProjectNumber("abc"), 0);
+    EXPECT_EQ(ParseProjectNumber(""), 0);
+    EXPECT_EQ(ParseProjectNumber("12abc"), 12);
+    EXPECT_EQ(ParseProjectNumber("1.5"), 1);
+    EXPECT_EQ(ParseProjectNumber("1,5"), 1);
+    EXPECT_EQ(ParseProjectNumber("1e3"), 1);
+    EXPECT_EQ(ParseProjectNumber("0x10"), 0);
+    EXPECT_EQ(ParseProjectNumber(" \t\n42 "), 42);
+    EXPECT_EQ(ParseProjectNumber("+7"), 7);
+    EXPECT_EQ(ParseProjectNumber("-5"), -5);
+    EXPECT_EQ(ParseProjectNumber("- 5"), 0);
+    EXPECT_EQ(ParseProjectNumber("00012"), 12);
+    EXPECT_EQ(ParseProjectNumber(wxString::FromUTF8("١٢")), 0) << "only ASCII digits";
+}
+
+TEST(ProjectNumbers, HugeNumbersStopAtTheIntRange) {
+    EXPECT_EQ(ParseProjectNumber("2147483647"), INT_MAX);
+    EXPECT_EQ(ParseProjectNumber("2147483648"), INT_MAX);
+    EXPECT_EQ(ParseProjectNumber("99999999999999999999999999999999"), INT_MAX);
+    EXPECT_EQ(ParseProjectNumber("-2147483648"), INT_MIN);
+    EXPECT_EQ(ParseProjectNumber("-99999999999999999999999999999999"), INT_MIN);
+}
+
+TEST(ProjectReader, StopsAtTheFirstElementOutOfPlace) {
+    ProjectReading r = ReadText(Project("<name>a.gif</name>" + std::string(kGif) + "<images/>"));
+    EXPECT_TRUE(r.parsed);
+    EXPECT_EQ(r.width, 320);
+    EXPECT_EQ(r.delay, 7);
+    EXPECT_EQ(r.images, ProjectImages::Empty);
+
+    r = ReadText("<projekt><name/>" + std::string(kGif) + "</projekt>");
+    EXPECT_TRUE(r.parsed);
+    EXPECT_FALSE(r.width);
+
+    r = ReadText(Project(kGif));  // no name
+    EXPECT_FALSE(r.width);
+
+    r = ReadText(Project("<name/><gif><height>2</height><width>1</width></gif>"));
+    EXPECT_FALSE(r.width);
+
+    // Width, then no height: the width alone.
+    r = ReadText(Project("<name>a.gif</name><gif><width>9</width><delay_time>3</delay_time></gif>"));
+    EXPECT_EQ(r.width, 9);
+    EXPECT_FALSE(r.height);
+    EXPECT_EQ(r.gifName, "");
+
+    r = ReadText(Project("<name>a.gif</name><gif><width>9</width><height>8</height></gif><images/>"));
+    EXPECT_EQ(r.height, 8);
+    EXPECT_EQ(r.gifName, "a.gif");
+    EXPECT_FALSE(r.delay);
+    EXPECT_EQ(r.images, ProjectImages::Missing);
+
+    r = ReadText(Project("<name/>" + std::string(kGif) + "<pictures><path>/a.png</path></pictures>"));
+    EXPECT_EQ(r.delay, 7);
+    EXPECT_EQ(r.images, ProjectImages::Missing);
+
+    // A comment is no element either.
+    r = ReadText(Project("<!-- x --><name/>" + std::string(kGif)));
+    EXPECT_FALSE(r.width);
+}
+
+TEST(ProjectReader, AnyEntryButPathLoadsNothing) {
+    ProjectReading r = ReadText(Project(
+        "<name/>" + std::string(kGif) + "<images><path>/a.png</path><file>/b.png</file></images>"));
+    EXPECT_EQ(r.images, ProjectImages::Misnamed);
+    EXPECT_TRUE(r.entries.empty());
+
+    r = ReadText(Project("<name/>" + std::string(kGif) + "<images>\n  <path>/a.png</path>\n</images>"));
+    EXPECT_EQ(r.images, ProjectImages::Listed);
+    EXPECT_EQ(Vec(r.entries), Vec(List({"/a.png"}))) << "blank text between elements is dropped";
+}
+
+TEST(ProjectReader, JunkAndHugeNumbers) {
+    const ProjectReading r = ReadText(Project(
+        "<name/><gif><width>abc</width><height>99999999999999</height><delay_time>12px</delay_time>"
+        "</gif>"));
+    EXPECT_EQ(r.width, 0);
+    EXPECT_EQ(r.height, INT_MAX);
+    EXPECT_EQ(r.delay, 12);
+}
+
+TEST(ProjectReader, FilesThatAreNoXmlGiveNothing) {
+    for (const std::string& text :
+         {std::string(), std::string("not xml at all"), std::string("<project><name>"),
+          std::string("\x89PNG\r\n\x1a\n\0\0\0", 11), std::string("<project></project><x/>")}) {
+        const ProjectReading r = ReadText(text);
+        EXPECT_FALSE(r.parsed) << text;
+        EXPECT_FALSE(r.width);
+        EXPECT_EQ(r.images, ProjectImages::Missing);
+    }
+    wxLogNull quiet;
+    EXPECT_FALSE(ReadProjectFile(lwtest::MakeTempDir("none") + "/gone.xml").parsed);
+}
+
+TEST(ProjectReader, OnlyExistingPicturesAreLoadedAndGifEntriesAreSkipped) {
+    const std::string dir = lwtest::MakeTempDir("exist");
+    for (const char* name : {"a.png", "anim.gif", "LOUD.GIF"}) lwtest::WriteFile(dir + "/" + name, "x");
+    ::mkdir((dir + "/folder.png").c_str(), 0755);
+    const wxString d(dir);
+    wxArrayString all = List({"", "/nowhere/x.png"});
+    for (const char* name : {"a.png", "gone.png", "anim.gif_2", "anim.gif", "gone.gif_0",
+                             "LOUD.GIF", "folder.png", "anim.gif_x"})
+        all.Add(d + "/" + name);
+    EXPECT_EQ(Vec(ProjectPathsToLoad(all)),
+              (std::vector<wxString>{d + "/a.png", d + "/anim.gif_2", d + "/LOUD.GIF"}));
+}
+
+TEST(ProjectNames, XmlIsAppendedUnlessTheNameEndsInLowerCaseXml) {
+    EXPECT_EQ(EnsureXmlExtension("/p/demo"), "/p/demo.xml");
+    EXPECT_EQ(EnsureXmlExtension("/p/demo.xml"), "/p/demo.xml");
+    EXPECT_EQ(EnsureXmlExtension("/p/PROJ.XML"), "/p/PROJ.XML.xml");
+}
+
+class ProjectWriting : public ProjectFormat {
+protected:
+    ProjectContent Content() {
+        ProjectContent content;
+        content.width = 10;
+        content.height = 10;
+        content.delay = 10;
+        for (int i = 0; i < 50; ++i) content.framePaths.Add(wxString::Format("/pics/frame%d.png", i));
+        return content;
+    }
+};
+
+TEST_F(ProjectWriting, ReplacesTheOldFileKeepingItsPermissions) {
+    lwtest::WriteFile(file, "old project");
+    ::chmod(file.c_str(), 0640);
+    ASSERT_EQ(WriteProjectFile(file, Content()), ProjectWriteStatus::Written);
+    EXPECT_EQ(lwtest::ReadFile(file), ProjectFileBytes(Content()));
+    struct stat info;
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(FolderContents(folder), std::vector<std::string>{"demo.xml"});
+}
+
+TEST_F(ProjectWriting, AFullDiskLeavesTheOldFile) {
+    lwtest::WriteFile(file, "old project");
+    ProjectWriteStatus status;
+    {
+        lwtest::FileSizeLimit limit(200);
+        status = WriteProjectFile(file, Content());
+    }
+    EXPECT_EQ(status, ProjectWriteStatus::CannotWrite);
+    EXPECT_EQ(lwtest::ReadFile(file), "old project");
+    EXPECT_EQ(FolderContents(folder), std::vector<std::string>{"demo.xml"});
+    EXPECT_TRUE(ProjectWriteFailureText(status, file).Contains(file));
+}
+
+TEST_F(ProjectWriting, AMissingFolderOrAFolderInTheWayIsReported) {
+    const std::string missing = folder + "/no/such/demo.xml";
+    EXPECT_EQ(WriteProjectFile(missing, Content()), ProjectWriteStatus::CannotCreate);
+    EXPECT_FALSE(lwtest::FileExists(folder + "/no"));
+
+    ::mkdir(file.c_str(), 0755);
+    lwtest::WriteFile(file + "/inside", "keep");
+    EXPECT_EQ(WriteProjectFile(file, Content()), ProjectWriteStatus::CannotReplace);
+    EXPECT_EQ(lwtest::ReadFile(file + "/inside"), "keep");
+    EXPECT_EQ(FolderContents(folder), std::vector<std::string>{"demo.xml"});
+    for (auto status : {ProjectWriteStatus::CannotCreate, ProjectWriteStatus::CannotReplace,
+                        ProjectWriteStatus::CannotWrite})
+        EXPECT_TRUE(ProjectWriteFailureText(status, "/x/p.xml").Contains("\"/x/p.xml\""));
+}
+
+}  // namespace
