@@ -12,6 +12,8 @@
 #include <wx/statusbr.h>
 #include <wx/xrc/xmlres.h>
 
+#include <memory>
+
 namespace {
 
 using lwtest::AppendFrame;
@@ -238,16 +240,18 @@ TEST_F(Document, LoopCountStopsThePreview) {
 class Closing : public Document {
 protected:
     bool CloseAnswering(int answer) {
-        bool destroyed = false;
-        frame->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& e) {
-            if (e.GetEventObject() == frame) destroyed = true;
+        // Shared: the window may outlive this call and be destroyed later.
+        auto destroyed = std::make_shared<bool>(false);
+        GifFrame* window = frame;
+        frame->Bind(wxEVT_DESTROY, [destroyed, window](wxWindowDestroyEvent& e) {
+            if (e.GetEventObject() == window) *destroyed = true;
             e.Skip();
         });
         bool closed = false;
         wxTEST_DIALOG(closed = frame->Close(), wxExpectModal<wxMessageDialog>(answer));
-        lwtest::PumpUntil([&] { return destroyed; }, std::chrono::milliseconds(500));
-        if (destroyed) frame = nullptr;
-        return closed && destroyed;
+        lwtest::PumpUntil([&] { return *destroyed; }, std::chrono::milliseconds(500));
+        if (*destroyed) frame = nullptr;
+        return closed && *destroyed;
     }
 };
 
