@@ -1,5 +1,7 @@
 #include "window/gif_export.h"
 
+#include "window/replacingfile.h"
+
 #include "window/frame_render.h"
 #include "window/gif_gifhandler.h"
 
@@ -10,7 +12,6 @@
 #include <wx/utils.h>
 #include <wx/wfstream.h>
 
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,53 +22,13 @@
 
 namespace {
 
-// The file the frames go to until every one is written: created beside the
-// target (so that a rename replaces it at once), removed unless committed.
-class TemporaryGifFile {
-public:
-    explicit TemporaryGifFile(const wxString& target) : m_target(target) {
-        // A fresh name that nothing else uses; created with the usual
-        // permissions, or the target's when it exists.
-        for (int attempt = 0; attempt < 100 && !m_file.IsOpened(); ++attempt) {
-            const wxString path =
-                wxString::Format("%s.%lu-%d.part", target, wxGetProcessId(), attempt);
-            if (wxFileName::Exists(path, wxFILE_EXISTS_ANY)) continue;
-            if (!m_file.Create(path, false, wxS_DEFAULT)) break;
-            m_path = path;
-        }
-        struct stat existing;
-        if (m_file.IsOpened() && ::stat(target.fn_str(), &existing) == 0 &&
-            S_ISREG(existing.st_mode))
-            ::chmod(m_path.fn_str(), existing.st_mode & 07777);
+GifExportStatus ToExportStatus(ReplacingFile::Result result) {
+    switch (result) {
+        case ReplacingFile::Result::Replaced: return GifExportStatus::Written;
+        case ReplacingFile::Result::CannotReplace: return GifExportStatus::CannotReplace;
+        default: return GifExportStatus::CannotWrite;
     }
-    ~TemporaryGifFile() {
-        if (m_file.IsOpened()) m_file.Close();
-        if (!m_committed && !m_path.empty()) wxRemoveFile(m_path);
-    }
-    TemporaryGifFile(const TemporaryGifFile&) = delete;
-    TemporaryGifFile& operator=(const TemporaryGifFile&) = delete;
-
-    bool IsOpened() const { return m_file.IsOpened(); }
-    wxFile& File() { return m_file; }
-
-    // Puts the written bytes on the disk before the file takes the target's
-    // place, so that a crash cannot leave an empty file under the old name.
-    GifExportStatus Commit() {
-        if (!m_file.Flush() || !m_file.Close()) return GifExportStatus::CannotWrite;
-        // rename() replaces the target in one step; no copying fallback that
-        // could leave it half written.
-        if (std::rename(m_path.fn_str(), m_target.fn_str()) != 0)
-            return GifExportStatus::CannotReplace;
-        m_committed = true;
-        return GifExportStatus::Written;
-    }
-
-private:
-    wxString m_target;
-    wxString m_path;
-    wxFile m_file;
-    bool m_committed = false;
-};
+}
 
 // Points the GIF writer at a stream for as long as it lives.
 class GifOutputScope {
@@ -164,7 +125,7 @@ GifExportStatus WriteGifAnimation(const GifExportJob& job, const ExportFrameSour
     // Failures come back as the result; the toolkit's own messages would only
     // repeat them (and from a worker thread would pop up later).
     wxLogNull quiet;
-    TemporaryGifFile file(job.path);
+    ReplacingFile file(job.path, "part");
     if (!file.IsOpened()) return GifExportStatus::CannotCreate;
     GifExportStatus status;
     {
@@ -173,7 +134,7 @@ GifExportStatus WriteGifAnimation(const GifExportJob& job, const ExportFrameSour
         status = WriteFrames(job, source, written);
         if (status == GifExportStatus::Written && !stream.IsOk()) status = GifExportStatus::CannotWrite;
     }
-    if (status == GifExportStatus::Written) status = file.Commit();
+    if (status == GifExportStatus::Written) status = ToExportStatus(file.Commit());
     return status;
 }
 

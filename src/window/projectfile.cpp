@@ -1,6 +1,7 @@
 #include "window/projectfile.h"
 
 #include "window/framepath.h"
+#include "window/replacingfile.h"
 
 #include <wx/file.h>
 #include <wx/filefn.h>
@@ -10,7 +11,6 @@
 #include <wx/utils.h>
 #include <wx/xml/xml.h>
 
-#include <sys/stat.h>
 
 #include <climits>
 #include <cstdio>
@@ -38,52 +38,6 @@ const wxXmlNode* Expect(const wxXmlNode* node, const char* name) {
     if (!node || node->GetType() != wxXML_ELEMENT_NODE || node->GetName() != name) return nullptr;
     return node;
 }
-
-// A file beside the target that receives the bytes first; removed unless it
-// took the target's place.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const wxString& target) : m_target(target) {
-        for (int attempt = 0; attempt < 100 && !m_file.IsOpened(); ++attempt) {
-            const wxString path =
-                wxString::Format("%s.%lu-%d.tmp", target, wxGetProcessId(), attempt);
-            if (wxFileName::Exists(path, wxFILE_EXISTS_ANY)) continue;
-            if (!m_file.Create(path, false, wxS_DEFAULT)) break;
-            m_path = path;
-        }
-        // A replaced file keeps its permissions.
-        struct stat existing;
-        if (m_file.IsOpened() && ::stat(target.fn_str(), &existing) == 0 &&
-            S_ISREG(existing.st_mode))
-            ::chmod(m_path.fn_str(), existing.st_mode & 07777);
-    }
-    ~TemporaryFile() {
-        if (m_file.IsOpened()) m_file.Close();
-        if (!m_committed && !m_path.empty()) wxRemoveFile(m_path);
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    bool IsOpened() const { return m_file.IsOpened(); }
-
-    ProjectWriteStatus WriteAndCommit(const std::string& bytes) {
-        // Flush puts the bytes on the disk before the rename, so that a crash
-        // cannot leave an empty file under the old name.
-        if (m_file.Write(bytes.data(), bytes.size()) != bytes.size() || !m_file.Flush() ||
-            !m_file.Close())
-            return ProjectWriteStatus::CannotWrite;
-        if (std::rename(m_path.fn_str(), m_target.fn_str()) != 0)
-            return ProjectWriteStatus::CannotReplace;
-        m_committed = true;
-        return ProjectWriteStatus::Written;
-    }
-
-private:
-    wxString m_target;
-    wxString m_path;
-    wxFile m_file;
-    bool m_committed = false;
-};
 
 }  // namespace
 
@@ -136,9 +90,15 @@ ProjectWriteStatus WriteProjectFile(const wxString& path, const ProjectContent& 
     // A rename would replace even a file the user protected against writing.
     if (wxFileName::FileExists(path) && !wxFileName::IsFileWritable(path))
         return ProjectWriteStatus::CannotReplace;
-    TemporaryFile file(path);
+    ReplacingFile file(path, "tmp");
     if (!file.IsOpened()) return ProjectWriteStatus::CannotCreate;
-    return file.WriteAndCommit(bytes);
+    if (file.File().Write(bytes.data(), bytes.size()) != bytes.size())
+        return ProjectWriteStatus::CannotWrite;
+    switch (file.Commit()) {
+        case ReplacingFile::Result::Replaced: return ProjectWriteStatus::Written;
+        case ReplacingFile::Result::CannotReplace: return ProjectWriteStatus::CannotReplace;
+        default: return ProjectWriteStatus::CannotWrite;
+    }
 }
 
 wxString ProjectWriteFailureText(ProjectWriteStatus status, const wxString& path) {
