@@ -98,6 +98,29 @@ TEST_F(ImageLoading, AFrameReferenceLoadsOnlyThatFrame) {
     EXPECT_EQ(events[0].path, gif);
 }
 
+TEST_F(ImageLoading, FramesOfOneGifListedOneByOneArriveInListOrder) {
+    const std::string gif = Gif("anim.gif");
+    const auto events = Load({gif + "_0", gif + "_2", gif + "_1", Png("x.png"), gif + "_2"});
+    ASSERT_EQ(events.size(), 5u);
+    const long expected[] = {0, 2, 1, 0, 2};
+    for (size_t k = 0; k < 5; ++k) EXPECT_EQ(events[k].frameIndex, expected[k]) << k;
+    EXPECT_EQ(events[3].path, dir + "/x.png");
+    EXPECT_EQ(events.back().progress, 100);
+}
+
+TEST_F(ImageLoading, AClosedSinkReceivesNothing) {
+    Sink target;
+    auto sink = std::make_shared<ImportSink>(&target);
+    sink->Close();
+    wxArrayString list;
+    list.Add(Png("a.png"));
+    auto* thread = new ImageLoadThread(sink, list);
+    ASSERT_EQ(thread->Run(), wxTHREAD_NO_ERROR);
+    // The thread ends on its own; nothing reaches the closed window.
+    lwtest::PumpUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_TRUE(target.events.empty());
+}
+
 TEST_F(ImageLoading, UpperCaseGifIsOnePicture) {
     const std::string path = dir + "/SHOUT.GIF";
     lwtest::WriteAnimatedGif(path, 5, 5, {"red", "blue"});

@@ -175,6 +175,13 @@ TEST(GifReader, RefusesFramesOfAbsurdSize) {
     EXPECT_FALSE(reader.Load(path));
 }
 
+TEST(GifReader, StopsBeforeFramesBeyondItsMemoryBudget) {
+    // Three frames of 37 x 23 = 851 pixels each; room for two.
+    GifReader reader(2 * 851 + 100);
+    EXPECT_TRUE(reader.Load(Samples()[0]));
+    EXPECT_EQ(reader.GetFrameCount(), 2);
+}
+
 TEST(PictureFile, GifContentIsReadSafelyWhateverItsName) {
     const std::string dir = lwtest::MakeTempDir("named");
     const std::string renamed = dir + "/really-a-gif.png";

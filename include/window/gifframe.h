@@ -26,6 +26,7 @@ class wxThumbnailEvent;
 class wxToolBar;
 class wxPaintEvent;
 class UserPrompts;
+class ImportSink;
 class ExportFrameFeed;
 struct ProjectReading;
 
@@ -256,6 +257,8 @@ private:
     wxSize m_previewPanelSize;
 
     std::unique_ptr<UserPrompts> m_prompts;
+    // The running import's event sink, closed when the window goes away.
+    std::shared_ptr<ImportSink> m_importSink;
 
     // Menu commands bound by the last menu build, unbound by the next one so
     // that a command never runs twice after the toolkit reuses an id.

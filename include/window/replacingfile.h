@@ -21,7 +21,8 @@ public:
     wxFile& File() { return m_file; }
 
     // Puts the bytes on the disk, then renames the file over the target in one
-    // step, so a crash cannot leave an empty file under the old name.
+    // step, so a crash cannot leave an empty file under the old name. A target
+    // the user cannot write to is not replaced.
     Result Commit();
 
 private:

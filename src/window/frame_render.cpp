@@ -68,6 +68,7 @@ wxImage WithPalette(const wxImage& image, const std::vector<std::uint32_t>& colo
     const int width = image.GetWidth();
     const int height = image.GetHeight();
     wxImage result(width, height, false);
+    if (!result.IsOk()) return wxImage();  // out of memory
     std::memcpy(result.GetData(), image.GetData(), size_t(width) * height * 3);
     std::vector<unsigned char> red, green, blue;
     for (std::uint32_t c : colours) {
@@ -150,6 +151,7 @@ wxImage Quantize(const wxImage& image, const QuantizeSettings& settings) {
     if (!palette || palette->count == 0 || palette->count > 256) return wxImage();
 
     wxImage reduced(width, height, false);
+    if (!reduced.IsOk()) return wxImage();  // out of memory
     unsigned char* dst = reduced.GetData();
     for (size_t i = 0; i < pixels; ++i, dst += 3) {
         const liq_color& c = palette->entries[indices[i]];
@@ -196,6 +198,7 @@ wxImage RenderFrameForExport(const wxImage& picture, int canvasWidth, int canvas
     const FramePlacement place =
         PlaceOnCanvas(picture.GetWidth(), picture.GetHeight(), canvasWidth, canvasHeight);
     wxImage canvas(canvasWidth, canvasHeight, true);
+    if (!canvas.IsOk()) return wxImage();  // out of memory
     if (place.scaled) {
         Trace("thumbnail-1");
         const bool bars = place.width < canvasWidth || place.height < canvasHeight;

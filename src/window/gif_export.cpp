@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <deque>
 #include <future>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -45,9 +46,14 @@ using PreparedFrame = std::unique_ptr<wxImage>;
 // to the thread that runs this: the toolkit's images share their pixel data
 // with an unguarded reference count, so none may be shared across threads.
 PreparedFrame PrepareFrame(PreparedFrame picture, int canvasWidth, int canvasHeight) {
-    const wxImage rendered = RenderFrameForExport(*picture, canvasWidth, canvasHeight);
-    picture.reset();
-    return std::make_unique<wxImage>(ReduceToPalette(rendered));
+    try {
+        const wxImage rendered = RenderFrameForExport(*picture, canvasWidth, canvasHeight);
+        picture.reset();
+        return std::make_unique<wxImage>(ReduceToPalette(rendered));
+    } catch (const std::bad_alloc&) {
+        // A canvas too large for the memory: the frame fails like a bad one.
+        return std::make_unique<wxImage>();
+    }
 }
 
 // Frames being rendered and reduced, oldest first; at most `limit` at once.

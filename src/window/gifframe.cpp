@@ -3,6 +3,7 @@
 #include "app/folders.h"
 #include "app/language.h"
 #include "update/updateevents.h"
+#include "window/imageloadthread.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"
@@ -49,6 +50,8 @@ GifFrame::GifFrame() : m_prompts(std::make_unique<UserPrompts>()) {}
 
 GifFrame::~GifFrame() {
     AbandonExport();
+    // A running import posts nothing more to this window.
+    if (m_importSink) m_importSink->Close();
     // The strip and its frames go first, before anything they might refer to.
     delete m_thumbnailCtrl;
     m_thumbnailCtrl = nullptr;

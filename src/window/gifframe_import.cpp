@@ -22,7 +22,8 @@ void GifFrame::OnAddImages(wxCommandEvent&) {
 
 bool GifFrame::StartImageLoad(const wxArrayString& paths) {
     if (paths.empty()) return false;
-    auto* thread = new ImageLoadThread(this, paths);
+    m_importSink = std::make_shared<ImportSink>(this);
+    auto* thread = new ImageLoadThread(m_importSink, paths);
     if (thread->Create() != wxTHREAD_NO_ERROR) {
         delete thread;
         wxMessageBox("The pictures cannot be loaded: the system refused to start a thread.",

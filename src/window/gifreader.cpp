@@ -8,6 +8,7 @@
 #include <gif_lib.h>
 
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -54,9 +55,20 @@ bool HasGifSignature(const wxString& path) {
 
 bool GifReader::Load(const wxString& path) {
     m_frames.clear();
+    m_path = path;
+    try {
+        LoadFrames(path);
+    } catch (const std::bad_alloc&) {
+        // Out of memory: keep the frames that fitted.
+    }
+    return !m_frames.empty();
+}
+
+void GifReader::LoadFrames(const wxString& path) {
+    long long totalPixels = 0;
     int error = 0;
     GifHandle gif(DGifOpenFileName(path.fn_str(), &error));
-    if (!gif) return false;
+    if (!gif) return;
     int transparent = -1;  // from the graphic control extension before an image
     for (;;) {
         GifRecordType type;
@@ -74,9 +86,11 @@ bool GifReader::Load(const wxString& path) {
         } else if (type == IMAGE_DESC_RECORD_TYPE) {
             if (DGifGetImageDesc(gif.get()) == GIF_ERROR) break;
             const GifImageDesc& desc = gif->Image;
-            if (desc.Width <= 0 || desc.Height <= 0 ||
-                static_cast<long long>(desc.Width) * desc.Height > kMaxFramePixels)
+            const long long pixels = static_cast<long long>(desc.Width) * desc.Height;
+            if (desc.Width <= 0 || desc.Height <= 0 || pixels > kMaxFramePixels ||
+                totalPixels + pixels > m_maxTotalPixels)
                 break;
+            totalPixels += pixels;
             Frame frame;
             frame.width = desc.Width;
             frame.height = desc.Height;
@@ -97,7 +111,6 @@ bool GifReader::Load(const wxString& path) {
             break;  // the trailer, or something that is no GIF record
         }
     }
-    return !m_frames.empty();
 }
 
 bool GifReader::ConvertToImage(int index, wxImage* image) const {

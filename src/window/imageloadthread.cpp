@@ -9,9 +9,33 @@
 #include <wx/image.h>
 
 #include <iostream>
+#include <new>
+
+void ImportSink::Post(wxCommandEvent* event) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_target) {
+        wxQueueEvent(m_target, event);
+        return;
+    }
+    delete static_cast<wxImage*>(event->GetClientData());
+    delete event;
+}
+
+void ImportSink::Close() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_target = nullptr;
+}
+
+bool ImportSink::IsClosed() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_target == nullptr;
+}
 
 ImageLoadThread::ImageLoadThread(wxEvtHandler* owner, const wxArrayString& paths)
-    : wxThread(wxTHREAD_DETACHED), m_owner(owner) {
+    : ImageLoadThread(std::make_shared<ImportSink>(owner), paths) {}
+
+ImageLoadThread::ImageLoadThread(std::shared_ptr<ImportSink> sink, const wxArrayString& paths)
+    : wxThread(wxTHREAD_DETACHED), m_sink(std::move(sink)) {
     // Deep copies: no string storage is shared with the main thread.
     for (const wxString& path : paths) m_paths.Add(wxString::FromUTF8(path.utf8_str()));
 }
@@ -27,15 +51,29 @@ void ImageLoadThread::Post(int progress, int frameIndex, const wxString& path, w
     event->SetString(wxString::FromUTF8(path.utf8_str()));
     event->SetClientData(image);
     if (progress == 100) m_finished = true;
-    wxQueueEvent(m_owner, event);
+    m_sink->Post(event);
 }
 
 wxThread::ExitCode ImageLoadThread::Entry() {
     const size_t n = m_paths.size();
     if (n == 0) return nullptr;
     std::cout << "thread:" << std::endl;
+    try {
+        LoadAll();
+    } catch (const std::bad_alloc&) {
+        // Out of memory: what arrived stays; the load still ends below.
+        delete m_image;
+        m_image = nullptr;
+    }
+    // The load always ends: the main window closes its progress dialog on 100.
+    if (!m_finished) Post(100, 0, wxString(), nullptr);
+    return nullptr;
+}
+
+void ImageLoadThread::LoadAll() {
+    const size_t n = m_paths.size();
     for (size_t i = 0; i < n; ++i) {
-        if (TestDestroy()) break;
+        if (TestDestroy() || m_sink->IsClosed()) break;
         const int frameIndex = FrameIndexFromPath(m_paths[i]);
         const wxString path = StripFrameSuffix(m_paths[i]);
         if (!wxFileName::FileExists(path)) continue;
@@ -45,14 +83,15 @@ wxThread::ExitCode ImageLoadThread::Entry() {
             LoadPicture(i, path);
         }
     }
-    // The load always ends: the main window closes its progress dialog on 100.
-    if (!m_finished) Post(100, 0, wxString(), nullptr);
-    return nullptr;
 }
 
 bool ImageLoadThread::LoadGif(size_t i, int frameIndex, const wxString& path) {
-    GifReader decoder;
-    decoder.Load(path);
+    // A project lists a long GIF frame by frame: read it once for all of them.
+    if (!m_gifLoaded || m_gif.GetPath() != path) {
+        m_gif.Load(path);
+        m_gifLoaded = true;
+    }
+    const GifReader& decoder = m_gif;
     const int frames = decoder.GetFrameCount();
     const bool last = i + 1 == m_paths.size();
     auto convert = [&](int k, int progress) {
@@ -65,7 +104,7 @@ bool ImageLoadThread::LoadGif(size_t i, int frameIndex, const wxString& path) {
     };
     if (frameIndex == -1) {
         for (int k = 0; k < frames; ++k) {
-            if (TestDestroy()) return false;
+            if (TestDestroy() || m_sink->IsClosed()) return false;
             const bool lastPicture = last && k == frames - 1;
             convert(k, Progress(i + (lastPicture ? 1 : 0)));
         }

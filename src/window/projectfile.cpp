@@ -87,9 +87,6 @@ ProjectWriteStatus WriteProjectFile(const wxString& path, const ProjectContent& 
     if (bytes.empty()) return ProjectWriteStatus::CannotWrite;
     // The caller tells the user; the toolkit's own messages would repeat it.
     wxLogNull quiet;
-    // A rename would replace even a file the user protected against writing.
-    if (wxFileName::FileExists(path) && !wxFileName::IsFileWritable(path))
-        return ProjectWriteStatus::CannotReplace;
     ReplacingFile file(path, "tmp");
     if (!file.IsOpened()) return ProjectWriteStatus::CannotCreate;
     if (file.File().Write(bytes.data(), bytes.size()) != bytes.size())

@@ -30,6 +30,9 @@ ReplacingFile::~ReplacingFile() {
 
 ReplacingFile::Result ReplacingFile::Commit() {
     if (!m_file.Flush() || !m_file.Close()) return Result::CannotWrite;
+    // A rename would replace even a file the user protected against writing.
+    if (wxFileName::FileExists(m_target) && !wxFileName::IsFileWritable(m_target))
+        return Result::CannotReplace;
     // rename() replaces the target at once; no copying fallback that could
     // leave it half written.
     if (std::rename(m_path.fn_str(), m_target.fn_str()) != 0) return Result::CannotReplace;
