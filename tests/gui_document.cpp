@@ -288,12 +288,14 @@ TEST_F(Closing, ExitAsksTheSameWay) {
 }
 
 TEST(Snapshot, AnyOfTheFourValuesDiffers) {
-    const ProjectSnapshot saved{10, 320, 240, 5};
-    EXPECT_FALSE(DiffersFromSnapshot(saved, 10, 320, 240, 5));
-    EXPECT_TRUE(DiffersFromSnapshot(saved, 11, 320, 240, 5));
-    EXPECT_TRUE(DiffersFromSnapshot(saved, 10, 321, 240, 5));
-    EXPECT_TRUE(DiffersFromSnapshot(saved, 10, 320, 241, 5));
-    EXPECT_TRUE(DiffersFromSnapshot(saved, 10, 320, 240, 6));
+    const ProjectSnapshot saved{10, 320, 240, 5, 9};
+    EXPECT_FALSE(DiffersFromSnapshot(saved, 10, 320, 240, 5, 9));
+    EXPECT_TRUE(DiffersFromSnapshot(saved, 11, 320, 240, 5, 9));
+    EXPECT_TRUE(DiffersFromSnapshot(saved, 10, 321, 240, 5, 9));
+    EXPECT_TRUE(DiffersFromSnapshot(saved, 10, 320, 241, 5, 9));
+    EXPECT_TRUE(DiffersFromSnapshot(saved, 10, 320, 240, 6, 9));
+    // Same count, other frames.
+    EXPECT_TRUE(DiffersFromSnapshot(saved, 10, 320, 240, 5, 11));
 }
 
 TEST_F(Document, OpenProjectCancelledAtThePromptChangesNothing) {

@@ -239,6 +239,12 @@ TEST_F(Export, EachChangeMakesSaveWriteAgainAtTheCurrentSize) {
 
     Run("Save");
     EXPECT_FALSE(wroteAgain());
+
+    // Another frame in place of one: the count stays, the file must not.
+    frame->GetThumbnailCtrl()->RemoveItem(0);
+    AddSolidFrames(1, 40, 30);
+    Run("Save");
+    EXPECT_TRUE(wroteAgain());
 }
 
 TEST_F(Export, SaveAsAlwaysAsksAndWrites) {

@@ -191,6 +191,17 @@ TEST_F(Project, AKnownProjectWithChangesIsSavedToItsFileOnClose) {
     EXPECT_EQ(ReadProjectFile(dir + "/known.xml").delay, 77);
 }
 
+TEST_F(Project, AFrameReplacedByAnotherStillCountsAsAChange) {
+    AddFrames();
+    SaveProjectAs(dir + "/swap.xml");
+    // b.jpg out, another small picture in: count, delay and canvas stay.
+    frame->GetThumbnailCtrl()->RemoveItem(frame->GetThumbnailCtrl()->GetCount() - 1);
+    lwtest::AppendFrame(frame, wxSize(8, 8), "swapped-in.png");
+    bool closed = true;
+    wxTEST_DIALOG(closed = CloseWindow(), wxExpectModal<wxMessageDialog>(wxID_CANCEL));
+    EXPECT_FALSE(closed);
+}
+
 TEST_F(Project, ACancelledSaveIsNotTakenForASavedProject) {
     AddFrames();
     ClickMenu(frame, "File", "Save Project");  // the file dialog is cancelled

@@ -36,12 +36,15 @@ struct ProjectSnapshot {
     int width = 0;
     int height = 0;
     int frameCount = 0;
+    // The strip's revision: a frame deleted and another inserted is a change
+    // even though the count stays.
+    unsigned long revision = 0;
 };
 
 // Whether the document differs from the snapshot: delay, width, height and
 // frame count compared in that order.
 bool DiffersFromSnapshot(const ProjectSnapshot& snapshot, int delay, int width, int height,
-                         int frameCount);
+                         int frameCount, unsigned long revision);
 
 // State at the start of the last GIF save: an unchanged document is not saved twice.
 struct SaveSnapshot {
@@ -49,6 +52,7 @@ struct SaveSnapshot {
     int delay = 0;
     int width = 0;
     int height = 0;
+    unsigned long revision = 0;  // see ProjectSnapshot
 };
 
 class GifFrame : public wxFrame {

@@ -369,6 +369,7 @@ int wxThumbnailCtrl::Append(wxThumbnailItem* item, int frameDelay) {
     m_frameDelay = frameDelay;
     if (!item || !item->PrepareThumbnail(this, false)) return -1;
     m_items.Add(item);
+    ++m_revision;
     m_selectedFlags.push_back(0);
     ResetCursorItems();
     if (!UpdatesSuspended()) {
@@ -385,6 +386,7 @@ int wxThumbnailCtrl::InsertItem(wxThumbnailItem* item, int index) {
         return -1;
     }
     m_items.Insert(item, static_cast<size_t>(index));
+    ++m_revision;
     m_selectedFlags.insert(m_selectedFlags.begin() + index, 0);
     ResetCursorItems();
     for (int& s : m_selections)
@@ -399,6 +401,7 @@ int wxThumbnailCtrl::InsertItem(wxThumbnailItem* item, int index) {
 
 void wxThumbnailCtrl::RemoveAllItems() {
     ResetCursorItems();
+    if (!m_items.IsEmpty()) ++m_revision;
     m_items.Clear();
     m_selections.Clear();
     m_selectedFlags.clear();
@@ -418,6 +421,7 @@ void wxThumbnailCtrl::RemoveItem(int index) {
     if (m_focusItem == index) m_focusItem = -1;
     RemoveFromSelection(index);
     m_items.RemoveAt(static_cast<size_t>(index));
+    ++m_revision;
     m_selectedFlags.erase(m_selectedFlags.begin() + index);
     for (int& s : m_selections)
         if (s > index) --s;

@@ -262,6 +262,9 @@ public:
     virtual void RemoveAllItems();
     virtual void RemoveItem(int index);
     virtual int GetCount() const;
+    // Counts every change of the item list, so that two lists of the same
+    // length are told apart.
+    unsigned long GetRevision() const { return m_revision; }
     // The item at n, or null (with an assertion) for a bad index.
     wxThumbnailItem* GetItem(int n) const;
 
@@ -375,6 +378,7 @@ private:
     wxColour m_labelColour;
     wxBitmap m_paintBuffer;
 
+    unsigned long m_revision = 0;
     wxDECLARE_DYNAMIC_CLASS_NO_COPY(wxThumbnailCtrl);
     wxDECLARE_EVENT_TABLE();
 };

@@ -21,16 +21,16 @@
 #include <iostream>
 
 bool DiffersFromSnapshot(const ProjectSnapshot& snapshot, int delay, int width, int height,
-                         int frameCount) {
+                         int frameCount, unsigned long revision) {
     return delay != snapshot.delay || width != snapshot.width || height != snapshot.height ||
-           frameCount != snapshot.frameCount;
+           frameCount != snapshot.frameCount || revision != snapshot.revision;
 }
 
 bool GifFrame::IsProjectUnsaved(bool evenWithoutPath) const {
     if (!evenWithoutPath && m_projectPath.empty()) return m_thumbnailCtrl->GetCount() > 0;
     return DiffersFromSnapshot(m_projectSnapshot, m_spinctrl_delay->GetValue(),
                                m_spinctrl_width->GetValue(), m_spinctrl_height->GetValue(),
-                               m_thumbnailCtrl->GetCount());
+                               m_thumbnailCtrl->GetCount(), m_thumbnailCtrl->GetRevision());
 }
 
 int GifFrame::AskToSaveProject() {

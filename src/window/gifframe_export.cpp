@@ -54,7 +54,8 @@ void GifFrame::OnSaveAnimator(wxCommandEvent&) {
         if (wxFileExists(m_gifPath) && saved.frameCount == count &&
             saved.delay == m_spinctrl_delay->GetValue() &&
             saved.width == m_spinctrl_width->GetValue() &&
-            saved.height == m_spinctrl_height->GetValue())
+            saved.height == m_spinctrl_height->GetValue() &&
+            saved.revision == m_thumbnailCtrl->GetRevision())
             return;
     }
     RecordSaveSnapshot();
@@ -100,6 +101,7 @@ void GifFrame::RecordSaveSnapshot() {
     m_saveSnapshot.delay = m_spinctrl_delay->GetValue();
     m_saveSnapshot.width = m_spinctrl_width->GetValue();
     m_saveSnapshot.height = m_spinctrl_height->GetValue();
+    m_saveSnapshot.revision = m_thumbnailCtrl->GetRevision();
 }
 
 bool GifFrame::StartExport(int width, int height, int delay, const wxString& title) {

@@ -53,6 +53,7 @@ void GifFrame::RecordProjectSnapshot() {
     m_projectSnapshot.width = m_spinctrl_width->GetValue();
     m_projectSnapshot.height = m_spinctrl_height->GetValue();
     m_projectSnapshot.frameCount = m_thumbnailCtrl->GetCount();
+    m_projectSnapshot.revision = m_thumbnailCtrl->GetRevision();
 }
 
 void GifFrame::LoadProject() {
