@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class wxImage;
@@ -30,6 +31,8 @@ public:
     // The frame as an RGB picture of its own size, the transparent colour as a
     // magenta mask, its palette attached.
     bool ConvertToImage(int frame, wxImage* image) const;
+    // The same as a new picture, or null when the frame cannot be converted.
+    std::unique_ptr<wxImage> TakeFrame(int frame) const;
 
 private:
     void LoadFrames(const wxString& path);
@@ -51,3 +54,5 @@ private:
 // GIF content (whatever the file's name), else through the toolkit's handlers.
 // Quiet: failures are reported only by the result.
 bool LoadPictureFile(const wxString& path, wxImage* image);
+// The same as a new picture, or null when the file gives none.
+std::unique_ptr<wxImage> LoadPicture(const wxString& path);

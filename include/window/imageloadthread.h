@@ -48,11 +48,10 @@ private:
     bool LoadGif(size_t i, int frameIndex, const wxString& path);
     void LoadPicture(size_t i, const wxString& path);
     int Progress(size_t done) const;
-    void Post(int progress, int frameIndex, const wxString& path, wxImage* image);
+    void Post(int progress, int frameIndex, const wxString& path, std::unique_ptr<wxImage> image);
 
     std::shared_ptr<ImportSink> m_sink;
     wxArrayString m_paths;
-    wxImage* m_image = nullptr;
     bool m_finished = false;  // an event with 100 was posted
     GifReader m_gif;          // the GIF read last
     bool m_gifLoaded = false;

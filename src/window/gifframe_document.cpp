@@ -94,19 +94,10 @@ void GifFrame::OnInsertImages(wxCommandEvent&) {
         if (path.EndsWith(".gif")) {
             GifReader reader;
             reader.Load(path);
-            for (int i = 0; i < reader.GetFrameCount(); ++i) {
-                auto* image = new wxImage;
-                if (reader.ConvertToImage(i, image) && image->IsOk())
-                    InsertFrame(image, i, path, position);
-                else
-                    delete image;
-            }
-        } else {
-            auto* image = new wxImage;
-            if (LoadPictureFile(path, image))
-                InsertFrame(image, 0, path, position);
-            else
-                delete image;
+            for (int i = 0; i < reader.GetFrameCount(); ++i)
+                if (auto image = reader.TakeFrame(i)) InsertFrame(image.release(), i, path, position);
+        } else if (auto image = LoadPicture(path)) {
+            InsertFrame(image.release(), 0, path, position);
         }
     }
     UpdateCanvasSize();

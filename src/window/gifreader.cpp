@@ -150,6 +150,18 @@ bool GifReader::ConvertToImage(int index, wxImage* image) const {
     return true;
 }
 
+std::unique_ptr<wxImage> GifReader::TakeFrame(int frame) const {
+    auto image = std::make_unique<wxImage>();
+    if (!ConvertToImage(frame, image.get()) || !image->IsOk()) return nullptr;
+    return image;
+}
+
+std::unique_ptr<wxImage> LoadPicture(const wxString& path) {
+    auto image = std::make_unique<wxImage>();
+    if (!LoadPictureFile(path, image.get())) return nullptr;
+    return image;
+}
+
 bool LoadPictureFile(const wxString& path, wxImage* image) {
     wxLogNull quiet;
     if (HasGifSignature(path)) {

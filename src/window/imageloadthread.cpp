@@ -44,12 +44,14 @@ int ImageLoadThread::Progress(size_t done) const {
     return static_cast<int>(done * 100 / m_paths.size());
 }
 
-void ImageLoadThread::Post(int progress, int frameIndex, const wxString& path, wxImage* image) {
+void ImageLoadThread::Post(int progress, int frameIndex, const wxString& path,
+                           std::unique_ptr<wxImage> image) {
     auto* event = new wxCommandEvent(wxEVT_COMMAND_WORKER_PROGRESS, ID_IMAGE_LOAD_THREAD);
     event->SetInt(progress);
     event->SetExtraLong(frameIndex);
     event->SetString(wxString::FromUTF8(path.utf8_str()));
-    event->SetClientData(image);
+    // From here the event carries the picture to the window.
+    event->SetClientData(image.release());
     if (progress == 100) m_finished = true;
     m_sink->Post(event);
 }
@@ -62,8 +64,6 @@ wxThread::ExitCode ImageLoadThread::Entry() {
         LoadAll();
     } catch (const std::bad_alloc&) {
         // Out of memory: what arrived stays; the load still ends below.
-        delete m_image;
-        m_image = nullptr;
     }
     // The load always ends: the main window closes its progress dialog on 100.
     if (!m_finished) Post(100, 0, wxString(), nullptr);
@@ -95,12 +95,7 @@ bool ImageLoadThread::LoadGif(size_t i, int frameIndex, const wxString& path) {
     const int frames = decoder.GetFrameCount();
     const bool last = i + 1 == m_paths.size();
     auto convert = [&](int k, int progress) {
-        m_image = new wxImage;
-        if (decoder.ConvertToImage(k, m_image) && m_image->IsOk())
-            Post(progress, k, path, m_image);
-        else
-            delete m_image;
-        m_image = nullptr;
+        if (auto image = decoder.TakeFrame(k)) Post(progress, k, path, std::move(image));
     };
     if (frameIndex == -1) {
         for (int k = 0; k < frames; ++k) {
@@ -115,10 +110,5 @@ bool ImageLoadThread::LoadGif(size_t i, int frameIndex, const wxString& path) {
 }
 
 void ImageLoadThread::LoadPicture(size_t i, const wxString& path) {
-    m_image = new wxImage;
-    if (LoadPictureFile(path, m_image))
-        Post(Progress(i + 1), 0, path, m_image);
-    else
-        delete m_image;
-    m_image = nullptr;
+    if (auto image = ::LoadPicture(path)) Post(Progress(i + 1), 0, path, std::move(image));
 }
