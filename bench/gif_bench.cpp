@@ -12,6 +12,7 @@
 //   --toolkit          also measures the toolkit's 8-bit BMP round trip
 //   --threads N        frames rendered at once by the whole export (default: cores)
 //   --no-whole         skips the whole export and ImageMagick
+#include "support/psnr.h"
 #include "window/frame_render.h"
 #include "window/gif_export.h"
 #include "window/gif_gifhandler.h"
@@ -82,16 +83,6 @@ wxImage FlatFrame(int index) {
     return image;
 }
 
-double Psnr(const wxImage& a, const wxImage& b) {
-    const size_t n = size_t(a.GetWidth()) * a.GetHeight() * 3;
-    double sum = 0;
-    for (size_t i = 0; i < n; ++i) {
-        const double d = double(a.GetData()[i]) - b.GetData()[i];
-        sum += d * d;
-    }
-    return sum == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / (sum / n));  // 99: lossless
-}
-
 // The toolkit's way: an 8-bit BMP written into memory and read back.
 wxImage BmpRoundTrip(const wxImage& rendered) {
     wxImage image = rendered.Copy();
@@ -133,7 +124,7 @@ Figures Export(const std::vector<wxImage>& sources, const Reducer& reduce, const
                 ++figures.written;
         }
         figures.write += Since(t);
-        if (reduced.IsOk()) figures.psnr += Psnr(reduced, sources[i]);
+        if (reduced.IsOk()) figures.psnr += lwtest::Psnr(reduced, sources[i]);
     }
     figures.seconds = Since(start);
     SetGifOutputStream(nullptr);
@@ -195,7 +186,7 @@ double FilePsnr(const std::string& path, const std::vector<wxImage>& sources) {
         wxImage frame;
         if (!decoder.ConvertToImage(unsigned(i), &frame) || frame.GetSize() != sources[i].GetSize())
             return 0;
-        sum += Psnr(frame, sources[i]);
+        sum += lwtest::Psnr(frame, sources[i]);
     }
     return sum / double(sources.size());
 }

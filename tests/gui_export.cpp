@@ -49,17 +49,6 @@ ino_t Inode(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
 }
 
-std::vector<std::string> FolderContents(const std::string& folder) {
-    std::vector<std::string> names;
-    wxDir dir(folder);
-    wxString name;
-    for (bool more = dir.GetFirst(&name, wxEmptyString, wxDIR_FILES | wxDIR_DIRS | wxDIR_HIDDEN);
-         more; more = dir.GetNext(&name))
-        names.push_back(name.ToStdString());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class Export : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -137,7 +126,7 @@ TEST_F(Export, SaveAsksOnceForANameAndWritesAnAnimationThatLoopsForever) {
     EXPECT_EQ(Asked(), std::vector<wxString>{"Save GIF Files"});
     // "anim" was typed: the file is anim.gif, the status bar says anim.
     EXPECT_EQ(Status(), "anim (40 * 30)px");
-    EXPECT_EQ(FolderContents(folder),
+    EXPECT_EQ(lwtest::FolderContents(folder),
               (std::vector<std::string>{"anim.gif", "picture1.png", "picture2.png", "picture3.png"}));
 
     const DecodedGif gif = Decode(folder + "/anim.gif");
@@ -252,7 +241,7 @@ TEST_F(Export, SaveAsAlwaysAsksAndWrites) {
     Answer(folder + "/x.GIF");
     Run("Save As");
     EXPECT_EQ(Asked(), std::vector<wxString>{"Save As GIF Files"});
-    EXPECT_EQ(FolderContents(folder),
+    EXPECT_EQ(lwtest::FolderContents(folder),
               (std::vector<std::string>{"picture1.png", "picture2.png", "x.GIF.gif"}));
     // Save As names the file with its extension.
     EXPECT_EQ(Status(), "x.GIF.gif (40 * 30)px");
@@ -288,7 +277,7 @@ TEST_F(Export, AnEmptyStripWritesNothing) {
     EXPECT_FALSE(frame->IsExporting());
     lwtest::PumpPending();
     EXPECT_EQ(Asked(), std::vector<wxString>{"Save GIF Files"});
-    EXPECT_TRUE(FolderContents(folder).empty());
+    EXPECT_TRUE(lwtest::FolderContents(folder).empty());
     EXPECT_TRUE(progress.empty());
 
     // The name chosen then is used once there are frames.
@@ -339,7 +328,7 @@ TEST_F(Export, AFailedWriteKeepsTheOldFile) {
     }
     EXPECT_TRUE(text.Contains(gif)) << text;
     EXPECT_EQ(lwtest::ReadFile(gif), "the previous animation");
-    EXPECT_EQ(FolderContents(folder),
+    EXPECT_EQ(lwtest::FolderContents(folder),
               (std::vector<std::string>{"anim.gif", "picture1.png", "picture2.png", "picture3.png"}));
     EXPECT_EQ(progress.back(), 100);
 
@@ -373,7 +362,7 @@ TEST_F(Export, ClosingTheWindowDuringAnExportLeavesNoTemporaryFile) {
     frame = nullptr;
     // The thread notices, stops and removes what it wrote.
     EXPECT_TRUE(lwtest::PumpUntil([this] {
-        for (const std::string& name : FolderContents(folder))
+        for (const std::string& name : lwtest::FolderContents(folder))
             if (name.find("big.gif") != std::string::npos) return false;
         return true;
     }));

@@ -3,6 +3,7 @@
 #include "support/gif_decode.h"
 #include "support/test_support.h"
 
+#include "support/psnr.h"
 #include "window/frame_render.h"
 #include "window/gif_gifhandler.h"
 
@@ -57,16 +58,6 @@ std::set<std::uint32_t> PaletteColours(const wxImage& image) {
         colours.insert((r << 16) | (g << 8) | b);
     }
     return colours;
-}
-
-double Psnr(const wxImage& a, const wxImage& b) {
-    const size_t n = size_t(a.GetWidth()) * a.GetHeight() * 3;
-    double sum = 0;
-    for (size_t i = 0; i < n; ++i) {
-        const double d = double(a.GetData()[i]) - b.GetData()[i];
-        sum += d * d;
-    }
-    return sum == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / (sum / n));
 }
 
 // Every pixel of the canvas is the picture's pixel where the picture lies and
@@ -191,7 +182,7 @@ TEST(PaletteReduction, FewColoursAreKeptExactly) {
         ASSERT_TRUE(reduced.HasPalette());
         EXPECT_EQ(reduced.GetPalette().GetColoursCount(), count);
         EXPECT_EQ(PaletteColours(reduced), Colours(flat));
-        EXPECT_EQ(Psnr(reduced, flat), 99);
+        EXPECT_EQ(lwtest::Psnr(reduced, flat), 99);
         EXPECT_FALSE(reduced.HasMask());
         EXPECT_FALSE(reduced.HasAlpha());
         EXPECT_FALSE(reduced.HasOption(wxIMAGE_OPTION_GIF_COMMENT));
@@ -218,7 +209,7 @@ TEST(PaletteReduction, ManyColoursAreQuantisedToAtMost256) {
         EXPECT_LE(used.size(), 256u);
         const auto palette = PaletteColours(reduced);
         for (std::uint32_t c : used) EXPECT_TRUE(palette.count(c)) << std::hex << c;
-        EXPECT_GT(Psnr(reduced, *source), 30.0);
+        EXPECT_GT(lwtest::Psnr(reduced, *source), 30.0);
     }
 }
 

@@ -75,17 +75,6 @@ ExportFrameWritten Record(std::vector<int>& written) {
     };
 }
 
-std::vector<std::string> FolderContents(const std::string& folder) {
-    std::vector<std::string> names;
-    wxDir dir(folder);
-    wxString name;
-    for (bool more = dir.GetFirst(&name, wxEmptyString, wxDIR_FILES | wxDIR_DIRS | wxDIR_HIDDEN);
-         more; more = dir.GetNext(&name))
-        names.push_back(name.ToStdString());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 double Psnr(const std::vector<GifColour>& decoded, const wxImage& source) {
     double sum = 0;
     const unsigned char* p = source.GetData();
@@ -172,7 +161,7 @@ TEST_F(GifExportFile, FramesComeBackFromAnIndependentDecoderAsGiven) {
               GifExportStatus::Written);
     EXPECT_EQ(frames.asked, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(written, (std::vector<int>{0, 1}));  // the last one's end is the result
-    EXPECT_EQ(FolderContents(folder), std::vector<std::string>{"anim.gif"});
+    EXPECT_EQ(lwtest::FolderContents(folder), std::vector<std::string>{"anim.gif"});
 
     const DecodedGif gif = DecodeGif(lwtest::ReadFile(target));
     ASSERT_TRUE(gif.ok) << gif.error;
@@ -241,7 +230,7 @@ TEST_F(GifExportFile, NoFramesTouchesNothing) {
     EXPECT_EQ(WriteGifAnimation(Job(target, 0, 10, 10), frames.Source(), Record(written)),
               GifExportStatus::NothingToWrite);
     EXPECT_EQ(lwtest::ReadFile(target), "old");
-    EXPECT_EQ(FolderContents(folder), std::vector<std::string>{"anim.gif"});
+    EXPECT_EQ(lwtest::FolderContents(folder), std::vector<std::string>{"anim.gif"});
 }
 
 TEST_F(GifExportFile, AReplacedFileKeepsItsPermissions) {
@@ -282,7 +271,7 @@ protected:
     }
     void ExpectOldFileKept() {
         EXPECT_EQ(lwtest::ReadFile(target), "the previous animation");
-        EXPECT_EQ(FolderContents(folder), std::vector<std::string>{"anim.gif"});
+        EXPECT_EQ(lwtest::FolderContents(folder), std::vector<std::string>{"anim.gif"});
     }
     Frames frames;
     std::vector<int> written;
@@ -352,7 +341,7 @@ TEST_F(GifExportFailure, ATargetThatIsAFolderIsNotReplaced) {
     EXPECT_EQ(WriteGifAnimation(Job(taken, 4, 64, 48), frames.Source(), Record(written)),
               GifExportStatus::CannotReplace);
     EXPECT_EQ(lwtest::ReadFile(taken + "/keep.txt"), "keep");
-    EXPECT_EQ(FolderContents(folder), (std::vector<std::string>{"anim.gif", "taken.gif"}));
+    EXPECT_EQ(lwtest::FolderContents(folder), (std::vector<std::string>{"anim.gif", "taken.gif"}));
 }
 
 TEST_F(GifExportFailure, StoppingLeavesTheOldFile) {

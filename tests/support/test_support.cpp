@@ -1,7 +1,9 @@
 #include "support/test_support.h"
 
+#include <wx/dir.h>
 #include <wx/filename.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -91,6 +93,17 @@ std::string ReadFile(const std::string& path) {
 bool FileExists(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> FolderContents(const std::string& folder) {
+    std::vector<std::string> names;
+    wxDir dir(folder);
+    wxString name;
+    for (bool more = dir.GetFirst(&name, wxEmptyString, wxDIR_FILES | wxDIR_DIRS | wxDIR_HIDDEN);
+         more; more = dir.GetNext(&name))
+        names.push_back(name.ToStdString());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool PumpUntil(const std::function<bool()>& pred, std::chrono::milliseconds deadline) {

@@ -28,6 +28,8 @@ std::string MakeTempDir(const std::string& prefix);
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+// The names in a folder (files, folders, hidden ones), sorted.
+std::vector<std::string> FolderContents(const std::string& folder);
 
 // Runs the event loop until pred() holds or the deadline passes.
 bool PumpUntil(const std::function<bool()>& pred,

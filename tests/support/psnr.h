@@ -1,0 +1,23 @@
+// Peak signal-to-noise ratio of two pictures of one size, for the tests and
+// the benchmarks that measure colour reduction.
+#pragma once
+
+#include <wx/image.h>
+
+#include <cmath>
+#include <cstddef>
+
+namespace lwtest {
+
+// In dB; 99 means the pictures are equal (lossless).
+inline double Psnr(const wxImage& a, const wxImage& b) {
+    const size_t n = size_t(a.GetWidth()) * a.GetHeight() * 3;
+    double sum = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const double d = double(a.GetData()[i]) - b.GetData()[i];
+        sum += d * d;
+    }
+    return sum == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / (sum / n));
+}
+
+}  // namespace lwtest
