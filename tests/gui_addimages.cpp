@@ -60,7 +60,8 @@ TEST_F(AddImages, TheFramesTakeTheDelayInForce) {
     wxStaticCast(frame->FindWindow(XRCID("m_spinctrl_delay")), wxSpinCtrl)->SetValue(42);
     lwtest::WritePicture(dir + "/a.png", 8, 8, *wxRED);
     Add({"a.png"});
-    EXPECT_EQ(frame->GetThumbnailCtrl()->GetFrameDelay(), 42);
+    ASSERT_EQ(frame->GetDocument().FrameCount(), 1u);
+    EXPECT_EQ(frame->GetDocument().Frame(0).delay, 42);
 }
 
 TEST_F(AddImages, BrokenAndVanishedFilesEndTheLoadCleanly) {

@@ -69,11 +69,7 @@ protected:
     void AddFrame(const wxImage& picture) {
         const std::string path = folder + "/picture" + std::to_string(++pictures) + ".png";
         lwtest::WriteFile(path, "only the name matters here");
-        auto* strip = frame->GetThumbnailCtrl();
-        strip->Append(new wxImageThumbnailItem(new wxImage(picture), 0, path),
-                      Spin("m_spinctrl_delay")->GetValue());
-        frame->UpdateCanvasSize();
-        frame->EnableFrameCommands();
+        lwtest::AppendPicture(frame, picture, path);
     }
     void AddSolidFrames(int count, int w = 40, int h = 30) {
         for (int i = 0; i < count; ++i) {
@@ -114,7 +110,7 @@ protected:
 
 TEST_F(Export, SaveAsksOnceForANameAndWritesAnAnimationThatLoopsForever) {
     AddSolidFrames(3);
-    Spin("m_spinctrl_delay")->SetValue(40);
+    Type("m_spinctrl_delay", 40);
     Answer(folder + "/anim");
     Click("Save");
     // The progress dialog keeps the window disabled while the thread runs.
@@ -230,7 +226,8 @@ TEST_F(Export, EachChangeMakesSaveWriteAgainAtTheCurrentSize) {
     EXPECT_FALSE(wroteAgain());
 
     // Another frame in place of one: the count stays, the file must not.
-    frame->GetThumbnailCtrl()->RemoveItem(0);
+    frame->Edit(std::make_unique<RemoveFramesCommand>(frame->GetDocument(),
+                                                      std::vector<size_t>{0}, "Delete"));
     AddSolidFrames(1, 40, 30);
     Run("Save");
     EXPECT_TRUE(wroteAgain());

@@ -79,7 +79,7 @@ TEST_F(Languages, ChoosingALanguageFromTheMenuTranslatesMenusAndLabels) {
     lwtest::ClickMenu(frame, frame->GetMenuBar()->FindItem(89));
     wxMenuBar* bar = frame->GetMenuBar();
     EXPECT_EQ(bar->GetMenuLabelText(0), "Datei");
-    EXPECT_EQ(bar->GetMenuLabelText(3), "Hilfe");
+    EXPECT_EQ(bar->GetMenuLabelText(4), "Hilfe");
     EXPECT_NE(lwtest::FindMenuItem(frame, "Datei", "Projekt speichern"), nullptr);
     wxMenuItem* add = lwtest::FindMenuItem(frame, U8("Einzelbild"), U8("Bild hinzufügen"));
     ASSERT_NE(add, nullptr);

@@ -37,12 +37,11 @@ protected:
         return frame->GetStatusBar()->GetStatusText(1).BeforeFirst(' ');
     }
     wxString RunItemText() {
-        return frame->GetMenuBar()->GetMenu(2)->GetMenuItems()[0]->GetItemLabel();
+        wxMenuBar* bar = frame->GetMenuBar();
+        return bar->GetMenu(bar->FindMenu("Animation"))->GetMenuItems()[0]->GetItemLabel();
     }
     wxPanel* Panel() { return wxStaticCast(frame->FindWindow(XRCID("m_panel_down")), wxPanel); }
-    void SetDelay(int delay) {
-        wxStaticCast(frame->FindWindow(XRCID("m_spinctrl_delay")), wxSpinCtrl)->SetValue(delay);
-    }
+    void SetDelay(int delay) { lwtest::TypeInto(frame->FindWindow(XRCID("m_spinctrl_delay")), delay); }
 
     GifFrame* frame = nullptr;
     wxThumbnailCtrl* strip = nullptr;

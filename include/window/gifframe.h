@@ -2,6 +2,9 @@
 // size controls; owner of the document.
 #pragma once
 
+#include "document/document.h"
+#include "document/history.h"
+
 #include <wx/bitmap.h>
 #include <wx/frame.h>
 #include <wx/timer.h>
@@ -30,33 +33,11 @@ class ImportSink;
 class ExportFrameFeed;
 struct ProjectReading;
 
-// State at the last project load or save: tells whether the project changed.
-struct ProjectSnapshot {
-    int delay = 0;
-    int width = 0;
-    int height = 0;
-    int frameCount = 0;
-    // The strip's revision: a frame deleted and another inserted is a change
-    // even though the count stays.
-    unsigned long revision = 0;
-};
-
-// Whether the document differs from the snapshot: delay, width, height and
-// frame count compared in that order.
-bool DiffersFromSnapshot(const ProjectSnapshot& snapshot, int delay, int width, int height,
-                         int frameCount, unsigned long revision);
-
-// State at the start of the last GIF save: an unchanged document is not saved twice.
-struct SaveSnapshot {
-    int frameCount = 0;
-    int delay = 0;
-    int width = 0;
-    int height = 0;
-    unsigned long revision = 0;  // see ProjectSnapshot
-};
-
-class GifFrame : public wxFrame {
+class GifFrame : public wxFrame, private DocumentObserver {
 public:
+    // The context menu's Frame Delay item (its other items use wxID_DELETE and 0).
+    enum { ID_CONTEXT_FRAME_DELAY = 2 };
+
     // Creates no native window: the resource loader creates it.
     GifFrame();
     ~GifFrame() override;
@@ -71,6 +52,7 @@ public:
     void SetLanguage(int code);
     int GetLanguageCode() const { return m_languageCode; }
 
+    // Shows the canvas size in the size fields and status field 0.
     void UpdateCanvasSize();
     void StopPreview();
     void ShowRunButton();
@@ -86,10 +68,22 @@ public:
     // (and the user told) when no thread could be started.
     bool StartImageLoad(const wxArrayString& paths);
 
-    // Writes the project file; true when it was written. Loads one, replacing
-    // the frames.
+    // Writes the project file; true when it was written.
     bool SaveProject();
+    // Asks for a project file and opens it.
     void LoadProject();
+    // Reads the project file and loads its pictures; the document is replaced
+    // only once they have arrived. False (and the user told) when the file
+    // cannot be opened: then nothing changed.
+    bool OpenProjectFile(const wxString& path);
+
+    // The document and its undo history. Every edit goes through Edit.
+    const Document& GetDocument() const { return m_document; }
+    Document& GetDocument() { return m_document; }
+    DocumentHistory& GetHistory() { return m_history; }
+    // Runs the command, keeps it for undo and updates the Edit menu; false
+    // when it changed nothing.
+    bool Edit(std::unique_ptr<DocumentCommand> command);
 
     // Replaces the file dialogs and popup menus (tests answer them).
     void SetUserPrompts(std::unique_ptr<UserPrompts> prompts);
@@ -97,11 +91,11 @@ public:
 
     wxThumbnailCtrl* GetThumbnailCtrl() const { return m_thumbnailCtrl; }
     bool IsPlaying() const { return m_playing; }
-    int GetLoopCount() const { return m_loopCount; }
+    int GetLoopCount() const { return m_document.LoopCount(); }
     int GetLoopsPlayed() const { return m_loopsPlayed; }
     int GetPreviewFrame() const { return m_previewFrame; }
-    wxSize GetCanvasSize() const { return wxSize(m_canvasWidth, m_canvasHeight); }
-    wxSize GetReferenceSize() const { return wxSize(m_referenceWidth, m_referenceHeight); }
+    wxSize GetCanvasSize() const { return m_document.CanvasSize(); }
+    wxSize GetReferenceSize() const { return m_document.ReferenceSize(); }
     const wxTimer& GetPreviewTimer() const { return m_previewTimer; }
     // Where the preview panel shows its picture; empty when it shows none.
     wxRect GetPreviewRect() const { return m_previewShown ? m_previewRect : wxRect(); }
@@ -120,6 +114,9 @@ public:
     void OnInsertImages(wxCommandEvent& event);
     void OnDeleteImages(wxCommandEvent& event);
     void OnClearAll(wxCommandEvent& event);
+    void OnFrameDelay(wxCommandEvent& event);
+    void OnUndo(wxCommandEvent& event);
+    void OnRedo(wxCommandEvent& event);
     void OnRunAnimation(wxCommandEvent& event);
     void OnLoopCount(wxCommandEvent& event);
     void OnHelpMenu(wxCommandEvent& event);
@@ -145,26 +142,42 @@ private:
     // True when the window is being destroyed.
     bool RequestClose();
     bool IsProjectUnsaved(bool evenWithoutPath) const;
+    // The document's view: the strip, the fields, the status bar and the
+    // commands follow every change.
+    void FramesInserted(size_t at, size_t count) override;
+    void FramesRemoved(size_t at, size_t count) override;
+    void FramesRearranged(size_t first, size_t last) override;
+    void DelaysChanged() override;
+    void CanvasChanged() override;
+    void SettingsChanged() override;
+    void FrameListChanged();
+    void UpdateEditMenu();
+    // The selected frames, ascending.
+    std::vector<size_t> SelectedFrames() const;
+    // Where pictures go in: in front of the first selected frame, else at the end.
+    size_t InsertPosition() const;
+    // A new frame of a decoded picture (frame frameIndex of a GIF at path, or
+    // the picture at path), taking the Delay field's value.
+    DocumentFrame NewFrame(std::unique_ptr<wxImage> picture, const wxString& path,
+                           int frameIndex) const;
     int AskToSaveProject();
     void ClearPreview();
+    // The preview's next frame comes after delay hundredths of a second.
+    void ScheduleNextFrame(int delay);
     void OnPaintPreview(wxPaintEvent& event);
     void SetPlayLook(const char* bitmapName, const char* label, const char* accelerator);
-    void InsertFrame(wxImage* image, int frameIndex, const wxString& path, int& position);
-    // Removes every frame and shows the empty document, as Clear All does.
-    void RemoveAllFrames();
     // Projects.
-    void RecordProjectSnapshot();
-    void ApplyProjectSettings(const ProjectReading& reading);
     void ReportUnloadableProject();
-    // Called when an import ends: a project's frames are all there.
-    void FinishProjectLoad();
+    // Called when an import ends with its frames.
+    void FinishImport(std::vector<DocumentFrame> frames);
+    // The opened project's frames have arrived: they replace the document.
+    void ReplaceDocument(std::vector<DocumentFrame> frames);
     template <typename T>
     T* FindResourceControl(const char* name);
     // Saving the GIF.
     wxString ChooseGifFile(const wxString& message);
     bool ConfirmAppendedExtension(const wxString& chosen, const wxString& path);
-    void RecordSaveSnapshot();
-    bool StartExport(int width, int height, int delay, const wxString& title);
+    bool StartExport(const wxString& title);
     void FeedExport();
     void EndExport();
     void ReportExportFailure(const wxString& text);
@@ -181,6 +194,7 @@ private:
 
     wxMenuBar* m_menuBar = nullptr;
     wxMenu* m_menuFile = nullptr;
+    wxMenu* m_menuEdit = nullptr;
     wxMenu* m_menuFrame = nullptr;
     wxMenu* m_menuAnimation = nullptr;
     wxMenu* m_menuHelp = nullptr;
@@ -193,6 +207,9 @@ private:
     wxMenuItem* m_itemAddImage = nullptr;
     wxMenuItem* m_itemDelete = nullptr;
     wxMenuItem* m_itemClearAll = nullptr;
+    wxMenuItem* m_itemFrameDelay = nullptr;
+    wxMenuItem* m_itemUndo = nullptr;
+    wxMenuItem* m_itemRedo = nullptr;
     wxMenuItem* m_itemRunAnimation = nullptr;
     wxMenuItem* m_itemLoopCount = nullptr;
     wxMenuItem* m_itemHelp = nullptr;
@@ -222,29 +239,30 @@ private:
     int m_languageCode = 0;
 
     // Document.
+    Document m_document;
+    DocumentHistory m_history;
     wxProgressDialog* m_importProgress = nullptr;
     wxProgressDialog* m_exportProgress = nullptr;
-    ProjectSnapshot m_projectSnapshot;
-    SaveSnapshot m_saveSnapshot;
     // The export under way: its frame handover, field 0 before it started and
     // the saved form it shows once the file is written.
     std::shared_ptr<ExportFrameFeed> m_exportFeed;
+    std::vector<FramePicture> m_exportPictures;
     wxString m_statusBeforeExport;
     wxString m_statusAfterExport;
     bool m_updatingProgress = false;  // a progress dialog is inside its Update
-    int m_referenceWidth = 0;
-    int m_referenceHeight = 0;
-    int m_canvasWidth = 0;
-    int m_canvasHeight = 0;
-    wxString m_gifPath;
-    wxString m_gifName;
-    wxString m_projectPath;
-    wxString m_projectName;
-    // An opened project's frames are being loaded; its canvas size is applied
-    // once they are all there (0 by 0 when the file gave none).
-    bool m_loadingProject = false;
-    wxSize m_projectCanvas{0, 0};
-    int m_loopCount = 0;
+    // The import under way: where its frames go, and the frames so far.
+    enum class ImportTarget { Append, Project };
+    ImportTarget m_importTarget = ImportTarget::Append;
+    std::vector<DocumentFrame> m_importedFrames;
+    // The project being opened: its file, what it says, and the paths its
+    // pictures are loaded from (arriving frames are matched against them).
+    wxString m_openingProject;
+    std::unique_ptr<ProjectReading> m_openingReading;
+    wxArrayString m_openingPaths;
+    // What status field 0 says about the canvas: after a frame list change, a
+    // size edit, or a project load.
+    enum class CanvasForm { List, Edit, Loaded };
+    CanvasForm m_canvasForm = CanvasForm::List;
 
     // Preview.
     wxString m_shownName;
@@ -257,7 +275,7 @@ private:
     bool m_previewShown = false;
     wxRect m_previewRect;
     wxBitmap m_previewBitmap;
-    const void* m_previewSource = nullptr;
+    FramePicture m_previewSource;
     wxSize m_previewPanelSize;
 
     std::unique_ptr<UserPrompts> m_prompts;

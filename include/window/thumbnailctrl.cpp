@@ -152,6 +152,10 @@ wxString FormatFrameLabel(int index, int frameDelay) {
     return wxString::Format("#%d  %.2fsec", index + 1, static_cast<double>(start));
 }
 
+wxString FormatFrameStartLabel(int index, long long start) {
+    return wxString::Format("#%d  %lld.%02lldsec", index + 1, start / 100, start % 100);
+}
+
 // ---------------------------------------------------------------------------
 // Items
 
@@ -197,7 +201,7 @@ bool wxThumbnailItem::DrawDecoration(wxDC& dc, wxThumbnailCtrl* ctrl, const wxRe
         dc.SetTextForeground(selected ? *wxWHITE : ctrl->GetLabelColour());
         dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
         const wxRect band(x + margin, y + h - gap + margin, w - 2 * margin, gap - 2 * margin);
-        DrawBandText(dc, FormatFrameLabel(index, ctrl->GetFrameDelay()), band, false);
+        DrawBandText(dc, ctrl->GetFrameLabel(index), band, false);
     }
 
     if (flags & THUMB_DRAW_FOCUS_ITEM) {
@@ -397,6 +401,16 @@ int wxThumbnailCtrl::InsertItem(wxThumbnailItem* item, int index) {
         Refresh();
     }
     return index;
+}
+
+void wxThumbnailCtrl::SetFrameStartTimes(std::vector<long long> starts) {
+    m_startTimes = std::move(starts);
+}
+
+wxString wxThumbnailCtrl::GetFrameLabel(int index) const {
+    if (index >= 0 && static_cast<size_t>(index) < m_startTimes.size())
+        return FormatFrameStartLabel(index, m_startTimes[static_cast<size_t>(index)]);
+    return FormatFrameLabel(index, m_frameDelay);
 }
 
 void wxThumbnailCtrl::RemoveAllItems() {

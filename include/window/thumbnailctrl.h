@@ -90,8 +90,11 @@ int ThumbKeyTarget(int keyCode, int current, int count, int columns, int pageRow
 // aspect ratio, never enlarged. A dimension may truncate to 0.
 wxSize ThumbnailSizeFor(const wxSize& picture, const wxSize& box);
 
-// The cell label: frame number and the moment the frame starts, "#%d  %.2fsec".
+// The cell label: frame number and the moment the frame starts, "#%d  %.2fsec",
+// for frames that all last frameDelay hundredths of a second.
 wxString FormatFrameLabel(int index, int frameDelay);
+// The same for a frame that starts start hundredths of a second in.
+wxString FormatFrameStartLabel(int index, long long start);
 
 
 // ---------------------------------------------------------------------------
@@ -271,6 +274,11 @@ public:
     // Delay of every frame in hundredths of a second; only labels the cells.
     void SetFrameDelay(int delay) { m_frameDelay = delay; }
     int GetFrameDelay() const { return m_frameDelay; }
+    // When frames have delays of their own: each frame's start in hundredths
+    // of a second; the labels use these instead of the one delay.
+    void SetFrameStartTimes(std::vector<long long> starts);
+    // The label of cell index.
+    wxString GetFrameLabel(int index) const;
 
     // While suspended, list operations neither lay out nor repaint; the last
     // ResumeUpdates does both once.
@@ -357,6 +365,7 @@ private:
     void SendThumbnailEvent(wxEventType type, int index, int flags);
 
     int m_frameDelay;
+    std::vector<long long> m_startTimes;
     wxThumbnailItemArray m_items;
     wxArrayInt m_selections;
     std::vector<unsigned char> m_selectedFlags;  // per item: in m_selections

@@ -4,11 +4,14 @@
 #include "app/language.h"
 #include "update/updateevents.h"
 #include "window/imageloadthread.h"
+#include "window/projectfile.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"
 #include "window/workerevents.h"
 
+#include <wx/accel.h>
+#include <wx/filename.h>
 #include <wx/iconbndl.h>
 #include <wx/log.h>
 #include <wx/menu.h>
@@ -52,6 +55,7 @@ GifFrame::~GifFrame() {
     AbandonExport();
     // A running import posts nothing more to this window.
     if (m_importSink) m_importSink->Close();
+    m_document.SetObserver(nullptr);
     // The strip and its frames go first, before anything they might refer to.
     delete m_thumbnailCtrl;
     m_thumbnailCtrl = nullptr;
@@ -65,6 +69,7 @@ T* GifFrame::FindResourceControl(const char* name) {
 }
 
 void GifFrame::InitFrame() {
+    m_document.SetObserver(this);
     const int code = ReadLanguageCode();
     SetLanguage(code);
     m_languageCode = code;
@@ -119,12 +124,11 @@ void GifFrame::InitFrame() {
 
     DisableFrameCommands();
 
-    m_referenceWidth = m_referenceHeight = 0;
     m_previewFrame = 0;
-    m_loopCount = 0;
     m_loopsPlayed = 0;
-    m_projectSnapshot = ProjectSnapshot();
-    m_saveSnapshot = SaveSnapshot();
+    m_document.SetDefaultDelay(m_spinctrl_delay->GetValue());
+    m_history.Reset();
+    UpdateEditMenu();
 
     const wxString iconPath = GetRootDir() + "/Themes/application.ico";
     std::cout << iconPath << std::endl;
@@ -179,10 +183,20 @@ void GifFrame::BuildMenuBar() {
     addItem(m_menuFile, m_itemExit, wxTRANSLATE("Exit"), "Ctrl+Q", &GifFrame::OnCloseWindow);
     bar->Append(m_menuFile, wxGetTranslation("File"));
 
+    m_menuEdit = new wxMenu;
+    addItem(m_menuEdit, m_itemUndo, wxTRANSLATE("Undo"), "Ctrl+Z", &GifFrame::OnUndo);
+    addItem(m_menuEdit, m_itemRedo, wxTRANSLATE("Redo"), "Ctrl+Y", &GifFrame::OnRedo);
+    bar->Append(m_menuEdit, wxGetTranslation("Edit"));
+    // Redo answers Ctrl+Shift+Z too, as in most editors.
+    wxAcceleratorEntry redoKeys(wxACCEL_CTRL | wxACCEL_SHIFT, 'Z', m_itemRedo->GetId());
+    SetAcceleratorTable(wxAcceleratorTable(1, &redoKeys));
+
     m_menuFrame = new wxMenu;
     addItem(m_menuFrame, m_itemAddImage, wxTRANSLATE("Add Image"), "Ctrl+Ins", &GifFrame::OnAddImages);
     addItem(m_menuFrame, m_itemDelete, wxTRANSLATE("Delete"), "Ctrl+Del", &GifFrame::OnDeleteImages);
     addItem(m_menuFrame, m_itemClearAll, wxTRANSLATE("Clear All"), nullptr, &GifFrame::OnClearAll);
+    addItem(m_menuFrame, m_itemFrameDelay, wxTRANSLATE("Frame Delay..."), "Ctrl+D",
+            &GifFrame::OnFrameDelay);
     bar->Append(m_menuFrame, wxGetTranslation("Frame"));
 
     m_menuAnimation = new wxMenu;
@@ -210,12 +224,18 @@ void GifFrame::BuildMenuBar() {
     addItem(m_menuHelp, m_itemAbout, wxTRANSLATE("About"), nullptr, &GifFrame::ShowAboutDialog);
     bar->Append(m_menuHelp, wxGetTranslation("Help"));
 
-    // The two items of the strip's context menu, which is built with fixed ids.
+    // The items of the strip's context menu, which is built with fixed ids.
     BindMenuCommand(wxID_DELETE, &GifFrame::OnDeleteImages);
     BindMenuCommand(0, &GifFrame::OnInsertImages);
+    BindMenuCommand(ID_CONTEXT_FRAME_DELAY, &GifFrame::OnFrameDelay);
 
     m_menuBar = bar;
     SetMenuBar(bar);  // deletes the previous bar
+    if (m_thumbnailCtrl) {
+        // A rebuilt bar starts enabled: give it the state the document is in.
+        SetFrameCommandsEnabled(!m_document.IsEmpty());
+        UpdateEditMenu();
+    }
 }
 
 void GifFrame::SetStaticLabels() {
@@ -233,7 +253,8 @@ void GifFrame::RelabelWindow() {
     SetStaticLabels();
     m_statusBar1->SetStatusText(FrameInfoText(m_shownName, m_shownSize.x, m_shownSize.y), 1);
     UpdateCanvasSize();
-    SetTitle(GetProductName());
+    const wxString& project = m_document.ProjectPath();
+    SetTitle(project.empty() ? GetProductName() : ProjectTitle(wxFileNameFromPath(project)));
 }
 
 void GifFrame::EnableFrameCommands() { SetFrameCommandsEnabled(true); }
@@ -242,7 +263,7 @@ void GifFrame::DisableFrameCommands() { SetFrameCommandsEnabled(false); }
 
 void GifFrame::SetFrameCommandsEnabled(bool enable) {
     for (wxMenuItem* item : {m_itemSave, m_itemSaveAs, m_itemDelete, m_itemClearAll,
-                             m_itemRunAnimation, m_itemLoopCount})
+                             m_itemFrameDelay, m_itemRunAnimation, m_itemLoopCount})
         item->Enable(enable);
     m_toolBar_button->EnableTool(XRCID("m_tool_delete"), enable);
     m_toolBar_button->EnableTool(XRCID("m_tool_play"), enable);

@@ -1,11 +1,12 @@
-// The document's commands: inserting, deleting and clearing frames, the delay
-// and canvas size, the loop count, projects and closing.
+// The document's commands: inserting, deleting and clearing frames, the
+// delays and canvas size, the loop count, undo and redo, and closing.
 #include "window/gifframe.h"
 
 #include "window/canvasgeometry.h"
+#include "window/framedelaydialog.h"
+#include "window/framepath.h"
 #include "window/gifreader.h"
 #include "window/loopcountdialog.h"
-#include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"
 
@@ -17,20 +18,16 @@
 #include <wx/statusbr.h>
 
 #include <algorithm>
-#include <functional>
-#include <iostream>
 
-bool DiffersFromSnapshot(const ProjectSnapshot& snapshot, int delay, int width, int height,
-                         int frameCount, unsigned long revision) {
-    return delay != snapshot.delay || width != snapshot.width || height != snapshot.height ||
-           frameCount != snapshot.frameCount || revision != snapshot.revision;
+bool GifFrame::Edit(std::unique_ptr<DocumentCommand> command) {
+    const bool done = m_history.SubmitEdit(std::move(command));
+    UpdateEditMenu();
+    return done;
 }
 
 bool GifFrame::IsProjectUnsaved(bool evenWithoutPath) const {
-    if (!evenWithoutPath && m_projectPath.empty()) return m_thumbnailCtrl->GetCount() > 0;
-    return DiffersFromSnapshot(m_projectSnapshot, m_spinctrl_delay->GetValue(),
-                               m_spinctrl_width->GetValue(), m_spinctrl_height->GetValue(),
-                               m_thumbnailCtrl->GetCount(), m_thumbnailCtrl->GetRevision());
+    if (!evenWithoutPath && m_document.ProjectPath().empty()) return !m_document.IsEmpty();
+    return m_history.IsDirty();
 }
 
 int GifFrame::AskToSaveProject() {
@@ -43,40 +40,30 @@ int GifFrame::AskToSaveProject() {
     return prompt.ShowModal();
 }
 
-void GifFrame::UpdateCanvasSize() {
-    // The frame list changed: a cached preview picture may name a gone frame.
-    m_previewSource = nullptr;
-    const int count = m_thumbnailCtrl->GetCount();
-    if (count == 0) {
-        m_statusBar1->SetStatusText(wxEmptyString, 0);
-        m_spinctrl_width->SetValue(0);
-        m_spinctrl_height->SetValue(0);
-        return;
-    }
-    std::vector<wxSize> sizes;
-    sizes.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        auto* item = wxDynamicCast(m_thumbnailCtrl->GetItem(i), wxImageThumbnailItem);
-        sizes.push_back(item && item->m_bitmap.IsOk() ? item->m_bitmap.GetSize() : wxSize(0, 0));
-    }
-    const wxSize reference = ReferenceSizeOf(sizes);
-    m_referenceWidth = m_canvasWidth = reference.x;
-    m_referenceHeight = m_canvasHeight = reference.y;
-    m_spinctrl_width->SetValue(reference.x);
-    m_spinctrl_height->SetValue(reference.y);
-    m_statusBar1->SetStatusText(
-        CanvasListText(m_gifName, m_spinctrl_width->GetValue(), m_spinctrl_height->GetValue()), 0);
+std::vector<size_t> GifFrame::SelectedFrames() const {
+    std::vector<size_t> frames;
+    for (int index : m_thumbnailCtrl->GetSelectedIndices())
+        if (index >= 0 && static_cast<size_t>(index) < m_document.FrameCount())
+            frames.push_back(static_cast<size_t>(index));
+    std::sort(frames.begin(), frames.end());
+    return frames;
 }
 
-void GifFrame::InsertFrame(wxImage* image, int frameIndex, const wxString& path, int& position) {
-    auto* item = new wxImageThumbnailItem(image, frameIndex, path);
-    m_thumbnailCtrl->SuspendUpdates();
-    const int at = m_thumbnailCtrl->InsertItem(item, position);
-    m_thumbnailCtrl->ResumeUpdates();
-    if (at < 0)
-        delete item;
-    else
-        ++position;
+size_t GifFrame::InsertPosition() const {
+    // The first frame selected, not the lowest index: as the user chose it.
+    const wxArrayInt& selection = m_thumbnailCtrl->GetSelectedIndices();
+    if (selection.empty() || selection[0] < 0) return m_document.FrameCount();
+    return std::min(static_cast<size_t>(selection[0]), m_document.FrameCount());
+}
+
+DocumentFrame GifFrame::NewFrame(std::unique_ptr<wxImage> picture, const wxString& path,
+                                 int frameIndex) const {
+    DocumentFrame frame;
+    frame.picture = FramePicture(picture.release());
+    // Case-sensitive, as project files store these references.
+    frame.path = path.EndsWith(".gif") ? MakeFramePath(path, frameIndex) : path;
+    frame.delay = m_spinctrl_delay->GetValue();
+    return frame;
 }
 
 void GifFrame::OnInsertImages(wxCommandEvent&) {
@@ -84,54 +71,80 @@ void GifFrame::OnInsertImages(wxCommandEvent&) {
     const wxArrayString paths =
         m_prompts->ChoosePictures(this, wxGetTranslation("Insert Image Files"));
     if (paths.empty()) return;
-    // In front of the first selected frame, else after the last one; the
-    // pictures keep the dialog's order and a GIF's frames their file order.
-    const wxArrayInt& selection = m_thumbnailCtrl->GetSelectedIndices();
-    int position = selection.empty() || selection[0] < 0 ? m_thumbnailCtrl->GetCount()
-                                                         : selection[0];
+    // The pictures keep the dialog's order and a GIF's frames their file order.
+    std::vector<DocumentFrame> frames;
     for (const wxString& path : paths) {
         wxLogNull quiet;
         if (path.EndsWith(".gif")) {
             GifReader reader;
             reader.Load(path);
             for (int i = 0; i < reader.GetFrameCount(); ++i)
-                if (auto image = reader.TakeFrame(i)) InsertFrame(image.release(), i, path, position);
+                if (auto image = reader.TakeFrame(i)) frames.push_back(NewFrame(std::move(image), path, i));
         } else if (auto image = LoadPicture(path)) {
-            InsertFrame(image.release(), 0, path, position);
+            frames.push_back(NewFrame(std::move(image), path, 0));
         }
     }
-    UpdateCanvasSize();
+    Edit(std::make_unique<InsertFramesCommand>(m_document, InsertPosition(), std::move(frames),
+                                               wxTRANSLATE("Insert Image")));
 }
 
 void GifFrame::OnDeleteImages(wxCommandEvent&) {
     StopPreview();
-    if (m_thumbnailCtrl->GetCount() == 0) return;
-    wxArrayInt selection = m_thumbnailCtrl->GetSelectedIndices();
-    if (selection.empty() || selection[0] < 0) return;
-    std::sort(selection.begin(), selection.end(), std::greater<int>());
+    if (m_document.IsEmpty()) return;
+    const std::vector<size_t> selection = SelectedFrames();
+    if (selection.empty()) return;
     wxMessageDialog confirm(this,
                             wxGetTranslation("Are you sure you want to delete selected image(s)?"),
                             wxGetTranslation("Confirm"), wxYES_NO | wxNO_DEFAULT | wxICON_INFORMATION);
     if (confirm.ShowModal() == wxID_YES) {
-        for (int index : selection) m_thumbnailCtrl->RemoveItem(index);
-        ClearPreview();
+        Edit(std::make_unique<RemoveFramesCommand>(m_document, selection, wxTRANSLATE("Delete")));
+    } else if (m_document.CanvasSize() != m_document.ReferenceSize()) {
+        // Answered No: the canvas still goes back to the frames' size, as it
+        // always did, and that can be undone like any size edit.
+        Edit(std::make_unique<SetCanvasCommand>(m_document, m_document.ReferenceSize(), false));
+        m_canvasForm = CanvasForm::List;
+        UpdateCanvasSize();
     }
     m_statusBar1->SetStatusText(wxEmptyString, 1);
-    UpdateCanvasSize();
-    if (m_thumbnailCtrl->GetCount() == 0) DisableFrameCommands();
 }
 
 void GifFrame::OnClearAll(wxCommandEvent&) {
     StopPreview();
-    RemoveAllFrames();
+    // Undoable, so it asks nothing.
+    std::vector<size_t> all(m_document.FrameCount());
+    for (size_t i = 0; i < all.size(); ++i) all[i] = i;
+    Edit(std::make_unique<RemoveFramesCommand>(m_document, std::move(all), wxTRANSLATE("Clear All")));
 }
 
-void GifFrame::RemoveAllFrames() {
-    DisableFrameCommands();
-    m_thumbnailCtrl->RemoveAllItems();
-    UpdateCanvasSize();
-    m_statusBar1->SetStatusText(wxEmptyString, 1);
-    ClearPreview();
+void GifFrame::OnFrameDelay(wxCommandEvent&) {
+    StopPreview();
+    const std::vector<size_t> selection = SelectedFrames();
+    if (selection.empty()) return;
+    // The dialog starts from the frame the user selected first.
+    const int first = m_thumbnailCtrl->GetSelectedIndices()[0];
+    FrameDelayDialog dialog(this, m_document.Frame(static_cast<size_t>(first)).delay);
+    if (dialog.ShowModal() != wxID_OK) return;
+    Edit(std::make_unique<SetDelayCommand>(m_document, selection, dialog.GetDelay()));
+}
+
+void GifFrame::OnUndo(wxCommandEvent&) {
+    StopPreview();
+    if (m_history.CanUndo()) m_history.Undo();
+    UpdateEditMenu();
+}
+
+void GifFrame::OnRedo(wxCommandEvent&) {
+    StopPreview();
+    if (m_history.CanRedo()) m_history.Redo();
+    UpdateEditMenu();
+}
+
+void GifFrame::UpdateEditMenu() {
+    if (!m_itemUndo) return;
+    m_itemUndo->SetItemLabel(m_history.UndoLabel() + "\tCtrl+Z");
+    m_itemUndo->Enable(m_history.CanUndo());
+    m_itemRedo->SetItemLabel(m_history.RedoLabel() + "\tCtrl+Y");
+    m_itemRedo->Enable(m_history.CanRedo());
 }
 
 void GifFrame::OnThumbnailRightClick(wxThumbnailEvent&) {
@@ -139,42 +152,37 @@ void GifFrame::OnThumbnailRightClick(wxThumbnailEvent&) {
     wxMenu menu;
     menu.Append(0, wxGetTranslation("&Insert Image") + "\tCtrl+Ins");
     menu.Append(wxID_DELETE, wxGetTranslation("&Delete") + "\tCtrl+Del");
+    menu.Append(ID_CONTEXT_FRAME_DELAY, wxGetTranslation("Frame Delay...") + "\tCtrl+D");
     m_prompts->PopupMenu(this, menu);
 }
 
 void GifFrame::OnSetDelay(wxCommandEvent&) {
-    std::cout << "OnSetDelay" << std::endl;
     StopPreview();
-    m_thumbnailCtrl->SetFrameDelay(m_spinctrl_delay->GetValue());
-    // The labels show each frame's start time, which just changed.
-    m_thumbnailCtrl->Refresh();
+    Edit(std::make_unique<SetDelayCommand>(m_document, m_spinctrl_delay->GetValue(), true));
 }
 
 void GifFrame::OnSetWidth(wxCommandEvent&) {
-    if (m_thumbnailCtrl->GetCount() == 0) return;
+    if (m_document.IsEmpty()) return;
     const int width = m_spinctrl_width->GetValue();
-    const int height = HeightForWidth(width, GetReferenceSize(), m_canvasHeight);
-    m_canvasWidth = width;
-    m_canvasHeight = height;
-    m_spinctrl_height->SetValue(height);
-    m_statusBar1->SetStatusText(CanvasEditText(m_gifName, m_canvasWidth, m_canvasHeight), 0);
+    const wxSize canvas = m_document.CanvasSize();
+    const int height = HeightForWidth(width, m_document.ReferenceSize(), canvas.y);
+    Edit(std::make_unique<SetCanvasCommand>(m_document, wxSize(width, height), true));
 }
 
 void GifFrame::OnSetHeight(wxCommandEvent&) {
-    if (m_thumbnailCtrl->GetCount() == 0) return;
+    if (m_document.IsEmpty()) return;
     const int height = m_spinctrl_height->GetValue();
-    const int width = WidthForHeight(height, GetReferenceSize(), m_canvasWidth);
-    m_canvasWidth = width;
-    m_canvasHeight = height;
-    m_spinctrl_width->SetValue(width);
-    m_statusBar1->SetStatusText(CanvasEditText(m_gifName, m_canvasWidth, m_canvasHeight), 0);
+    const wxSize canvas = m_document.CanvasSize();
+    const int width = WidthForHeight(height, m_document.ReferenceSize(), canvas.x);
+    Edit(std::make_unique<SetCanvasCommand>(m_document, wxSize(width, height), true));
 }
 
 void GifFrame::OnLoopCount(wxCommandEvent&) {
-    if (m_thumbnailCtrl->GetCount() == 0) return;
+    if (m_document.IsEmpty()) return;
     LoopCountDialog dialog(this);
     if (dialog.ShowModal() == wxID_OK) {
-        m_loopCount = dialog.GetResult();
+        if (dialog.GetResult() != m_document.LoopCount())
+            Edit(std::make_unique<SetLoopCountCommand>(m_document, dialog.GetResult()));
         m_loopsPlayed = 0;
     }
     StopPreview();
@@ -182,7 +190,7 @@ void GifFrame::OnLoopCount(wxCommandEvent&) {
 
 void GifFrame::OnOpenProject(wxCommandEvent&) {
     // An empty strip has nothing that a save could keep: no question then.
-    if (m_thumbnailCtrl->GetCount() > 0 && IsProjectUnsaved(false)) {
+    if (!m_document.IsEmpty() && IsProjectUnsaved(false)) {
         const int answer = AskToSaveProject();
         // A project that should have been saved but was not stays open.
         if (answer == wxID_YES) {
@@ -191,10 +199,8 @@ void GifFrame::OnOpenProject(wxCommandEvent&) {
             return;
         }
     }
-    // The old frames are gone whether or not a project is then loaded: the
-    // window shows the empty document until the new frames arrive.
+    // The frames stay until the new project's frames have arrived.
     StopPreview();
-    RemoveAllFrames();
     LoadProject();
 }
 
@@ -213,7 +219,7 @@ void GifFrame::OnCloseWindow(wxCloseEvent& event) {
 
 bool GifFrame::RequestClose() {
     StopPreview();
-    if (m_thumbnailCtrl->GetCount() == 0) {
+    if (m_document.IsEmpty()) {
         Destroy();
         return true;
     }

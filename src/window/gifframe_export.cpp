@@ -20,64 +20,37 @@
 
 #include <iostream>
 
-namespace {
-
-// Frame index's full-size picture for the export thread. Made here, on the
-// main thread: the bitmap is a toolkit drawing object the thread must not touch.
-std::unique_ptr<wxImage> ExportPicture(wxThumbnailCtrl* strip, int index) {
-    if (index >= strip->GetCount()) return nullptr;
-    auto* item = wxDynamicCast(strip->GetItem(index), wxImageThumbnailItem);
-    if (!item || !item->m_bitmap.IsOk()) return nullptr;
-    // ConvertToImage keeps the mask as a mask colour and any alpha.
-    return std::make_unique<wxImage>(item->m_bitmap.ConvertToImage());
-}
-
-}  // namespace
-
 void GifFrame::OnSaveAnimator(wxCommandEvent&) {
     std::cout << "OnSaveAnimator" << std::endl;
     StopPreview();
     if (IsExporting()) return;
-    const int count = m_thumbnailCtrl->GetCount();
-    if (m_gifPath.empty()) {
+    if (m_document.GifPath().empty()) {
         const wxString chosen = ChooseGifFile(wxGetTranslation("Save GIF Files"));
         const wxString path = EnsureGifExtension(chosen);
         if (chosen.empty() || !ConfirmAppendedExtension(chosen, path)) return;
         // The status bar shows the name as it was typed; the file gets ".gif".
-        m_gifName = wxFileNameFromPath(chosen);
-        m_gifPath = path;
-        if (count == 0) return;
+        m_document.SetGif(path, wxFileNameFromPath(chosen));
+        if (m_document.IsEmpty()) return;
     } else {
-        if (count == 0) return;
-        const SaveSnapshot& saved = m_saveSnapshot;
+        if (m_document.IsEmpty()) return;
         // Unchanged since the last save and the file still there: up to date.
-        if (wxFileExists(m_gifPath) && saved.frameCount == count &&
-            saved.delay == m_spinctrl_delay->GetValue() &&
-            saved.width == m_spinctrl_width->GetValue() &&
-            saved.height == m_spinctrl_height->GetValue() &&
-            saved.revision == m_thumbnailCtrl->GetRevision())
-            return;
+        if (wxFileExists(m_document.GifPath()) && m_history.IsGifUnchanged()) return;
     }
-    RecordSaveSnapshot();
-    StartExport(m_saveSnapshot.width, m_saveSnapshot.height, m_saveSnapshot.delay,
-                wxGetTranslation("Save GIF Progress Dialog"));
+    StartExport(wxGetTranslation("Save GIF Progress Dialog"));
 }
 
 void GifFrame::OnSaveAsAnimator(wxCommandEvent&) {
     StopPreview();
-    if (IsExporting() || m_thumbnailCtrl->GetCount() == 0) return;
+    if (IsExporting() || m_document.IsEmpty()) return;
     const wxString chosen = ChooseGifFile(wxGetTranslation("Save As GIF Files"));
     const wxString path = EnsureGifExtension(chosen);
     if (chosen.empty() || !ConfirmAppendedExtension(chosen, path)) {
         // The document has no GIF file any more, so "Save" asks again.
-        m_gifPath.clear();
+        m_document.SetGif(wxString(), m_document.GifName());
         return;
     }
-    m_gifPath = path;
-    m_gifName = wxFileNameFromPath(m_gifPath);
-    RecordSaveSnapshot();
-    StartExport(m_canvasWidth, m_canvasHeight, m_saveSnapshot.delay,
-                wxGetTranslation("Save As GIF Progress Dialog"));
+    m_document.SetGif(path, wxFileNameFromPath(path));
+    StartExport(wxGetTranslation("Save As GIF Progress Dialog"));
 }
 
 wxString GifFrame::ChooseGifFile(const wxString& message) {
@@ -96,41 +69,43 @@ bool GifFrame::ConfirmAppendedExtension(const wxString& chosen, const wxString& 
     return ask.ShowModal() == wxID_YES;
 }
 
-void GifFrame::RecordSaveSnapshot() {
-    m_saveSnapshot.frameCount = m_thumbnailCtrl->GetCount();
-    m_saveSnapshot.delay = m_spinctrl_delay->GetValue();
-    m_saveSnapshot.width = m_spinctrl_width->GetValue();
-    m_saveSnapshot.height = m_spinctrl_height->GetValue();
-    m_saveSnapshot.revision = m_thumbnailCtrl->GetRevision();
-}
-
-bool GifFrame::StartExport(int width, int height, int delay, const wxString& title) {
+bool GifFrame::StartExport(const wxString& title) {
+    // Recorded now: edits are impossible while the dialog is up, and a failed
+    // export forgets it.
+    m_history.MarkGifSaved();
     const int parallelism = DefaultExportParallelism();
+    const wxString& gifPath = m_document.GifPath();
+    const wxSize canvas = m_document.CanvasSize();
     // Twice as many frames handed over as are rendered at once: the thread
     // never waits for the next picture, and memory holds only a few frames.
-    auto feed = std::make_shared<ExportFrameFeed>(this, m_thumbnailCtrl->GetCount(), 2 * parallelism);
-    auto* thread = new WorkSaveAsGifThread(width, height, feed, m_gifPath, delay, parallelism);
+    auto feed = std::make_shared<ExportFrameFeed>(this, static_cast<int>(m_document.FrameCount()),
+                                                  2 * parallelism);
+    auto* thread = new WorkSaveAsGifThread(canvas.x, canvas.y, feed, gifPath,
+                                           m_document.DefaultDelay(), parallelism);
     const wxString failure =
         wxString::Format("The GIF file \"%s\" cannot be saved: the system refused to start a thread.",
-                         m_gifPath);
+                         gifPath);
     if (thread->Create() != wxTHREAD_NO_ERROR) {
         delete thread;
         ReportExportFailure(failure);
         return false;
     }
     m_statusBeforeExport = m_statusBar1->GetStatusText(0);
-    m_statusAfterExport = CanvasEditText(m_gifName, m_spinctrl_width->GetValue(),
-                                         m_spinctrl_height->GetValue());
+    m_statusAfterExport = CanvasEditText(m_document.GifName(), canvas.x, canvas.y);
     // The dialog disables the main window, so the frames stay as they are
     // until the thread is done with them.
     m_exportProgress = new wxProgressDialog(
         title, wxGetTranslation(" Saving images...."), 100, this,
         wxPD_ELAPSED_TIME | wxPD_ESTIMATED_TIME | wxPD_REMAINING_TIME);
     m_exportFeed = feed;
+    // The pictures the export takes, fixed now: they are shared, not copied.
+    m_exportPictures.clear();
+    for (const DocumentFrame& frame : m_document.Frames()) m_exportPictures.push_back(frame.picture);
     FeedExport();
     if (thread->Run() != wxTHREAD_NO_ERROR) {
         delete thread;
         m_exportFeed.reset();
+        m_exportPictures.clear();
         delete m_exportProgress;
         m_exportProgress = nullptr;
         ReportExportFailure(failure);
@@ -140,8 +115,14 @@ bool GifFrame::StartExport(int width, int height, int delay, const wxString& tit
 }
 
 void GifFrame::FeedExport() {
-    if (m_exportFeed)
-        m_exportFeed->Refill([this](int index) { return ExportPicture(m_thumbnailCtrl, index); });
+    if (!m_exportFeed) return;
+    m_exportFeed->Refill([this](int index) -> std::unique_ptr<wxImage> {
+        if (index < 0 || static_cast<size_t>(index) >= m_exportPictures.size()) return nullptr;
+        const FramePicture& picture = m_exportPictures[static_cast<size_t>(index)];
+        // The export owns what it gets: a copy of its own, so that no
+        // reference count is shared with this thread.
+        return picture && picture->IsOk() ? std::make_unique<wxImage>(picture->Copy()) : nullptr;
+    });
 }
 
 void GifFrame::OnWorkSaveAsGifThreadUpdate(wxCommandEvent& event) {
@@ -160,6 +141,7 @@ void GifFrame::OnWorkSaveAsGifThreadUpdate(wxCommandEvent& event) {
 void GifFrame::EndExport() {
     const GifExportStatus status = m_exportFeed->Outcome();
     m_exportFeed.reset();
+    m_exportPictures.clear();
     // Deleting re-enables the main window at once; the dialog is never
     // updated to its maximum, so it is not inside a modal loop of its own.
     delete m_exportProgress;
@@ -169,13 +151,13 @@ void GifFrame::EndExport() {
         m_statusBar1->SetStatusText(m_statusAfterExport, 0);
     } else {
         m_statusBar1->SetStatusText(m_statusBeforeExport, 0);
-        ReportExportFailure(GifExportFailureText(status, m_gifPath));
+        ReportExportFailure(GifExportFailureText(status, m_document.GifPath()));
     }
 }
 
 void GifFrame::ReportExportFailure(const wxString& text) {
-    // Not saved: the next "Save" must write, whatever the snapshot said.
-    m_saveSnapshot = SaveSnapshot();
+    // Not saved: the next "Save" must write.
+    m_history.ForgetGifSaved();
     wxMessageBox(text, wxGetTranslation("Warning"), wxOK | wxICON_ERROR, this);
 }
 
@@ -185,4 +167,5 @@ void GifFrame::AbandonExport() {
     // this window any more.
     m_exportFeed->Close();
     m_exportFeed.reset();
+    m_exportPictures.clear();
 }

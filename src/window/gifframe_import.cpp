@@ -17,11 +17,13 @@ void GifFrame::OnAddImages(wxCommandEvent&) {
     StopPreview();
     const wxArrayString paths = m_prompts->ChoosePictures(this, wxGetTranslation("Add Image Files"));
     if (paths.empty()) return;
-    if (StartImageLoad(paths)) EnableFrameCommands();
+    m_importTarget = ImportTarget::Append;
+    StartImageLoad(paths);
 }
 
 bool GifFrame::StartImageLoad(const wxArrayString& paths) {
     if (paths.empty()) return false;
+    m_importedFrames.clear();
     m_importSink = std::make_shared<ImportSink>(this);
     auto* thread = new ImageLoadThread(m_importSink, paths);
     if (thread->Create() != wxTHREAD_NO_ERROR) {
@@ -61,25 +63,29 @@ void GifFrame::UpdateProgress(wxProgressDialog* dialog, int value) {
 
 void GifFrame::ThreadUpdate(wxCommandEvent& event) {
     if (DeferDuringProgressUpdate(event)) return;
-    std::cout << "ThreadUpdate" << std::endl;
-    if (auto* image = static_cast<wxImage*>(event.GetClientData())) {
-        auto* item = new wxImageThumbnailItem(image, static_cast<int>(event.GetExtraLong()),
-                                              event.GetString());
-        if (m_thumbnailCtrl->Append(item, m_spinctrl_delay->GetValue()) < 0) delete item;
-    }
+    if (auto* image = static_cast<wxImage*>(event.GetClientData()))
+        m_importedFrames.push_back(NewFrame(std::unique_ptr<wxImage>(image), event.GetString(),
+                                            static_cast<int>(event.GetExtraLong())));
     const int progress = event.GetInt();
-    if (progress == 100) {
-        UpdateCanvasSize();
-        if (m_thumbnailCtrl->GetCount() > 0)
-            ShowFrame(0);
-        else
-            DisableFrameCommands();  // nothing could be read
-        // Deleting re-enables the window at once; the dialog is not inside
-        // its own Update here, as it is never updated to its maximum.
-        delete m_importProgress;
-        m_importProgress = nullptr;
-        FinishProjectLoad();
-    } else {
+    if (progress != 100) {
         UpdateProgress(m_importProgress, progress);
+        return;
     }
+    // Deleting re-enables the window at once; the dialog is not inside its
+    // own Update here, as it is never updated to its maximum.
+    delete m_importProgress;
+    m_importProgress = nullptr;
+    FinishImport(std::move(m_importedFrames));
+    m_importedFrames.clear();
+}
+
+void GifFrame::FinishImport(std::vector<DocumentFrame> frames) {
+    if (m_importTarget == ImportTarget::Project) {
+        ReplaceDocument(std::move(frames));
+        return;
+    }
+    if (frames.empty()) return;  // nothing could be read
+    Edit(std::make_unique<InsertFramesCommand>(m_document, m_document.FrameCount(), std::move(frames),
+                                               wxTRANSLATE("Add Image")));
+    ShowFrame(0);
 }

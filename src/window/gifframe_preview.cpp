@@ -50,23 +50,31 @@ void GifFrame::OnRunAnimation(wxCommandEvent&) {
         m_previewFrame = 0;
         ShowRunButton();
     } else {
-        if (m_thumbnailCtrl->GetCount() == 0) return;
-        m_previewTimer.Start(std::max(kShortestTick, m_spinctrl_delay->GetValue() * 10),
-                             wxTIMER_CONTINUOUS);
+        if (m_document.IsEmpty()) return;
+        // The first frame comes after the delay of the last one, as when
+        // the animation comes round again.
+        ScheduleNextFrame(m_document.Frame(m_document.FrameCount() - 1).delay);
         ShowStopButton();
     }
     m_playing = !m_playing;
 }
 
+void GifFrame::ScheduleNextFrame(int delay) {
+    m_previewTimer.StartOnce(std::max(kShortestTick, delay * 10));
+}
+
 void GifFrame::OnPreviewTimer(wxTimerEvent&) {
-    const int count = m_thumbnailCtrl->GetCount();
+    const int count = static_cast<int>(m_document.FrameCount());
     if (count == 0) {  // frames go only through commands that stop the preview
         StopPreview();
         return;
     }
-    ShowFrame(std::min(m_previewFrame, count - 1));
+    const int shown = std::min(m_previewFrame, count - 1);
+    ShowFrame(shown);
+    // Each frame stays for its own delay.
+    ScheduleNextFrame(m_document.Frame(static_cast<size_t>(shown)).delay);
     if (++m_previewFrame < count) return;
-    if (++m_loopsPlayed == m_loopCount) {
+    if (++m_loopsPlayed == m_document.LoopCount()) {
         m_previewTimer.Stop();
         m_loopsPlayed = 0;
         ShowRunButton();
@@ -76,36 +84,35 @@ void GifFrame::OnPreviewTimer(wxTimerEvent&) {
 }
 
 void GifFrame::OnThumbnailLeftClick(wxThumbnailEvent& event) {
-    if (m_thumbnailCtrl->GetCount() == 0) return;
+    if (m_document.IsEmpty()) return;
     StopPreview();
     ShowFrame(event.GetItemIndex());
 }
 
 void GifFrame::ShowFrame(int index) {
-    auto* item = wxDynamicCast(m_thumbnailCtrl->GetItem(index), wxImageThumbnailItem);
-    if (!item) return;
-    const wxBitmap& bitmap = item->m_bitmap;
-    const wxSize picture = bitmap.IsOk() ? bitmap.GetSize() : wxSize(0, 0);
+    if (index < 0 || static_cast<size_t>(index) >= m_document.FrameCount()) return;
+    const DocumentFrame& frame = m_document.Frame(static_cast<size_t>(index));
+    const bool ok = frame.picture && frame.picture->IsOk();
+    const wxSize picture = frame.Size();
     const wxSize panel = m_panel_down->GetSize();
     m_previewRect = PreviewPlacement(panel, picture);
-    if (m_previewSource != item || m_previewPanelSize != panel) {
+    if (m_previewSource != frame.picture || m_previewPanelSize != panel) {
         // Scaled once per frame and panel size, not at every tick.
-        if (m_previewRect.GetSize() == picture || !bitmap.IsOk()) {
-            m_previewBitmap = bitmap;
-        } else if (m_previewRect.IsEmpty()) {
+        if (!ok || m_previewRect.IsEmpty()) {
             m_previewBitmap = wxNullBitmap;
+        } else if (m_previewRect.GetSize() == picture) {
+            m_previewBitmap = wxBitmap(*frame.picture);
         } else {
-            const wxImage scaled = bitmap.ConvertToImage().Rescale(
-                m_previewRect.width, m_previewRect.height, wxIMAGE_QUALITY_NORMAL);
-            m_previewBitmap = wxBitmap(scaled);
+            m_previewBitmap = wxBitmap(frame.picture->Scale(m_previewRect.width, m_previewRect.height,
+                                                            wxIMAGE_QUALITY_NORMAL));
         }
-        m_previewSource = item;
+        m_previewSource = frame.picture;
         m_previewPanelSize = panel;
     }
     m_previewShown = true;
     m_panel_down->Refresh();
 
-    m_shownName = wxFileNameFromPath(item->GetPath());
+    m_shownName = wxFileNameFromPath(frame.path);
     m_shownSize = picture;
     m_statusBar1->SetStatusText(FrameInfoText(m_shownName, m_shownSize.x, m_shownSize.y), 1);
 }
@@ -113,7 +120,7 @@ void GifFrame::ShowFrame(int index) {
 void GifFrame::ClearPreview() {
     m_previewShown = false;
     m_previewBitmap = wxNullBitmap;
-    m_previewSource = nullptr;
+    m_previewSource.reset();
     m_panel_down->Refresh();
 }
 

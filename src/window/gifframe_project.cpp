@@ -1,8 +1,9 @@
 // Saving and opening projects. The file itself is written and read by the
 // project file functions; an opened project's frames arrive through the image
-// loading thread like added pictures.
+// loading thread like added pictures, and replace the document only then.
 #include "window/gifframe.h"
 
+#include "window/framepath.h"
 #include "window/projectfile.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
@@ -10,22 +11,22 @@
 
 #include <wx/filedlg.h>
 #include <wx/filefn.h>
+#include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/msgdlg.h>
 #include <wx/spinctrl.h>
 #include <wx/statusbr.h>
 
 bool GifFrame::SaveProject() {
-    const int count = m_thumbnailCtrl->GetCount();
-    if (count == 0) return false;
+    if (m_document.IsEmpty()) return false;
     ProjectContent content;
-    content.gifName = wxFileNameFromPath(m_gifPath);
-    content.width = m_spinctrl_width->GetValue();
-    content.height = m_spinctrl_height->GetValue();
-    content.delay = m_spinctrl_delay->GetValue();
-    for (int i = 0; i < count; ++i) content.framePaths.Add(m_thumbnailCtrl->GetItem(i)->GetPath());
+    content.gifName = wxFileNameFromPath(m_document.GifPath());
+    content.width = m_document.CanvasSize().x;
+    content.height = m_document.CanvasSize().y;
+    content.delay = m_document.DefaultDelay();
+    for (const DocumentFrame& frame : m_document.Frames()) content.framePaths.Add(frame.path);
 
-    wxString chosen = m_projectPath;
+    wxString chosen = m_document.ProjectPath();
     if (chosen.empty())
         chosen = m_prompts->ChooseFile(this, wxGetTranslation("Save XML Files"), wxEmptyString,
                                        wxGetTranslation("XML files") + " (*.xml)|*.xml",
@@ -41,19 +42,10 @@ bool GifFrame::SaveProject() {
                      wxOK | wxICON_ERROR, this);
         return false;
     }
-    m_projectPath = path;
-    m_projectName = wxFileNameFromPath(path);
-    SetTitle(ProjectTitle(m_projectName));
-    RecordProjectSnapshot();
+    m_document.SetProjectPath(path);
+    SetTitle(ProjectTitle(wxFileNameFromPath(path)));
+    m_history.MarkProjectSaved();
     return true;
-}
-
-void GifFrame::RecordProjectSnapshot() {
-    m_projectSnapshot.delay = m_spinctrl_delay->GetValue();
-    m_projectSnapshot.width = m_spinctrl_width->GetValue();
-    m_projectSnapshot.height = m_spinctrl_height->GetValue();
-    m_projectSnapshot.frameCount = m_thumbnailCtrl->GetCount();
-    m_projectSnapshot.revision = m_thumbnailCtrl->GetRevision();
 }
 
 void GifFrame::LoadProject() {
@@ -63,32 +55,24 @@ void GifFrame::LoadProject() {
                                                 wxEmptyString,
                                                 wxGetTranslation("Xml files") + " (*.xml)|*.xml",
                                                 wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-    if (path.empty()) return;
-    m_projectPath = path;
-    m_projectName = wxFileNameFromPath(path);
-    SetTitle(ProjectTitle(m_projectName));
-    // From here the window shows this project, as far as it can be read.
-    RecordProjectSnapshot();
+    if (!path.empty()) OpenProjectFile(path);
+}
 
-    const ProjectReading reading = ReadProjectFile(path);
-    ApplyProjectSettings(reading);
-    // A file out of order ends here silently with what it gave so far.
-    if (reading.images == ProjectImages::Missing || reading.images == ProjectImages::Misnamed)
-        return;
+bool GifFrame::OpenProjectFile(const wxString& path) {
+    auto reading = std::make_unique<ProjectReading>(ReadProjectFile(path));
     wxLogNull quiet;
-    const wxArrayString paths = reading.images == ProjectImages::Listed
-                                    ? ProjectPathsToLoad(reading.entries)
+    const wxArrayString paths = reading->images == ProjectImages::Listed
+                                    ? ProjectPathsToLoad(reading->entries)
                                     : wxArrayString();
     if (paths.empty()) {
-        m_statusBar1->SetStatusText(wxEmptyString, 1);
-        ClearPreview();
         ReportUnloadableProject();
-        return;
+        return false;
     }
-    if (!StartImageLoad(paths)) return;
-    // The snapshot is completed when the frames are all there.
-    m_loadingProject = true;
-    EnableFrameCommands();
+    m_openingProject = path;
+    m_openingReading = std::move(reading);
+    m_openingPaths = paths;
+    m_importTarget = ImportTarget::Project;
+    return StartImageLoad(paths);
 }
 
 void GifFrame::ReportUnloadableProject() {
@@ -96,41 +80,37 @@ void GifFrame::ReportUnloadableProject() {
                  this);
 }
 
-void GifFrame::ApplyProjectSettings(const ProjectReading& reading) {
-    m_projectCanvas = wxSize(0, 0);
-    if (!reading.width) return;
-    // The controls keep a value within their range; the snapshot and the
-    // canvas take what they show, so that an unchanged project compares equal.
-    m_spinctrl_width->SetValue(*reading.width);
-    m_projectSnapshot.width = m_spinctrl_width->GetValue();
-    if (!reading.height) return;
-    m_spinctrl_height->SetValue(*reading.height);
-    m_projectSnapshot.height = m_spinctrl_height->GetValue();
-    m_gifName = reading.gifName;
-    m_projectCanvas = wxSize(m_projectSnapshot.width, m_projectSnapshot.height);
-    m_statusBar1->SetStatusText(
-        CanvasLoadedText(m_gifName, m_projectCanvas.x, m_projectCanvas.y), 0);
-    m_referenceWidth = m_canvasWidth = m_projectCanvas.x;
-    m_referenceHeight = m_canvasHeight = m_projectCanvas.y;
-    if (!reading.delay) return;
-    m_spinctrl_delay->SetValue(*reading.delay);
-    m_projectSnapshot.delay = m_spinctrl_delay->GetValue();
-}
-
-void GifFrame::FinishProjectLoad() {
-    if (!m_loadingProject) return;
-    m_loadingProject = false;
-    // The import sized the canvas after the frames; the project's own canvas
-    // size (perhaps an edited one) is what was saved.
-    if (m_thumbnailCtrl->GetCount() > 0 && m_projectCanvas.x > 0 && m_projectCanvas.y > 0) {
-        m_canvasWidth = m_projectCanvas.x;
-        m_canvasHeight = m_projectCanvas.y;
-        m_spinctrl_width->SetValue(m_canvasWidth);
-        m_spinctrl_height->SetValue(m_canvasHeight);
-        m_statusBar1->SetStatusText(CanvasLoadedText(m_gifName, m_canvasWidth, m_canvasHeight), 0);
+void GifFrame::ReplaceDocument(std::vector<DocumentFrame> frames) {
+    const std::unique_ptr<ProjectReading> reading = std::move(m_openingReading);
+    const wxString path = m_openingProject;
+    m_openingProject.clear();
+    m_importTarget = ImportTarget::Append;
+    // Every listed file was there, but none could be read: the document stays.
+    if (frames.empty() || !reading) {
+        ReportUnloadableProject();
+        return;
     }
-    // As opened, the project is saved: closing right away asks nothing.
-    RecordProjectSnapshot();
-    // Every listed file was there, but none could be read.
-    if (m_thumbnailCtrl->GetCount() == 0) ReportUnloadableProject();
+    StopPreview();
+    const int delay = reading->delay.value_or(m_document.DefaultDelay());
+    for (DocumentFrame& frame : frames) frame.delay = delay;
+    m_document.Clear();
+    m_document.SetDefaultDelay(delay);
+    m_document.SetLoopCount(0);
+    m_document.InsertFrames(0, std::move(frames));
+    // The project's own canvas size (perhaps an edited one) is what was saved.
+    if (reading->width && reading->height && *reading->width > 0 && *reading->height > 0)
+        m_document.SetCanvas(wxSize(*reading->width, *reading->height), m_document.ReferenceSize());
+    const wxString& gifName = reading->gifName;
+    m_document.SetGif(gifName.empty() ? wxString() : wxFileName(gifName).GetAbsolutePath(
+                                                         wxPathOnly(path)),
+                      gifName);
+    m_document.SetProjectPath(path);
+    SetTitle(ProjectTitle(wxFileNameFromPath(path)));
+    // As opened, the project is saved: closing right away asks nothing, and
+    // undo does not reach back into the previous document.
+    m_history.Reset();
+    UpdateEditMenu();
+    m_canvasForm = CanvasForm::Loaded;
+    UpdateCanvasSize();
+    ShowFrame(0);
 }

@@ -115,10 +115,18 @@ void AppendFrame(GifFrame* frame, const wxSize& size, const wxString& name, cons
     if (!wxFileExists(path)) {
         ASSERT_TRUE(image->SaveFile(path, wxBITMAP_TYPE_PNG)) << path;
     }
-    wxThumbnailCtrl* strip = frame->GetThumbnailCtrl();
-    ASSERT_GE(strip->Append(new wxImageThumbnailItem(image, 0, path), 10), 0);
-    frame->UpdateCanvasSize();
-    frame->EnableFrameCommands();
+    AppendPicture(frame, *image, path);
+    delete image;
+}
+
+void AppendPicture(GifFrame* frame, const wxImage& picture, const wxString& path) {
+    DocumentFrame added;
+    added.picture = std::make_shared<const wxImage>(picture);
+    added.path = path;
+    added.delay = frame->GetDocument().DefaultDelay();
+    Document& document = frame->GetDocument();
+    ASSERT_TRUE(frame->Edit(std::make_unique<InsertFramesCommand>(
+        document, document.FrameCount(), std::vector<DocumentFrame>{added}, "Add Image")));
 }
 
 std::vector<wxString> FramePaths(GifFrame* frame) {

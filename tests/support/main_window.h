@@ -54,10 +54,12 @@ void ClickMenu(wxFrame* frame, const wxString& menu, const wxString& label);
 
 // The path of a picture file that AppendFrame writes, by its name.
 wxString PicturePath(const wxString& name);
-// Writes a picture of one colour named name and appends it as an import
-// does, then updates the canvas size and enables the frame commands.
+// Writes a picture of one colour named name and appends it as Add Image
+// does, as one undoable command, taking the document's delay.
 void AppendFrame(GifFrame* frame, const wxSize& size, const wxString& name,
                  const wxColour& colour = *wxBLUE);
+// Appends the picture as a frame with that path, as AppendFrame does.
+void AppendPicture(GifFrame* frame, const wxImage& picture, const wxString& path);
 // The paths of the strip's frames, in order.
 std::vector<wxString> FramePaths(GifFrame* frame);
 // Types a value into a spin control as the user does: value and text event.

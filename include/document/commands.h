@@ -1,0 +1,128 @@
+// Every edit of the document is one of these commands, so that it can be
+// undone and redone (history.h keeps them). Names are English texts that the
+// catalogs translate when a menu shows them ("Undo Delete").
+#pragma once
+
+#include "document/document.h"
+
+#include <wx/cmdproc.h>
+
+#include <vector>
+
+class DocumentCommand : public wxCommand {
+public:
+    DocumentCommand(Document& document, const char* name);
+    // Unique over the program's run, never reused: tells states apart.
+    unsigned long Serial() const { return m_serial; }
+    // Takes over next, a later edit of the same value still being typed, so
+    // that one undo takes back the whole edit. next is applied here.
+    virtual bool Absorb(DocumentCommand& next);
+
+protected:
+    Document& m_document;
+
+private:
+    unsigned long m_serial;
+};
+
+// Frames put in at a position: Add Image, Insert Image, Duplicate.
+class InsertFramesCommand : public DocumentCommand {
+public:
+    InsertFramesCommand(Document& document, size_t at, std::vector<DocumentFrame> frames,
+                        const char* name);
+    bool Do() override;
+    bool Undo() override;
+
+private:
+    size_t m_at;
+    std::vector<DocumentFrame> m_frames;  // shares the pictures with the document
+    wxSize m_canvasBefore, m_referenceBefore;
+};
+
+// Frames taken out by index: Delete, Clear All. The frames are kept (their
+// pictures shared) so that Undo puts them back where they were.
+class RemoveFramesCommand : public DocumentCommand {
+public:
+    RemoveFramesCommand(Document& document, std::vector<size_t> indices, const char* name);
+    bool Do() override;
+    bool Undo() override;
+
+private:
+    struct Run {
+        size_t at;
+        std::vector<DocumentFrame> frames;
+    };
+    std::vector<size_t> m_indices;  // ascending, no repeats
+    std::vector<Run> m_removed;     // ascending
+    wxSize m_canvasBefore, m_referenceBefore;
+};
+
+// Frames put in a new order: newOrder[i] is the index, before the command,
+// of the frame that ends up at position i.
+class ReorderFramesCommand : public DocumentCommand {
+public:
+    ReorderFramesCommand(Document& document, std::vector<size_t> newOrder, const char* name);
+    bool Do() override;
+    bool Undo() override;
+
+private:
+    void Apply(const std::vector<size_t>& order);
+    std::vector<size_t> m_order;
+};
+
+// The delay of some frames, or of every frame and the default for new ones
+// (the Delay field). Typing into the field gives one command.
+class SetDelayCommand : public DocumentCommand {
+public:
+    // Every frame, and the default delay.
+    SetDelayCommand(Document& document, int delay, bool typed);
+    // The frames at indices only.
+    SetDelayCommand(Document& document, std::vector<size_t> indices, int delay);
+    bool Do() override;
+    bool Undo() override;
+    bool Absorb(DocumentCommand& next) override;
+
+private:
+    bool m_all;
+    bool m_typed;
+    std::vector<size_t> m_indices;
+    int m_delay;
+    std::vector<int> m_before;
+    int m_defaultBefore = 0;
+};
+
+// The canvas size (the Width and Height fields); typing gives one command.
+class SetCanvasCommand : public DocumentCommand {
+public:
+    SetCanvasCommand(Document& document, const wxSize& canvas, bool typed);
+    bool Do() override;
+    bool Undo() override;
+    bool Absorb(DocumentCommand& next) override;
+
+private:
+    wxSize m_canvas;
+    bool m_typed;
+    wxSize m_before;
+};
+
+class SetLoopCountCommand : public DocumentCommand {
+public:
+    SetLoopCountCommand(Document& document, int count);
+    bool Do() override;
+    bool Undo() override;
+
+private:
+    int m_count;
+    int m_before = 0;
+};
+
+// The order that moves the frames at indices (ascending) one place towards
+// the start (-1) or the end (+1), each past its unselected neighbour; empty
+// when one of them is already at that end.
+std::vector<size_t> MovedOrder(size_t count, const std::vector<size_t>& indices, int step);
+// The order that puts the frames at indices (ascending) before position
+// (0..count, counted before the move), keeping their order.
+std::vector<size_t> DroppedOrder(size_t count, const std::vector<size_t>& indices, size_t position);
+// The order that reverses the frames at indices (ascending) among themselves,
+// or every frame when indices is empty.
+std::vector<size_t> ReversedOrder(size_t count, const std::vector<size_t>& indices);

@@ -1,0 +1,243 @@
+#include "document/commands.h"
+
+#include <wx/intl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <numeric>
+
+namespace {
+
+std::atomic<unsigned long> g_nextSerial{1};
+
+// Ascending runs of consecutive indices, as (first, length).
+std::vector<std::pair<size_t, size_t>> Runs(const std::vector<size_t>& ascending) {
+    std::vector<std::pair<size_t, size_t>> runs;
+    for (size_t index : ascending) {
+        if (!runs.empty() && runs.back().first + runs.back().second == index)
+            ++runs.back().second;
+        else
+            runs.emplace_back(index, 1);
+    }
+    return runs;
+}
+
+std::vector<size_t> SortedUnique(std::vector<size_t> indices) {
+    std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    return indices;
+}
+
+}  // namespace
+
+DocumentCommand::DocumentCommand(Document& document, const char* name)
+    : wxCommand(true, name), m_document(document), m_serial(g_nextSerial++) {}
+
+bool DocumentCommand::Absorb(DocumentCommand&) { return false; }
+
+// ---------------------------------------------------------------------------
+
+InsertFramesCommand::InsertFramesCommand(Document& document, size_t at,
+                                         std::vector<DocumentFrame> frames, const char* name)
+    : DocumentCommand(document, name), m_at(at), m_frames(std::move(frames)) {}
+
+bool InsertFramesCommand::Do() {
+    if (m_frames.empty()) return false;
+    m_at = std::min(m_at, m_document.FrameCount());
+    m_canvasBefore = m_document.CanvasSize();
+    m_referenceBefore = m_document.ReferenceSize();
+    m_document.InsertFrames(m_at, m_frames);
+    return true;
+}
+
+bool InsertFramesCommand::Undo() {
+    m_document.RemoveFrames(m_at, m_frames.size());
+    m_document.SetCanvas(m_canvasBefore, m_referenceBefore);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+RemoveFramesCommand::RemoveFramesCommand(Document& document, std::vector<size_t> indices,
+                                         const char* name)
+    : DocumentCommand(document, name), m_indices(SortedUnique(std::move(indices))) {}
+
+bool RemoveFramesCommand::Do() {
+    const size_t count = m_document.FrameCount();
+    while (!m_indices.empty() && m_indices.back() >= count) m_indices.pop_back();
+    if (m_indices.empty()) return false;
+    m_canvasBefore = m_document.CanvasSize();
+    m_referenceBefore = m_document.ReferenceSize();
+    const auto runs = Runs(m_indices);
+    m_removed.assign(runs.size(), Run());
+    // From the end, so that the earlier indices stay valid.
+    for (size_t r = runs.size(); r-- > 0;)
+        m_removed[r] = Run{runs[r].first, m_document.RemoveFrames(runs[r].first, runs[r].second)};
+    return true;
+}
+
+bool RemoveFramesCommand::Undo() {
+    for (const Run& run : m_removed) m_document.InsertFrames(run.at, run.frames);
+    m_removed.clear();
+    m_document.SetCanvas(m_canvasBefore, m_referenceBefore);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+ReorderFramesCommand::ReorderFramesCommand(Document& document, std::vector<size_t> newOrder,
+                                           const char* name)
+    : DocumentCommand(document, name), m_order(std::move(newOrder)) {}
+
+void ReorderFramesCommand::Apply(const std::vector<size_t>& order) {
+    // Only the span that changes is replaced and reported.
+    size_t first = 0;
+    while (first < order.size() && order[first] == first) ++first;
+    size_t last = order.size();
+    while (last > first && order[last - 1] == last - 1) --last;
+    if (first == last) return;
+    std::vector<DocumentFrame> span;
+    span.reserve(last - first);
+    for (size_t i = first; i < last; ++i) span.push_back(m_document.Frame(order[i]));
+    m_document.ReplaceFrames(first, std::move(span));
+}
+
+bool ReorderFramesCommand::Do() {
+    if (m_order.size() != m_document.FrameCount() || m_order.empty()) return false;
+    Apply(m_order);
+    return true;
+}
+
+bool ReorderFramesCommand::Undo() {
+    std::vector<size_t> inverse(m_order.size());
+    for (size_t i = 0; i < m_order.size(); ++i) inverse[m_order[i]] = i;
+    Apply(inverse);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+SetDelayCommand::SetDelayCommand(Document& document, int delay, bool typed)
+    : DocumentCommand(document, wxTRANSLATE("Delay")), m_all(true), m_typed(typed), m_delay(delay) {}
+
+SetDelayCommand::SetDelayCommand(Document& document, std::vector<size_t> indices, int delay)
+    : DocumentCommand(document, wxTRANSLATE("Frame Delay")),
+      m_all(false),
+      m_typed(false),
+      m_indices(SortedUnique(std::move(indices))),
+      m_delay(delay) {}
+
+bool SetDelayCommand::Do() {
+    if (m_all) {
+        m_indices.resize(m_document.FrameCount());
+        std::iota(m_indices.begin(), m_indices.end(), size_t(0));
+        m_defaultBefore = m_document.DefaultDelay();
+        m_document.SetDefaultDelay(m_delay);
+    }
+    m_before.clear();
+    for (size_t index : m_indices)
+        m_before.push_back(index < m_document.FrameCount() ? m_document.Frame(index).delay : 0);
+    m_document.SetDelays(m_indices, std::vector<int>(m_indices.size(), m_delay));
+    return true;
+}
+
+bool SetDelayCommand::Undo() {
+    m_document.SetDelays(m_indices, m_before);
+    if (m_all) m_document.SetDefaultDelay(m_defaultBefore);
+    return true;
+}
+
+bool SetDelayCommand::Absorb(DocumentCommand& next) {
+    auto* other = dynamic_cast<SetDelayCommand*>(&next);
+    if (!other || !m_typed || !other->m_typed) return false;
+    if (!other->Do()) return false;
+    m_delay = other->m_delay;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+SetCanvasCommand::SetCanvasCommand(Document& document, const wxSize& canvas, bool typed)
+    : DocumentCommand(document, wxTRANSLATE("Canvas Size")), m_canvas(canvas), m_typed(typed) {}
+
+bool SetCanvasCommand::Do() {
+    m_before = m_document.CanvasSize();
+    m_document.SetCanvas(m_canvas, m_document.ReferenceSize());
+    return true;
+}
+
+bool SetCanvasCommand::Undo() {
+    m_document.SetCanvas(m_before, m_document.ReferenceSize());
+    return true;
+}
+
+bool SetCanvasCommand::Absorb(DocumentCommand& next) {
+    auto* other = dynamic_cast<SetCanvasCommand*>(&next);
+    if (!other || !m_typed || !other->m_typed) return false;
+    if (!other->Do()) return false;
+    m_canvas = other->m_canvas;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+SetLoopCountCommand::SetLoopCountCommand(Document& document, int count)
+    : DocumentCommand(document, wxTRANSLATE("Loop Count")), m_count(count) {}
+
+bool SetLoopCountCommand::Do() {
+    m_before = m_document.LoopCount();
+    m_document.SetLoopCount(m_count);
+    return true;
+}
+
+bool SetLoopCountCommand::Undo() {
+    m_document.SetLoopCount(m_before);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+std::vector<size_t> MovedOrder(size_t count, const std::vector<size_t>& indices, int step) {
+    if (indices.empty() || indices.back() >= count) return {};
+    if (step < 0 && indices.front() == 0) return {};
+    if (step > 0 && indices.back() + 1 >= count) return {};
+    std::vector<size_t> order(count);
+    std::iota(order.begin(), order.end(), size_t(0));
+    // Each selected frame trades places with its neighbour, the one nearest
+    // the edge first, so that a block moves as a whole.
+    if (step > 0) {
+        for (size_t i = indices.size(); i-- > 0;) std::swap(order[indices[i]], order[indices[i] + 1]);
+    } else {
+        for (size_t index : indices) std::swap(order[index], order[index - 1]);
+    }
+    return order;
+}
+
+std::vector<size_t> DroppedOrder(size_t count, const std::vector<size_t>& indices, size_t position) {
+    std::vector<bool> moving(count, false);
+    for (size_t index : indices)
+        if (index < count) moving[index] = true;
+    std::vector<size_t> order;
+    order.reserve(count);
+    auto putMoving = [&] {
+        for (size_t index : indices)
+            if (index < count) order.push_back(index);
+    };
+    for (size_t i = 0; i < count; ++i) {
+        if (i == position) putMoving();
+        if (!moving[i]) order.push_back(i);
+    }
+    if (position >= count) putMoving();
+    return order;
+}
+
+std::vector<size_t> ReversedOrder(size_t count, const std::vector<size_t>& indices) {
+    std::vector<size_t> order(count);
+    std::iota(order.begin(), order.end(), size_t(0));
+    if (indices.empty()) {
+        std::reverse(order.begin(), order.end());
+        return order;
+    }
+    for (size_t i = 0, j = indices.size(); i < j--; ++i) std::swap(order[indices[i]], order[indices[j]]);
+    return order;
+}

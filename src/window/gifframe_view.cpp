@@ -1,0 +1,105 @@
+// The window as a view of the document: after every change of the document,
+// whoever made it, the strip, the fields, the status bar and the commands
+// show the document as it now is.
+#include "window/gifframe.h"
+
+#include "window/framethumbnail.h"
+#include "window/statustexts.h"
+#include "window/thumbnailctrl.h"
+
+#include <wx/spinctrl.h>
+#include <wx/statusbr.h>
+
+#include <unordered_map>
+
+void GifFrame::FramesInserted(size_t at, size_t count) {
+    m_thumbnailCtrl->SuspendUpdates();
+    for (size_t i = 0; i < count; ++i) {
+        auto* item = new FrameThumbnailItem(m_document.Frame(at + i));
+        if (m_thumbnailCtrl->InsertItem(item, static_cast<int>(at + i)) < 0) delete item;
+    }
+    m_thumbnailCtrl->ResumeUpdates();
+    FrameListChanged();
+}
+
+void GifFrame::FramesRemoved(size_t at, size_t count) {
+    m_thumbnailCtrl->SuspendUpdates();
+    if (at == 0 && count == static_cast<size_t>(m_thumbnailCtrl->GetCount())) {
+        m_thumbnailCtrl->RemoveAllItems();
+    } else {
+        for (size_t i = at + count; i-- > at;) m_thumbnailCtrl->RemoveItem(static_cast<int>(i));
+    }
+    m_thumbnailCtrl->ResumeUpdates();
+    // The frame shown may be gone.
+    m_statusBar1->SetStatusText(wxEmptyString, 1);
+    ClearPreview();
+    FrameListChanged();
+}
+
+void GifFrame::FramesRearranged(size_t first, size_t last) {
+    // The cells of the span show other frames now; their thumbnails are
+    // already made, so they are passed on by picture rather than made again.
+    std::unordered_map<const wxImage*, wxBitmap> thumbnails;
+    for (size_t i = first; i <= last; ++i)
+        if (auto* item = dynamic_cast<FrameThumbnailItem*>(m_thumbnailCtrl->GetItem(static_cast<int>(i))))
+            thumbnails.emplace(item->GetPicture().get(), item->GetThumbnail());
+    for (size_t i = first; i <= last; ++i) {
+        auto* item = dynamic_cast<FrameThumbnailItem*>(m_thumbnailCtrl->GetItem(static_cast<int>(i)));
+        if (!item) continue;
+        const DocumentFrame& frame = m_document.Frame(i);
+        const auto found = thumbnails.find(frame.picture.get());
+        item->Show(frame, found != thumbnails.end() ? found->second : wxBitmap());
+        if (found == thumbnails.end()) item->PrepareThumbnail(m_thumbnailCtrl, true);
+    }
+    FrameListChanged();
+}
+
+void GifFrame::DelaysChanged() {
+    m_thumbnailCtrl->SetFrameStartTimes(m_document.StartTimes());
+    // The labels show each frame's start time, which just changed.
+    m_thumbnailCtrl->Refresh();
+}
+
+void GifFrame::CanvasChanged() {
+    m_canvasForm = CanvasForm::Edit;
+    UpdateCanvasSize();
+}
+
+void GifFrame::SettingsChanged() {
+    if (m_spinctrl_delay->GetValue() != m_document.DefaultDelay())
+        m_spinctrl_delay->SetValue(m_document.DefaultDelay());
+    m_thumbnailCtrl->SetFrameDelay(m_document.DefaultDelay());
+}
+
+void GifFrame::FrameListChanged() {
+    StopPreview();
+    m_thumbnailCtrl->SetFrameStartTimes(m_document.StartTimes());
+    m_thumbnailCtrl->Refresh();
+    m_canvasForm = CanvasForm::List;
+    UpdateCanvasSize();
+    SetFrameCommandsEnabled(!m_document.IsEmpty());
+}
+
+void GifFrame::UpdateCanvasSize() {
+    // A cached preview picture may name a gone frame.
+    m_previewSource.reset();
+    if (m_document.IsEmpty()) {
+        m_statusBar1->SetStatusText(wxEmptyString, 0);
+        m_spinctrl_width->SetValue(0);
+        m_spinctrl_height->SetValue(0);
+        return;
+    }
+    const wxSize canvas = m_document.CanvasSize();
+    // Only values that differ are set, so that a field being typed in keeps
+    // its cursor.
+    if (m_spinctrl_width->GetValue() != canvas.x) m_spinctrl_width->SetValue(canvas.x);
+    if (m_spinctrl_height->GetValue() != canvas.y) m_spinctrl_height->SetValue(canvas.y);
+    const wxString& name = m_document.GifName();
+    wxString text;
+    switch (m_canvasForm) {
+        case CanvasForm::List: text = CanvasListText(name, canvas.x, canvas.y); break;
+        case CanvasForm::Edit: text = CanvasEditText(name, canvas.x, canvas.y); break;
+        case CanvasForm::Loaded: text = CanvasLoadedText(name, canvas.x, canvas.y); break;
+    }
+    m_statusBar1->SetStatusText(text, 0);
+}
