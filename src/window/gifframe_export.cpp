@@ -109,7 +109,13 @@ bool GifFrame::StartExport(int width, int height, int delay, const wxString& tit
     // Twice as many frames handed over as are rendered at once: the thread
     // never waits for the next picture, and memory holds only a few frames.
     auto feed = std::make_shared<ExportFrameFeed>(this, m_thumbnailCtrl->GetCount(), 2 * parallelism);
-    auto* thread = new WorkSaveAsGifThread(width, height, feed, m_gifPath, delay, parallelism);
+    GifExportJob job;
+    job.path = m_gifPath;
+    job.canvasWidth = width;
+    job.canvasHeight = height;
+    job.delays = {delay};
+    job.parallelism = parallelism;
+    auto* thread = new WorkSaveAsGifThread(job, feed);
     const wxString failure =
         wxString::Format("The GIF file \"%s\" cannot be saved: the system refused to start a thread.",
                          m_gifPath);
