@@ -200,7 +200,13 @@ WholeFigures WholeExport(const std::vector<wxImage>& sources, const std::string&
     auto make = [&sources](int i) { return std::make_unique<wxImage>(sources[size_t(i)].Copy()); };
     const int delay = 10;
     const Clock::time_point start = Clock::now();
-    auto* thread = new WorkSaveAsGifThread(kWidth, kHeight, feed, path, delay, threads);
+    GifExportJob job;
+    job.path = path;
+    job.canvasWidth = kWidth;
+    job.canvasHeight = kHeight;
+    job.delays = {delay};
+    job.parallelism = threads;
+    auto* thread = new WorkSaveAsGifThread(job, feed);
     if (thread->Create() != wxTHREAD_NO_ERROR) {
         delete thread;
         return figures;

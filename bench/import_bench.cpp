@@ -69,7 +69,7 @@ wxArrayString MakeCorpus(const wxString& dir) {
         job.frameCount = 300;
         job.canvasWidth = 1280;
         job.canvasHeight = 720;
-        job.delay = 4;
+        job.delays = {4};
         job.parallelism = DefaultExportParallelism();
         const auto source = [](int i) {
             auto image = std::make_unique<wxImage>(1280, 720);

@@ -63,7 +63,7 @@ GifExportJob Job(const std::string& path, int frames, int w, int h, int delay = 
     job.frameCount = frames;
     job.canvasWidth = w;
     job.canvasHeight = h;
-    job.delay = delay;
+    job.delays = {delay};
     job.parallelism = parallelism;
     return job;
 }

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 // The path with ".gif" appended, unless it already ends with ".gif"
 // (case-sensitive: "x.GIF" becomes "x.GIF.gif").
@@ -27,14 +28,31 @@ enum class GifExportStatus {
     Stopped,         // the caller stopped it
 };
 
+// How hard the quantiser works on frames of more than 256 colours; frames of
+// fewer colours are always kept exactly.
+enum class GifQuality {
+    Fast,      // a quicker palette choice, lighter dithering
+    Standard,  // the balance measured on photo-like frames (bench/)
+    Best,      // the slowest palette choice from every pixel
+};
+
 struct GifExportJob {
-    wxString path;           // the file to write
+    wxString path;             // the file to write
     int frameCount = 0;
     int canvasWidth = 0;
     int canvasHeight = 0;
-    int delay = 0;           // hundredths of a second, the same for every frame
-    int parallelism = 1;     // frames rendered and reduced at the same time
+    // Hundredths of a second per frame; a frame past the end of the list
+    // takes the last delay given (0 when the list is empty).
+    std::vector<int> delays;
+    int loopCount = 0;         // 0: forever; N: the animation plays N times
+    bool transparent = false;  // transparent pixels stay transparent (else black)
+    bool optimise = true;      // frames after the first store only what changed
+    GifQuality quality = GifQuality::Standard;
+    int parallelism = 1;       // frames rendered and reduced at the same time
 };
+
+// Frame index's delay in hundredths, as the job's delay list says.
+int GifFrameDelay(const GifExportJob& job, int index);
 
 // Gives frame index's full-size picture, which the export then owns; frames
 // are asked for in order, from the thread that runs the export. Null stops it.
@@ -43,7 +61,7 @@ using ExportFrameSource = std::function<std::unique_ptr<wxImage>(int index)>;
 // end is the export's result); false stops the export.
 using ExportFrameWritten = std::function<bool(int index)>;
 
-// Writes the animation, looping forever. Unless the result is Written, the
+// Writes the animation. Unless the result is Written, the
 // target is left as it was and no temporary file remains.
 GifExportStatus WriteGifAnimation(const GifExportJob& job, const ExportFrameSource& source,
                                   const ExportFrameWritten& written);

@@ -63,10 +63,9 @@ private:
 
 class WorkSaveAsGifThread : public wxThread {
 public:
-    // Detached. Frames come from the feed, which also receives the events.
-    WorkSaveAsGifThread(int canvasWidth, int canvasHeight, std::shared_ptr<ExportFrameFeed> feed,
-                        const wxString& path, const int& delay,
-                        int parallelism = DefaultExportParallelism());
+    // Detached. Frames come from the feed, which also receives the events and
+    // gives the frame count; the job says everything else.
+    WorkSaveAsGifThread(const GifExportJob& job, std::shared_ptr<ExportFrameFeed> feed);
     ~WorkSaveAsGifThread() override;
 
 protected:
@@ -74,10 +73,5 @@ protected:
 
 private:
     std::shared_ptr<ExportFrameFeed> m_feed;
-    int m_frameCount = 0;  // read from the feed when Entry starts
-    int m_canvasWidth;
-    int m_canvasHeight;
-    wxString m_path;
-    int m_delay;
-    int m_parallelism;
+    GifExportJob m_job;
 };

@@ -104,7 +104,7 @@ GifExportStatus WriteFrames(const GifExportJob& job, const ExportFrameSource& so
         MyGifHandler handler;
         // Any frame that fails, frame 0 before its header included, ends the
         // export: a file with a frame missing is not the animation asked for.
-        if (!MyGifHandler::SaveAnimationFrame(*frame, handler, job.delay * 10, job.frameCount, i))
+        if (!MyGifHandler::SaveAnimationFrame(*frame, handler, GifFrameDelay(job, i) * 10, job.frameCount, i))
             return GifExportStatus::CannotWrite;
         if (i + 1 < job.frameCount && !written(i)) return GifExportStatus::Stopped;
     }
@@ -115,6 +115,11 @@ GifExportStatus WriteFrames(const GifExportJob& job, const ExportFrameSource& so
 
 wxString EnsureGifExtension(const wxString& path) {
     return path.EndsWith(".gif") ? path : path + ".gif";
+}
+
+int GifFrameDelay(const GifExportJob& job, int index) {
+    if (job.delays.empty() || index < 0) return 0;
+    return job.delays[std::min<size_t>(size_t(index), job.delays.size() - 1)];
 }
 
 int ExportProgress(int index, int frameCount) {

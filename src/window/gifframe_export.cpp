@@ -2,6 +2,7 @@
 // worker thread under a progress dialog.
 #include "window/gifframe.h"
 
+#include "document/exportjob.h"
 #include "window/gif_export.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
@@ -80,8 +81,7 @@ bool GifFrame::StartExport(const wxString& title) {
     // never waits for the next picture, and memory holds only a few frames.
     auto feed = std::make_shared<ExportFrameFeed>(this, static_cast<int>(m_document.FrameCount()),
                                                   2 * parallelism);
-    auto* thread = new WorkSaveAsGifThread(canvas.x, canvas.y, feed, gifPath,
-                                           m_document.DefaultDelay(), parallelism);
+    auto* thread = new WorkSaveAsGifThread(ExportJobFor(m_document, parallelism), feed);
     const wxString failure =
         wxString::Format("The GIF file \"%s\" cannot be saved: the system refused to start a thread.",
                          gifPath);

@@ -83,33 +83,21 @@ void ExportFrameFeed::Post(int percent) {
     wxQueueEvent(m_sink, event);
 }
 
-WorkSaveAsGifThread::WorkSaveAsGifThread(int canvasWidth, int canvasHeight,
-                                         std::shared_ptr<ExportFrameFeed> feed,
-                                         const wxString& path, const int& delay, int parallelism)
-    : wxThread(wxTHREAD_DETACHED),
-      m_feed(std::move(feed)),
-      m_canvasWidth(canvasWidth),
-      m_canvasHeight(canvasHeight),
-      // A deep copy: no string storage is shared with the main thread.
-      m_path(wxString::FromUTF8(path.utf8_str())),
-      m_delay(delay),
-      m_parallelism(parallelism) {}
+WorkSaveAsGifThread::WorkSaveAsGifThread(const GifExportJob& job,
+                                         std::shared_ptr<ExportFrameFeed> feed)
+    : wxThread(wxTHREAD_DETACHED), m_feed(std::move(feed)), m_job(job) {
+    // A deep copy: no string storage is shared with the main thread.
+    m_job.path = wxString::FromUTF8(job.path.utf8_str());
+}
 
 WorkSaveAsGifThread::~WorkSaveAsGifThread() = default;
 
 wxThread::ExitCode WorkSaveAsGifThread::Entry() {
     std::cout << "thread:" << std::endl;
-    m_frameCount = m_feed->FrameCount();
-    GifExportJob job;
-    job.path = m_path;
-    job.frameCount = m_frameCount;
-    job.canvasWidth = m_canvasWidth;
-    job.canvasHeight = m_canvasHeight;
-    job.delay = m_delay;
-    job.parallelism = m_parallelism;
+    m_job.frameCount = m_feed->FrameCount();
     const auto stop = [this] { return TestDestroy(); };
     const GifExportStatus status = WriteGifAnimation(
-        job, [this, &stop](int index) { return m_feed->Take(index, stop); },
+        m_job, [this, &stop](int index) { return m_feed->Take(index, stop); },
         [this](int index) {
             m_feed->FrameWritten(index);
             return !TestDestroy() && !m_feed->IsClosed();

@@ -1,0 +1,14 @@
+#include "document/exportjob.h"
+
+GifExportJob ExportJobFor(const Document& document, int parallelism) {
+    GifExportJob job;
+    job.path = document.GifPath();
+    job.frameCount = static_cast<int>(document.FrameCount());
+    job.canvasWidth = document.CanvasSize().x;
+    job.canvasHeight = document.CanvasSize().y;
+    job.delays.reserve(document.FrameCount());
+    for (const DocumentFrame& frame : document.Frames()) job.delays.push_back(frame.delay);
+    job.loopCount = document.LoopCount();
+    job.parallelism = parallelism;
+    return job;
+}
