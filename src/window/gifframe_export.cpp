@@ -2,6 +2,7 @@
 // worker thread under a progress dialog.
 #include "window/gifframe.h"
 
+#include "window/export_memory.h"
 #include "window/gif_export.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
@@ -105,7 +106,13 @@ void GifFrame::RecordSaveSnapshot() {
 }
 
 bool GifFrame::StartExport(int width, int height, int delay, const wxString& title) {
-    const int parallelism = DefaultExportParallelism();
+    // Fewer frames at once when memory is short; none when even one does not fit.
+    const int parallelism =
+        ExportParallelismThatFits(width, height, DefaultExportParallelism(), AvailableMemory());
+    if (parallelism == 0) {
+        ReportExportFailure(ExportMemoryRefusalText(m_gifPath, width, height));
+        return false;
+    }
     // Twice as many frames handed over as are rendered at once: the thread
     // never waits for the next picture, and memory holds only a few frames.
     auto feed = std::make_shared<ExportFrameFeed>(this, m_thumbnailCtrl->GetCount(), 2 * parallelism);
