@@ -121,6 +121,16 @@ void ReadAfterImages(const XmlTree& tree, XmlTree::Id images, ProjectReading& re
     }
 }
 
+// The project file's folder in full, ending with "/".
+wxString ProjectFolder(const wxString& projectFile) {
+    const wxString folder = wxPathOnly(wxFileName(projectFile).GetAbsolutePath());
+    return folder.EndsWith("/") ? folder : folder + "/";
+}
+
+wxString ResolveIn(const wxString& stored, const wxString& folder) {
+    return stored.empty() || stored.StartsWith("/") ? stored : folder + stored;
+}
+
 wxString FromUtf8(const std::string& text) { return wxString::FromUTF8(text.data(), text.size()); }
 
 }  // namespace
@@ -270,8 +280,9 @@ ProjectReading ReadProjectFile(const wxString& path) {
         return reading;
     }
     ProjectReading reading = ReadProjectTree(tree);
-    for (wxString& entry : reading.entries) entry = ResolveProjectPath(entry, path);
-    reading.gifPath = ResolveProjectPath(reading.gifName, path);
+    const wxString folder = ProjectFolder(path);
+    for (wxString& entry : reading.entries) entry = ResolveIn(entry, folder);
+    reading.gifPath = ResolveIn(reading.gifName, folder);
     return reading;
 }
 
@@ -316,16 +327,12 @@ ProjectFrames ProjectFramesToLoad(const ProjectReading& reading) {
 }
 
 wxString ResolveProjectPath(const wxString& stored, const wxString& projectFile) {
-    if (stored.empty() || stored.StartsWith("/")) return stored;
-    wxString folder = wxPathOnly(wxFileName(projectFile).GetAbsolutePath());
-    if (!folder.EndsWith("/")) folder += "/";
-    return folder + stored;
+    return ResolveIn(stored, ProjectFolder(projectFile));
 }
 
 wxString StoreProjectPath(const wxString& path, const wxString& projectFile) {
     if (path.empty()) return path;
-    wxString folder = wxPathOnly(wxFileName(projectFile).GetAbsolutePath());
-    if (!folder.EndsWith("/")) folder += "/";
+    const wxString folder = ProjectFolder(projectFile);
     const wxString whole = wxFileName(path).GetAbsolutePath();
     wxString rest;
     return whole.StartsWith(folder, &rest) && !rest.empty() ? rest : whole;
