@@ -413,12 +413,20 @@ TEST_F(ProjectFormat, FrameDelaysLoopCountAndTransparencyRoundTrip) {
     EXPECT_EQ(r.loopCount, 3);
     EXPECT_TRUE(r.transparent);
 
+    // As another writer lays it out: quotes, CDATA, line breaks, a junk delay.
+    lwtest::WriteFile(file, Project("\n <name/>" + std::string(kGif) + "<images>\n <path delay='25'>" +
+                                    folder + "/a.png</path>\n <path delay=\"-4\"><![CDATA[" + folder +
+                                    "/c.png]]></path></images>\n <loop_count>\n 2 </loop_count>"
+                                    "<transparent>0</transparent>\n"));
+    r = ReadProjectFile(file);
+    EXPECT_EQ(ProjectFramesToLoad(r).delays, (std::vector<int>{25, 0}));
+    EXPECT_EQ(r.loopCount, 2);
+    EXPECT_FALSE(r.transparent);
     // As an older program wrote it: delay_time for every frame, forever, opaque.
     lwtest::WriteFile(file, Project("<name/>" + std::string(kGif) + "<images><path>" + folder +
-                                    "/a.png</path><path delay=\"-4\">" + folder +
-                                    "/c.png</path></images>"));
+                                    "/a.png</path><path>" + folder + "/c.png</path></images>"));
     r = ReadProjectFile(file);
-    EXPECT_EQ(ProjectFramesToLoad(r).delays, (std::vector<int>{7, 0}));
+    EXPECT_EQ(ProjectFramesToLoad(r).delays, (std::vector<int>{7, 7}));
     EXPECT_EQ(r.loopCount, 0);
     EXPECT_FALSE(r.transparent);
 }

@@ -82,6 +82,9 @@ void AppendImages(std::string& out, const ProjectContent& content) {
     out += "  </images>\n";
 }
 
+// Delays and the loop count are 16-bit numbers in a GIF.
+constexpr int kGifMaxNumber = 65535;
+
 int Clamp(int value, int low, int high) { return std::min(std::max(value, low), high); }
 
 int NumberIn(const std::string& text, int low, int high) {
@@ -115,7 +118,7 @@ ProjectProblem ToProjectProblem(XmlProblem problem) {
 void ReadAfterImages(const XmlTree& tree, XmlTree::Id images, ProjectReading& reading) {
     for (XmlTree::Id node = tree.Next(images); node != XmlTree::None; node = tree.Next(node)) {
         if (tree.IsElement(node, "loop_count"))
-            reading.loopCount = NumberIn(tree.Content(node), 0, 65535);
+            reading.loopCount = NumberIn(tree.Content(node), 0, kGifMaxNumber);
         else if (tree.IsElement(node, "transparent"))
             reading.transparent = ParseProjectNumber(wxString::FromUTF8(tree.Content(node))) != 0;
     }
@@ -248,7 +251,7 @@ ProjectReading ReadProjectTree(const XmlTree& tree) {
     reading.gifName = FromUtf8(tree.Content(name));
     const XmlTree::Id delay = Expect(tree, tree.Next(height), "delay_time");
     if (delay == XmlTree::None) return reading;
-    reading.delay = NumberIn(tree.Content(delay), 0, 65535);
+    reading.delay = NumberIn(tree.Content(delay), 0, kGifMaxNumber);
     const XmlTree::Id images = Expect(tree, tree.Next(gif), "images");
     if (images == XmlTree::None) return reading;
     reading.images = tree.FirstChild(images) != XmlTree::None ? ProjectImages::Listed
@@ -263,7 +266,7 @@ ProjectReading ReadProjectTree(const XmlTree& tree) {
         }
         reading.entries.Add(FromUtf8(tree.Content(entry)));
         const std::string* own = tree.Attribute(entry, "delay");
-        reading.entryDelays.push_back(own ? NumberIn(*own, 0, 65535) : *reading.delay);
+        reading.entryDelays.push_back(own ? NumberIn(*own, 0, kGifMaxNumber) : *reading.delay);
     }
     reading.problem = ProjectProblem::None;
     ReadAfterImages(tree, images, reading);
