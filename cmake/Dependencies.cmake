@@ -3,3 +3,6 @@ find_package(PkgConfig REQUIRED)
 # Palette reduction of frames with more than 256 colours.
 pkg_check_modules(IMAGEQUANT REQUIRED IMPORTED_TARGET imagequant)
 target_link_libraries(loopwright_core PUBLIC PkgConfig::IMAGEQUANT)
+# Project files and the option document are read with expat under limits.
+find_package(EXPAT REQUIRED)
+target_link_libraries(loopwright_core PRIVATE EXPAT::EXPAT)

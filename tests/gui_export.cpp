@@ -305,6 +305,19 @@ TEST_F(Export, AFolderThatCannotBeWrittenIsReportedAndNothingClaimsSuccess) {
     EXPECT_EQ(Asked().size(), 1u);
 }
 
+TEST_F(Export, ACanvasTooLargeForMemoryIsRefusedBeforeRendering) {
+    AddSolidFrames(2);
+    Type("m_spinctrl_width", 65535);  // the height follows: 65535 x 49151
+    const std::string gif = folder + "/huge.gif";
+    Answer(gif);
+    wxString text;
+    wxTEST_DIALOG(Run("Save"), AnswerMessage(wxID_OK, &text));
+    EXPECT_TRUE(text.Contains("\"" + gif + "\"") && text.Contains("65535 x ")) << text;
+    EXPECT_TRUE(progress.empty()) << "no frame was rendered";
+    EXPECT_FALSE(lwtest::FileExists(gif));
+    EXPECT_TRUE(frame->IsEnabled());
+}
+
 TEST_F(Export, AFailedWriteKeepsTheOldFile) {
     AddNoisyFrames(3, 120, 90);
     const std::string gif = folder + "/anim.gif";

@@ -180,8 +180,12 @@ TEST_F(OptionFile, TextContentIncludingCdataAndEmptyElements) {
 
 TEST_F(OptionFile, MissingMalformedOrEmptyFilesGiveNoValues) {
     const wxString missing = lwtest::MakeTempDir("option") + "/none.cfg";
+    std::string deep;  // ended the program once, freeing the toolkit's tree
+    for (int i = 0; i < 150000; ++i) deep += "<a>";
+    const std::string entity = "<!DOCTYPE o [<!ENTITY e \"x\">]>";
     for (const wxString& path : {missing, Make("<r><c><v>a</v>"), Make(""), Make("<r/>"),
-                                 Make("<r><c/></r>"), Make("\xff\xfe garbage")}) {
+                                 Make("<r><c/></r>"), Make("\xff\xfe garbage"), Make(deep),
+                                 Make(entity + Values(7).substr(Values(7).find("<o>")))}) {
         DomainOption option(path);
         EXPECT_FALSE(option.ReadValues()) << path;
         EXPECT_EQ(option.GetHelpUrl(), "");

@@ -3,6 +3,7 @@
 #include "support/gif_decode.h"
 #include "support/test_support.h"
 
+#include "window/export_memory.h"
 #include "window/gif_export.h"
 #include "window/worksaveasgifthread.h"
 #include "window/workerevents.h"
@@ -136,7 +137,8 @@ TEST(GifExportNames, ProgressAfterEachFrame) {
 
 TEST(GifExportNames, FailureTextsNameTheFile) {
     for (GifExportStatus status :
-         {GifExportStatus::CannotCreate, GifExportStatus::BadFrame, GifExportStatus::CannotWrite,
+         {GifExportStatus::NotAFile, GifExportStatus::CannotCreate, GifExportStatus::BadFrame,
+          GifExportStatus::CannotWrite,
           GifExportStatus::CannotReplace, GifExportStatus::Stopped}) {
         const wxString text = GifExportFailureText(status, "/some/where/anim 100%.gif");
         EXPECT_TRUE(text.Contains("\"/some/where/anim 100%.gif\"")) << text;
@@ -342,6 +344,31 @@ TEST_F(GifExportFailure, ATargetThatIsAFolderIsNotReplaced) {
               GifExportStatus::CannotReplace);
     EXPECT_EQ(lwtest::ReadFile(taken + "/keep.txt"), "keep");
     EXPECT_EQ(lwtest::FolderContents(folder), (std::vector<std::string>{"anim.gif", "taken.gif"}));
+}
+
+TEST_F(GifExportFailure, APipeIsNeverReplaced) {
+    const std::string pipe = folder + "/pipe.gif";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    EXPECT_EQ(WriteGifAnimation(Job(pipe, 4, 64, 48), frames.Source(), Record(written)),
+              GifExportStatus::NotAFile);
+    struct stat info;
+    ASSERT_EQ(::lstat(pipe.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_TRUE(frames.asked.empty());
+}
+
+TEST(GifExportMemory, ACanvasThatCannotFitIsRefusedBeforeRendering) {
+    // What a GIF can store, but never what this or any desktop can render.
+    EXPECT_EQ(ExportParallelismThatFits(65535, 65535, 4, AvailableMemory()), 0);
+    EXPECT_EQ(ExportParallelismThatFits(65535, 65535, 4, std::nullopt), 0);
+    const std::uint64_t two = ExportMemoryNeed(4000, 3000, 2);
+    EXPECT_EQ(ExportParallelismThatFits(4000, 3000, 8, two), 2) << "fewer frames at once";
+    EXPECT_EQ(ExportParallelismThatFits(4000, 3000, 8, ExportMemoryNeed(4000, 3000, 1) - 1), 0);
+    EXPECT_EQ(ExportParallelismThatFits(640, 480, 8, std::nullopt), 8) << "unknown memory";
+    ASSERT_TRUE(AvailableMemory());
+    EXPECT_EQ(ExportParallelismThatFits(640, 480, 2, AvailableMemory()), 2);
+    const wxString text = ExportMemoryRefusalText("/p/a.gif", 65535, 65535);
+    EXPECT_TRUE(text.Contains("\"/p/a.gif\"") && text.Contains("65535 x 65535")) << text;
 }
 
 TEST_F(GifExportFailure, StoppingLeavesTheOldFile) {

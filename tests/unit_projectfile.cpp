@@ -252,7 +252,7 @@ TEST(ProjectReader, JunkAndHugeNumbers) {
         "<name/><gif><width>abc</width><height>99999999999999</height><delay_time>12px</delay_time>"
         "</gif>"));
     EXPECT_EQ(r.width, 0);
-    EXPECT_EQ(r.height, INT_MAX);
+    EXPECT_EQ(r.height, kProjectMaxSide) << "what a GIF can store";
     EXPECT_EQ(r.delay, 12);
 }
 
@@ -337,6 +337,117 @@ TEST_F(ProjectWriting, AMissingFolderOrAFolderInTheWayIsReported) {
     for (auto status : {ProjectWriteStatus::CannotCreate, ProjectWriteStatus::CannotReplace,
                         ProjectWriteStatus::CannotWrite})
         EXPECT_TRUE(ProjectWriteFailureText(status, "/x/p.xml").Contains("\"/x/p.xml\""));
+}
+
+TEST(ProjectReader, HostileFilesAreRefusedWithAReason) {
+    const std::string dir = lwtest::MakeTempDir("hostile");
+    lwtest::WriteFile(dir + "/secret.txt", "SECRET");
+    const std::string head = "<project><name/>" + std::string(kGif) + "<images><path>";
+    std::string laughs = "<!DOCTYPE project [<!ENTITY l0 \"ha\">";
+    for (int i = 1; i < 10; ++i) {
+        std::string ten;
+        for (int k = 0; k < 10; ++k) ten += "&l" + std::to_string(i - 1) + ";";
+        laughs += "<!ENTITY l" + std::to_string(i) + " \"" + ten + "\">";
+    }
+    const struct {
+        std::string xml;
+        ProjectProblem problem;
+    } cases[] = {
+        {[] { std::string x; for (int i = 0; i < 150000; ++i) x += "<a>"; return x; }(),
+         ProjectProblem::NotAProject},
+        {head + std::string(4 << 20, 'x') + "</path></images></project>", ProjectProblem::TooLarge},
+        {head + std::string(17 << 20, ' ') + "</path></images></project>", ProjectProblem::TooLarge},
+        {laughs + "]>" + head + "&l9;</path></images></project>", ProjectProblem::NotAProject},
+        {"<!DOCTYPE project [<!ENTITY s SYSTEM \"file://" + dir + "/secret.txt\">]>" + head +
+             "&s;</path></images></project>",
+         ProjectProblem::NotAProject},
+        {"<project>\n<name/>\n<gif><width>1</wid></gif></project>", ProjectProblem::Damaged},
+        {"<options><a>1</a></options>", ProjectProblem::NotAProject},
+    };
+    for (const auto& c : cases) {
+        const ProjectReading r = ReadText(c.xml);
+        EXPECT_EQ(r.problem, c.problem) << c.xml.substr(0, 60);
+        EXPECT_TRUE(r.entries.empty());
+        const wxString text = ProjectReadProblemText(r, "/p/x.xml");
+        EXPECT_TRUE(text.Contains("\"/p/x.xml\"")) << text;
+        EXPECT_FALSE(text.Contains("SECRET"));
+    }
+    EXPECT_EQ(ReadText("<project>\n<name/>\n<gif><width>1</wid></gif></project>").problemLine, 3);
+    EXPECT_TRUE(ProjectReadProblemText(ReadText("<project>\n\n<x"), "p").Contains("3"));
+
+    // A pipe in the project's place is refused, not waited on.
+    const std::string fifo = dir + "/pipe.xml";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_EQ(ReadProjectFile(fifo).problem, ProjectProblem::CannotRead);
+    EXPECT_EQ(ReadProjectFile(dir + "/gone.xml").problem, ProjectProblem::CannotRead);
+}
+
+TEST_F(ProjectFormat, FrameDelaysLoopCountAndTransparencyRoundTrip) {
+    const wxString dir(folder);
+    for (const char* name : {"a.png", "anim.gif", "c.png"}) lwtest::WriteFile(folder + "/" + name, "x");
+    ProjectContent content;
+    content.width = content.height = 8;
+    content.delay = 10;
+    content.framePaths = List({"a.png", "anim.gif_0", "anim.gif_1", "anim.gif_2", "c.png"});
+    for (wxString& path : content.framePaths) path = dir + "/" + path;
+    content.frameDelays = {10, 50, 7, 0, 65535};
+    content.loopCount = 3;
+    content.transparent = true;
+    ASSERT_EQ(WriteProjectFile(file, content), ProjectWriteStatus::Written);
+
+    // Another reader: every frame's entry has its delay, the GIF's own entry none.
+    EXPECT_EQ(XPath(file, "count(/project/images/path)"), "6");
+    EXPECT_EQ(XPath(file, "count(/project/images/path[@delay])"), "5");
+    EXPECT_EQ(XPath(file, "string(/project/images/path[not(@delay)])"), folder + "/anim.gif");
+    EXPECT_EQ(XPath(file, "string(/project/images/path[2]/@delay)"), "50");
+    EXPECT_EQ(XPath(file, "string(/project/images/path[6]/@delay)"), "65535");
+    EXPECT_EQ(XPath(file, "name(/project/*[4])"), "loop_count");
+    EXPECT_EQ(XPath(file, "string(/project/loop_count)"), "3");
+    EXPECT_EQ(XPath(file, "string(/project/transparent)"), "1");
+
+    ProjectReading r = ReadProjectFile(file);
+    EXPECT_EQ(r.problem, ProjectProblem::None);
+    const ProjectFrames frames = ProjectFramesToLoad(r);
+    EXPECT_EQ(Vec(frames.paths), Vec(content.framePaths));
+    EXPECT_EQ(frames.delays, content.frameDelays);
+    EXPECT_EQ(r.loopCount, 3);
+    EXPECT_TRUE(r.transparent);
+
+    // As another writer lays it out: quotes, CDATA, line breaks, a junk delay.
+    lwtest::WriteFile(file, Project("\n <name/>" + std::string(kGif) + "<images>\n <path delay='25'>" +
+                                    folder + "/a.png</path>\n <path delay=\"-4\"><![CDATA[" + folder +
+                                    "/c.png]]></path></images>\n <loop_count>\n 2 </loop_count>"
+                                    "<transparent>0</transparent>\n"));
+    r = ReadProjectFile(file);
+    EXPECT_EQ(ProjectFramesToLoad(r).delays, (std::vector<int>{25, 0}));
+    EXPECT_EQ(r.loopCount, 2);
+    EXPECT_FALSE(r.transparent);
+    // As an older program wrote it: delay_time for every frame, forever, opaque.
+    lwtest::WriteFile(file, Project("<name/>" + std::string(kGif) + "<images><path>" + folder +
+                                    "/a.png</path><path>" + folder + "/c.png</path></images>"));
+    r = ReadProjectFile(file);
+    EXPECT_EQ(ProjectFramesToLoad(r).delays, (std::vector<int>{7, 7}));
+    EXPECT_EQ(r.loopCount, 0);
+    EXPECT_FALSE(r.transparent);
+}
+
+TEST(ProjectPaths, NamesWithoutAFolderBelongToTheProjectsFolder) {
+    const std::string dir = lwtest::MakeTempDir("relative");
+    ::mkdir((dir + "/sub").c_str(), 0755);
+    lwtest::WriteFile(dir + "/sub/a.png", "x");
+    lwtest::WriteFile(dir + "/p.xml", Project("<name>out.gif</name>" + std::string(kGif) +
+                                              "<images><path>sub/a.png</path></images>"));
+    const ProjectReading r = ReadProjectFile(dir + "/p.xml");  // the working folder is elsewhere
+    EXPECT_EQ(r.gifName, "out.gif");
+    EXPECT_EQ(r.gifPath, wxString(dir + "/out.gif"));
+    EXPECT_EQ(Vec(ProjectPathsToLoad(r.entries)), Vec(List({(dir + "/sub/a.png").c_str()})));
+
+    EXPECT_EQ(StoreProjectPath("/p/proj/out.gif", "/p/proj/x.xml"), "out.gif");
+    EXPECT_EQ(StoreProjectPath("/p/proj/gifs/out.gif", "/p/proj/x.xml"), "gifs/out.gif");
+    EXPECT_EQ(StoreProjectPath("/p/proj2/out.gif", "/p/proj/x.xml"), "/p/proj2/out.gif");
+    EXPECT_EQ(StoreProjectPath("/elsewhere/out.gif", "/p/proj/x.xml"), "/elsewhere/out.gif");
+    EXPECT_EQ(ResolveProjectPath("/abs/out.gif", "/p/proj/x.xml"), "/abs/out.gif");
+    EXPECT_EQ(ResolveProjectPath("", "/p/proj/x.xml"), "");
 }
 
 }  // namespace

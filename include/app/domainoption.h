@@ -1,15 +1,17 @@
 // The option document "option.cfg": seven values read by position.
 #pragma once
 
+#include "xmlread/xmltree.h"
+
 #include <wx/string.h>
-#include <wx/xml/xml.h>
 
 class DomainOption {
 public:
     explicit DomainOption(const wxString& path);
     virtual ~DomainOption();
 
-    // Parses the file; false when it is missing, malformed or has no root.
+    // Parses the file; false when it is missing, malformed, over the limits
+    // of a small option file (1 MB, a few levels deep) or has no root.
     bool Load();
     // Loads the file and takes the values in document order; false when the
     // file could not be loaded or holds fewer than seven values (the values
@@ -23,7 +25,7 @@ public:
 
 private:
     wxString m_path;
-    wxXmlDocument m_document;
+    XmlTree m_document;
     wxString m_helpUrl;
     wxString m_value2;
     wxString m_supportUrl;

@@ -21,6 +21,7 @@ int ExportProgress(int index, int frameCount);
 enum class GifExportStatus {
     Written,         // the file holds every frame
     NothingToWrite,  // no frames: no file was touched
+    NotAFile,        // the target is a device, a pipe or a socket: nothing was written
     CannotCreate,    // no file could be created beside the target
     BadFrame,        // a frame could not be rendered or reduced to a palette
     CannotWrite,     // writing failed (a full disk, an I/O error)

@@ -4,28 +4,37 @@
 //   <project>
 //     <name>anim.gif</name>
 //     <gif><width>..</width><height>..</height><delay_time>..</delay_time></gif>
-//     <images><path>..</path>...</images>
+//     <images><path delay="..">..</path>...</images>
+//     <loop_count>..</loop_count>      (optional; absent means forever)
+//     <transparent>1</transparent>     (optional; absent means off)
 //   </project>
 //
-// The order of the elements is fixed and readers rely on it.
+// The order of the elements is fixed and readers rely on it. Everything added
+// to the first format (the delay attribute, the two elements after images) is
+// ignored by readers that do not know it, which read such a file as before.
 #pragma once
 
 #include <wx/arrstr.h>
 #include <wx/string.h>
 
-#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
-class wxXmlDocument;
+class XmlTree;
 
 // What a project records.
 struct ProjectContent {
-    wxString gifName;  // file name of the GIF last saved; empty when none
+    wxString gifName;  // the GIF last saved as StoreProjectPath gives it; empty when none
     int width = 0;
     int height = 0;
     int delay = 0;             // hundredths of a second
     wxArrayString framePaths;  // the frames' paths in strip order
+    // Each frame's delay in hundredths of a second, parallel to framePaths;
+    // when empty (or of another length) the frames get no delay of their own.
+    std::vector<int> frameDelays;
+    int loopCount = 0;         // passes the GIF plays; 0 is forever
+    bool transparent = false;  // transparent pixels stay transparent in the GIF
 };
 
 // The entries of the image list for frames in strip order: each frame's path,
@@ -34,8 +43,7 @@ struct ProjectContent {
 // of one frame at the very end gets none. Readers skip these extra entries.
 wxArrayString ProjectImageEntries(const wxArrayString& framePaths);
 
-// The project as a document, and as the bytes of its file (UTF-8, indented by 2).
-std::unique_ptr<wxXmlDocument> BuildProjectDocument(const ProjectContent& content);
+// The bytes of the project's file: UTF-8, indented by 2, written in one pass.
 std::string ProjectFileBytes(const ProjectContent& content);
 
 // The path with ".xml" appended unless it already ends with ".xml"
@@ -44,6 +52,7 @@ wxString EnsureXmlExtension(const wxString& path);
 
 enum class ProjectWriteStatus {
     Written,        // the file holds the whole project
+    NotAFile,       // the target is a device, a pipe or a socket: nothing was written
     CannotCreate,   // no file could be created beside the target
     CannotWrite,    // writing failed (a full disk, an I/O error)
     CannotReplace,  // the finished file could not take the target's place
@@ -51,7 +60,8 @@ enum class ProjectWriteStatus {
 
 // Writes the project to path through a temporary file beside it, which takes
 // the target's place only once it is complete: unless the result is Written,
-// any file at path is left as it was and no temporary file remains.
+// any file at path is left as it was and no temporary file remains. A
+// symbolic link at path stays; the file it points to is replaced.
 ProjectWriteStatus WriteProjectFile(const wxString& path, const ProjectContent& content);
 
 // What the user is told when writing path ended with status (not Written).
@@ -70,23 +80,68 @@ enum class ProjectImages {
     Listed,    // entries holds every path entry
 };
 
+// Why a file cannot be opened as a project.
+enum class ProjectProblem {
+    None,
+    CannotRead,   // missing, unreadable, or not an ordinary file
+    TooLarge,     // over 16 MB, or a value in it too long for a project
+    Damaged,      // not well-formed XML; ProjectReading::problemLine says where
+    NotAProject,  // XML, but not laid out as a project (or with declarations)
+};
+
+// Width and height as a project gives them: at most what a GIF can store; 0
+// when the file holds no usable size (no digits, 0 or negative), so that the
+// frames give it instead.
+constexpr int kProjectMaxSide = 65535;
+
 // What a reader found, in the fixed order of the file. Reading stops at the
 // first element that is not where it belongs; what was found before it stays.
 struct ProjectReading {
     bool parsed = false;          // the file is XML with a root element
-    std::optional<int> width;     // project, name, gif and width in place
-    std::optional<int> height;    // and height: gifName was read with it
-    wxString gifName;
-    std::optional<int> delay;     // and delay_time
+    // NotAProject when the root is not project or the images element was not
+    // reached where it belongs, or held an entry other than path.
+    ProjectProblem problem = ProjectProblem::None;
+    int problemLine = 0;          // for Damaged
+    std::optional<int> width;     // project, name, gif and width in place; 0..65535
+    std::optional<int> height;    // and height: gifName was read with it; 0..65535
+    wxString gifName;             // the name element's text
+    wxString gifPath;             // that name resolved against the project's folder
+    std::optional<int> delay;     // and delay_time; 0..65535
     ProjectImages images = ProjectImages::Missing;
-    wxArrayString entries;        // texts of the path entries, in order
+    // Texts of the path entries, in order; those without a folder at their
+    // start are resolved against the project's folder by ReadProjectFile.
+    wxArrayString entries;
+    // Each entry's delay: its delay attribute, else the file's delay_time
+    // (0 without one); 0..65535. Parallel to entries.
+    std::vector<int> entryDelays;
+    int loopCount = 0;            // loop_count after images; 0 (forever) when absent
+    bool transparent = false;     // transparent after images; off when absent
 };
 
-ProjectReading ReadProjectDocument(const wxXmlDocument& document);
-// Loads the file as UTF-8; a file that cannot be parsed gives parsed false
-// (the toolkit logs why).
+// What the tree holds as a project; entries are taken as written.
+ProjectReading ReadProjectTree(const XmlTree& tree);
+// Reads the file (at most 16 MB, nested at most a few levels) and resolves
+// the paths in it against its folder. Never blocks on a pipe or a device.
 ProjectReading ReadProjectFile(const wxString& path);
+
+// What the user is told when reading path found reading.problem (not None).
+wxString ProjectReadProblemText(const ProjectReading& reading, const wxString& path);
 
 // The paths to load from the entries of an image list: those whose file (a
 // frame reference's GIF) exists, without the GIFs' own end-of-run entries.
 wxArrayString ProjectPathsToLoad(const wxArrayString& entries);
+
+// The frames to load, as ProjectPathsToLoad chooses them, with their delays.
+struct ProjectFrames {
+    wxArrayString paths;
+    std::vector<int> delays;  // parallel to paths
+};
+ProjectFrames ProjectFramesToLoad(const ProjectReading& reading);
+
+// A path as a project stores it, made whole: one that does not start at the
+// root is relative to the project file's folder. Empty stays empty.
+wxString ResolveProjectPath(const wxString& stored, const wxString& projectFile);
+// How a project at projectFile stores path (a full path): relative to the
+// project's folder when it lies in that folder or below it, else in full.
+// Empty stays empty.
+wxString StoreProjectPath(const wxString& path, const wxString& projectFile);

@@ -1,9 +1,18 @@
 // A file written beside its target that takes the target's place only once it
 // is complete, so a failed save never destroys what was there before.
+//
+// The target is the file a symbolic link points to, not the link. Targets that
+// are devices, pipes or sockets are refused before anything is created. The
+// temporary file has a short name of its own (".loopwright-PID-N.suffix"), so
+// any target name the folder accepts works; temporaries of that naming (and of
+// the earlier "target.PID-N.suffix" naming) that a killed save left behind are
+// removed when a save next writes into their folder.
 #pragma once
 
 #include <wx/file.h>
 #include <wx/string.h>
+
+#include <string>
 
 class ReplacingFile {
 public:
@@ -17,6 +26,9 @@ public:
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
+    // The target is neither an ordinary file nor a folder (a device, a pipe,
+    // a socket, a loop of links): nothing was created.
+    bool TargetRefused() const { return m_refused; }
     bool IsOpened() const { return m_file.IsOpened(); }
     wxFile& File() { return m_file; }
 
@@ -26,8 +38,9 @@ public:
     Result Commit();
 
 private:
-    wxString m_target;
-    wxString m_path;
+    std::string m_target;  // file-system bytes, links followed
+    std::string m_path;    // the temporary file
     wxFile m_file;
+    bool m_refused = false;
     bool m_committed = false;
 };

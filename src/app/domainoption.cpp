@@ -1,8 +1,5 @@
 #include "app/domainoption.h"
 
-#include <wx/filename.h>
-#include <wx/log.h>
-
 namespace {
 DomainOption* g_option = nullptr;
 }
@@ -15,24 +12,29 @@ DomainOption::DomainOption(const wxString& path) : m_path(path) {}
 DomainOption::~DomainOption() = default;
 
 bool DomainOption::Load() {
-    if (!wxFileName::FileExists(m_path)) return false;
-    wxLogNull quiet;  // a malformed file is not the user's business
-    if (!m_document.Load(m_path, "UTF-8", wxXMLDOC_NONE)) return false;
-    return m_document.GetRoot() != nullptr;
+    // Root, container and values: three levels; the file is a few hundred bytes.
+    XmlLimits limits;
+    limits.maxFileBytes = 1u << 20;
+    limits.maxDepth = 6;
+    // A malformed file is not the user's business: it is not reported.
+    return m_document.Read(m_path.fn_str(), limits) == XmlProblem::None &&
+           m_document.Root() != XmlTree::None;
 }
 
 bool DomainOption::ReadValues() {
     if (!Load()) return false;
-    const wxXmlNode* container = m_document.GetRoot()->GetChildren();
-    if (!container) return false;
-    const wxXmlNode* node = container->GetChildren();
+    const XmlTree::Id container = m_document.FirstChild(m_document.Root());
+    if (container == XmlTree::None) return false;
+    XmlTree::Id node = m_document.FirstChild(container);
     wxString* const values[] = {&m_helpUrl, &m_value2,  &m_supportUrl, &m_value4,
                                 &m_updateUrl, &m_homeUrl, &m_value7};
     for (wxString* value : values) {
-        if (!node) return false;
-        *value = node->GetNodeContent();
+        if (node == XmlTree::None) return false;
+        // An element's text; a text or comment node has none of its own.
+        const bool element = m_document.KindOf(node) == XmlTree::Kind::Element;
+        *value = element ? wxString::FromUTF8(m_document.Content(node)) : wxString();
         if (value == &m_updateUrl) *value += "-update.xml";
-        node = node->GetNext();
+        node = m_document.Next(node);
     }
     return true;
 }

@@ -8,6 +8,7 @@
 #include <wx/file.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
+#include <wx/intl.h>
 #include <wx/log.h>
 #include <wx/utils.h>
 #include <wx/wfstream.h>
@@ -137,6 +138,7 @@ GifExportStatus WriteGifAnimation(const GifExportJob& job, const ExportFrameSour
     // repeat them (and from a worker thread would pop up later).
     wxLogNull quiet;
     ReplacingFile file(job.path, "part");
+    if (file.TargetRefused()) return GifExportStatus::NotAFile;
     if (!file.IsOpened()) return GifExportStatus::CannotCreate;
     GifExportStatus status;
     {
@@ -153,6 +155,12 @@ wxString GifExportFailureText(GifExportStatus status, const wxString& path) {
     // New texts, not in the catalogs yet: English in every language.
     const char* text = nullptr;
     switch (status) {
+        case GifExportStatus::NotAFile:
+            return wxString::Format(
+                       wxGetTranslation("The GIF file \"%s\" was not saved: that name belongs to a "
+                                        "device, a pipe or a socket, not to an ordinary file."),
+                       path) +
+                   "\nAny file of that name was left as it was.";
         case GifExportStatus::CannotCreate:
             text = "The GIF file \"%s\" cannot be created: the folder does not exist or cannot "
                    "be written to.";

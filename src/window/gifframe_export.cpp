@@ -3,6 +3,7 @@
 #include "window/gifframe.h"
 
 #include "document/exportjob.h"
+#include "window/export_memory.h"
 #include "window/gif_export.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
@@ -71,12 +72,18 @@ bool GifFrame::ConfirmAppendedExtension(const wxString& chosen, const wxString& 
 }
 
 bool GifFrame::StartExport(const wxString& title) {
+    const wxString& gifPath = m_document.GifPath();
+    const wxSize canvas = m_document.CanvasSize();
+    // Fewer frames at once when memory is short; none when even one does not fit.
+    const int parallelism = ExportParallelismThatFits(canvas.x, canvas.y, DefaultExportParallelism(),
+                                                      AvailableMemory());
+    if (parallelism == 0) {
+        ReportExportFailure(ExportMemoryRefusalText(gifPath, canvas.x, canvas.y));
+        return false;
+    }
     // Recorded now: edits are impossible while the dialog is up, and a failed
     // export forgets it.
     m_history.MarkGifSaved();
-    const int parallelism = DefaultExportParallelism();
-    const wxString& gifPath = m_document.GifPath();
-    const wxSize canvas = m_document.CanvasSize();
     // Twice as many frames handed over as are rendered at once: the thread
     // never waits for the next picture, and memory holds only a few frames.
     auto feed = std::make_shared<ExportFrameFeed>(this, static_cast<int>(m_document.FrameCount()),

@@ -1,0 +1,83 @@
+// Saving over what is already there: devices and pipes are refused, links are
+// written through, a killed save's leftovers go away, and long names work.
+#include "support/test_support.h"
+#include "window/projectfile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+
+namespace {
+
+ProjectContent Content() {
+    ProjectContent content;
+    content.width = content.height = content.delay = 10;
+    content.framePaths.Add("/pics/a.png");
+    return content;
+}
+
+bool IsFifo(const std::string& path) {
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0 && S_ISFIFO(info.st_mode);
+}
+
+TEST(ReplacingFile, APipeIsRefusedAndALinkIsWrittenThrough) {
+    const std::string dir = lwtest::MakeTempDir("special");
+    const std::string fifo = dir + "/pipe.xml";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_EQ(WriteProjectFile(fifo, Content()), ProjectWriteStatus::NotAFile);
+    EXPECT_TRUE(IsFifo(fifo));
+    EXPECT_TRUE(ProjectWriteFailureText(ProjectWriteStatus::NotAFile, fifo).Contains(fifo));
+    // Through a link to a pipe too.
+    ASSERT_EQ(::symlink("pipe.xml", (dir + "/to-pipe.xml").c_str()), 0);
+    EXPECT_EQ(WriteProjectFile(dir + "/to-pipe.xml", Content()), ProjectWriteStatus::NotAFile);
+
+    // The link stays a link; the file it points to (in another folder) is
+    // replaced, and no temporary file is left in either folder.
+    const std::string real = lwtest::MakeTempDir("real") + "/p.xml";
+    lwtest::WriteFile(real, "old");
+    ASSERT_EQ(::symlink(real.c_str(), (dir + "/link.xml").c_str()), 0);
+    ASSERT_EQ(WriteProjectFile(dir + "/link.xml", Content()), ProjectWriteStatus::Written);
+    char to[4096] = {};
+    ASSERT_GT(::readlink((dir + "/link.xml").c_str(), to, sizeof to - 1), 0);
+    EXPECT_EQ(std::string(to), real);
+    EXPECT_EQ(lwtest::ReadFile(real), ProjectFileBytes(Content()));
+    EXPECT_EQ(lwtest::FolderContents(real.substr(0, real.rfind('/'))),
+              std::vector<std::string>{"p.xml"});
+    // A link to a file not there yet creates that file.
+    ASSERT_EQ(::symlink("later.xml", (dir + "/dangling.xml").c_str()), 0);
+    ASSERT_EQ(WriteProjectFile(dir + "/dangling.xml", Content()), ProjectWriteStatus::Written);
+    EXPECT_EQ(lwtest::ReadFile(dir + "/later.xml"), ProjectFileBytes(Content()));
+}
+
+TEST(ReplacingFile, AKilledSavesLeftoversGoAndALongNameWorks) {
+    const std::string dir = lwtest::MakeTempDir("stale");
+    // No process has the id pid_max; this process is running.
+    std::ifstream in("/proc/sys/kernel/pid_max");
+    long gone = 0;
+    in >> gone;
+    ASSERT_GT(gone, 0);
+    const std::string dead = std::to_string(gone);
+    const std::string alive = std::to_string(::getpid());
+    // Ours by name: the short naming, and the earlier one for this target only.
+    const std::vector<std::string> leftovers = {".loopwright-" + dead + "-0.part",
+                                                "p.xml." + dead + "-12.tmp"};
+    const std::vector<std::string> kept = {".loopwright-" + alive + "-7.tmp",
+                                           "other.gif." + dead + "-0.part",
+                                           ".loopwright-" + dead + "-0.partx", "notes.txt"};
+    for (const auto& name : leftovers) lwtest::WriteFile(dir + "/" + name, "x");
+    for (const auto& name : kept) lwtest::WriteFile(dir + "/" + name, "x");
+    ASSERT_EQ(WriteProjectFile(dir + "/p.xml", Content()), ProjectWriteStatus::Written);
+    std::vector<std::string> expected = kept;
+    expected.push_back("p.xml");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(lwtest::FolderContents(dir), expected);
+
+    const std::string longName = dir + "/" + std::string(246, 'n') + ".xml";
+    EXPECT_EQ(WriteProjectFile(longName, Content()), ProjectWriteStatus::Written);
+    EXPECT_EQ(lwtest::ReadFile(longName), ProjectFileBytes(Content()));
+}
+
+}  // namespace
