@@ -2,6 +2,7 @@
 // delay and canvas size come back, the close prompt knows what was saved, and
 // failed or cancelled saves and loads leave a sound window.
 #include "support/dialog_answers.h"
+#include "support/gif_decode.h"
 #include "support/main_window.h"
 #include "support/pictures.h"
 #include "support/test_support.h"
@@ -9,6 +10,7 @@
 #include "window/thumbnailctrl.h"
 
 #include <wx/spinctrl.h>
+#include <wx/uiaction.h>
 #include <wx/statusbr.h>
 #include <wx/xrc/xmlres.h>
 
@@ -372,6 +374,60 @@ TEST_F(Project, JunkAndHugeNumbersAreTakenAsTheControlsAllow) {
     // No usable canvas in the file: the frames give it.
     EXPECT_EQ(frame->GetCanvasSize(), wxSize(16, 16));
     EXPECT_TRUE(CloseWindow()) << "as opened, nothing to save";
+}
+
+TEST_F(Project, AFrameDelayOfItsOwnGoesIntoTheGifAndTheProject) {
+    AddPictures({"a.png", "b.jpg", "a.png"});
+    frame->GetThumbnailCtrl()->Select(1);
+    int shown = -1;
+    wxTEST_DIALOG(ClickMenu(frame, "Frame", "Frame Delay..."), lwtest::ExpectFrameDelay(50, &shown));
+    EXPECT_EQ(shown, 10);
+    PromptsOf(frame).files.push_back(dir + "/out.gif");
+    ClickMenu(frame, "File", "Save");
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->IsExporting(); }));
+    const lwtest::DecodedGif gif = lwtest::DecodeGif(lwtest::ReadFile(dir + "/out.gif"));
+    ASSERT_EQ(gif.frames.size(), 3u);
+    EXPECT_EQ(gif.frames[0].delay, 10);
+    EXPECT_EQ(gif.frames[1].delay, 50);
+    EXPECT_EQ(gif.frames[2].delay, 10);
+    SaveProjectAs(dir + "/delays.xml");
+    const auto xpath = lwtest::RunProcess({"/usr/bin/xmllint", "--xpath", "//images/path/@delay",
+                                           dir + "/delays.xml"});
+    EXPECT_EQ(xpath.out, " delay=\"10\"\n delay=\"50\"\n delay=\"10\"\n");
+    ASSERT_TRUE(CloseWindow());
+
+    Open();
+    OpenProject(dir + "/delays.xml");
+    Settle();
+    std::vector<wxString> labels;
+    for (int i = 0; i < 3; ++i) labels.push_back(frame->GetThumbnailCtrl()->GetFrameLabel(i));
+    EXPECT_EQ(labels, (std::vector<wxString>{"#1  0.00sec", "#2  0.10sec", "#3  0.60sec"}));
+}
+
+TEST_F(Project, UndoAndRedoFromTheKeyboardFindTheSavedState) {
+    AddFrames();
+    const std::vector<wxString> frames = FramePaths(frame);
+    SaveProjectAs(dir + "/undo.xml");
+    frame->GetThumbnailCtrl()->Select(1);
+    wxTEST_DIALOG(ClickMenu(frame, "Frame", "Delete"), wxExpectModal<wxMessageDialog>(wxID_YES));
+    ASSERT_EQ(frame->GetThumbnailCtrl()->GetCount(), 4);
+    frame->GetThumbnailCtrl()->SetFocus();
+    wxUIActionSimulator keys;
+    keys.Char('z', wxMOD_CONTROL);
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return FramePaths(frame) == frames; }));
+    keys.Char('z', wxMOD_CONTROL | wxMOD_SHIFT);
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return FramePaths(frame).size() == 4; }));
+    EXPECT_NE(FramePaths(frame)[1], frames[1]);
+    // Saved without the frame, then undone: closing asks.
+    ClickMenu(frame, "File", "Save Project");
+    ClickMenu(frame, "Edit", "Undo Delete");
+    bool closed = true;
+    wxTEST_DIALOG(closed = CloseWindow(), wxExpectModal<wxMessageDialog>(wxID_CANCEL));
+    EXPECT_FALSE(closed);
+    // Redone back to what was saved: it does not.
+    keys.Char('y', wxMOD_CONTROL);
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return FramePaths(frame).size() == 4; }));
+    EXPECT_TRUE(CloseWindow());
 }
 
 }  // namespace

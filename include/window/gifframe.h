@@ -4,6 +4,7 @@
 
 #include "document/document.h"
 #include "document/history.h"
+#include "window/projectfile.h"
 
 #include <wx/bitmap.h>
 #include <wx/frame.h>
@@ -172,6 +173,8 @@ private:
     void FinishImport(std::vector<DocumentFrame> frames);
     // The opened project's frames have arrived: they replace the document.
     void ReplaceDocument(std::vector<DocumentFrame> frames);
+    static void TakeProjectDelays(std::vector<DocumentFrame>& frames, const ProjectFrames& listed,
+                                  int fallback);
     template <typename T>
     T* FindResourceControl(const char* name);
     // Saving the GIF.
@@ -258,7 +261,7 @@ private:
     // pictures are loaded from (arriving frames are matched against them).
     wxString m_openingProject;
     std::unique_ptr<ProjectReading> m_openingReading;
-    wxArrayString m_openingPaths;
+    ProjectFrames m_openingFrames;
     // What status field 0 says about the canvas: after a frame list change, a
     // size edit, or a project load.
     enum class CanvasForm { List, Edit, Loaded };

@@ -19,13 +19,6 @@
 
 bool GifFrame::SaveProject() {
     if (m_document.IsEmpty()) return false;
-    ProjectContent content;
-    content.gifName = wxFileNameFromPath(m_document.GifPath());
-    content.width = m_document.CanvasSize().x;
-    content.height = m_document.CanvasSize().y;
-    content.delay = m_document.DefaultDelay();
-    for (const DocumentFrame& frame : m_document.Frames()) content.framePaths.Add(frame.path);
-
     wxString chosen = m_document.ProjectPath();
     if (chosen.empty())
         chosen = m_prompts->ChooseFile(this, wxGetTranslation("Save XML Files"), wxEmptyString,
@@ -35,6 +28,17 @@ bool GifFrame::SaveProject() {
     const wxString path = EnsureXmlExtension(chosen);
     if (!ConfirmAppendedExtension(chosen, path)) return false;
 
+    ProjectContent content;
+    // A GIF beside the project is stored relative to it, so that the two can move together.
+    content.gifName = StoreProjectPath(m_document.GifPath(), path);
+    content.width = m_document.CanvasSize().x;
+    content.height = m_document.CanvasSize().y;
+    content.delay = m_document.DefaultDelay();
+    for (const DocumentFrame& frame : m_document.Frames()) {
+        content.framePaths.Add(frame.path);
+        content.frameDelays.push_back(frame.delay);
+    }
+    content.loopCount = m_document.LoopCount();
     const ProjectWriteStatus status = WriteProjectFile(path, content);
     if (status != ProjectWriteStatus::Written) {
         // Nothing is recorded as saved: the close prompt keeps asking.
@@ -60,24 +64,44 @@ void GifFrame::LoadProject() {
 
 bool GifFrame::OpenProjectFile(const wxString& path) {
     auto reading = std::make_unique<ProjectReading>(ReadProjectFile(path));
+    if (reading->problem != ProjectProblem::None) {
+        wxMessageBox(ProjectReadProblemText(*reading, path), GetTitle(), wxOK | wxICON_INFORMATION,
+                     this);
+        return false;
+    }
     wxLogNull quiet;
-    const wxArrayString paths = reading->images == ProjectImages::Listed
-                                    ? ProjectPathsToLoad(reading->entries)
-                                    : wxArrayString();
-    if (paths.empty()) {
+    ProjectFrames frames = ProjectFramesToLoad(*reading);
+    if (frames.paths.empty()) {
         ReportUnloadableProject();
         return false;
     }
     m_openingProject = path;
     m_openingReading = std::move(reading);
-    m_openingPaths = paths;
+    m_openingFrames = std::move(frames);
     m_importTarget = ImportTarget::Project;
-    return StartImageLoad(paths);
+    return StartImageLoad(m_openingFrames.paths);
 }
 
 void GifFrame::ReportUnloadableProject() {
     wxMessageBox(wxGetTranslation("Failed to load XML file!"), GetTitle(), wxOK | wxICON_INFORMATION,
                  this);
+}
+
+// The frames arrive in the order of the paths they were loaded from, some
+// perhaps missing (unreadable): each takes the delay of the path it came from.
+void GifFrame::TakeProjectDelays(std::vector<DocumentFrame>& frames, const ProjectFrames& listed,
+                                 int fallback) {
+    size_t next = 0;
+    for (DocumentFrame& frame : frames) {
+        size_t at = next;
+        while (at < listed.paths.size() && listed.paths[at] != frame.path) ++at;
+        if (at < listed.paths.size() && at < listed.delays.size()) {
+            frame.delay = listed.delays[at];
+            next = at + 1;
+        } else {
+            frame.delay = fallback;
+        }
+    }
 }
 
 void GifFrame::ReplaceDocument(std::vector<DocumentFrame> frames) {
@@ -92,18 +116,15 @@ void GifFrame::ReplaceDocument(std::vector<DocumentFrame> frames) {
     }
     StopPreview();
     const int delay = reading->delay.value_or(m_document.DefaultDelay());
-    for (DocumentFrame& frame : frames) frame.delay = delay;
+    TakeProjectDelays(frames, m_openingFrames, delay);
     m_document.Clear();
     m_document.SetDefaultDelay(delay);
-    m_document.SetLoopCount(0);
+    m_document.SetLoopCount(reading->loopCount);
     m_document.InsertFrames(0, std::move(frames));
     // The project's own canvas size (perhaps an edited one) is what was saved.
     if (reading->width && reading->height && *reading->width > 0 && *reading->height > 0)
         m_document.SetCanvas(wxSize(*reading->width, *reading->height), m_document.ReferenceSize());
-    const wxString& gifName = reading->gifName;
-    m_document.SetGif(gifName.empty() ? wxString() : wxFileName(gifName).GetAbsolutePath(
-                                                         wxPathOnly(path)),
-                      gifName);
+    m_document.SetGif(reading->gifPath, reading->gifName);
     m_document.SetProjectPath(path);
     SetTitle(ProjectTitle(wxFileNameFromPath(path)));
     // As opened, the project is saved: closing right away asks nothing, and

@@ -1,6 +1,7 @@
 // Answers for the program's own dialogs in wxTEST_DIALOG.
 #pragma once
 
+#include "window/framedelaydialog.h"
 #include "window/loopcountdialog.h"
 
 #include <wx/msgdlg.h>
@@ -26,6 +27,23 @@ protected:
 
 private:
     int m_count;
+};
+
+// Answers the Frame Delay dialog with a delay and OK; keeps the delay it showed.
+class ExpectFrameDelay : public wxExpectModalBase<FrameDelayDialog, ExpectFrameDelay> {
+public:
+    ExpectFrameDelay(int delay, int* shown) : m_delay(delay), m_shown(shown) {}
+
+protected:
+    int OnInvoked(FrameDelayDialog* dialog) const override {
+        *m_shown = dialog->GetDelay();
+        dialog->SetDelay(m_delay);
+        return wxID_OK;
+    }
+
+private:
+    int m_delay;
+    int* m_shown;
 };
 
 // Answers a message box and keeps what it said.

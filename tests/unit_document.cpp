@@ -1,0 +1,127 @@
+// The document and its undo history without a window: what a user's edits
+// do, what undo gives back, and when the project or the GIF counts as saved.
+#include "document/history.h"
+#include "support/test_support.h"
+
+namespace {
+
+DocumentFrame Frame(int width, int delay = 10) {
+    return DocumentFrame{std::make_shared<const wxImage>(width, 10), wxString::Format("f%d.png", width),
+                         delay};
+}
+
+std::vector<int> Widths(const Document& document) {
+    std::vector<int> widths;
+    for (const DocumentFrame& frame : document.Frames()) widths.push_back(frame.Size().x);
+    return widths;
+}
+
+class DocumentEdits : public ::testing::Test {
+protected:
+    void SetUp() override {
+        history.SubmitEdit(std::make_unique<InsertFramesCommand>(
+            document, 0, std::vector<DocumentFrame>{Frame(1), Frame(2), Frame(3), Frame(4)}, "Add Image"));
+        history.Reset();  // as a project just opened
+    }
+    bool Edit(DocumentCommand* command) { return history.SubmitEdit(std::unique_ptr<DocumentCommand>(command)); }
+    Document document;
+    DocumentHistory history;
+};
+
+TEST_F(DocumentEdits, UndoPutsDeletedFramesBackWithTheirOwnPicturesAndCanvas) {
+    const FramePicture second = document.Frame(1).picture;
+    Edit(new SetCanvasCommand(document, wxSize(2, 5), false));
+    ASSERT_TRUE(Edit(new RemoveFramesCommand(document, {3, 1}, "Delete")));
+    EXPECT_EQ(Widths(document), (std::vector<int>{1, 3}));
+    EXPECT_EQ(document.CanvasSize(), wxSize(3, 10)) << "the canvas follows the frames";
+    EXPECT_EQ(history.UndoLabel(), "Undo Delete");
+    ASSERT_TRUE(history.Undo());
+    EXPECT_EQ(Widths(document), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(document.Frame(1).picture, second) << "the same picture, not a copy";
+    EXPECT_EQ(document.CanvasSize(), wxSize(2, 5));
+    EXPECT_EQ(history.RedoLabel(), "Redo Delete");
+    history.Redo();
+    EXPECT_EQ(Widths(document), (std::vector<int>{1, 3}));
+    // Nothing to delete is no edit.
+    EXPECT_FALSE(Edit(new RemoveFramesCommand(document, {7}, "Delete")));
+}
+
+TEST_F(DocumentEdits, UndoingAClearOfManyFramesSharesTheirPictures) {
+    std::vector<DocumentFrame> many;
+    for (int i = 0; i < 1000; ++i) many.push_back(Frame(5));
+    Edit(new InsertFramesCommand(document, 4, many, "Add Image"));
+    const FramePicture last = document.Frame(1003).picture;
+    std::vector<size_t> all(document.FrameCount());
+    for (size_t i = 0; i < all.size(); ++i) all[i] = i;
+    Edit(new RemoveFramesCommand(document, all, "Clear All"));
+    EXPECT_TRUE(document.IsEmpty());
+    // Held by this test, the history's insert and its clear: never copied.
+    EXPECT_EQ(last.use_count(), 4);
+    history.Undo();
+    EXPECT_EQ(document.FrameCount(), 1004u);
+    EXPECT_EQ(document.Frame(1003).picture, last);
+}
+
+TEST_F(DocumentEdits, SavedMarksFollowUndoRedoAndNewEdits) {
+    EXPECT_FALSE(history.IsDirty()) << "as opened";
+    Edit(new SetDelayCommand(document, std::vector<size_t>{1}, 50));
+    EXPECT_TRUE(history.IsDirty());
+    history.Undo();
+    EXPECT_FALSE(history.IsDirty()) << "back at the opened state";
+    history.Redo();
+    history.MarkProjectSaved();
+    history.MarkGifSaved();
+    history.Undo();
+    EXPECT_TRUE(history.IsDirty());
+    EXPECT_FALSE(history.IsGifUnchanged());
+    history.Redo();
+    EXPECT_FALSE(history.IsDirty());
+    EXPECT_TRUE(history.IsGifUnchanged());
+    // Undo, then another edit: the saved state cannot come back.
+    history.Undo();
+    Edit(new SetLoopCountCommand(document, 3));
+    history.Undo();
+    EXPECT_TRUE(history.IsDirty());
+}
+
+TEST(DocumentHistory, AStateDroppedFromAShortHistoryStaysUnsaved) {
+    Document document;
+    DocumentHistory history(3);
+    history.MarkProjectSaved();
+    for (int i = 1; i <= 5; ++i) history.SubmitEdit(std::make_unique<SetLoopCountCommand>(document, i));
+    while (history.CanUndo()) history.Undo();
+    EXPECT_EQ(document.LoopCount(), 2);
+    EXPECT_TRUE(history.IsDirty());
+}
+
+TEST_F(DocumentEdits, TypingIsOneEditUnlessASaveCameBetween) {
+    for (int delay : {2, 25, 250}) Edit(new SetDelayCommand(document, delay, true));
+    EXPECT_EQ(document.Frame(3).delay, 250);
+    EXPECT_EQ(document.DefaultDelay(), 250);
+    EXPECT_EQ(document.StartTimes(), (std::vector<long long>{0, 250, 500, 750}));
+    history.MarkProjectSaved();
+    Edit(new SetDelayCommand(document, 7, true));
+    history.Undo();
+    EXPECT_EQ(document.Frame(0).delay, 250) << "the saved value is its own step";
+    EXPECT_FALSE(history.IsDirty());
+    history.Undo();
+    EXPECT_EQ(document.Frame(0).delay, 10);
+    EXPECT_EQ(document.DefaultDelay(), 0);
+    EXPECT_FALSE(history.CanUndo());
+    EXPECT_EQ(history.UndoLabel(), "Undo");
+}
+
+TEST_F(DocumentEdits, ReordersMoveDropAndReverseAndUndoBack) {
+    Edit(new ReorderFramesCommand(document, MovedOrder(4, {1, 2}, +1), "Move Right"));
+    EXPECT_EQ(Widths(document), (std::vector<int>{1, 4, 2, 3}));
+    history.Undo();
+    EXPECT_EQ(Widths(document), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_TRUE(MovedOrder(4, {0, 2}, -1).empty()) << "the first frame cannot move left";
+    EXPECT_EQ(MovedOrder(5, {1, 3}, +1), (std::vector<size_t>{0, 2, 1, 4, 3}));
+    EXPECT_EQ(DroppedOrder(4, {1}, 4), (std::vector<size_t>{0, 2, 3, 1}));
+    EXPECT_EQ(DroppedOrder(4, {2, 3}, 0), (std::vector<size_t>{2, 3, 0, 1}));
+    EXPECT_EQ(ReversedOrder(4, {}), (std::vector<size_t>{3, 2, 1, 0}));
+    EXPECT_EQ(ReversedOrder(5, {0, 2, 3}), (std::vector<size_t>{3, 1, 2, 0, 4}));
+}
+
+}  // namespace
