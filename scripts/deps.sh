@@ -2,7 +2,7 @@
 # Installs the Debian packages that building, running and testing need, when
 # any of them is missing. Usage: scripts/deps.sh [run|test]
 set -euo pipefail
-packages=(cmake g++ make pkg-config libwxgtk3.2-dev gettext libimagequant-dev libgif-dev)
+packages=(cmake g++ make pkg-config libwxgtk3.2-dev gettext libimagequant-dev libgif-dev libcurl4-openssl-dev)
 if [ "${1:-run}" = test ]; then
   packages+=(libgtest-dev xvfb xauth xdotool imagemagick giflib-tools libxml2-utils unzip)
 fi

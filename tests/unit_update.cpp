@@ -1,11 +1,13 @@
 // The update check without a window: comparing versions, reading the update
-// document, and downloading it from a server on the loopback interface.
+// document, and downloading it from a server on the loopback interface, also
+// from servers that stall, flood or redirect.
 #include "support/local_http.h"
 #include "support/test_support.h"
 #include "update/updatecheck.h"
 
 #include <wx/mstream.h>
-#include <wx/url.h>
+
+#include <thread>
 
 namespace {
 
@@ -117,9 +119,11 @@ TEST(UpdateDocument, IsReadAsUtf8) {
               "1.0.81");
 }
 
-wxString Download(const std::string& address, int timeoutSeconds = 5) {
-    wxURL url(wxString::FromUTF8(address));
-    return DownloadUpdateVersion(url, timeoutSeconds);
+wxString Download(const std::string& address, long deadlineMs = 5000) {
+    UpdateFetchRequest request;
+    request.url = address;
+    request.deadlineMs = deadlineMs;
+    return DownloadUpdateVersion(request);
 }
 
 TEST(UpdateDownload, ReadsTheVersionFromTheServer) {
@@ -172,7 +176,7 @@ TEST(UpdateDownload, FailsAtOnceWhenNothingListens) {
 TEST(UpdateDownload, GivesUpOnAServerThatNeverAnswers) {
     lwtest::LocalHttpServer server("");
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Download(server.Url("/u.xml"), 1), "");
+    EXPECT_EQ(Download(server.Url("/u.xml"), 1000), "");
     const auto waited = std::chrono::steady_clock::now() - start;
     // Well below the toolkit's own 60 seconds: the timeout took effect.
     EXPECT_LT(waited, std::chrono::seconds(20));
@@ -188,12 +192,97 @@ TEST(UpdateDownload, UnusableAddressesFetchNothing) {
         "http://[::1]:" + port + "/u.xml", "ftp://127.0.0.1:" + port + "/u.xml",
         "file:///nonexistent/u.xml", "https://127.0.0.1:1/u.xml",
         "http://user@127.0.0.1:" + port + "/u.xml", "mailto:someone@example.com"};
-    for (const std::string& address : addresses) {
-        wxURL url(wxString::FromUTF8(address));
-        EXPECT_EQ(DownloadUpdateVersion(url, 1), "") << address;
+    for (const std::string& address : addresses) EXPECT_EQ(Download(address, 1000), "") << address;
+    for (const char* address : {"", "www.example.com/u.xml", "ftp://127.0.0.1/u.xml", "http:///u.xml"})
+        EXPECT_FALSE(IsUsableUpdateAddress(address)) << address;
+    EXPECT_TRUE(IsUsableUpdateAddress("HTTPS://127.0.0.1/u.xml"));
+}
+
+// Hostile servers: each fetch ends by its deadline (or sooner) and fails.
+struct Stall {
+    const char* name;
+    lwtest::HttpHandler handler;
+};
+
+bool Trickle(lwtest::HttpPeer& peer, const std::string& bytes) {
+    for (char byte : bytes)
+        if (!peer.Send(std::string(1, byte)) || !peer.Pause(std::chrono::milliseconds(100)))
+            return false;
+    return true;
+}
+
+TEST(UpdateDownload, HostileServersEndWithinTheDeadlineAsAFailedCheck) {
+    const std::string document = Announce(Product("1.0.81"));
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: " +
+                             std::to_string(document.size()) + "\r\n\r\n";
+    const Stall stalls[] = {
+        {"slow body", [&](lwtest::HttpPeer& peer, const std::string&) {
+             if (peer.Send(head)) Trickle(peer, document);
+         }},
+        {"slow headers", [&](lwtest::HttpPeer& peer, const std::string&) {
+             Trickle(peer, head + document);
+         }},
+        {"endless headers", [](lwtest::HttpPeer& peer, const std::string&) {
+             // Bounded here too: the client should hang up long before.
+             std::string lines = "HTTP/1.1 200 OK\r\n";
+             for (int i = 0; i < 100000 && peer.Send(lines); ++i)
+                 lines = "X-Filler-" + std::to_string(i) + ": " + std::string(100, 'x') + "\r\n";
+         }},
+        {"endless body", [](lwtest::HttpPeer& peer, const std::string&) {
+             std::string chunk = "HTTP/1.1 200 OK\r\n\r\n<updates>";
+             for (int i = 0; i < 100000 && peer.Send(chunk); ++i) chunk = std::string(1000, ' ');
+         }},
+        {"redirect to itself", [](lwtest::HttpPeer& peer, const std::string& request) {
+             const std::string path = request.substr(4, request.find(' ', 4) - 4);
+             peer.Send("HTTP/1.1 302 Found\r\nLocation: " + path +
+                       "\r\nContent-Length: 0\r\n\r\n");
+         }},
+    };
+    const auto deadline = std::chrono::milliseconds(1500);
+    for (const Stall& stall : stalls) {
+        lwtest::LocalHttpServer server(stall.handler);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(Download(server.Url("/u.xml"), deadline.count()), "") << stall.name;
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(waited, deadline + std::chrono::milliseconds(500)) << stall.name;
+        EXPECT_GE(server.RequestLines().size(), 1u) << stall.name;
     }
-    EXPECT_NE(wxURL("").GetError(), wxURL_NOERR);
-    EXPECT_NE(wxURL("www.example.com/u.xml").GetError(), wxURL_NOERR);
+}
+
+TEST(UpdateDownload, FollowsRedirectsOnlyToHttps) {
+    // A plain-http address was asked for explicitly; where it redirects to
+    // must still be https, so this ends after one request.
+    lwtest::LocalHttpServer target(lwtest::HttpResponse(Announce(Product("1.0.81"))));
+    lwtest::LocalHttpServer server([&](lwtest::HttpPeer& peer, const std::string&) {
+        peer.Send("HTTP/1.1 301 Moved\r\nLocation: " + target.Url("/u.xml") +
+                  "\r\nContent-Length: 0\r\n\r\n");
+    });
+    EXPECT_EQ(Download(server.Url("/u.xml")), "");
+    EXPECT_EQ(server.RequestLines().size(), 1u);
+    EXPECT_EQ(target.RequestLines().size(), 0u);
+    // An https address never falls back to plain http, not even on the same server.
+    lwtest::LocalHttpServer plain(lwtest::HttpResponse(Announce(Product("1.0.81"))));
+    EXPECT_EQ(Download("https://127.0.0.1:" + std::to_string(plain.Port()) + "/u.xml"), "");
+}
+
+TEST(UpdateDownload, ClosingTheSinkEndsAFetchUnderWay) {
+    lwtest::LocalHttpServer server("");
+    UpdateFetchRequest request;
+    request.url = server.Url("/u.xml");
+    std::atomic<bool> closed{false};
+    request.cancelled = [&] { return closed.load(); };
+    std::thread closer([&] {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (server.RequestLines().empty() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        closed = true;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    std::string body;
+    EXPECT_FALSE(FetchUpdateDocument(request, body));
+    closer.join();
+    // Within about a second of the close, far from the ten-second deadline.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
 }
 
 }  // namespace
