@@ -7,6 +7,13 @@
 
 #include <wx/mstream.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <map>
+#include <regex>
+#include <thread>
+
 namespace {
 
 wxString FromDocument(const std::string& xml) {
@@ -261,6 +268,70 @@ TEST(UpdateDownload, FollowsRedirectsOnlyToHttps) {
     // An https address never falls back to plain http, not even on the same server.
     lwtest::LocalHttpServer plain(lwtest::HttpResponse(Announce(Product("1.0.81"))));
     EXPECT_EQ(Download("https://127.0.0.1:" + std::to_string(plain.Port()) + "/u.xml", 1000), "");
+}
+
+// An https server on 127.0.0.1 (openssl's own test server) that answers each
+// path with the file of that name, a whole HTTP response in which "PORT"
+// stands for its port. Its certificate is trusted by the fetches of the test.
+class LocalHttpsServer {
+public:
+    explicit LocalHttpsServer(const std::map<std::string, std::string>& files)
+        : m_dir(lwtest::MakeTempDir("https")), m_port(std::to_string(lwtest::ClosedLoopbackPort())) {
+        for (const auto& [name, text] : files)
+            lwtest::WriteFile(m_dir + "/" + name, std::regex_replace(text, std::regex("PORT"), m_port));
+        lwtest::RunProcess({"/usr/bin/openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                            "ec_paramgen_curve:prime256v1", "-nodes", "-subj", "/CN=127.0.0.1",
+                            "-addext", "subjectAltName=IP:127.0.0.1", "-days", "1", "-keyout",
+                            m_dir + "/key.pem", "-out", CaFile()});
+        const std::string accept = "127.0.0.1:" + m_port, key = m_dir + "/key.pem", ca = CaFile();
+        m_pid = fork();
+        if (m_pid == 0 && chdir(m_dir.c_str()) == 0)
+            execl("/usr/bin/openssl", "openssl", "s_server", "-quiet", "-HTTP", "-accept",
+                  accept.c_str(), "-cert", ca.c_str(), "-key", key.c_str(), nullptr);
+        if (m_pid == 0) _exit(127);
+        for (int tries = 0; tries < 500 && !Listening(); ++tries)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ~LocalHttpsServer() {
+        kill(m_pid, SIGTERM);
+        waitpid(m_pid, nullptr, 0);
+    }
+    std::string Url(const std::string& path) const { return "https://127.0.0.1:" + m_port + path; }
+    std::string CaFile() const { return m_dir + "/cert.pem"; }
+
+private:
+    bool Listening() const {
+        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<uint16_t>(std::stoi(m_port)));
+        const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        close(fd);
+        return ok;
+    }
+
+    std::string m_dir, m_port;
+    pid_t m_pid = -1;
+};
+
+TEST(UpdateDownload, HttpsFollowsAtMostThreeRedirects) {
+    const std::string hop = "HTTP/1.0 302 Found\r\nLocation: https://127.0.0.1:PORT/";
+    LocalHttpsServer server({{"r0", hop + "r1\r\n\r\n"}, {"r1", hop + "r2\r\n\r\n"},
+                             {"r2", hop + "r3\r\n\r\n"}, {"r3", hop + "u.xml\r\n\r\n"},
+                             {"loop", hop + "loop\r\n\r\n"},
+                             {"u.xml", "HTTP/1.0 200 OK\r\n\r\n" + Announce(Product("1.0.81"))}});
+    UpdateFetchRequest request;
+    request.extraCaFile = server.CaFile();
+    for (const auto& [path, version] : std::map<std::string, std::string>{
+             {"/u.xml", "1.0.81"}, {"/r1", "1.0.81"}, {"/r0", ""}, {"/loop", ""}}) {
+        request.url = server.Url(path);
+        EXPECT_EQ(DownloadUpdateVersion(request), version) << path;
+    }
+    // Without trusting that certificate the server is not believed.
+    request.extraCaFile.clear();
+    request.url = server.Url("/u.xml");
+    EXPECT_EQ(DownloadUpdateVersion(request), "");
 }
 
 }  // namespace

@@ -91,7 +91,8 @@ void RunReporter() {
     if (child == 0) {
         fcntl(g_prepared.factsFd, F_SETFD, 0);  // the reporter inherits the facts
         lseek(g_prepared.factsFd, 0, SEEK_SET);
-        execve(g_prepared.program, g_prepared.argv, environ);
+        // The running program even if its file was replaced since it started.
+        execve("/proc/self/exe", g_prepared.argv, environ);
         _exit(127);
     }
     if (child < 0) return;
