@@ -1,5 +1,8 @@
 # Libraries the program uses besides wxWidgets.
 find_package(PkgConfig REQUIRED)
+# The update check's download: TLS, one deadline, bounded sizes.
+pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
+target_link_libraries(loopwright_core PUBLIC PkgConfig::CURL)
 # Palette reduction of frames with more than 256 colours.
 pkg_check_modules(IMAGEQUANT REQUIRED IMPORTED_TARGET imagequant)
 target_link_libraries(loopwright_core PUBLIC PkgConfig::IMAGEQUANT)

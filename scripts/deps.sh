@@ -2,9 +2,10 @@
 # Installs the Debian packages that building, running and testing need, when
 # any of them is missing. Usage: scripts/deps.sh [run|test]
 set -euo pipefail
-packages=(cmake g++ make pkg-config libwxgtk3.2-dev gettext libimagequant-dev libgif-dev libexpat1-dev)
+packages=(cmake g++ make pkg-config libwxgtk3.2-dev gettext libimagequant-dev libgif-dev libexpat1-dev
+          libcurl4-openssl-dev)
 if [ "${1:-run}" = test ]; then
-  packages+=(libgtest-dev xvfb xauth xdotool imagemagick giflib-tools libxml2-utils unzip)
+  packages+=(libgtest-dev xvfb xauth xdotool imagemagick giflib-tools libxml2-utils unzip openssl)
 fi
 missing=()
 for p in "${packages[@]}"; do

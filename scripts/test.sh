@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Builds the program and its tests and runs every test headless, each GUI test
-# binary under an X server of its own.
+# binary under an X server of its own; then the same suite built with the
+# address and undefined-behaviour sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOOPWRIGHT_TESTS=ON ${LOOPWRIGHT_CMAKE_ARGS:-}
 cmake --build build-test -j"$(nproc)"
-cd build-test
-ctest --output-on-failure -j"$(nproc)"
+(cd build-test && ctest --output-on-failure -j"$(nproc)")
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOOPWRIGHT_TESTS=ON \
+  -DLOOPWRIGHT_SANITIZE=address,undefined ${LOOPWRIGHT_CMAKE_ARGS:-}
+cmake --build build-asan -j"$(nproc)"
+(cd build-asan && ctest --output-on-failure -j"$(nproc)")

@@ -1,7 +1,9 @@
 // A program that crashes on purpose, so that tests can check the crash report
 // of the real application object. "crashprobe main" faults on the main thread,
-// "crashprobe worker" on a worker thread. The message box is answered at once
-// and its caption and text are written to standard output between markers.
+// "crashprobe worker" on a worker thread, "crashprobe overflow" overflows the
+// main thread's stack. The crash reporter is this program again: its message
+// box is answered at once and its caption and text are written to standard
+// output between markers.
 #include "app/gifapp.h"
 
 #include <wx/log.h>
@@ -17,6 +19,16 @@ int* volatile g_nowhere = nullptr;
 
 // Exported and never inlined, so that the report's stack can name it.
 __attribute__((noinline)) void CrashProbeFault() { *g_nowhere = 1; }
+
+volatile bool g_deeper = true;
+
+// Recurses until the stack runs out; the array keeps each frame large and the
+// volatile flag keeps the compiler from seeing an endless loop.
+__attribute__((noinline)) int CrashProbeOverflow(int depth) {
+    volatile char frame[512];
+    frame[depth % sizeof frame] = static_cast<char>(depth);
+    return g_deeper ? CrashProbeOverflow(depth + 1) + frame[0] : 0;
+}
 
 namespace {
 
@@ -48,9 +60,14 @@ class CrashProbeApp : public GifApp {
 public:
     bool OnInit() override {
         m_hook.Register();
-        const bool onWorker = argc > 1 && argv[1] == "worker";
-        CallAfter([onWorker] {
-            if (!onWorker) {
+        if (!StartCrashHandling()) return false;
+        const wxString mode = argc > 1 ? argv[1] : wxString();
+        CallAfter([mode] {
+            if (mode == "overflow") {
+                CrashProbeOverflow(0);
+                return;
+            }
+            if (mode != "worker") {
                 CrashProbeFault();
                 return;
             }

@@ -10,7 +10,6 @@
 #include <wx/hyperlink.h>
 #include <wx/msgdlg.h>
 #include <wx/stattext.h>
-#include <wx/url.h>
 #include <wx/xrc/xmlres.h>
 
 #include <memory>
@@ -297,32 +296,56 @@ TEST_F(HelpMenu, NoServerIsAFailedCheckInTheInterfaceLanguage) {
     EXPECT_EQ(seen.caption, "Marvolent Loopwright");
 }
 
-TEST_F(HelpMenu, ASilentServerEndsInAFailedCheckAfterTheTimeout) {
+TEST_F(HelpMenu, ASilentServerFailsAfterTenSecondsWhileTheWindowStaysUsable) {
     lwtest::LocalHttpServer server("");
-    wxURL url(server.Url("/lw-update.xml"));
-    // The toolkit runs the event loop while the socket waits: whatever runs
-    // then finds the window taking no input.
-    bool fetching = false;
-    bool ranDuringFetch = false;
-    bool enabledThen = true;
-    frame->CallAfter([&] {
-        ranDuringFetch = fetching;
-        enabledThen = frame->IsEnabled();
-    });
+    UseOptions(server.Url("/lw"));
+    const wxString checking = U8("Checking for updates\u2026");
+    using Clock = std::chrono::steady_clock;
+    Clock::duration waited{};
     MessageSeen seen;
     wxTEST_DIALOG(
         {
-            fetching = true;
-            FetchUpdateVersion(url, 1);
-            fetching = false;
+            const Clock::time_point start = Clock::now();
+            ClickMenu(frame, "Help", "Check for Update");
             EXPECT_TRUE(frame->IsEnabled());
-            lwtest::PumpUntil([&] { return seen.shown > 0; });
+            EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), checking);
+            ASSERT_TRUE(lwtest::PumpUntil([&] { return !server.RequestLines().empty(); }));
+            // Meanwhile the window works, and a second check is not started.
+            ClickMenu(frame, "Help", "Check for Update");
+            StartPreview();
+            ClickMenu(frame, "Help", "Help");
+            EXPECT_EQ(WebPages(), std::vector<wxString>{kHelp});
+            lwtest::PumpUntil([&] { return seen.shown > 0; }, std::chrono::seconds(20));
+            waited = Clock::now() - start;
         },
         ExpectMessage(seen, wxID_OK));
     EXPECT_EQ(seen.message, "Update failed!Please check if the network is available.");
+    EXPECT_EQ(seen.parent, frame);
     EXPECT_EQ(server.RequestLines().size(), 1u);
-    EXPECT_TRUE(ranDuringFetch);
-    EXPECT_FALSE(enabledThen);
+    // The program's own bound, not one a test chose.
+    EXPECT_GE(waited, std::chrono::milliseconds(9500));
+    EXPECT_LT(waited, std::chrono::seconds(15));
+    EXPECT_NE(frame->GetStatusBar()->GetStatusText(0), checking);
+
+    // Over, a new check may start.
+    MessageSeen again;
+    UseOptions("http://127.0.0.1:" + std::to_string(lwtest::ClosedLoopbackPort()) + "/lw");
+    CheckForUpdateAnswering(again, wxID_OK);
+    EXPECT_EQ(again.message, seen.message);
+}
+
+TEST_F(HelpMenu, AWindowClosedDuringTheCheckGetsNoResult) {
+    lwtest::LocalHttpServer server("");
+    UseOptions(server.Url("/lw"));
+    ClickMenu(frame, "Help", "Check for Update");
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return !server.RequestLines().empty(); }));
+    const auto start = std::chrono::steady_clock::now();
+    lwtest::CloseMainWindow(frame);
+    frame = nullptr;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    // No message comes: an unexpected dialog would fail the test.
+    lwtest::PumpUntil([] { return false; }, std::chrono::milliseconds(300));
+    frame = lwtest::OpenMainWindow();
 }
 
 }  // namespace

@@ -1,11 +1,18 @@
 // The update check without a window: comparing versions, reading the update
-// document, and downloading it from a server on the loopback interface.
+// document, and downloading it from a server on the loopback interface, also
+// from servers that stall, flood or redirect.
 #include "support/local_http.h"
 #include "support/test_support.h"
 #include "update/updatecheck.h"
 
 #include <wx/mstream.h>
-#include <wx/url.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <map>
+#include <regex>
+#include <thread>
 
 namespace {
 
@@ -117,9 +124,11 @@ TEST(UpdateDocument, IsReadAsUtf8) {
               "1.0.81");
 }
 
-wxString Download(const std::string& address, int timeoutSeconds = 5) {
-    wxURL url(wxString::FromUTF8(address));
-    return DownloadUpdateVersion(url, timeoutSeconds);
+wxString Download(const std::string& address, long deadlineMs = 5000) {
+    UpdateFetchRequest request;
+    request.url = address;
+    request.deadlineMs = deadlineMs;
+    return DownloadUpdateVersion(request);
 }
 
 TEST(UpdateDownload, ReadsTheVersionFromTheServer) {
@@ -172,7 +181,7 @@ TEST(UpdateDownload, FailsAtOnceWhenNothingListens) {
 TEST(UpdateDownload, GivesUpOnAServerThatNeverAnswers) {
     lwtest::LocalHttpServer server("");
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Download(server.Url("/u.xml"), 1), "");
+    EXPECT_EQ(Download(server.Url("/u.xml"), 1000), "");
     const auto waited = std::chrono::steady_clock::now() - start;
     // Well below the toolkit's own 60 seconds: the timeout took effect.
     EXPECT_LT(waited, std::chrono::seconds(20));
@@ -188,12 +197,141 @@ TEST(UpdateDownload, UnusableAddressesFetchNothing) {
         "http://[::1]:" + port + "/u.xml", "ftp://127.0.0.1:" + port + "/u.xml",
         "file:///nonexistent/u.xml", "https://127.0.0.1:1/u.xml",
         "http://user@127.0.0.1:" + port + "/u.xml", "mailto:someone@example.com"};
-    for (const std::string& address : addresses) {
-        wxURL url(wxString::FromUTF8(address));
-        EXPECT_EQ(DownloadUpdateVersion(url, 1), "") << address;
+    for (const std::string& address : addresses) EXPECT_EQ(Download(address, 1000), "") << address;
+    for (const char* address : {"", "www.example.com/u.xml", "ftp://127.0.0.1/u.xml", "http:///u.xml"})
+        EXPECT_FALSE(IsUsableUpdateAddress(address)) << address;
+    EXPECT_TRUE(IsUsableUpdateAddress("HTTPS://127.0.0.1/u.xml"));
+}
+
+// Hostile servers: each fetch ends by its deadline (or sooner) and fails.
+struct Stall {
+    const char* name;
+    lwtest::HttpHandler handler;
+};
+
+bool Trickle(lwtest::HttpPeer& peer, const std::string& bytes) {
+    for (char byte : bytes)
+        if (!peer.Send(std::string(1, byte)) || !peer.Pause(std::chrono::milliseconds(100)))
+            return false;
+    return true;
+}
+
+TEST(UpdateDownload, HostileServersEndWithinTheDeadlineAsAFailedCheck) {
+    const std::string document = Announce(Product("1.0.81"));
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: " +
+                             std::to_string(document.size()) + "\r\n\r\n";
+    const Stall stalls[] = {
+        {"slow body", [&](lwtest::HttpPeer& peer, const std::string&) {
+             if (peer.Send(head)) Trickle(peer, document);
+         }},
+        {"slow headers", [&](lwtest::HttpPeer& peer, const std::string&) {
+             Trickle(peer, head + document);
+         }},
+        {"endless headers", [](lwtest::HttpPeer& peer, const std::string&) {
+             // Bounded here too: the client should hang up long before.
+             std::string lines = "HTTP/1.1 200 OK\r\n";
+             for (int i = 0; i < 100000 && peer.Send(lines); ++i)
+                 lines = "X-Filler-" + std::to_string(i) + ": " + std::string(100, 'x') + "\r\n";
+         }},
+        {"endless body", [](lwtest::HttpPeer& peer, const std::string&) {
+             std::string chunk = "HTTP/1.1 200 OK\r\n\r\n<updates>";
+             for (int i = 0; i < 100000 && peer.Send(chunk); ++i) chunk = std::string(1000, ' ');
+         }},
+        {"redirect to itself", [](lwtest::HttpPeer& peer, const std::string& request) {
+             const std::string path = request.substr(4, request.find(' ', 4) - 4);
+             peer.Send("HTTP/1.1 302 Found\r\nLocation: " + path +
+                       "\r\nContent-Length: 0\r\n\r\n");
+         }},
+    };
+    const auto deadline = std::chrono::milliseconds(1500);
+    for (const Stall& stall : stalls) {
+        lwtest::LocalHttpServer server(stall.handler);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(Download(server.Url("/u.xml"), deadline.count()), "") << stall.name;
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(waited, deadline + std::chrono::milliseconds(500)) << stall.name;
+        EXPECT_GE(server.RequestLines().size(), 1u) << stall.name;
     }
-    EXPECT_NE(wxURL("").GetError(), wxURL_NOERR);
-    EXPECT_NE(wxURL("www.example.com/u.xml").GetError(), wxURL_NOERR);
+}
+
+TEST(UpdateDownload, FollowsRedirectsOnlyToHttps) {
+    // A plain-http address was asked for explicitly; where it redirects to
+    // must still be https, so this ends after one request.
+    lwtest::LocalHttpServer target(lwtest::HttpResponse(Announce(Product("1.0.81"))));
+    lwtest::LocalHttpServer server([&](lwtest::HttpPeer& peer, const std::string&) {
+        peer.Send("HTTP/1.1 301 Moved\r\nLocation: " + target.Url("/u.xml") +
+                  "\r\nContent-Length: 0\r\n\r\n");
+    });
+    EXPECT_EQ(Download(server.Url("/u.xml")), "");
+    EXPECT_EQ(server.RequestLines().size(), 1u);
+    EXPECT_EQ(target.RequestLines().size(), 0u);
+    // An https address never falls back to plain http, not even on the same server.
+    lwtest::LocalHttpServer plain(lwtest::HttpResponse(Announce(Product("1.0.81"))));
+    EXPECT_EQ(Download("https://127.0.0.1:" + std::to_string(plain.Port()) + "/u.xml", 1000), "");
+}
+
+// An https server on 127.0.0.1 (openssl's own test server) that answers each
+// path with the file of that name, a whole HTTP response in which "PORT"
+// stands for its port. Its certificate is trusted by the fetches of the test.
+class LocalHttpsServer {
+public:
+    explicit LocalHttpsServer(const std::map<std::string, std::string>& files)
+        : m_dir(lwtest::MakeTempDir("https")), m_port(std::to_string(lwtest::ClosedLoopbackPort())) {
+        for (const auto& [name, text] : files)
+            lwtest::WriteFile(m_dir + "/" + name, std::regex_replace(text, std::regex("PORT"), m_port));
+        lwtest::RunProcess({"/usr/bin/openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                            "ec_paramgen_curve:prime256v1", "-nodes", "-subj", "/CN=127.0.0.1",
+                            "-addext", "subjectAltName=IP:127.0.0.1", "-days", "1", "-keyout",
+                            m_dir + "/key.pem", "-out", CaFile()});
+        const std::string accept = "127.0.0.1:" + m_port, key = m_dir + "/key.pem", ca = CaFile();
+        m_pid = fork();
+        if (m_pid == 0 && chdir(m_dir.c_str()) == 0)
+            execl("/usr/bin/openssl", "openssl", "s_server", "-quiet", "-HTTP", "-accept",
+                  accept.c_str(), "-cert", ca.c_str(), "-key", key.c_str(), nullptr);
+        if (m_pid == 0) _exit(127);
+        for (int tries = 0; tries < 500 && !Listening(); ++tries)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ~LocalHttpsServer() {
+        kill(m_pid, SIGTERM);
+        waitpid(m_pid, nullptr, 0);
+    }
+    std::string Url(const std::string& path) const { return "https://127.0.0.1:" + m_port + path; }
+    std::string CaFile() const { return m_dir + "/cert.pem"; }
+
+private:
+    bool Listening() const {
+        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<uint16_t>(std::stoi(m_port)));
+        const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        close(fd);
+        return ok;
+    }
+
+    std::string m_dir, m_port;
+    pid_t m_pid = -1;
+};
+
+TEST(UpdateDownload, HttpsFollowsAtMostThreeRedirects) {
+    const std::string hop = "HTTP/1.0 302 Found\r\nLocation: https://127.0.0.1:PORT/";
+    LocalHttpsServer server({{"r0", hop + "r1\r\n\r\n"}, {"r1", hop + "r2\r\n\r\n"},
+                             {"r2", hop + "r3\r\n\r\n"}, {"r3", hop + "u.xml\r\n\r\n"},
+                             {"loop", hop + "loop\r\n\r\n"},
+                             {"u.xml", "HTTP/1.0 200 OK\r\n\r\n" + Announce(Product("1.0.81"))}});
+    UpdateFetchRequest request;
+    request.extraCaFile = server.CaFile();
+    for (const auto& [path, version] : std::map<std::string, std::string>{
+             {"/u.xml", "1.0.81"}, {"/r1", "1.0.81"}, {"/r0", ""}, {"/loop", ""}}) {
+        request.url = server.Url(path);
+        EXPECT_EQ(DownloadUpdateVersion(request), version) << path;
+    }
+    // Without trusting that certificate the server is not believed.
+    request.extraCaFile.clear();
+    request.url = server.Url("/u.xml");
+    EXPECT_EQ(DownloadUpdateVersion(request), "");
 }
 
 }  // namespace

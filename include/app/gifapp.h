@@ -11,7 +11,12 @@ public:
     GifApp();
     bool OnInit() override;
     int OnExit() override;
-    void OnFatalException() override;
+
+protected:
+    // Run first in OnInit. In the crash reporter (started by the crash
+    // handler with the hidden option) it builds the report and returns false:
+    // the reporter then ends. Otherwise it installs the crash handler.
+    bool StartCrashHandling();
 
 private:
     GifFrame* m_frame = nullptr;   // not owned: the toolkit destroys it

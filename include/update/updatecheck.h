@@ -1,16 +1,11 @@
 // Asking the maker's server whether a newer version of the program exists.
 #pragma once
 
+#include "update/updatefetch.h"
+
 #include <wx/string.h>
 
 class wxInputStream;
-class wxURL;
-
-// How long the download may wait for the server at each step, in seconds. The
-// check runs on the main thread, so a silent server must not freeze the program.
-constexpr int kUpdateTimeoutSeconds = 10;
-// An update document is a few lines; anything far larger is not one.
-constexpr size_t kUpdateDocumentLimit = 64 * 1024;
 
 // Whether text is a version this program can compare: one to three numbers of
 // at most 999, separated by single dots ("1.0.80", "2.1", "3").
@@ -27,14 +22,11 @@ int CompareVersions(const wxString& running, const wxString& fetched);
 // is not XML or announces nothing.
 wxString FindVersionInUpdateDocument(wxInputStream& stream);
 
-// Downloads the update document from url and returns the version it
-// announces; empty when the download fails, takes too long or is too large.
-wxString DownloadUpdateVersion(wxURL& url, int timeoutSeconds = kUpdateTimeoutSeconds);
+// Whether address names an http or https server at all; an unusable address
+// is not asked and the check then does nothing.
+bool IsUsableUpdateAddress(const wxString& address);
 
-// Downloads the version and queues it to the top window as an update result
-// event (empty string on failure). The program's windows take no input meanwhile.
-void FetchUpdateVersion(wxURL& url, int timeoutSeconds = kUpdateTimeoutSeconds);
-
-// Checks the update document named by the option document; does nothing when
-// there is no usable address.
-void CheckForUpdate();
+// Fetches the update document and returns the version it announces; empty
+// when the fetch fails, breaks a bound or the document announces nothing.
+// Safe on a worker thread.
+wxString DownloadUpdateVersion(const UpdateFetchRequest& request);

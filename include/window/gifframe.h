@@ -31,6 +31,7 @@ class wxToolBar;
 class wxPaintEvent;
 class UserPrompts;
 class ImportSink;
+class UpdateChecker;
 class ExportFrameFeed;
 struct ProjectReading;
 
@@ -284,6 +285,8 @@ private:
     std::unique_ptr<UserPrompts> m_prompts;
     // The running import's event sink, closed when the window goes away.
     std::shared_ptr<ImportSink> m_importSink;
+    // The update check, running on a worker while the window stays usable.
+    std::unique_ptr<UpdateChecker> m_updateChecker;
 
     // Menu commands bound by the last menu build, unbound by the next one so
     // that a command never runs twice after the toolkit reuses an id.

@@ -1,5 +1,7 @@
 #include "app/gifapp.h"
 
+#include "app/crashfacts.h"
+#include "app/crashhandler.h"
 #include "app/crashreport.h"
 #include "app/domainoption.h"
 #include "app/folders.h"
@@ -12,12 +14,39 @@
 
 #include <iostream>
 
-GifApp::GifApp() {
-    // From here on a crash leaves a report instead of just ending the program.
-    wxHandleFatalExceptions(true);
+namespace {
+
+// The descriptor named by the crash reporter's hidden option; -1 when absent.
+int CrashFactsDescriptor(const wxString& argument) {
+    wxString number;
+    long fd = -1;
+    if (!argument.StartsWith(kCrashReportOption, &number) || !number.ToLong(&fd) || fd < 0)
+        return -1;
+    return static_cast<int>(fd);
+}
+
+}  // namespace
+
+GifApp::GifApp() = default;
+
+bool GifApp::StartCrashHandling() {
+    const int factsFd = argc == 2 ? CrashFactsDescriptor(argv[1]) : -1;
+    if (factsFd < 0) {
+        // From here on a crash leaves a report instead of just ending the program.
+        InstallCrashHandler();
+        return true;
+    }
+    wxLogNull quiet;
+    CrashFacts facts;
+    if (!ParseCrashFacts(ReadCrashFactsFile(factsFd), facts)) return false;
+    // The message in the language the user chose.
+    m_locale = CreateInterfaceLocale(ReadLanguageCode(), GetRootDir() + "/Language");
+    CreateCrashReport(facts);
+    return false;
 }
 
 bool GifApp::OnInit() {
+    if (!StartCrashHandling()) return false;
     if (!wxApp::OnInit()) return false;
 
     // Muted from the start: where the English locale is not installed the
@@ -55,4 +84,3 @@ int GifApp::OnExit() {
     return 0;
 }
 
-void GifApp::OnFatalException() { CreateCrashReport(); }

@@ -1,23 +1,15 @@
 #include "update/updatecheck.h"
 
-#include "app/domainoption.h"
 #include "app/folders.h"
-#include "update/updateevents.h"
 
-#include <wx/app.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
-#include <wx/protocol/protocol.h>
-#include <wx/url.h>
-#include <wx/utils.h>
-#include <wx/window.h>
+#include <wx/uri.h>
 #include <wx/xml/xml.h>
 
 #include <array>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 
 namespace {
@@ -58,28 +50,6 @@ VersionKey MakeVersionKey(const wxString& text) {
     return key;
 }
 
-// Reads the whole stream into bytes; false when it breaks off, grows beyond
-// the limit or takes longer than the time allowed.
-bool ReadWhole(wxInputStream& in, int timeoutSeconds, std::string& bytes) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
-    char chunk[4096];
-    for (;;) {
-        in.Read(chunk, sizeof chunk);
-        bytes.append(chunk, in.LastRead());
-        if (bytes.size() > kUpdateDocumentLimit) return false;
-        if (in.GetLastError() == wxSTREAM_EOF) return true;
-        if (in.GetLastError() != wxSTREAM_NO_ERROR) return false;
-        if (Clock::now() > deadline) return false;
-    }
-}
-
-// A parsed address with a host: without one the toolkit has no protocol to
-// ask, or asserts while resolving the empty name.
-bool IsUsableUpdateUrl(const wxURL& url) {
-    return url.GetError() == wxURL_NOERR && !url.GetServer().empty();
-}
-
 }  // namespace
 
 bool IsVersionText(const wxString& text) { return MakeVersionKey(text)[0] != '\0'; }
@@ -112,34 +82,16 @@ wxString FindVersionInUpdateDocument(wxInputStream& stream) {
     return result;
 }
 
-wxString DownloadUpdateVersion(wxURL& url, int timeoutSeconds) {
-    if (!IsUsableUpdateUrl(url)) return wxString();
-    url.GetProtocol().SetTimeout(timeoutSeconds);
-    wxLogNull quiet;  // a failed download is reported as such
+bool IsUsableUpdateAddress(const wxString& address) {
+    const wxURI uri(address);
+    const wxString scheme = uri.GetScheme().Lower();
+    return (scheme == "http" || scheme == "https") && !uri.GetServer().empty();
+}
+
+wxString DownloadUpdateVersion(const UpdateFetchRequest& request) {
+    if (!IsUsableUpdateAddress(wxString::FromUTF8(request.url))) return wxString();
     std::string bytes;
-    {
-        const std::unique_ptr<wxInputStream> in(url.GetInputStream());
-        if (!in || !ReadWhole(*in, timeoutSeconds, bytes)) return wxString();
-    }
+    if (!FetchUpdateDocument(request, bytes)) return wxString();
     wxMemoryInputStream document(bytes.data(), bytes.size());
     return FindVersionInUpdateDocument(document);
-}
-
-void FetchUpdateVersion(wxURL& url, int timeoutSeconds) {
-    auto event = std::make_unique<wxCommandEvent>(wxEVT_COMMAND_UPDATE_RESULT, 0);
-    {
-        // While the socket waits the toolkit may run the event loop; no command
-        // (another check, closing the window) may start under the download.
-        wxWindowDisabler noInput;
-        event->SetString(DownloadUpdateVersion(url, timeoutSeconds));
-    }
-    wxWindow* top = wxTheApp ? wxTheApp->GetTopWindow() : nullptr;
-    if (top) wxQueueEvent(top, event.release());
-}
-
-void CheckForUpdate() {
-    const DomainOption* option = GetDomainOption();
-    if (!option) return;
-    wxURL url(option->GetUpdateUrl());
-    if (IsUsableUpdateUrl(url)) FetchUpdateVersion(url);
 }

@@ -2,6 +2,7 @@
 
 #include "app/folders.h"
 #include "app/language.h"
+#include "update/updatechecker.h"
 #include "update/updateevents.h"
 #include "window/imageloadthread.h"
 #include "window/projectfile.h"

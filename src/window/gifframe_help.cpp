@@ -4,6 +4,7 @@
 #include "app/domainoption.h"
 #include "app/folders.h"
 #include "update/updatecheck.h"
+#include "update/updatechecker.h"
 #include "window/userprompts.h"
 
 #include <wx/dialog.h>
@@ -48,7 +49,8 @@ void GifFrame::OnHelpMenu(wxCommandEvent& event) {
     } else if (id == m_itemSupport->GetId()) {
         m_prompts->OpenWebPage(OptionUrl(&DomainOption::GetSupportUrl));
     } else if (id == m_itemCheckUpdate->GetId()) {
-        CheckForUpdate();
+        if (!m_updateChecker) m_updateChecker = std::make_unique<UpdateChecker>(this);
+        m_updateChecker->Start(OptionUrl(&DomainOption::GetUpdateUrl));
     }
 }
 
@@ -72,6 +74,7 @@ void GifFrame::ShowAboutDialog(wxCommandEvent&) {
 }
 
 void GifFrame::OnUpdateResult(wxCommandEvent& event) {
+    if (m_updateChecker) m_updateChecker->Finished();
     const wxString version = event.GetString();
     const wxString title = GetProductName();
     if (!IsVersionText(version)) {

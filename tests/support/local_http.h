@@ -1,5 +1,6 @@
 // A tiny HTTP server on 127.0.0.1 for the update check's tests. It answers
-// every request with one fixed response or, when silent, accepts connections
+// every request with one fixed response, or through a handler that writes the
+// answer as it likes (slowly, endlessly), or, when silent, accepts connections
 // and never answers. It stops when destroyed.
 #pragma once
 
@@ -11,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -48,13 +50,46 @@ inline int ClosedLoopbackPort() {
     return port;
 }
 
+// The client of one connection, for handlers that answer piece by piece.
+class HttpPeer {
+public:
+    HttpPeer(int fd, const std::atomic<bool>& stop) : m_fd(fd), m_stop(stop) {}
+    // False once the client has gone or the server stops.
+    bool Send(const std::string& bytes) {
+        size_t sent = 0;
+        while (sent < bytes.size() && !m_stop) {
+            const ssize_t n = send(m_fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0) return false;
+            sent += static_cast<size_t>(n);
+        }
+        return !m_stop;
+    }
+    // Waits; false when the client hung up meanwhile or the server stops.
+    bool Pause(std::chrono::milliseconds time) {
+        const auto until = std::chrono::steady_clock::now() + time;
+        while (!m_stop && std::chrono::steady_clock::now() < until) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (poll(&p, 1, 10) > 0) {
+                char byte;
+                if (recv(m_fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) <= 0) return false;
+            }
+        }
+        return !m_stop;
+    }
+
+private:
+    int m_fd;
+    const std::atomic<bool>& m_stop;
+};
+
+// Answers one request; the connection closes when it returns.
+using HttpHandler = std::function<void(HttpPeer& peer, const std::string& requestLine)>;
+
 class LocalHttpServer {
 public:
     // An empty response makes a silent server.
-    explicit LocalHttpServer(std::string response) : m_response(std::move(response)) {
-        m_listen = BindLoopback(m_port);
-        if (m_listen >= 0 && listen(m_listen, 8) == 0) m_thread = std::thread([this] { Serve(); });
-    }
+    explicit LocalHttpServer(std::string response) : m_response(std::move(response)) { Start(); }
+    explicit LocalHttpServer(HttpHandler handler) : m_handler(std::move(handler)) { Start(); }
     ~LocalHttpServer() {
         m_stop = true;
         if (m_thread.joinable()) m_thread.join();
@@ -75,6 +110,11 @@ public:
     }
 
 private:
+    void Start() {
+        m_listen = BindLoopback(m_port);
+        if (m_listen >= 0 && listen(m_listen, 8) == 0) m_thread = std::thread([this] { Serve(); });
+    }
+
     bool Readable(int fd) const {
         pollfd p{fd, POLLIN, 0};
         return poll(&p, 1, 20) > 0;
@@ -116,6 +156,12 @@ private:
                 std::lock_guard<std::mutex> lock(m_mutex);
                 m_requests.push_back(request.substr(0, request.find("\r\n")));
             }
+            if (m_handler) {
+                HttpPeer peer(fd, m_stop);
+                m_handler(peer, request.substr(0, request.find("\r\n")));
+                close(fd);
+                continue;
+            }
             if (m_response.empty()) {
                 held.push_back(fd);
                 continue;
@@ -127,6 +173,7 @@ private:
     }
 
     std::string m_response;
+    HttpHandler m_handler;
     int m_listen = -1;
     int m_port = 0;
     std::atomic<bool> m_stop{false};
