@@ -1,9 +1,11 @@
 // The real program, started as a user starts it: command line, resources,
 // option file, and ending with Ctrl+Q.
+#include "support/pictures.h"
 #include "support/test_support.h"
 
 #include <wx/filename.h>
 
+#include <map>
 #include <string>
 
 namespace {
@@ -19,10 +21,12 @@ int Count(const std::string& text, const std::string& what) {
 
 // Starts the program, waits for its window, presses Ctrl+Q over it and
 // reports the program's output and exit code.
-lwtest::ProcessResult StartAndQuit(const std::string& program, const std::string& home) {
+lwtest::ProcessResult StartAndQuit(const std::string& program, const std::string& home,
+                                   const std::string& title = "Marvolent Loopwright",
+                                   const std::vector<std::string>& args = {}) {
     const std::string script =
-        "\"$0\" >\"$HOME/out.txt\" 2>\"$HOME/err.txt\" & pid=$!\n"
-        "win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Marvolent Loopwright$' | head -n1)\n"
+        "\"$0\" \"$@\" >\"$HOME/out.txt\" 2>\"$HOME/err.txt\" & pid=$!\n"
+        "win=$(timeout 20 xdotool search --sync --onlyvisible --name \"^$TITLE\\$\" | head -n1)\n"
         "[ -n \"$win\" ] || { kill $pid; echo 'no window' >&2; exit 90; }\n"
         "eval $(xdotool getwindowgeometry --shell \"$win\")\n"
         "xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))\n"
@@ -32,8 +36,9 @@ lwtest::ProcessResult StartAndQuit(const std::string& program, const std::string
         "done\n"
         "wait $pid; rc=$?\n"
         "cat \"$HOME/out.txt\"; cat \"$HOME/err.txt\" >&2; exit $rc\n";
-    return lwtest::RunProcess({"/bin/sh", "-c", script, program}, {{"HOME", home}},
-                              std::chrono::seconds(60));
+    std::vector<std::string> argv{"/bin/sh", "-c", script, program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return lwtest::RunProcess(argv, {{"HOME", home}, {"TITLE", title}}, std::chrono::seconds(60));
 }
 
 // A copy of the installed tree without some of its parts.
@@ -77,6 +82,60 @@ TEST(Startup, RunsFromAnInstallation) {
     EXPECT_EQ(result.out.find(kStage), std::string::npos) << "ran the build tree's data";
 }
 
+// Runs a shell command that must succeed; its standard output.
+std::string Shell(const std::string& command, const std::map<std::string, std::string>& env = {}) {
+    const auto result =
+        lwtest::RunProcess({"/bin/sh", "-c", command}, env, std::chrono::minutes(5));
+    EXPECT_EQ(result.exitCode, 0) << command << "\n" << result.out << result.err;
+    return result.out;
+}
+
+TEST(Startup, RunsFromTheDebianPackage) {
+    const std::string dir = lwtest::MakeTempDir("package");
+    const std::string cpack = wxFileName(LW_CMAKE).GetPath().ToStdString() + "/cpack";
+    Shell("'" + cpack + "' -G DEB -B '" + dir + "' --config '" + kStage + "/CPackConfig.cmake'");
+    std::string deb = Shell("ls '" + dir + "'/loopwright_1.0.80_*.deb");
+    deb.pop_back();  // the line end
+    const std::string listing = Shell("dpkg-deb -c '" + deb + "'");
+    const std::string id = "com.marvolent.Loopwright";
+    for (const std::string& path : std::vector<std::string>{
+             "./usr/bin/loopwright -> ../lib/loopwright/bin/loopwright",
+          "./usr/lib/loopwright/Language/ja/language.mo", "./usr/lib/loopwright/option.cfg",
+          "./usr/share/applications/" + id + ".desktop",
+          "./usr/share/metainfo/" + id + ".metainfo.xml", "./usr/share/mime/packages/" + id + ".xml",
+          "./usr/share/icons/hicolor/48x48/apps/" + id + ".png",
+          "./usr/share/icons/hicolor/scalable/apps/" + id + ".svg"})
+        EXPECT_NE(listing.find(path), std::string::npos) << path << "\n" << listing;
+    const std::string depends = Shell("dpkg-deb -f '" + deb + "' Depends");
+    for (const char* package : {"libwx_gtk3u_core-3.2", "libimagequant", "libgif7", "fonts-noto-cjk"})
+        EXPECT_NE(depends.find(package), std::string::npos) << depends;
+
+    // Unpacked into a folder of its own rather than installed: the test
+    // machine stays as it was. The desktop's caches are built there as the
+    // package manager's triggers build them in /usr/share.
+    const std::string root = dir + "/root", share = root + "/usr/share";
+    Shell("dpkg -x '" + deb + "' '" + root + "'");
+    Shell("desktop-file-validate " + share + "/applications/" + id + ".desktop");
+    Shell("appstreamcli validate --no-net " + share + "/metainfo/" + id + ".metainfo.xml");
+    Shell("update-mime-database " + share + "/mime && update-desktop-database " + share +
+          "/applications");
+    const std::map<std::string, std::string> desktop{{"XDG_DATA_DIRS", share},
+                                                     {"XDG_CURRENT_DESKTOP", ""}};
+    EXPECT_EQ(Shell("xdg-mime query default application/x-loopwright-project", desktop),
+              id + ".desktop\n");
+    // Of two XML files only the project is of the project type.
+    lwtest::WriteFile(dir + "/p.xml", "<?xml version=\"1.0\"?>\n<project><name/></project>\n");
+    lwtest::WriteFile(dir + "/o.xml", "<?xml version=\"1.0\"?>\n<options/>\n");
+    const std::string type = "gio info -a standard::content-type " + dir;
+    EXPECT_NE(Shell(type + "/p.xml", desktop).find("application/x-loopwright-project"),
+              std::string::npos);
+    EXPECT_EQ(Shell(type + "/o.xml", desktop).find("loopwright"), std::string::npos);
+
+    const auto result = StartAndQuit(root + "/usr/bin/loopwright", lwtest::MakeTempDir("home"));
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(Count(result.out, root + "/usr/lib/loopwright/option.cfg\n"), 1) << result.out;
+}
+
 TEST(Startup, StartsWithoutAnOptionFile) {
     const std::string root = CopyOfTheInstallation(true, false);
     const auto result = StartAndQuit(root + "/bin/loopwright", lwtest::MakeTempDir("home"));
@@ -95,22 +154,44 @@ TEST(Startup, WithoutItsResourcesItEndsWithAClearError) {
 }
 
 TEST(Startup, CommandLineArgumentsAreRejected) {
-    for (const char* arg : {"picture.png", "--no-such-option"}) {
-        const auto result = lwtest::RunProcess({kProgram, arg}, {{"HOME", lwtest::MakeTempDir("home")}});
+    // An unknown option: usage on standard error, exit code 2, nothing started
+    // (the option file was never read), and no display needed to say so.
+    for (const char* arg : {"--no-such-option", "-x"}) {
+        const auto result = lwtest::RunProcess({kProgram, arg, "picture.png"},
+                                               {{"HOME", lwtest::MakeTempDir("home")}, {"DISPLAY", ""}});
         ASSERT_FALSE(result.timedOut) << arg;
-        EXPECT_NE(result.exitCode, 0) << arg;
-        EXPECT_EQ(result.signal, 0) << arg;
-        EXPECT_NE((result.out + result.err).find("Usage"), std::string::npos) << arg;
-        // Nothing started: the option file was never read.
-        EXPECT_EQ(result.out.find("option.cfg"), std::string::npos) << arg;
+        EXPECT_EQ(result.exitCode, 2) << arg << result.err;
+        EXPECT_NE(result.err.find("Usage"), std::string::npos) << arg;
+        EXPECT_EQ(result.out, "") << arg;
     }
 }
 
 TEST(Startup, HelpShowsUsageWithoutAWindow) {
-    const auto result = lwtest::RunProcess({kProgram, "--help"}, {{"HOME", lwtest::MakeTempDir("home")}});
-    ASSERT_FALSE(result.timedOut);
-    EXPECT_NE((result.out + result.err).find("Usage"), std::string::npos);
-    EXPECT_EQ(result.out.find("option.cfg"), std::string::npos);
+    // Both answer on standard output, without a display.
+    for (const char* arg : {"--help", "-h", "--version"}) {
+        const auto result = lwtest::RunProcess(
+            {kProgram, arg}, {{"HOME", lwtest::MakeTempDir("home")}, {"DISPLAY", ""}});
+        ASSERT_FALSE(result.timedOut);
+        EXPECT_EQ(result.exitCode, 0) << arg << result.err;
+        EXPECT_EQ(result.err, "") << arg;
+        EXPECT_EQ(result.out.find("option.cfg"), std::string::npos);
+        const bool version = std::string(arg) == "--version";
+        EXPECT_EQ(result.out.find(version ? "Marvolent Loopwright 1.0.80\n" : "Usage"), 0u) << arg;
+    }
+}
+
+TEST(Startup, OpensTheProjectGivenOnTheCommandLine) {
+    // The file manager's way: the project's name is in the window's title
+    // once it is open, and as it was just opened, Ctrl+Q asks nothing.
+    const std::string dir = lwtest::MakeTempDir("args");
+    const std::string project = dir + "/Holiday.xml";
+    lwtest::WritePicture(dir + "/a.png", 20, 10, *wxRED);
+    lwtest::WriteFile(project, "<project><name>h.gif</name><gif><width>20</width><height>10</height>"
+                               "<delay_time>7</delay_time></gif><images><path>" +
+                                   dir + "/a.png</path></images></project>");
+    const auto result = StartAndQuit(kProgram, lwtest::MakeTempDir("home"),
+                                     "Holiday - Marvolent Loopwright", {project});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
 }
 
 }  // namespace

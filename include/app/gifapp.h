@@ -2,6 +2,7 @@
 #pragma once
 
 #include <wx/app.h>
+#include <wx/arrstr.h>
 
 class GifFrame;
 class wxLocale;
@@ -12,9 +13,12 @@ public:
     bool OnInit() override;
     int OnExit() override;
     void OnFatalException() override;
+    void OnInitCmdLine(wxCmdLineParser& parser) override;
+    bool OnCmdLineParsed(wxCmdLineParser& parser) override;
 
 private:
     GifFrame* m_frame = nullptr;   // not owned: the toolkit destroys it
     wxLocale* m_locale = nullptr;  // lives until the process ends
+    wxArrayString m_files;         // given on the command line, opened once shown
 };
 

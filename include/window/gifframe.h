@@ -87,9 +87,14 @@ public:
     bool StartImageLoad(const wxArrayString& paths);
 
     // Writes the project file; true when it was written. Loads one, replacing
-    // the frames.
+    // the frames: LoadProject asks for the file, OpenProjectFile opens path.
     bool SaveProject();
     void LoadProject();
+    void OpenProjectFile(const wxString& path);
+    // Opens files from outside the window (the command line): a project as
+    // Open Project does, pictures as Add Image does; the rest is named in one
+    // message and skipped.
+    void OpenFiles(const wxArrayString& paths);
 
     // Replaces the file dialogs and popup menus (tests answer them).
     void SetUserPrompts(std::unique_ptr<UserPrompts> prompts);
@@ -150,6 +155,9 @@ private:
     void OnPaintPreview(wxPaintEvent& event);
     void SetPlayLook(const char* bitmapName, const char* label, const char* accelerator);
     void InsertFrame(wxImage* image, int frameIndex, const wxString& path, int& position);
+    // Whether frames may give way to another project: asks (and saves) first
+    // when they are unsaved; false when the user keeps them.
+    bool MayReplaceFrames();
     // Removes every frame and shows the empty document, as Clear All does.
     void RemoveAllFrames();
     // Projects.

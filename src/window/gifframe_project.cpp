@@ -64,6 +64,10 @@ void GifFrame::LoadProject() {
                                                 wxGetTranslation("Xml files") + " (*.xml)|*.xml",
                                                 wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (path.empty()) return;
+    OpenProjectFile(path);
+}
+
+void GifFrame::OpenProjectFile(const wxString& path) {
     m_projectPath = path;
     m_projectName = wxFileNameFromPath(path);
     SetTitle(ProjectTitle(m_projectName));
