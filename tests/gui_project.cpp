@@ -383,3 +383,34 @@ TEST_F(Project, JunkAndHugeNumbersAreTakenAsTheControlsAllow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Project, FilesGivenToTheWindowOpenAsAProjectOrPictures) {
+    // Pictures are added in the order given; the rest is named in one message.
+    lwtest::WriteFile(dir + "/notes.txt", "not a picture");
+    wxArrayString given;
+    for (const char* name : {"b.jpg", "notes.txt", "a.png", "gone.png"}) given.Add(dir + "/" + name);
+    lwtest::ShownMessage shown;
+    wxTEST_DIALOG(frame->OpenFiles(given), lwtest::ExpectMessage(wxID_OK, &shown));
+    Settle();
+    EXPECT_EQ(FramePaths(frame), Paths({"b.jpg", "a.png"}));
+    EXPECT_NE(shown.message.Find(dir + "/notes.txt\n" + dir + "/gone.png"), wxNOT_FOUND)
+        << shown.message;
+    EXPECT_TRUE(Enabled("File", "Save Project"));
+
+    // A project saved by the program opens as Open Project opens it: changes
+    // since are offered for saving first, then replaced.
+    SaveProjectAs(dir + "/p.xml");
+    const int savedDelay = Spin("m_spinctrl_delay")->GetValue();
+    lwtest::TypeInto(Spin("m_spinctrl_delay"), savedDelay + 7);
+    wxTEST_DIALOG(frame->OpenFiles(wxArrayString(1, wxString(dir + "/p.xml"))),
+                  wxExpectModal<wxMessageDialog>(wxID_NO));
+    Settle();
+    EXPECT_EQ(frame->GetTitle(), wxString("p - ") + kProduct);
+    EXPECT_EQ(FramePaths(frame), Paths({"b.jpg", "a.png"}));
+    EXPECT_EQ(Spin("m_spinctrl_delay")->GetValue(), savedDelay);
+    EXPECT_TRUE(CloseWindow()) << "an opened project counts as saved";
+}
+
+}  // namespace
