@@ -3,9 +3,8 @@ set(CPACK_PACKAGE_NAME loopwright)
 set(CPACK_PACKAGE_VENDOR Marvolent)
 set(CPACK_PACKAGE_CONTACT "Marvolent <support@example.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turns still pictures into animated GIFs")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Loopwright adds PNG, JPEG, BMP and GIF pictures to a strip of frames, previews\n"
-  "the animation and writes a GIF that loops forever; the work is kept as a project.")
+set(CPACK_PACKAGE_DESCRIPTION "Loopwright adds PNG, JPEG, BMP and GIF pictures to a strip of \
+frames, previews the animation and writes a GIF that loops forever; the work is kept as a project.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

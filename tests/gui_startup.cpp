@@ -38,7 +38,8 @@ lwtest::ProcessResult StartAndQuit(const std::string& program, const std::string
         "cat \"$HOME/out.txt\"; cat \"$HOME/err.txt\" >&2; exit $rc\n";
     std::vector<std::string> argv{"/bin/sh", "-c", script, program};
     argv.insert(argv.end(), args.begin(), args.end());
-    return lwtest::RunProcess(argv, {{"HOME", home}, {"TITLE", title}}, std::chrono::seconds(60));
+    return lwtest::RunProcess(argv, {{"HOME", home}, {"TITLE", title}, {"LANG", ""}, {"LC_ALL", ""}},
+                              std::chrono::seconds(60));
 }
 
 // A copy of the installed tree without some of its parts.
@@ -183,15 +184,16 @@ TEST(Startup, HelpShowsUsageWithoutAWindow) {
 
 TEST(Startup, OpensTheProjectGivenOnTheCommandLine) {
     // The file manager's way: the project's name is in the window's title
-    // once it is open, and as it was just opened, Ctrl+Q asks nothing.
+    // once it is open, and as it was just opened, Ctrl+Q asks nothing. The
+    // name is UTF-8 also where the locale says nothing of it.
     const std::string dir = lwtest::MakeTempDir("args");
-    const std::string project = dir + "/Holiday.xml";
+    const std::string project = dir + "/Ferien-\xC3\xA4.xml";
     lwtest::WritePicture(dir + "/a.png", 20, 10, *wxRED);
     lwtest::WriteFile(project, "<project><name>h.gif</name><gif><width>20</width><height>10</height>"
                                "<delay_time>7</delay_time></gif><images><path>" +
                                    dir + "/a.png</path></images></project>");
     const auto result = StartAndQuit(kProgram, lwtest::MakeTempDir("home"),
-                                     "Holiday - Marvolent Loopwright", {project});
+                                     "Ferien-\xC3\xA4 - Marvolent Loopwright", {project});
     EXPECT_EQ(result.exitCode, 0) << result.err;
 }
 

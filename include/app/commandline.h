@@ -3,16 +3,13 @@
 
 #include <wx/arrstr.h>
 
-class wxCmdLineParser;
+struct CommandLine {
+    int exitCode = -1;    // the program ends here with it; -1: it goes on
+    wxArrayString files;  // to open once the window is shown, in order
+};
 
-// The options and the file parameters; used before the toolkit starts and
-// again by the application object, so that both read the same line.
-void DescribeCommandLine(wxCmdLineParser& parser);
-
-// Answers --help, --version and a malformed line without a display (the
-// toolkit needs one to start). Returns the exit code when the program ends
-// here, or -1 when it goes on to open its window.
-int HandleCommandLineBeforeStart(int argc, char** argv);
-
-// The file parameters of a parsed line, in the order given.
-wxArrayString CommandLineFiles(const wxCmdLineParser& parser);
+// Reads the line before the toolkit starts: --help, --version and a
+// malformed line are answered here, without a display (the toolkit needs
+// one). File names are read as UTF-8, as the desktop writes them, whatever
+// the locale; bytes that are not UTF-8 are read in the locale's encoding.
+CommandLine ReadCommandLine(int argc, char** argv);

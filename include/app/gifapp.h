@@ -13,12 +13,11 @@ public:
     bool OnInit() override;
     int OnExit() override;
     void OnFatalException() override;
-    void OnInitCmdLine(wxCmdLineParser& parser) override;
-    bool OnCmdLineParsed(wxCmdLineParser& parser) override;
+    // Files from the command line, opened once the window is shown.
+    static void SetFilesToOpen(const wxArrayString& files);
 
 private:
     GifFrame* m_frame = nullptr;   // not owned: the toolkit destroys it
     wxLocale* m_locale = nullptr;  // lives until the process ends
-    wxArrayString m_files;         // given on the command line, opened once shown
 };
 

@@ -6,6 +6,10 @@
 #include <wx/msgout.h>
 
 #include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
 
 // Printed before any catalog is loaded (the language is chosen in the
 // window), so these texts stay in English, like the toolkit's own usage.
@@ -25,33 +29,41 @@ void DescribeCommandLine(wxCmdLineParser& parser) {
     parser.SetDesc(entries);
 }
 
-int HandleCommandLineBeforeStart(int argc, char** argv) {
+std::wstring ArgumentText(const char* argument) {
+    const wxString utf8 = wxString::FromUTF8(argument);
+    if (!utf8.empty() || !*argument) return utf8.ToStdWstring();
+    return wxString(argument, wxConvLocal).ToStdWstring();
+}
+
+}  // namespace
+
+CommandLine ReadCommandLine(int argc, char** argv) {
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < argc; ++i) texts.push_back(ArgumentText(argv[i]));
+    std::vector<wxChar*> arguments;
+    for (std::wstring& text : texts) arguments.push_back(&text[0]);
+    arguments.push_back(nullptr);
+
     // Without an application object the parser has nowhere to write its
     // error; the error belongs on standard error.
     wxMessageOutputStderr errorOutput;
     wxMessageOutput* previous = wxMessageOutput::Set(&errorOutput);
-    wxCmdLineParser parser(argc, argv);
+    wxCmdLineParser parser(argc, arguments.data());
     DescribeCommandLine(parser);
     const int parsed = parser.Parse(false);
     wxMessageOutput::Set(previous);
 
+    CommandLine line;
     if (parsed == -1) {
         std::cout << parser.GetUsageString().utf8_str() << std::flush;
-        return 0;
-    }
-    if (parsed != 0) {
+        line.exitCode = 0;
+    } else if (parsed != 0) {
         std::cerr << parser.GetUsageString().utf8_str() << std::flush;
-        return 2;
-    }
-    if (parser.Found("version")) {
+        line.exitCode = 2;
+    } else if (parser.Found("version")) {
         std::cout << (GetProductName() + " " + GetProductVersion()).utf8_str() << std::endl;
-        return 0;
+        line.exitCode = 0;
     }
-    return -1;
-}
-
-wxArrayString CommandLineFiles(const wxCmdLineParser& parser) {
-    wxArrayString files;
-    for (size_t i = 0; i < parser.GetParamCount(); ++i) files.Add(parser.GetParam(i));
-    return files;
+    for (size_t i = 0; i < parser.GetParamCount(); ++i) line.files.Add(parser.GetParam(i));
+    return line;
 }

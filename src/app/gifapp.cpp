@@ -1,18 +1,25 @@
 #include "app/gifapp.h"
 
-#include "app/commandline.h"
 #include "app/crashreport.h"
 #include "app/domainoption.h"
 #include "app/folders.h"
 #include "app/language.h"
 #include "window/gifframe.h"
 
-#include <wx/cmdline.h>
 #include <wx/image.h>
 #include <wx/log.h>
 #include <wx/xrc/xmlres.h>
 
 #include <iostream>
+
+namespace {
+wxArrayString& FilesToOpen() {
+    static wxArrayString files;
+    return files;
+}
+}  // namespace
+
+void GifApp::SetFilesToOpen(const wxArrayString& files) { FilesToOpen() = files; }
 
 GifApp::GifApp() {
     // From here on a crash leaves a report instead of just ending the program.
@@ -49,14 +56,7 @@ bool GifApp::OnInit() {
     m_frame = frame;
     frame->Show(true);
     // Once the window is on screen, so that questions and progress show over it.
-    if (!m_files.empty()) frame->CallAfter(&GifFrame::OpenFiles, m_files);
-    return true;
-}
-
-void GifApp::OnInitCmdLine(wxCmdLineParser& parser) { DescribeCommandLine(parser); }
-
-bool GifApp::OnCmdLineParsed(wxCmdLineParser& parser) {
-    m_files = CommandLineFiles(parser);
+    if (!FilesToOpen().empty()) frame->CallAfter(&GifFrame::OpenFiles, FilesToOpen());
     return true;
 }
 

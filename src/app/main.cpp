@@ -10,7 +10,10 @@ int main(int argc, char** argv) {
     // Release behaviour: assertions never show a dialog, debug messages are dropped.
     wxDisableAsserts();
     wxLog::SetLogLevel(wxLOG_Info);
-    const int early = HandleCommandLineBeforeStart(argc, argv);
-    if (early >= 0) return early;
-    return wxEntry(argc, argv);
+    const CommandLine line = ReadCommandLine(argc, argv);
+    if (line.exitCode >= 0) return line.exitCode;
+    GifApp::SetFilesToOpen(line.files);
+    // The line is read: the toolkit gets only the program's name.
+    int toolkitArgc = 1;
+    return wxEntry(toolkitArgc, argv);
 }
