@@ -384,8 +384,8 @@ TEST_F(Project, JunkAndHugeNumbersAreTakenAsTheControlsAllow) {
 
 TEST_F(Project, FilesGivenToTheWindowOpenAsPicturesOrAProject) {
     // Pictures are added in the order given, the rest named in a message.
-    wxTEST_DIALOG(frame->OpenFiles(wxSplit(dir + "/b.jpg|" + dir + "/gone.png|" + dir + "/a.png", '|')),
-                  wxExpectModal<wxMessageDialog>(wxID_OK));
+    const wxString given = dir + "/b.jpg|" + dir + "/gone.png|" + dir + "/a.png";
+    wxTEST_DIALOG(frame->OpenFiles(wxSplit(given, '|')), wxExpectModal<wxMessageDialog>(wxID_OK));
     Settle();
     EXPECT_EQ(FramePaths(frame), Paths({"b.jpg", "a.png"}));
     // A project as Open Project: changes are offered for saving first.

@@ -1,6 +1,5 @@
 // The real program, started as a user starts it: command line, resources,
 // option file, and ending with Ctrl+Q.
-#include "support/pictures.h"
 #include "support/test_support.h"
 
 #include <wx/filename.h>
@@ -38,8 +37,9 @@ lwtest::ProcessResult StartAndQuit(const std::string& program, const std::string
         "cat \"$HOME/out.txt\"; cat \"$HOME/err.txt\" >&2; exit $rc\n";
     std::vector<std::string> argv{"/bin/sh", "-c", script, program};
     argv.insert(argv.end(), args.begin(), args.end());
-    return lwtest::RunProcess(argv, {{"HOME", home}, {"TITLE", title}, {"LANG", ""}, {"LC_ALL", ""}},
-                              std::chrono::seconds(60));
+    const std::map<std::string, std::string> env{
+        {"HOME", home}, {"TITLE", title}, {"LANG", ""}, {"LC_ALL", ""}};
+    return lwtest::RunProcess(argv, env, std::chrono::seconds(60));
 }
 
 // A copy of the installed tree without some of its parts.
@@ -85,39 +85,42 @@ TEST(Startup, RunsFromAnInstallation) {
 
 // Runs a shell command that must succeed; its standard output.
 std::string Shell(const std::string& command, const std::map<std::string, std::string>& env = {}) {
-    const auto result = lwtest::RunProcess({"/bin/sh", "-c", command}, env, std::chrono::minutes(5));
+    const auto result =
+        lwtest::RunProcess({"/bin/sh", "-c", command}, env, std::chrono::minutes(5));
     EXPECT_EQ(result.exitCode, 0) << command << "\n" << result.out << result.err;
     return result.out;
 }
 
 TEST(Startup, RunsFromTheDebianPackage) {
-    const std::string dir = lwtest::MakeTempDir("package"), root = dir + "/root", id = "com.marvolent.Loopwright";
+    const std::string dir = lwtest::MakeTempDir("package"), root = dir + "/root";
+    const std::string id = "com.marvolent.Loopwright", deb = dir + "/loopwright.deb";
     const std::string cpack = wxFileName(LW_CMAKE).GetPath().ToStdString() + "/cpack";
     Shell("'" + cpack + "' -G DEB -B " + dir + " --config " + kStage + "/CPackConfig.cmake");
-    const std::string deb = dir + "/loopwright.deb";
     Shell("mv " + dir + "/loopwright_1.0.80_*.deb " + deb);
     const std::string listing = Shell("dpkg-deb -c " + deb) + Shell("dpkg-deb -f " + deb + " Depends");
-    for (const std::string& entry : std::initializer_list<std::string>{"./usr/bin/loopwright -> ../lib/loopwright/bin/loopwright",
-                                     "applications/" + id + ".desktop", "metainfo/" + id + ".metainfo.xml",
-                                     "mime/packages/" + id + ".xml", "48x48/apps/" + id + ".png",
-                                     "scalable/apps/" + id + ".svg", "libwxgtk3.2-1", "libimagequant0",
-                                     "libgif7", "fonts-noto-cjk"})
+    for (const std::string& entry : std::initializer_list<std::string>{
+             "./usr/bin/loopwright -> ../lib/loopwright/bin/loopwright",
+             "applications/" + id + ".desktop", "metainfo/" + id + ".metainfo.xml",
+             "mime/packages/" + id + ".xml", "48x48/apps/" + id + ".png", "scalable/apps/" + id + ".svg",
+             "libwxgtk3.2-1", "libimagequant0", "libgif7", "fonts-noto-cjk"})
         EXPECT_NE(listing.find(entry), std::string::npos) << entry << "\n" << listing;
 
     // Unpacked into a folder of its own, not installed: the test machine stays
     // as it was. The desktop's caches are built there as the package's
     // triggers build them in /usr/share.
     const std::string share = root + "/usr/share";
-    Shell("dpkg -x " + deb + " " + root + " && cd " + share + " && desktop-file-validate applications/*" +
-          " && appstreamcli validate --no-net metainfo/* && update-mime-database mime" +
-          " && update-desktop-database applications");
+    Shell("dpkg -x " + deb + " " + root + " && cd " + share +
+          " && desktop-file-validate applications/* && appstreamcli validate --no-net metainfo/*" +
+          " && update-mime-database mime && update-desktop-database applications");
     const std::map<std::string, std::string> desktop{{"XDG_DATA_DIRS", share + ":/usr/share"},
                                                      {"XDG_CURRENT_DESKTOP", ""}};
-    EXPECT_EQ(Shell("xdg-mime query default application/x-loopwright-project", desktop), id + ".desktop\n");
+    EXPECT_EQ(Shell("xdg-mime query default application/x-loopwright-project", desktop),
+              id + ".desktop\n");
     // Of two XML files only the project is of the project type.
     lwtest::WriteFile(dir + "/p.xml", "<?xml version=\"1.0\"?>\n<project><name/></project>\n");
     lwtest::WriteFile(dir + "/o.xml", "<?xml version=\"1.0\"?>\n<options/>\n");
-    EXPECT_EQ(Shell("cd " + dir + " && gio info -a standard::content-type p.xml o.xml | grep type:", desktop),
+    EXPECT_EQ(Shell("cd " + dir + " && gio info -a standard::content-type p.xml o.xml | grep type:",
+                    desktop),
               "  standard::content-type: application/x-loopwright-project\n"
               "  standard::content-type: application/xml\n");
 
@@ -169,12 +172,8 @@ TEST(Startup, OpensTheProjectGivenOnTheCommandLine) {
     // The file manager's way: the project's name is in the window's title
     // once it is open, and as it was just opened, Ctrl+Q asks nothing. The
     // name is UTF-8 also where the locale says nothing of it.
-    const std::string dir = lwtest::MakeTempDir("args");
-    const std::string project = dir + "/Ferien-\xC3\xA4.xml";
-    lwtest::WritePicture(dir + "/a.png", 20, 10, *wxRED);
-    lwtest::WriteFile(project, "<project><name>h.gif</name><gif><width>20</width><height>10</height>"
-                               "<delay_time>7</delay_time></gif><images><path>" +
-                                   dir + "/a.png</path></images></project>");
+    const std::string project = lwtest::MakeTempDir("args") + "/Ferien-\xC3\xA4.xml";
+    lwtest::WriteFile(project, "<project/>");
     const auto result = StartAndQuit(kProgram, lwtest::MakeTempDir("home"),
                                      "Ferien-\xC3\xA4 - Marvolent Loopwright", {project});
     EXPECT_EQ(result.exitCode, 0) << result.err;
