@@ -1,6 +1,6 @@
-// Files handed to the program from outside the window (the command line, and
-// files dropped on it): which opens as a project, which are added as
-// pictures, which are skipped. Plain functions, no window needed.
+// Files handed to the program from outside the window (its command line):
+// which opens as a project, which are added as pictures, which are skipped.
+// Plain functions, no window needed.
 #pragma once
 
 #include <wx/arrstr.h>

@@ -6,7 +6,6 @@
 #include <wx/intl.h>
 #include <wx/log.h>
 
-#include <cstring>
 #include <string>
 
 namespace {
