@@ -5,8 +5,14 @@
 #include "support/main_window.h"
 #include "support/test_support.h"
 
+#include <wx/fontutil.h>
+#include <wx/settings.h>
 #include <wx/stattext.h>
 #include <wx/xrc/xmlres.h>
+
+#include <pango/pangocairo.h>
+
+#include <memory>
 
 namespace {
 
@@ -106,6 +112,44 @@ TEST_F(Languages, TheCrashMessageIsTranslatedWithTheFolderFilledIn) {
     EXPECT_TRUE(message.StartsWith(U8("Die Anwendung ist aus unbekanntem Grund abgestürzt.\n")))
         << message;
     EXPECT_NE(message.Find("\n/tmp/report-%s\n"), wxNOT_FOUND) << message;
+}
+
+// How many characters of text the toolkit's text layout draws as the
+// missing-glyph box, after trying every installed font that could stand in.
+int BoxesIn(const wxString& text) {
+    const auto unref = [](void* object) { g_object_unref(object); };
+    std::unique_ptr<PangoContext, decltype(unref)> context(
+        pango_font_map_create_context(pango_cairo_font_map_get_default()), unref);
+    std::unique_ptr<PangoLayout, decltype(unref)> layout(pango_layout_new(context.get()), unref);
+    const wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+    pango_layout_set_font_description(layout.get(), font.GetNativeFontInfo()->description);
+    pango_layout_set_text(layout.get(), text.utf8_str(), -1);
+    return pango_layout_get_unknown_glyphs_count(layout.get());
+}
+
+// The texts of the menus (with every language's own name) and the labels.
+wxString TextsOf(const wxMenu* menu) {
+    wxString texts;
+    for (const wxMenuItem* item : menu->GetMenuItems())
+        texts += item->GetItemLabelText() + "\n" +
+                 (item->IsSubMenu() ? TextsOf(item->GetSubMenu()) : wxString());
+    return texts;
+}
+wxString TextsOf(const wxWindow* window) {
+    wxString texts = wxDynamicCast(window, wxStaticText) ? window->GetLabel() + "\n" : "";
+    for (const wxWindow* child : window->GetChildren()) texts += TextsOf(child);
+    return texts;
+}
+
+TEST_F(Languages, TheJapaneseWindowShowsNoBoxes) {
+    ASSERT_GT(BoxesIn(U8("\U0010FFFD")), 0);  // no font has it: a box
+    lwtest::ClickMenu(frame, frame->GetMenuBar()->FindItem(112));
+    const wxMenuBar* bar = frame->GetMenuBar();
+    wxString texts = TextsOf(frame);
+    for (size_t i = 0; i < bar->GetMenuCount(); ++i)
+        texts += bar->GetMenuLabelText(i) + "\n" + TextsOf(bar->GetMenu(i));
+    ASSERT_NE(texts.Find(U8("ファイル")), wxNOT_FOUND);
+    EXPECT_EQ(BoxesIn(texts), 0) << texts;
 }
 
 }  // namespace

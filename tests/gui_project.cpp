@@ -430,4 +430,23 @@ TEST_F(Project, UndoAndRedoFromTheKeyboardFindTheSavedState) {
     EXPECT_TRUE(CloseWindow());
 }
 
+TEST_F(Project, FilesGivenToTheWindowOpenAsPicturesOrAProject) {
+    // Pictures are added in the order given, the rest named in a message.
+    const wxString given = dir + "/b.jpg|" + dir + "/gone.png|" + dir + "/a.png";
+    wxTEST_DIALOG(frame->OpenFiles(wxSplit(given, '|')), wxExpectModal<wxMessageDialog>(wxID_OK));
+    Settle();
+    EXPECT_EQ(FramePaths(frame), Paths({"b.jpg", "a.png"}));
+    // A project as Open Project: changes are offered for saving first.
+    SaveProjectAs(dir + "/p.xml");
+    const int savedDelay = Spin("m_spinctrl_delay")->GetValue();
+    lwtest::TypeInto(Spin("m_spinctrl_delay"), savedDelay + 7);
+    wxTEST_DIALOG(frame->OpenFiles(wxSplit(dir + "/p.xml", '|')),
+                  wxExpectModal<wxMessageDialog>(wxID_NO));
+    Settle();
+    EXPECT_EQ(frame->GetTitle(), wxString("p - ") + kProduct);
+    EXPECT_EQ(Spin("m_spinctrl_delay")->GetValue(), savedDelay);
+    EXPECT_EQ(frame->GetThumbnailCtrl()->GetCount(), 2);
+    EXPECT_TRUE(CloseWindow()) << "as opened, nothing to save";
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <wx/filename.h>
 
+#include <map>
 #include <string>
 
 namespace {
@@ -19,10 +20,12 @@ int Count(const std::string& text, const std::string& what) {
 
 // Starts the program, waits for its window, presses Ctrl+Q over it and
 // reports the program's output and exit code.
-lwtest::ProcessResult StartAndQuit(const std::string& program, const std::string& home) {
+lwtest::ProcessResult StartAndQuit(const std::string& program, const std::string& home,
+                                   const std::string& title = "Marvolent Loopwright",
+                                   const std::vector<std::string>& args = {}) {
     const std::string script =
-        "\"$0\" >\"$HOME/out.txt\" 2>\"$HOME/err.txt\" & pid=$!\n"
-        "win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Marvolent Loopwright$' | head -n1)\n"
+        "\"$0\" \"$@\" >\"$HOME/out.txt\" 2>\"$HOME/err.txt\" & pid=$!\n"
+        "win=$(timeout 20 xdotool search --sync --onlyvisible --name \"^$TITLE\\$\" | head -n1)\n"
         "[ -n \"$win\" ] || { kill $pid; echo 'no window' >&2; exit 90; }\n"
         "eval $(xdotool getwindowgeometry --shell \"$win\")\n"
         "xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))\n"
@@ -32,8 +35,11 @@ lwtest::ProcessResult StartAndQuit(const std::string& program, const std::string
         "done\n"
         "wait $pid; rc=$?\n"
         "cat \"$HOME/out.txt\"; cat \"$HOME/err.txt\" >&2; exit $rc\n";
-    return lwtest::RunProcess({"/bin/sh", "-c", script, program}, {{"HOME", home}},
-                              std::chrono::seconds(60));
+    std::vector<std::string> argv{"/bin/sh", "-c", script, program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const std::map<std::string, std::string> env{
+        {"HOME", home}, {"TITLE", title}, {"LANG", ""}, {"LC_ALL", ""}};
+    return lwtest::RunProcess(argv, env, std::chrono::seconds(60));
 }
 
 // A copy of the installed tree without some of its parts.
@@ -77,6 +83,52 @@ TEST(Startup, RunsFromAnInstallation) {
     EXPECT_EQ(result.out.find(kStage), std::string::npos) << "ran the build tree's data";
 }
 
+// Runs a shell command that must succeed; its standard output.
+std::string Shell(const std::string& command, const std::map<std::string, std::string>& env = {}) {
+    const auto result =
+        lwtest::RunProcess({"/bin/sh", "-c", command}, env, std::chrono::minutes(5));
+    EXPECT_EQ(result.exitCode, 0) << command << "\n" << result.out << result.err;
+    return result.out;
+}
+
+TEST(Startup, RunsFromTheDebianPackage) {
+    const std::string dir = lwtest::MakeTempDir("package"), root = dir + "/root";
+    const std::string id = "com.marvolent.Loopwright", deb = dir + "/loopwright.deb";
+    const std::string cpack = wxFileName(LW_CMAKE).GetPath().ToStdString() + "/cpack";
+    Shell("'" + cpack + "' -G DEB -B " + dir + " --config " + kStage + "/CPackConfig.cmake");
+    Shell("mv " + dir + "/loopwright_1.0.80_*.deb " + deb);
+    const std::string listing = Shell("dpkg-deb -c " + deb) + Shell("dpkg-deb -f " + deb + " Depends");
+    for (const std::string& entry : std::initializer_list<std::string>{
+             "./usr/bin/loopwright -> ../lib/loopwright/bin/loopwright",
+             "applications/" + id + ".desktop", "metainfo/" + id + ".metainfo.xml",
+             "mime/packages/" + id + ".xml", "48x48/apps/" + id + ".png", "scalable/apps/" + id + ".svg",
+             "libwxgtk3.2-1", "libimagequant0", "libgif7", "fonts-noto-cjk"})
+        EXPECT_NE(listing.find(entry), std::string::npos) << entry << "\n" << listing;
+
+    // Unpacked into a folder of its own, not installed: the test machine stays
+    // as it was. The desktop's caches are built there as the package's
+    // triggers build them in /usr/share.
+    const std::string share = root + "/usr/share";
+    Shell("dpkg -x " + deb + " " + root + " && cd " + share +
+          " && desktop-file-validate applications/* && appstreamcli validate --no-net metainfo/*" +
+          " && update-mime-database mime && update-desktop-database applications");
+    const std::map<std::string, std::string> desktop{{"XDG_DATA_DIRS", share + ":/usr/share"},
+                                                     {"XDG_CURRENT_DESKTOP", ""}};
+    EXPECT_EQ(Shell("xdg-mime query default application/x-loopwright-project", desktop),
+              id + ".desktop\n");
+    // Of two XML files only the project is of the project type.
+    lwtest::WriteFile(dir + "/p.xml", "<?xml version=\"1.0\"?>\n<project><name/></project>\n");
+    lwtest::WriteFile(dir + "/o.xml", "<?xml version=\"1.0\"?>\n<options/>\n");
+    EXPECT_EQ(Shell("cd " + dir + " && gio info -a standard::content-type p.xml o.xml | grep type:",
+                    desktop),
+              "  standard::content-type: application/x-loopwright-project\n"
+              "  standard::content-type: application/xml\n");
+
+    const auto result = StartAndQuit(root + "/usr/bin/loopwright", lwtest::MakeTempDir("home"));
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(Count(result.out, root + "/usr/lib/loopwright/option.cfg\n"), 1) << result.out;
+}
+
 TEST(Startup, StartsWithoutAnOptionFile) {
     const std::string root = CopyOfTheInstallation(true, false);
     const auto result = StartAndQuit(root + "/bin/loopwright", lwtest::MakeTempDir("home"));
@@ -95,22 +147,36 @@ TEST(Startup, WithoutItsResourcesItEndsWithAClearError) {
 }
 
 TEST(Startup, CommandLineArgumentsAreRejected) {
-    for (const char* arg : {"picture.png", "--no-such-option"}) {
-        const auto result = lwtest::RunProcess({kProgram, arg}, {{"HOME", lwtest::MakeTempDir("home")}});
+    // Unknown options, told without a display: usage on standard error, code 2.
+    for (const char* arg : {"-x", "--no-such-option"}) {
+        const auto result = lwtest::RunProcess({kProgram, arg, "picture.png"},
+                                               {{"HOME", lwtest::MakeTempDir("home")}, {"DISPLAY", ""}});
         ASSERT_FALSE(result.timedOut) << arg;
-        EXPECT_NE(result.exitCode, 0) << arg;
-        EXPECT_EQ(result.signal, 0) << arg;
-        EXPECT_NE((result.out + result.err).find("Usage"), std::string::npos) << arg;
+        EXPECT_EQ(result.exitCode, 2) << arg;
+        EXPECT_NE(result.err.find("Usage"), std::string::npos) << arg;
         // Nothing started: the option file was never read.
         EXPECT_EQ(result.out.find("option.cfg"), std::string::npos) << arg;
     }
 }
 
 TEST(Startup, HelpShowsUsageWithoutAWindow) {
-    const auto result = lwtest::RunProcess({kProgram, "--help"}, {{"HOME", lwtest::MakeTempDir("home")}});
-    ASSERT_FALSE(result.timedOut);
-    EXPECT_NE((result.out + result.err).find("Usage"), std::string::npos);
-    EXPECT_EQ(result.out.find("option.cfg"), std::string::npos);
+    for (const char* arg : {"--help", "--version"}) {
+        const auto result = lwtest::RunProcess(
+            {kProgram, arg}, {{"HOME", lwtest::MakeTempDir("home")}, {"DISPLAY", ""}});
+        EXPECT_EQ(result.exitCode, 0) << arg;
+        EXPECT_EQ(result.out.find(std::string(arg) == "--help" ? "Usage" : "Marvolent Loopwright 1.0.80\n"), 0u);
+    }
+}
+
+TEST(Startup, OpensTheProjectGivenOnTheCommandLine) {
+    // The file manager's way: the project's name is in the window's title
+    // once it is open, and as it was just opened, Ctrl+Q asks nothing. The
+    // name is UTF-8 also where the locale says nothing of it.
+    const std::string project = lwtest::MakeTempDir("args") + "/Ferien-\xC3\xA4.xml";
+    lwtest::WriteFile(project, "<project/>");
+    const auto result = StartAndQuit(kProgram, lwtest::MakeTempDir("home"),
+                                     "Ferien-\xC3\xA4 - Marvolent Loopwright", {project});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
 }
 
 }  // namespace

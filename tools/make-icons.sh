@@ -30,4 +30,9 @@ for s in 16 32 48; do
     -resize ${s}x${s} PNG32:icon-$s.png
 done
 convert icon-16.png icon-32.png icon-48.png application.ico
-rm -f icon-16.png icon-32.png icon-48.png
+# The same sizes for the desktop's icon theme; the scalable icon
+# (scalable/apps/*.svg there) is drawn by hand to the same design.
+for s in 16 32 48; do
+  mkdir -p ../desktop/icons/hicolor/${s}x${s}/apps
+  mv icon-$s.png ../desktop/icons/hicolor/${s}x${s}/apps/com.marvolent.Loopwright.png
+done

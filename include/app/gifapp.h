@@ -2,6 +2,7 @@
 #pragma once
 
 #include <wx/app.h>
+#include <wx/arrstr.h>
 
 class GifFrame;
 class wxLocale;
@@ -11,6 +12,8 @@ public:
     GifApp();
     bool OnInit() override;
     int OnExit() override;
+    // Files from the command line, opened once the window is shown.
+    static void SetFilesToOpen(const wxArrayString& files);
 
 protected:
     // Run first in OnInit. In the crash reporter (started by the crash

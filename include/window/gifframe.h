@@ -86,6 +86,10 @@ public:
     // Runs the command, keeps it for undo and updates the Edit menu; false
     // when it changed nothing.
     bool Edit(std::unique_ptr<DocumentCommand> command);
+    // Opens files from outside the window (the command line, a drop): a
+    // project as Open Project does, pictures as Add Image does; the rest is
+    // named in one message and skipped.
+    void OpenFiles(const wxArrayString& paths);
 
     // Replaces the file dialogs and popup menus (tests answer them).
     void SetUserPrompts(std::unique_ptr<UserPrompts> prompts);
@@ -168,6 +172,9 @@ private:
     void ScheduleNextFrame(int delay);
     void OnPaintPreview(wxPaintEvent& event);
     void SetPlayLook(const char* bitmapName, const char* label, const char* accelerator);
+    // Whether the frames may give way to another project: asks (and saves)
+    // first when they are unsaved; false when the user keeps them.
+    bool MayReplaceFrames();
     // Projects.
     void ReportUnloadableProject();
     // Called when an import ends with its frames.

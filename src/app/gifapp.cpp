@@ -25,7 +25,14 @@ int CrashFactsDescriptor(const wxString& argument) {
     return static_cast<int>(fd);
 }
 
+wxArrayString& FilesToOpen() {
+    static wxArrayString files;
+    return files;
+}
+
 }  // namespace
+
+void GifApp::SetFilesToOpen(const wxArrayString& files) { FilesToOpen() = files; }
 
 GifApp::GifApp() = default;
 
@@ -75,6 +82,8 @@ bool GifApp::OnInit() {
     }
     m_frame = frame;
     frame->Show(true);
+    // Once the window is on screen, so that questions and progress show over it.
+    if (!FilesToOpen().empty()) frame->CallAfter(&GifFrame::OpenFiles, FilesToOpen());
     return true;
 }
 

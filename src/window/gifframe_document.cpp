@@ -189,16 +189,8 @@ void GifFrame::OnLoopCount(wxCommandEvent&) {
 }
 
 void GifFrame::OnOpenProject(wxCommandEvent&) {
-    // An empty strip has nothing that a save could keep: no question then.
-    if (!m_document.IsEmpty() && IsProjectUnsaved(false)) {
-        const int answer = AskToSaveProject();
-        // A project that should have been saved but was not stays open.
-        if (answer == wxID_YES) {
-            if (!SaveProject()) return;
-        } else if (answer != wxID_NO) {
-            return;
-        }
-    }
+    // A project that should have been saved but was not stays open.
+    if (!MayReplaceFrames()) return;
     // The frames stay until the new project's frames have arrived.
     StopPreview();
     LoadProject();

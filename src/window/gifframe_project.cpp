@@ -62,6 +62,7 @@ void GifFrame::LoadProject() {
     if (!path.empty()) OpenProjectFile(path);
 }
 
+
 bool GifFrame::OpenProjectFile(const wxString& path) {
     auto reading = std::make_unique<ProjectReading>(ReadProjectFile(path));
     if (reading->problem != ProjectProblem::None) {

@@ -1,0 +1,30 @@
+// Files handed to the program from outside the window (its command line):
+// which opens as a project, which are added as pictures, which are skipped.
+// Plain functions, no window needed.
+#pragma once
+
+#include <wx/arrstr.h>
+#include <wx/string.h>
+
+struct OpenedFiles {
+    wxString project;        // the project to open; empty when none
+    wxArrayString pictures;  // to add, in the order given
+    wxArrayString skipped;   // as given, in the order given
+};
+
+// A project is a file named *.xml (in any case) whose root element is
+// "project"; a picture is a PNG, JPEG, BMP or GIF file by its content. Only
+// the first project opens; opening it replaces the frames, so pictures given
+// with it are skipped too. Anything else (a folder, a missing file, another
+// kind of file) is skipped.
+OpenedFiles SortOpenedFiles(const wxArrayString& paths);
+
+// Whether the file starts like an XML document whose root element is
+// "project"; reads no more than the first few kilobytes.
+bool HasProjectRoot(const wxString& path);
+// Whether the file is a regular file that one of the picture readers of Add
+// Image recognises by its first bytes.
+bool IsPicture(const wxString& path);
+
+// What the user is told about the skipped files: one message naming each.
+wxString SkippedFilesText(const wxArrayString& skipped);
