@@ -1,5 +1,6 @@
 // The real program, started as a user starts it: command line, resources,
 // option file, and ending with Ctrl+Q.
+#include "support/pictures.h"
 #include "support/test_support.h"
 
 #include <wx/filename.h>
@@ -172,8 +173,12 @@ TEST(Startup, OpensTheProjectGivenOnTheCommandLine) {
     // The file manager's way: the project's name is in the window's title
     // once it is open, and as it was just opened, Ctrl+Q asks nothing. The
     // name is UTF-8 also where the locale says nothing of it.
-    const std::string project = lwtest::MakeTempDir("args") + "/Ferien-\xC3\xA4.xml";
-    lwtest::WriteFile(project, "<project/>");
+    const std::string folder = lwtest::MakeTempDir("args");
+    const std::string project = folder + "/Ferien-\xC3\xA4.xml";
+    lwtest::WritePicture(folder + "/a.png", 8, 8, *wxRED);
+    lwtest::WriteFile(project, "<project><name/><gif><width>8</width><height>8</height>"
+                               "<delay_time>10</delay_time></gif><images><path>a.png</path>"
+                               "</images></project>");
     const auto result = StartAndQuit(kProgram, lwtest::MakeTempDir("home"),
                                      "Ferien-\xC3\xA4 - Marvolent Loopwright", {project});
     EXPECT_EQ(result.exitCode, 0) << result.err;
