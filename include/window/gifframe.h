@@ -29,6 +29,7 @@ class wxThumbnailCtrl;
 class wxThumbnailEvent;
 class wxToolBar;
 class wxPaintEvent;
+class wxKeyEvent;
 class UserPrompts;
 class ImportSink;
 class UpdateChecker;
@@ -121,6 +122,16 @@ public:
     void OnDeleteImages(wxCommandEvent& event);
     void OnClearAll(wxCommandEvent& event);
     void OnFrameDelay(wxCommandEvent& event);
+    void OnMoveLeft(wxCommandEvent& event);
+    void OnMoveRight(wxCommandEvent& event);
+    void OnDuplicate(wxCommandEvent& event);
+    void OnReverse(wxCommandEvent& event);
+    void OnSelectAll(wxCommandEvent& event);
+    void OnFramesDropped(wxThumbnailEvent& event);
+    void OnStripKey(wxKeyEvent& event);
+    // Menu shortcuts reach their command wherever the focus is in the window:
+    // a focused text field or the strip would otherwise take the keys.
+    void OnCharHook(wxKeyEvent& event);
     void OnUndo(wxCommandEvent& event);
     void OnRedo(wxCommandEvent& event);
     void OnRunAnimation(wxCommandEvent& event);
@@ -162,6 +173,9 @@ private:
     std::vector<size_t> SelectedFrames() const;
     // Where pictures go in: in front of the first selected frame, else at the end.
     size_t InsertPosition() const;
+    // Puts the frames in the order (as ReorderFramesCommand takes it) and
+    // keeps the moved frames selected where they landed.
+    void Rearrange(const std::vector<size_t>& order, const char* name);
     // A new frame of a decoded picture (frame frameIndex of a GIF at path, or
     // the picture at path), taking the Delay field's value.
     DocumentFrame NewFrame(std::unique_ptr<wxImage> picture, const wxString& path,
@@ -219,6 +233,11 @@ private:
     wxMenuItem* m_itemDelete = nullptr;
     wxMenuItem* m_itemClearAll = nullptr;
     wxMenuItem* m_itemFrameDelay = nullptr;
+    wxMenuItem* m_itemMoveLeft = nullptr;
+    wxMenuItem* m_itemMoveRight = nullptr;
+    wxMenuItem* m_itemDuplicate = nullptr;
+    wxMenuItem* m_itemReverse = nullptr;
+    wxMenuItem* m_itemSelectAll = nullptr;
     wxMenuItem* m_itemUndo = nullptr;
     wxMenuItem* m_itemRedo = nullptr;
     wxMenuItem* m_itemRunAnimation = nullptr;

@@ -22,6 +22,7 @@ wxDEFINE_EVENT(wxEVT_COMMAND_THUMBNAIL_LEFT_DCLICK, wxThumbnailEvent);
 wxDEFINE_EVENT(wxEVT_COMMAND_THUMBNAIL_MIDDLE_CLICK, wxThumbnailEvent);
 wxDEFINE_EVENT(wxEVT_COMMAND_THUMBNAIL_RIGHT_CLICK, wxThumbnailEvent);
 wxDEFINE_EVENT(wxEVT_COMMAND_THUMBNAIL_RETURN, wxThumbnailEvent);
+wxDEFINE_EVENT(wxEVT_COMMAND_THUMBNAIL_DROP, wxThumbnailEvent);
 
 wxIMPLEMENT_DYNAMIC_CLASS(wxThumbnailEvent, wxNotifyEvent);
 wxIMPLEMENT_DYNAMIC_CLASS(wxThumbnailItem, wxObject);
@@ -100,6 +101,28 @@ int ThumbnailGeometry::ItemAt(const wxPoint& p, int scrollY, int clientWidth, in
     if (col >= columns) return -1;
     const long long index = col + static_cast<long long>(columns) * (y / StrideY());
     return index < count ? static_cast<int>(index) : -1;
+}
+
+int ThumbnailGeometry::DropPositionAt(const wxPoint& p, int scrollY, int clientWidth,
+                                      int count) const {
+    if (count <= 0) return 0;
+    const int columns = Columns(clientWidth);
+    const long long row = std::max(0, p.y + scrollY) / StrideY();
+    const int x = std::max(0, p.x);
+    int column = x / StrideX();
+    if (column >= columns)
+        column = columns;
+    else if (x - column * StrideX() > StrideX() / 2)
+        ++column;
+    return static_cast<int>(std::min<long long>(count, row * columns + column));
+}
+
+wxRect ThumbnailGeometry::DropMarkRect(int position, int clientWidth, int count) const {
+    if (count <= 0) return wxRect();
+    const bool atEnd = position >= count;
+    const wxRect cell = CellRect(atEnd ? count - 1 : std::max(0, position), clientWidth);
+    const int gapMiddle = atEnd ? cell.GetRight() + 1 + spacing / 2 : cell.x - (spacing + 1) / 2;
+    return wxRect(gapMiddle - 1, cell.y, 3, cell.height);
 }
 
 void ThumbnailGeometry::RowsBetween(int top, int bottom, int& firstRow, int& lastRow) const {
@@ -281,6 +304,9 @@ wxBEGIN_EVENT_TABLE(wxThumbnailCtrl, wxScrolledWindow)
     EVT_SIZE(wxThumbnailCtrl::OnSize)
     EVT_SET_FOCUS(wxThumbnailCtrl::OnSetFocus)
     EVT_KILL_FOCUS(wxThumbnailCtrl::OnKillFocus)
+    EVT_LEFT_UP(wxThumbnailCtrl::OnLeftUp)
+    EVT_MOTION(wxThumbnailCtrl::OnMotion)
+    EVT_MOUSE_CAPTURE_LOST(wxThumbnailCtrl::OnCaptureLost)
     EVT_MENU(wxID_SELECTALL, wxThumbnailCtrl::OnSelectAll)
     EVT_UPDATE_UI(wxID_SELECTALL, wxThumbnailCtrl::OnUpdateSelectAll)
 wxEND_EVENT_TABLE()
@@ -326,6 +352,8 @@ bool wxThumbnailCtrl::Create(wxWindow* parent, const wxPoint& pos, const wxSize&
     SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
     SetInitialSize(size);
     GrowPaintBuffer(size);
+    m_dragScrollTimer.SetOwner(this);
+    Bind(wxEVT_TIMER, &wxThumbnailCtrl::OnDragScrollTimer, this, m_dragScrollTimer.GetId());
     return true;
 }
 
@@ -758,6 +786,7 @@ void wxThumbnailCtrl::OnPaint(wxPaintEvent&) {
         PaintItemFrame(i, dc, cell, image, flags);
         PaintItemImage(i, dc, image, flags);
     }
+    if (m_dragging) PaintDropMark(dc);
 }
 
 void wxThumbnailCtrl::OnEraseBackground(wxEraseEvent&) {
@@ -787,7 +816,17 @@ void wxThumbnailCtrl::OnLeftClick(wxMouseEvent& event) {
     if (!ItemAtPoint(event.GetPosition(), n)) return;
     const int flags = ModifierFlags(event);
     ScrollToItem(n);
-    SelectWithModifiers(n, flags);
+    // Pressing one of several selected items keeps them selected, so that
+    // they can be dragged together; released without a drag, it alone stays.
+    m_pendingClick = -1;
+    if (flags == 0 && IsSelected(n) && m_selections.size() > 1) {
+        m_pendingClick = n;
+        SetFocusItem(n);
+    } else {
+        SelectWithModifiers(n, flags);
+    }
+    m_dragPossible = flags == 0;
+    m_dragStart = event.GetPosition();
     SendThumbnailEvent(wxEVT_COMMAND_THUMBNAIL_LEFT_CLICK, n, flags);
 }
 
@@ -817,6 +856,12 @@ void wxThumbnailCtrl::OnChar(wxKeyEvent& event) {
     switch (key) {
         case WXK_RETURN:
             SendThumbnailEvent(wxEVT_COMMAND_THUMBNAIL_RETURN, -1, flags);
+            break;
+        case WXK_ESCAPE:
+            if (m_dragging)
+                EndDrag(false);
+            else
+                event.Skip();
             break;
         case WXK_END:
         case WXK_HOME:

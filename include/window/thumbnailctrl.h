@@ -8,6 +8,7 @@
 #include <wx/dynarray.h>
 #include <wx/event.h>
 #include <wx/scrolwin.h>
+#include <wx/timer.h>
 
 #include <memory>
 #include <vector>
@@ -74,6 +75,13 @@ struct ThumbnailGeometry {
     int ItemAt(const wxPoint& p, int scrollY, int clientWidth, int count) const;
     // First and last row (inclusive) that the unscrolled vertical span [top, bottom] reaches.
     void RowsBetween(int top, int bottom, int& firstRow, int& lastRow) const;
+    // Where dragged frames dropped at a client point would go (0..count):
+    // before the cell under the point when on its left half, else after it;
+    // right of a row, after its last cell; below the last row, at the end.
+    int DropPositionAt(const wxPoint& p, int scrollY, int clientWidth, int count) const;
+    // The insertion mark for a drop position, in unscrolled coordinates: a bar
+    // in the gap before that cell, or after the last one.
+    wxRect DropMarkRect(int position, int clientWidth, int count) const;
 };
 
 // Scroll positions in units that bring a cell (unscrolled coordinates) into
@@ -219,6 +227,9 @@ wxDECLARE_EVENT(wxEVT_COMMAND_THUMBNAIL_LEFT_DCLICK, wxThumbnailEvent);
 wxDECLARE_EVENT(wxEVT_COMMAND_THUMBNAIL_MIDDLE_CLICK, wxThumbnailEvent);
 wxDECLARE_EVENT(wxEVT_COMMAND_THUMBNAIL_RIGHT_CLICK, wxThumbnailEvent);
 wxDECLARE_EVENT(wxEVT_COMMAND_THUMBNAIL_RETURN, wxThumbnailEvent);
+// The selected items were dragged and dropped: GetItemIndex is the drop
+// position (0..count, counted before the move). The strip moves nothing itself.
+wxDECLARE_EVENT(wxEVT_COMMAND_THUMBNAIL_DROP, wxThumbnailEvent);
 
 typedef void (wxEvtHandler::*wxThumbnailEventFunction)(wxThumbnailEvent&);
 #define wxThumbnailEventHandler(func) wxEVENT_HANDLER_CAST(wxThumbnailEventFunction, func)
@@ -237,6 +248,8 @@ typedef void (wxEvtHandler::*wxThumbnailEventFunction)(wxThumbnailEvent&);
     wx__DECLARE_EVT1(wxEVT_COMMAND_THUMBNAIL_RIGHT_CLICK, id, wxThumbnailEventHandler(fn))
 #define EVT_THUMBNAIL_RETURN(id, fn) \
     wx__DECLARE_EVT1(wxEVT_COMMAND_THUMBNAIL_RETURN, id, wxThumbnailEventHandler(fn))
+#define EVT_THUMBNAIL_DROP(id, fn) \
+    wx__DECLARE_EVT1(wxEVT_COMMAND_THUMBNAIL_DROP, id, wxThumbnailEventHandler(fn))
 
 // ---------------------------------------------------------------------------
 
@@ -292,6 +305,12 @@ public:
     // Selects or deselects n, moves the focus mark to it; no event.
     void Select(int n, bool select = true);
     void SelectAllItems();
+    // Selects exactly items (in that order), the focus mark on focus, and
+    // scrolls it into view; no event.
+    void SelectOnly(const std::vector<int>& items, int focus);
+    // A drag of the selection is under way; where it would drop (-1: nowhere).
+    bool IsDragging() const { return m_dragging; }
+    int GetDropPosition() const { return m_dragging ? m_dropPosition : -1; }
     // Moves the focus mark (-1 removes it); selection unchanged; no event.
     void SetFocusItem(int item);
     int GetFocusItem() const { return m_focusItem; }
@@ -350,6 +369,11 @@ protected:
     void OnKillFocus(wxFocusEvent& event);
     void OnSelectAll(wxCommandEvent& event);
     void OnUpdateSelectAll(wxUpdateUIEvent& event);
+    // Dragging the selection to another place.
+    void OnLeftUp(wxMouseEvent& event);
+    void OnMotion(wxMouseEvent& event);
+    void OnCaptureLost(wxMouseCaptureLostEvent& event);
+    void OnDragScrollTimer(wxTimerEvent& event);
 
 private:
     void Init();
@@ -363,6 +387,9 @@ private:
     void ScrollToUnits(int position);
     int ScrollOffsetY() const;
     void SendThumbnailEvent(wxEventType type, int index, int flags);
+    void UpdateDrag(const wxPoint& point);
+    void EndDrag(bool drop);
+    void PaintDropMark(wxDC& dc);
 
     int m_frameDelay;
     std::vector<long long> m_startTimes;
@@ -388,6 +415,15 @@ private:
     wxBitmap m_paintBuffer;
 
     unsigned long m_revision = 0;
+
+    // A left press that may become a drag, and the drag itself.
+    bool m_dragPossible = false;
+    bool m_dragging = false;
+    wxPoint m_dragStart;
+    int m_pendingClick = -1;  // a selected item pressed: selected alone unless dragged
+    int m_dropPosition = -1;
+    int m_dragScrollStep = 0;
+    wxTimer m_dragScrollTimer;
     wxDECLARE_DYNAMIC_CLASS_NO_COPY(wxThumbnailCtrl);
     wxDECLARE_EVENT_TABLE();
 };

@@ -48,6 +48,7 @@ wxBEGIN_EVENT_TABLE(GifFrame, wxFrame)
     EVT_COMMAND(ID_SAVE_GIF_THREAD, wxEVT_COMMAND_WORKER_PROGRESS, GifFrame::OnWorkSaveAsGifThreadUpdate)
     EVT_THUMBNAIL_LEFT_CLICK(ID_THUMBNAIL_CTRL, GifFrame::OnThumbnailLeftClick)
     EVT_THUMBNAIL_RIGHT_CLICK(ID_THUMBNAIL_CTRL, GifFrame::OnThumbnailRightClick)
+    EVT_THUMBNAIL_DROP(ID_THUMBNAIL_CTRL, GifFrame::OnFramesDropped)
 wxEND_EVENT_TABLE()
 
 GifFrame::GifFrame() : m_prompts(std::make_unique<UserPrompts>()) {}
@@ -95,6 +96,8 @@ void GifFrame::InitFrame() {
     m_thumbnailCtrl = new wxThumbnailCtrl(m_panel_top, wxDefaultPosition, m_panel_top->GetSize());
     m_panel_top->GetSizer()->Add(m_thumbnailCtrl, 1, wxEXPAND, 0);
     m_thumbnailCtrl->SetBackgroundColour(wxColour(176, 223, 227));
+    m_thumbnailCtrl->Bind(wxEVT_KEY_DOWN, &GifFrame::OnStripKey, this);
+    Bind(wxEVT_CHAR_HOOK, &GifFrame::OnCharHook, this);
 
     m_panel_down = FindResourceControl<wxPanel>("m_panel_down");
     m_panel_down->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_INFOBK));
@@ -198,6 +201,13 @@ void GifFrame::BuildMenuBar() {
     addItem(m_menuFrame, m_itemClearAll, wxTRANSLATE("Clear All"), nullptr, &GifFrame::OnClearAll);
     addItem(m_menuFrame, m_itemFrameDelay, wxTRANSLATE("Frame Delay..."), "Ctrl+D",
             &GifFrame::OnFrameDelay);
+    m_menuFrame->AppendSeparator();
+    addItem(m_menuFrame, m_itemMoveLeft, wxTRANSLATE("Move Left"), "Ctrl+Left", &GifFrame::OnMoveLeft);
+    addItem(m_menuFrame, m_itemMoveRight, wxTRANSLATE("Move Right"), "Ctrl+Right",
+            &GifFrame::OnMoveRight);
+    addItem(m_menuFrame, m_itemDuplicate, wxTRANSLATE("Duplicate"), "Ctrl+J", &GifFrame::OnDuplicate);
+    addItem(m_menuFrame, m_itemReverse, wxTRANSLATE("Reverse Order"), nullptr, &GifFrame::OnReverse);
+    addItem(m_menuFrame, m_itemSelectAll, wxTRANSLATE("Select All"), "Ctrl+A", &GifFrame::OnSelectAll);
     bar->Append(m_menuFrame, wxGetTranslation("Frame"));
 
     m_menuAnimation = new wxMenu;
@@ -264,7 +274,8 @@ void GifFrame::DisableFrameCommands() { SetFrameCommandsEnabled(false); }
 
 void GifFrame::SetFrameCommandsEnabled(bool enable) {
     for (wxMenuItem* item : {m_itemSave, m_itemSaveAs, m_itemDelete, m_itemClearAll,
-                             m_itemFrameDelay, m_itemRunAnimation, m_itemLoopCount})
+                             m_itemFrameDelay, m_itemMoveLeft, m_itemMoveRight, m_itemDuplicate,
+                             m_itemReverse, m_itemSelectAll, m_itemRunAnimation, m_itemLoopCount})
         item->Enable(enable);
     m_toolBar_button->EnableTool(XRCID("m_tool_delete"), enable);
     m_toolBar_button->EnableTool(XRCID("m_tool_play"), enable);

@@ -153,6 +153,11 @@ void GifFrame::OnThumbnailRightClick(wxThumbnailEvent&) {
     menu.Append(0, wxGetTranslation("&Insert Image") + "\tCtrl+Ins");
     menu.Append(wxID_DELETE, wxGetTranslation("&Delete") + "\tCtrl+Del");
     menu.Append(ID_CONTEXT_FRAME_DELAY, wxGetTranslation("Frame Delay...") + "\tCtrl+D");
+    // The Frame menu's own commands, under the same ids.
+    menu.AppendSeparator();
+    for (const wxMenuItem* item : {m_itemMoveLeft, m_itemMoveRight, m_itemDuplicate, m_itemReverse,
+                                   m_itemSelectAll})
+        menu.Append(item->GetId(), item->GetItemLabel());
     m_prompts->PopupMenu(this, menu);
 }
 
