@@ -27,6 +27,7 @@ class wxToolBar;
 class wxPaintEvent;
 class UserPrompts;
 class ImportSink;
+class ImportEvent;
 class ExportFrameFeed;
 struct ProjectReading;
 
@@ -131,7 +132,7 @@ public:
     void OnPreviewTimer(wxTimerEvent& event);
     void OnChangeSplitterWindow(wxSplitterEvent& event);
     void OnUpdateResult(wxCommandEvent& event);
-    void ThreadUpdate(wxCommandEvent& event);
+    void ThreadUpdate(ImportEvent& event);
     void OnWorkSaveAsGifThreadUpdate(wxCommandEvent& event);
     void OnThumbnailLeftClick(wxThumbnailEvent& event);
     void OnThumbnailRightClick(wxThumbnailEvent& event);
@@ -171,7 +172,7 @@ private:
     void AbandonExport();
     // A progress dialog's Update lets queued events through; a worker's event
     // that arrives then is handled afterwards, never inside the update.
-    bool DeferDuringProgressUpdate(const wxCommandEvent& event);
+    bool DeferDuringProgressUpdate(const wxEvent& event);
     void UpdateProgress(wxProgressDialog* dialog, int value);
 
     wxSplitterWindow* m_splitter3 = nullptr;

@@ -87,6 +87,7 @@ ProjectReading ReadProjectDocument(const wxXmlDocument& document);
 // (the toolkit logs why).
 ProjectReading ReadProjectFile(const wxString& path);
 
-// The paths to load from the entries of an image list: those whose file (a
-// frame reference's GIF) exists, without the GIFs' own end-of-run entries.
+// The paths to load from the entries of an image list: all but empty ones and
+// the GIFs' own end-of-run entries. Files that are gone are kept, so that the
+// import names them.
 wxArrayString ProjectPathsToLoad(const wxArrayString& entries);

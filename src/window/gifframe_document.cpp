@@ -3,8 +3,9 @@
 #include "window/gifframe.h"
 
 #include "window/canvasgeometry.h"
-#include "window/gifreader.h"
+#include "import/picturedecoder.h"
 #include "window/loopcountdialog.h"
+#include "window/skipreport.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"
@@ -89,18 +90,14 @@ void GifFrame::OnInsertImages(wxCommandEvent&) {
     const wxArrayInt& selection = m_thumbnailCtrl->GetSelectedIndices();
     int position = selection.empty() || selection[0] < 0 ? m_thumbnailCtrl->GetCount()
                                                          : selection[0];
-    for (const wxString& path : paths) {
-        wxLogNull quiet;
-        if (path.EndsWith(".gif")) {
-            GifReader reader;
-            reader.Load(path);
-            for (int i = 0; i < reader.GetFrameCount(); ++i)
-                if (auto image = reader.TakeFrame(i)) InsertFrame(image.release(), i, path, position);
-        } else if (auto image = LoadPicture(path)) {
-            InsertFrame(image.release(), 0, path, position);
-        }
-    }
+    PictureDecoder decoder;
+    for (const wxString& path : paths)
+        decoder.Decode(path, [&](DecodedPicture&& decoded) {
+            InsertFrame(decoded.picture.release(), decoded.frameIndex, decoded.path, position);
+            return true;
+        });
     UpdateCanvasSize();
+    ReportSkippedPictures(this, decoder.GetSkipped());
 }
 
 void GifFrame::OnDeleteImages(wxCommandEvent&) {

@@ -2,6 +2,8 @@
 #include "window/gifframe.h"
 
 #include "window/imageloadthread.h"
+#include "window/importevents.h"
+#include "window/skipreport.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"
 
@@ -45,7 +47,7 @@ bool GifFrame::StartImageLoad(const wxArrayString& paths) {
     return true;
 }
 
-bool GifFrame::DeferDuringProgressUpdate(const wxCommandEvent& event) {
+bool GifFrame::DeferDuringProgressUpdate(const wxEvent& event) {
     if (!m_updatingProgress) return false;
     // Queued behind the others, so the order of the worker's events stays.
     QueueEvent(event.Clone());
@@ -59,15 +61,15 @@ void GifFrame::UpdateProgress(wxProgressDialog* dialog, int value) {
     m_updatingProgress = false;
 }
 
-void GifFrame::ThreadUpdate(wxCommandEvent& event) {
+void GifFrame::ThreadUpdate(ImportEvent& event) {
     if (DeferDuringProgressUpdate(event)) return;
     std::cout << "ThreadUpdate" << std::endl;
-    if (auto* image = static_cast<wxImage*>(event.GetClientData())) {
-        auto* item = new wxImageThumbnailItem(image, static_cast<int>(event.GetExtraLong()),
-                                              event.GetString());
+    if (auto image = event.TakePicture()) {
+        const ImportedPicture& picture = event.GetPicture();
+        auto* item = new wxImageThumbnailItem(image.release(), picture.frameIndex, picture.path);
         if (m_thumbnailCtrl->Append(item, m_spinctrl_delay->GetValue()) < 0) delete item;
     }
-    const int progress = event.GetInt();
+    const int progress = event.GetProgress();
     if (progress == 100) {
         UpdateCanvasSize();
         if (m_thumbnailCtrl->GetCount() > 0)
@@ -78,6 +80,7 @@ void GifFrame::ThreadUpdate(wxCommandEvent& event) {
         // its own Update here, as it is never updated to its maximum.
         delete m_importProgress;
         m_importProgress = nullptr;
+        ReportSkippedPictures(this, event.GetSkipped());
         FinishProjectLoad();
     } else {
         UpdateProgress(m_importProgress, progress);

@@ -178,8 +178,15 @@ ProjectReading ReadProjectFile(const wxString& path) {
 
 wxArrayString ProjectPathsToLoad(const wxArrayString& entries) {
     wxArrayString paths;
-    for (const wxString& entry : entries)
-        if (!entry.EndsWith(".gif") && wxFileName::FileExists(StripFrameSuffix(entry)))
-            paths.Add(entry);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const wxString& entry = entries[i];
+        // A GIF's end-of-run entry follows its frames; an older project's
+        // ANIM.GIF entry on its own is a picture.
+        const bool endOfRun = entry.EndsWith(".gif") ||
+                              (i > 0 && FrameIndexFromPath(entries[i - 1]) >= 0 &&
+                               StripFrameSuffix(entries[i - 1]) == entry);
+        // Missing files stay: the import names them.
+        if (!endOfRun && !entry.empty()) paths.Add(entry);
+    }
     return paths;
 }
