@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config libwxgtk3.2-dev gettext libimagequant-dev libgif-dev)
 if [ "${1:-run}" = test ]; then
-  packages+=(libgtest-dev xvfb xauth xdotool imagemagick giflib-tools libxml2-utils unzip)
+  packages+=(libgtest-dev xvfb xauth xdotool imagemagick giflib-tools gifsicle libxml2-utils unzip)
 fi
 missing=()
 for p in "${packages[@]}"; do
