@@ -4,6 +4,7 @@
 // import thread and, for Insert Image, on the main thread; it touches no window.
 #pragma once
 
+#include "import/pictureformat.h"
 #include "import/skippedpictures.h"
 #include "window/gifreader.h"
 
@@ -47,7 +48,7 @@ private:
     void DecodeWholeGif(const wxString& listed, const wxString& path, const Receiver& receive);
     void DecodeGifFrame(const wxString& listed, const wxString& path, int frameIndex,
                         int maxFrames, const Receiver& receive);
-    void DecodePicture(const wxString& listed, const wxString& path, wxBitmapType type,
+    void DecodePicture(const wxString& listed, const wxString& path, PictureFormat format,
                        const Receiver& receive);
     // Reads the GIF unless it is the one read last and still whole.
     void LoadGif(const wxString& path, int maxFrames);

@@ -9,6 +9,7 @@
 #include <wx/string.h>
 
 #include <climits>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -38,12 +39,19 @@ public:
     // The same with this budget of composed pixels, reading no more than
     // maxFrames frames.
     bool Load(const wxString& path, long long maxTotalPixels, int maxFrames = INT_MAX);
+    // Receives each composed frame and its delay as soon as it is drawn;
+    // returns false to stop reading.
+    using FrameSink = std::function<bool(std::unique_ptr<wxImage> picture, int delay)>;
+    // Reads like Load but keeps no frame: each goes to sink, so that a long
+    // GIF never needs memory for all its frames at once.
+    void Stream(const wxString& path, long long maxTotalPixels, const FrameSink& sink);
     // The file last loaded.
     const wxString& GetPath() const { return m_path; }
     Outcome GetOutcome() const { return m_outcome; }
-    int GetFrameCount() const { return static_cast<int>(m_frames.size()); }
+    // The frames read, kept or streamed.
+    int GetFrameCount() const { return m_frameCount; }
     wxSize GetScreenSize() const { return m_screen; }
-    // The frame's delay as the file gives it, in hundredths of a second: 0
+    // A kept frame's delay as the file gives it, in hundredths of a second: 0
     // when the frame has no graphic control extension, -1 for no such frame.
     int GetDelay(int frame) const;
     // The composed frame: a picture of the screen's size with an alpha
@@ -51,19 +59,19 @@ public:
     bool ConvertToImage(int frame, wxImage* image) const;
     // The same as a new picture, or null when the frame cannot be converted.
     std::unique_ptr<wxImage> TakeFrame(int frame) const;
-    // Hands the frame's picture over without a copy; the reader keeps no
-    // picture of it afterwards.
-    std::unique_ptr<wxImage> ReleaseFrame(int frame);
 
 private:
     struct Frame {
-        std::unique_ptr<wxImage> picture;  // null once released
+        std::unique_ptr<wxImage> picture;
         int delay = 0;
     };
+    void Read(const wxString& path, long long maxTotalPixels, int maxFrames, const FrameSink* sink);
     void LoadFrames(const wxString& path, long long maxTotalPixels, int maxFrames);
     const Frame* FindFrame(int frame) const;
 
     std::vector<Frame> m_frames;
+    int m_frameCount = 0;
+    const FrameSink* m_sink = nullptr;  // while streaming
     wxString m_path;
     wxSize m_screen;
     Outcome m_outcome = Outcome::NotGif;

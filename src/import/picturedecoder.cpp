@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <new>
+#include <optional>
 
 namespace {
 
@@ -43,7 +44,7 @@ void PictureDecoder::Decode(const wxString& listed, const Receiver& receive) {
         else if (frameIndex > 0)
             Skip(listed, SkipReason::NotFound);  // a single picture has no frame 1
         else
-            DecodePicture(listed, path, BitmapTypeOf(format), receive);
+            DecodePicture(listed, path, format, receive);
     } catch (const std::bad_alloc&) {
         m_exhausted = true;
         Skip(listed, SkipReason::OverBudget);
@@ -62,34 +63,43 @@ void PictureDecoder::DecodeGif(const wxString& listed, const wxString& path, int
 
 void PictureDecoder::DecodeWholeGif(const wxString& listed, const wxString& path,
                                     const Receiver& receive) {
-    LoadGif(path, INT_MAX);
-    // Its pictures are handed over below; a later frame reference reads it again.
+    // Each frame goes on as soon as the next one is drawn: the last one waits
+    // until the file's reason to be named is known, and no more than two
+    // frames are held here at once.
     m_gifCached = false;
-    const int frames = m_gif.GetFrameCount();
+    std::optional<DecodedPicture> held;
+    bool going = true;
+    auto deliver = [&](DecodedPicture&& decoded) {
+        if (!Charge(PixelsOf(*decoded.picture))) {
+            if (m_skipped.empty() || m_skipped.back().path != listed)
+                Skip(listed, SkipReason::OverBudget);
+            return going = false;
+        }
+        return going = receive(std::move(decoded));
+    };
+    m_gif.Stream(path, m_remaining, [&](std::unique_ptr<wxImage> picture, int delay) {
+        if (held && !deliver(std::move(*held))) return false;
+        const int index = m_gif.GetFrameCount() - 1;
+        held = DecodedPicture{std::move(picture), path, index, delay, false};
+        return true;
+    });
+    if (!going) return;
     switch (m_gif.GetOutcome()) {
         case GifReader::Outcome::NotGif: return Skip(listed, SkipReason::NotAPicture);
         case GifReader::Outcome::OverBudget:
-            // Named before its first frames arrive: the frames past the budget are lost.
             m_exhausted = true;
             Skip(listed, SkipReason::OverBudget);
             break;
         case GifReader::Outcome::TooLarge:
-            if (frames == 0) return Skip(listed, SkipReason::OverBudget);
+            if (!held) return Skip(listed, SkipReason::OverBudget);
             break;
         default:
             // A damaged file gives the frames before the damage, unnamed.
-            if (frames == 0) return Skip(listed, SkipReason::Damaged);
+            if (!held) return Skip(listed, SkipReason::Damaged);
     }
-    for (int k = 0; k < frames; ++k) {
-        DecodedPicture decoded{m_gif.ReleaseFrame(k), path, k, m_gif.GetDelay(k), k + 1 == frames};
-        if (!decoded.picture) continue;
-        if (!Charge(PixelsOf(*decoded.picture))) {
-            if (m_skipped.empty() || m_skipped.back().path != listed)
-                Skip(listed, SkipReason::OverBudget);
-            return;
-        }
-        if (!receive(std::move(decoded))) return;
-    }
+    if (!held) return;
+    held->lastOfPath = true;
+    deliver(std::move(*held));
 }
 
 void PictureDecoder::DecodeGifFrame(const wxString& listed, const wxString& path, int frameIndex,
@@ -112,17 +122,17 @@ void PictureDecoder::DecodeGifFrame(const wxString& listed, const wxString& path
     receive(std::move(decoded));
 }
 
-void PictureDecoder::DecodePicture(const wxString& listed, const wxString& path, wxBitmapType type,
-                                   const Receiver& receive) {
+void PictureDecoder::DecodePicture(const wxString& listed, const wxString& path,
+                                   PictureFormat format, const Receiver& receive) {
     // The header's size is charged before decoding, so that a small file that
     // claims a huge picture never gets the memory for it.
-    const std::optional<wxSize> size = PictureSizeOfFile(path, PictureFormatOfFile(path));
+    const std::optional<wxSize> size = PictureSizeOfFile(path, format);
     if (!size) return Skip(listed, SkipReason::Damaged);
     const long long pixels = static_cast<long long>(size->x) * size->y;
     if (pixels > GifReader::kMaxFramePixels) return Skip(listed, SkipReason::OverBudget);
     if (!Charge(pixels)) return Skip(listed, SkipReason::OverBudget);
     auto picture = std::make_unique<wxImage>();
-    const bool loaded = picture->LoadFile(path, type) && picture->IsOk();
+    const bool loaded = picture->LoadFile(path, BitmapTypeOf(format)) && picture->IsOk();
     m_remaining += pixels;  // charged again below at its real size
     if (!loaded) return Skip(listed, SkipReason::Damaged);
     if (!Charge(PixelsOf(*picture))) return Skip(listed, SkipReason::OverBudget);

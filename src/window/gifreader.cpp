@@ -89,6 +89,7 @@ public:
         m_last = Clip(rect);
         m_lastDisposal = disposal;
         if (disposal == DISPOSE_PREVIOUS) CopyRect(m_last, m_pixels, m_saved, true);
+        if (m_last.width <= 0) return;  // wholly off the screen
         for (int y = m_last.top; y < m_last.top + m_last.height; ++y) {
             const uint8_t* src = indices.data() + static_cast<size_t>(y - rect.top) * rect.width +
                                  (m_last.left - rect.left);
@@ -173,16 +174,28 @@ private:
 bool GifReader::Load(const wxString& path) { return Load(path, m_maxTotalPixels); }
 
 bool GifReader::Load(const wxString& path, long long maxTotalPixels, int maxFrames) {
+    Read(path, maxTotalPixels, maxFrames, nullptr);
+    return !m_frames.empty();
+}
+
+void GifReader::Stream(const wxString& path, long long maxTotalPixels, const FrameSink& sink) {
+    Read(path, maxTotalPixels, INT_MAX, &sink);
+}
+
+void GifReader::Read(const wxString& path, long long maxTotalPixels, int maxFrames,
+                     const FrameSink* sink) {
     m_frames.clear();
+    m_frameCount = 0;
     m_path = path;
     m_screen = wxSize();
+    m_sink = sink;
     try {
         LoadFrames(path, maxTotalPixels, maxFrames);
     } catch (const std::bad_alloc&) {
         // Out of memory: keep the frames that fitted.
         m_outcome = Outcome::OverBudget;
     }
-    return !m_frames.empty();
+    m_sink = nullptr;
 }
 
 void GifReader::LoadFrames(const wxString& path, long long maxTotalPixels, int maxFrames) {
@@ -213,12 +226,12 @@ void GifReader::LoadFrames(const wxString& path, long long maxTotalPixels, int m
             continue;
         }
         if (type != IMAGE_DESC_RECORD_TYPE) return;
-        if (GetFrameCount() >= maxFrames) break;
+        if (m_frameCount >= maxFrames) break;
         if (DGifGetImageDesc(gif.get()) == GIF_ERROR) return;
         const GifImageDesc& desc = gif->Image;
         const Rect rect{desc.Left, desc.Top, desc.Width, desc.Height};
         if (rect.width <= 0 || rect.height <= 0) return;
-        if (m_frames.empty()) {
+        if (m_frameCount == 0) {
             // A screen of no size takes the first frame's extent.
             if (screen.x <= 0 || screen.y <= 0) screen = wxSize(rect.left + rect.width, rect.top + rect.height);
             if (static_cast<long long>(screen.x) * screen.y > kMaxFramePixels) {
@@ -247,21 +260,23 @@ void GifReader::LoadFrames(const wxString& path, long long maxTotalPixels, int m
                                     ? control.TransparentColor
                                     : -1;
         canvas.Draw(rect, indices, PaletteOf(map), transparent, control.DisposalMode);
-        Frame frame;
-        frame.picture = canvas.Snapshot();
+        Frame frame{canvas.Snapshot(), control.DelayTime};
         if (!frame.picture) {
             m_outcome = Outcome::OverBudget;
             return;
         }
-        frame.delay = control.DelayTime;
         control = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
-        m_frames.push_back(std::move(frame));
+        ++m_frameCount;
+        if (!m_sink)
+            m_frames.push_back(std::move(frame));
+        else if (!(*m_sink)(std::move(frame.picture), frame.delay))
+            return;
     }
     m_outcome = Outcome::Complete;
 }
 
 const GifReader::Frame* GifReader::FindFrame(int frame) const {
-    if (frame < 0 || frame >= GetFrameCount()) return nullptr;
+    if (frame < 0 || frame >= static_cast<int>(m_frames.size())) return nullptr;
     return &m_frames[static_cast<size_t>(frame)];
 }
 
@@ -281,9 +296,4 @@ std::unique_ptr<wxImage> GifReader::TakeFrame(int frame) const {
     auto image = std::make_unique<wxImage>();
     if (!ConvertToImage(frame, image.get())) return nullptr;
     return image;
-}
-
-std::unique_ptr<wxImage> GifReader::ReleaseFrame(int frame) {
-    if (!FindFrame(frame)) return nullptr;
-    return std::move(m_frames[static_cast<size_t>(frame)].picture);
 }
