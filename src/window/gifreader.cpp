@@ -137,6 +137,7 @@ private:
     // Copies rect between the screen and a buffer of its own size.
     void CopyRect(const Rect& rect, std::vector<uint8_t>& screen, std::vector<uint8_t>& buffer,
                   bool toBuffer) {
+        if (rect.width <= 0 || rect.height <= 0) return;
         const size_t rowBytes = static_cast<size_t>(rect.width) * 4;
         buffer.resize(rowBytes * rect.height);
         for (int y = 0; y < rect.height; ++y) {
