@@ -1,5 +1,6 @@
 // "Add Image" in the real window: pictures decoded on the worker thread arrive
 // in the strip while a progress dialog holds the window.
+#include "support/dialog_answers.h"
 #include "support/main_window.h"
 #include "support/pictures.h"
 #include "support/test_support.h"
@@ -65,18 +66,32 @@ TEST_F(AddImages, TheFramesTakeTheDelayInForce) {
 }
 
 TEST_F(AddImages, BrokenAndVanishedFilesEndTheLoadCleanly) {
-    lwtest::WriteBrokenPictures(dir);
-    Add({"empty.png", "half.png", "truncated.gif", "enormous.gif", "folder.png", "gone.jpg"});
+    std::vector<std::string> names;
+    for (const std::string& path : lwtest::WriteBrokenPictures(dir))
+        names.push_back(wxFileNameFromPath(path).ToStdString());
+    names.push_back("gone.jpg");
+    lwtest::ShownMessage shown;
+    wxTEST_DIALOG(Add(names), lwtest::ExpectMessage(wxID_OK, &shown));
     EXPECT_EQ(frame->GetThumbnailCtrl()->GetCount(), 0);
+    // One message: the first ten by name, then how many more.
+    EXPECT_TRUE(shown.message.StartsWith("These pictures could not be added:\nempty.png: not a "
+                                         "picture\nempty.gif: not a picture\n")) << shown.message;
+    EXPECT_EQ(shown.message.Freq('\n'), 11);
+    EXPECT_TRUE(shown.message.EndsWith("\nand 2 more")) << shown.message;
     // Nothing arrived, so the commands that need frames stay off.
     EXPECT_FALSE(Enabled("File", "Save"));
     EXPECT_FALSE(Enabled("Animation", "Run animation"));
 }
 
-TEST_F(AddImages, AGoodPictureAmongBrokenOnesArrives) {
+TEST_F(AddImages, AGoodPictureAmongBrokenOnesArrivesAndTheOthersAreNamed) {
     lwtest::WriteBrokenPictures(dir);
     lwtest::WritePicture(dir + "/good.jpg", 20, 10, *wxBLUE);
-    Add({"half.png", "good.jpg", "truncated.gif"});
+    lwtest::WriteFile(dir + "/notes.png", "shopping list: milk, eggs");
+    lwtest::ShownMessage shown;
+    wxTEST_DIALOG(Add({"half.png", "good.jpg", "notes.png", "truncated.gif"}),
+                  lwtest::ExpectMessage(wxID_OK, &shown));
+    EXPECT_EQ(shown.message, "These pictures could not be added:\nhalf.png: damaged\n"
+                             "notes.png: not a picture\ntruncated.gif: damaged");
     EXPECT_EQ(lwtest::FramePaths(frame), (std::vector<wxString>{dir + "/good.jpg"}));
     EXPECT_TRUE(Enabled("Frame", "Delete"));
 }

@@ -177,12 +177,17 @@ TEST_F(Inserting, WithoutSelectionTheyFollowTheLastFrame) {
     EXPECT_EQ(frame->GetCanvasSize(), wxSize(40, 30));
 }
 
-TEST_F(Inserting, AnUpperCaseGifIsOnePictureAndBrokenFilesAreSkipped) {
+TEST_F(Inserting, AnUpperCaseGifGivesEveryFrameAndBrokenFilesAreNamed) {
     AddFrames(1);
     lwtest::WriteAnimatedGif(dir + "/LOUD.GIF", 5, 5, {"red", "blue"});
     lwtest::WriteBrokenPictures(dir);
-    Insert({"LOUD.GIF", "empty.png", "half.png", "truncated.gif", "folder.png", "gone.png"});
-    EXPECT_EQ(FramePaths(frame), (std::vector<wxString>{Pic("f0.png"), dir + "/LOUD.GIF"}));
+    lwtest::ShownMessage shown;
+    wxTEST_DIALOG(Insert({"LOUD.GIF", "empty.png", "half.png", "folder.png", "gone.png"}),
+                  lwtest::ExpectMessage(wxID_OK, &shown));
+    EXPECT_EQ(FramePaths(frame), (std::vector<wxString>{Pic("f0.png"), dir + "/LOUD.GIF_0",
+                                                        dir + "/LOUD.GIF_1"}));
+    EXPECT_EQ(shown.message, "These pictures could not be added:\nempty.png: not a picture\n"
+                             "half.png: damaged\nfolder.png: not a picture\ngone.png: not found");
 }
 
 TEST_F(Inserting, CancellingChangesNothing) {
@@ -200,7 +205,7 @@ TEST_F(Document, TheContextMenuOffersInsertAndDelete) {
     prompts.onPopup = [&](wxWindow* window, wxMenu& menu) {
         for (wxMenuItem* item : menu.GetMenuItems()) {
             labels.push_back(item->GetItemLabel());
-            EXPECT_TRUE(item->IsEnabled());
+            EXPECT_TRUE(item->IsEnabled() || item->IsSeparator());
         }
         // Choosing "Delete" sends its command to the window.
         wxCommandEvent choose(wxEVT_MENU, wxID_DELETE);
@@ -212,7 +217,9 @@ TEST_F(Document, TheContextMenuOffersInsertAndDelete) {
     strip->GetEventHandler()->ProcessEvent(click);
     EXPECT_EQ(prompts.popups, 1);
     EXPECT_EQ(labels, (std::vector<wxString>{"&Insert Image\tCtrl+Ins", "&Delete\tCtrl+Del",
-                                             "Frame Delay...\tCtrl+D"}));
+                                             "Frame Delay...\tCtrl+D", "", "Move Left\tCtrl+Left",
+                                             "Move Right\tCtrl+Right", "Duplicate\tCtrl+J",
+                                             "Reverse Order", "Select All\tCtrl+A"}));
     EXPECT_EQ(FramePaths(frame), (std::vector<wxString>{Pic("f0.png"), Pic("f2.png")}));
 }
 

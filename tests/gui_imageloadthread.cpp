@@ -2,6 +2,7 @@
 #include "support/pictures.h"
 #include "support/test_support.h"
 #include "window/imageloadthread.h"
+#include "window/importevents.h"
 #include "window/workerevents.h"
 
 #include <wx/filename.h>
@@ -16,17 +17,20 @@ struct Received {
     long frameIndex;
     std::string path;
     wxSize size;  // of the picture, or -1 x -1 without one
+    int delay;
+    std::vector<SkippedPicture> skipped;
 };
 
 // Stands in for the main window: collects what the thread queues.
 class Sink : public wxEvtHandler {
 public:
     Sink() {
-        Bind(wxEVT_COMMAND_WORKER_PROGRESS, [this](wxCommandEvent& e) {
-            std::unique_ptr<wxImage> image(static_cast<wxImage*>(e.GetClientData()));
+        Bind(wxEVT_IMPORT_PROGRESS, [this](ImportEvent& e) {
+            std::unique_ptr<wxImage> image = e.TakePicture();
             EXPECT_EQ(e.GetId(), ID_IMAGE_LOAD_THREAD);
-            events.push_back({e.GetInt(), e.GetExtraLong(), e.GetString().ToStdString(),
-                              image ? image->GetSize() : wxSize(-1, -1)});
+            const ImportedPicture& p = e.GetPicture();
+            events.push_back({e.GetProgress(), p.frameIndex, p.path.ToStdString(),
+                              image ? image->GetSize() : wxSize(-1, -1), p.delay, e.GetSkipped()});
         });
     }
     std::vector<Received> events;
@@ -70,6 +74,7 @@ protected:
 TEST_F(ImageLoading, ThreePicturesReport33_66_100) {
     const auto events = Load({Png("a.png"), Png("b.png", 7, 9), Png("c.png")});
     EXPECT_EQ(Progresses(events), (std::vector<int>{33, 66, 100}));
+    EXPECT_EQ(events[1].delay, -1) << "not a GIF frame";
     EXPECT_EQ(events[1].size, wxSize(7, 9));
     EXPECT_EQ(events[1].path, dir + "/b.png");
     EXPECT_EQ(events[1].frameIndex, 0);
@@ -81,6 +86,7 @@ TEST_F(ImageLoading, EveryFrameOfAGifArrivesAtItsFilesStartValue) {
     ASSERT_EQ(Progresses(events), (std::vector<int>{0, 0, 0, 100}));
     for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(events[k].frameIndex, k);
+        EXPECT_EQ(events[k].delay, 0) << "the file's own delay";
         EXPECT_EQ(events[k].path, gif);
         EXPECT_EQ(events[k].size, wxSize(12, 8));
     }
@@ -121,12 +127,14 @@ TEST_F(ImageLoading, AClosedSinkReceivesNothing) {
     EXPECT_TRUE(target.events.empty());
 }
 
-TEST_F(ImageLoading, UpperCaseGifIsOnePicture) {
+TEST_F(ImageLoading, UpperCaseGifGivesEveryFrame) {
     const std::string path = dir + "/SHOUT.GIF";
     lwtest::WriteAnimatedGif(path, 5, 5, {"red", "blue"});
-    const auto events = Load({path});
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].size, wxSize(5, 5));
+    const auto events = Load({path, path + "_1"});
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[1].frameIndex, 1);
+    EXPECT_EQ(events[2].frameIndex, 1);
+    EXPECT_EQ(events[2].size, wxSize(5, 5));
 }
 
 TEST_F(ImageLoading, TheLoadEndsWhenTheLastPathGivesNoPicture) {
@@ -159,6 +167,12 @@ TEST_F(ImageLoading, BrokenFilesAreSkipped) {
     EXPECT_EQ(events[0].progress, static_cast<int>(4 * 100 / (broken + 2)));
     EXPECT_EQ(events[1].progress, 100);
     EXPECT_EQ(events[1].size, wxSize(-1, -1));
+    // The last event names every skipped file, in list order, with its reason.
+    ASSERT_EQ(events[1].skipped.size(), broken + 1);
+    EXPECT_EQ(events[1].skipped[0].path, paths[0]);
+    EXPECT_EQ(events[1].skipped.back().path, dir + "/vanished.jpg");
+    EXPECT_EQ(events[1].skipped.back().reason, SkipReason::NotFound);
+    EXPECT_TRUE(events[0].skipped.empty());
 }
 
 TEST_F(ImageLoading, EveryFormat) {

@@ -289,8 +289,14 @@ TEST_F(Project, AProjectWithMissingFilesOpensWithTheRest) {
                  "</gif><images><path>" + dir + "/gone.png</path><path>" + dir +
                      "/anim.gif_2</path><path>" + dir + "/anim.gif</path><path>" + dir +
                      "/a.png</path></images>");
-    OpenProject(dir + "/some.xml");
-    Settle();
+    lwtest::ShownMessage shown;
+    wxTEST_DIALOG(
+        {
+            OpenProject(dir + "/some.xml");
+            Settle();
+        },
+        lwtest::ExpectMessage(wxID_OK, &shown));
+    EXPECT_EQ(shown.message, "These pictures could not be added:\ngone.png: not found");
     EXPECT_EQ(FramePaths(frame), Paths({"anim.gif_2", "a.png"}));
     EXPECT_EQ(Spin("m_spinctrl_delay")->GetValue(), 9);
     EXPECT_EQ(Status(0), "Unititle.gif(64 * 48)px");
@@ -299,8 +305,7 @@ TEST_F(Project, AProjectWithMissingFilesOpensWithTheRest) {
 
 TEST_F(Project, AProjectWithoutLoadablePicturesSaysSo) {
     for (const std::string& images :
-         {std::string("<images/>"), "<images><path>" + dir + "/gone.png</path><path>" + dir +
-                                        "/anim.gif</path></images>"}) {
+         {std::string("<images/>"), "<images><path>" + dir + "/anim.gif</path></images>"}) {
         WriteProject(dir + "/empty.xml",
                      "<name/><gif><width>3</width><height>2</height><delay_time>1</delay_time></gif>" +
                          images);
@@ -320,14 +325,16 @@ TEST_F(Project, AProjectOfUnreadablePicturesSaysSoWhenTheLoadEnds) {
     WriteProject(dir + "/bad.xml",
                  "<name/><gif><width>3</width><height>2</height><delay_time>1</delay_time></gif>"
                  "<images><path>" + dir + "/half.png</path><path>" + dir +
-                     "/truncated.gif_0</path></images>");
-    lwtest::ShownMessage shown;
+                     "/truncated.gif_0</path><path>" + dir + "/gone.png</path></images>");
+    lwtest::ShownMessage skipped, shown;
     wxTEST_DIALOG(
         {
             OpenProject(dir + "/bad.xml");
             Settle();
         },
-        lwtest::ExpectMessage(wxID_OK, &shown));
+        lwtest::ExpectMessage(wxID_OK, &skipped), lwtest::ExpectMessage(wxID_OK, &shown));
+    EXPECT_EQ(skipped.message, "These pictures could not be added:\nhalf.png: damaged\n"
+                               "truncated.gif_0: damaged\ngone.png: not found");
     EXPECT_EQ(shown.message, "Failed to load XML file!");
     ExpectEmptyDocument();
     EXPECT_TRUE(CloseWindow());

@@ -14,11 +14,14 @@ TEST(FramePath, SuffixesOfAnyLength) {
     EXPECT_EQ(MakeFramePath("C:\\a\\anim.gif", 2), "C:\\a\\anim.gif_2");
     EXPECT_EQ(FrameIndexFromPath("C:\\a\\anim.gif_2"), 2);
     EXPECT_EQ(StripFrameSuffix("C:\\a\\anim.gif_2"), "C:\\a\\anim.gif");
+    // ANIM.GIF's frames are read from a project as they were written.
+    EXPECT_EQ(FrameIndexFromPath("/pics/ANIM.GIF_1"), 1);
+    EXPECT_EQ(StripFrameSuffix("/pics/ANIM.GIF_1"), "/pics/ANIM.GIF");
 }
 
 TEST(FramePath, OtherPathsAreNotFrameReferences) {
     for (const char* path : {"/pics/a.png", "/pics/anim.gif", "/clips.gif_old/a.png",
-                             "/pics/anim.gif_", "/pics/anim.gif_1a", "/pics/anim.GIF_1",
+                             "/pics/anim.gif_", "/pics/anim.gif_1a", "/pics/anim.GIF_x",
                              "/pics/anim.gif_-1", ".gif_1", "/pics/a_1", "/x.gif_2/b.gif_z", ""}) {
         EXPECT_EQ(FrameIndexFromPath(path), -1) << path;
         EXPECT_EQ(StripFrameSuffix(path), path) << path;

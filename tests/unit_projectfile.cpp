@@ -269,17 +269,21 @@ TEST(ProjectReader, FilesThatAreNoXmlGiveNothing) {
     EXPECT_FALSE(ReadProjectFile(lwtest::MakeTempDir("none") + "/gone.xml").parsed);
 }
 
-TEST(ProjectReader, OnlyExistingPicturesAreLoadedAndGifEntriesAreSkipped) {
+TEST(ProjectReader, EveryPictureIsLoadedAndGifEntriesAreSkipped) {
     const std::string dir = lwtest::MakeTempDir("exist");
     for (const char* name : {"a.png", "anim.gif", "LOUD.GIF"}) lwtest::WriteFile(dir + "/" + name, "x");
     ::mkdir((dir + "/folder.png").c_str(), 0755);
     const wxString d(dir);
     wxArrayString all = List({"", "/nowhere/x.png"});
     for (const char* name : {"a.png", "gone.png", "anim.gif_2", "anim.gif", "gone.gif_0",
-                             "LOUD.GIF", "folder.png", "anim.gif_x"})
+                             "LOUD.GIF", "folder.png", "anim.gif_x", "LOUD.GIF_1", "LOUD.GIF"})
         all.Add(d + "/" + name);
+    // Files that are gone stay for the import to name; an upper-case GIF's
+    // end-of-run entry follows its frame, an older project's GIF entry stands alone.
     EXPECT_EQ(Vec(ProjectPathsToLoad(all)),
-              (std::vector<wxString>{d + "/a.png", d + "/anim.gif_2", d + "/LOUD.GIF"}));
+              (std::vector<wxString>{"/nowhere/x.png", d + "/a.png", d + "/gone.png", d + "/anim.gif_2",
+                                     d + "/gone.gif_0", d + "/LOUD.GIF", d + "/folder.png",
+                                     d + "/anim.gif_x", d + "/LOUD.GIF_1"}));
 }
 
 TEST(ProjectNames, XmlIsAppendedUnlessTheNameEndsInLowerCaseXml) {

@@ -7,8 +7,12 @@
 // The path that names frame `index` of the GIF at gifPath.
 wxString MakeFramePath(const wxString& gifPath, int index);
 
+// Whether the path names a GIF file: it ends with ".gif" in any letter case.
+bool HasGifExtension(const wxString& path);
+
 // The frame index of a frame reference path, or -1 for any other path. A path
-// is a frame reference exactly when it ends with ".gif_" and decimal digits.
+// is a frame reference exactly when it ends with ".gif_" (in any letter case,
+// as ANIM.GIF's frames are referenced too) and decimal digits.
 int FrameIndexFromPath(const wxString& path);
 
 // The GIF's path of a frame reference path (everything before the last "_"),

@@ -33,6 +33,7 @@ class wxKeyEvent;
 class UserPrompts;
 class ImportSink;
 class UpdateChecker;
+class ImportEvent;
 class ExportFrameFeed;
 struct ProjectReading;
 
@@ -145,7 +146,7 @@ public:
     void OnPreviewTimer(wxTimerEvent& event);
     void OnChangeSplitterWindow(wxSplitterEvent& event);
     void OnUpdateResult(wxCommandEvent& event);
-    void ThreadUpdate(wxCommandEvent& event);
+    void ThreadUpdate(ImportEvent& event);
     void OnWorkSaveAsGifThreadUpdate(wxCommandEvent& event);
     void OnThumbnailLeftClick(wxThumbnailEvent& event);
     void OnThumbnailRightClick(wxThumbnailEvent& event);
@@ -177,9 +178,10 @@ private:
     // keeps the moved frames selected where they landed.
     void Rearrange(const std::vector<size_t>& order, const char* name);
     // A new frame of a decoded picture (frame frameIndex of a GIF at path, or
-    // the picture at path), taking the Delay field's value.
-    DocumentFrame NewFrame(std::unique_ptr<wxImage> picture, const wxString& path,
-                           int frameIndex) const;
+    // the picture at path): a GIF frame's delay (delay >= 0) is kept, other
+    // pictures take the Delay field's value.
+    DocumentFrame NewFrame(std::unique_ptr<wxImage> picture, const wxString& path, int frameIndex,
+                           int delay) const;
     int AskToSaveProject();
     void ClearPreview();
     // The preview's next frame comes after delay hundredths of a second.
@@ -209,7 +211,7 @@ private:
     void AbandonExport();
     // A progress dialog's Update lets queued events through; a worker's event
     // that arrives then is handled afterwards, never inside the update.
-    bool DeferDuringProgressUpdate(const wxCommandEvent& event);
+    bool DeferDuringProgressUpdate(const wxEvent& event);
     void UpdateProgress(wxProgressDialog* dialog, int value);
 
     wxSplitterWindow* m_splitter3 = nullptr;

@@ -127,8 +127,9 @@ ProjectReading ReadProjectFile(const wxString& path);
 // What the user is told when reading path found reading.problem (not None).
 wxString ProjectReadProblemText(const ProjectReading& reading, const wxString& path);
 
-// The paths to load from the entries of an image list: those whose file (a
-// frame reference's GIF) exists, without the GIFs' own end-of-run entries.
+// The paths to load from the entries of an image list: all but empty ones and
+// the GIFs' own end-of-run entries. Files that are gone are kept, so that the
+// import names them.
 wxArrayString ProjectPathsToLoad(const wxArrayString& entries);
 
 // The frames to load, as ProjectPathsToLoad chooses them, with their delays.

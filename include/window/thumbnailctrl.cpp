@@ -257,8 +257,8 @@ bool wxImageThumbnailItem::PrepareThumbnail(wxThumbnailCtrl* ctrl, bool force) {
     // Once the picture has been released there is nothing to rebuild from.
     if (!m_image || !m_image->IsOk()) return m_thumbnail.IsOk();
     wxLogNull quiet;
-    // Case-sensitive, and only while the path still is the GIF file itself.
-    if (m_path.EndsWith(".gif")) m_path = MakeFramePath(m_path, m_frameIndex);
+    // Only while the path still is the GIF file itself.
+    if (HasGifExtension(m_path)) m_path = MakeFramePath(m_path, m_frameIndex);
     m_bitmap = wxBitmap(*m_image);
     const wxSize box = ctrl ? ctrl->GetThumbnailImageSize() : wxSize(80, 80);
     m_thumbnail = ScaleToThumbnail(*m_image, box.x, box.y);

@@ -11,11 +11,15 @@ size_t FrameSuffixStart(const wxString& path) {
     for (size_t i = underscore + 1; i < path.length(); ++i)
         if (path[i] < '0' || path[i] > '9') return wxString::npos;
     // The GIF's own name must be more than its extension.
-    if (underscore < 5 || path.compare(underscore - 4, 4, ".gif") != 0) return wxString::npos;
+    if (underscore < 5 || !HasGifExtension(path.Left(underscore))) return wxString::npos;
     return underscore;
 }
 
 }  // namespace
+
+bool HasGifExtension(const wxString& path) {
+    return path.length() > 4 && path.Right(4).Lower() == ".gif";
+}
 
 wxString MakeFramePath(const wxString& gifPath, int index) {
     return wxString::Format("%s_%d", gifPath, index);

@@ -6,6 +6,7 @@
 #include "update/updateevents.h"
 #include "window/imageloadthread.h"
 #include "window/projectfile.h"
+#include "window/importevents.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"
@@ -44,7 +45,7 @@ wxString MenuText(const char* label, const char* accelerator) {
 wxBEGIN_EVENT_TABLE(GifFrame, wxFrame)
     EVT_CLOSE(GifFrame::OnCloseWindow)
     EVT_COMMAND(wxID_ANY, wxEVT_COMMAND_UPDATE_RESULT, GifFrame::OnUpdateResult)
-    EVT_COMMAND(ID_IMAGE_LOAD_THREAD, wxEVT_COMMAND_WORKER_PROGRESS, GifFrame::ThreadUpdate)
+    EVT_IMPORT_PROGRESS(ID_IMAGE_LOAD_THREAD, GifFrame::ThreadUpdate)
     EVT_COMMAND(ID_SAVE_GIF_THREAD, wxEVT_COMMAND_WORKER_PROGRESS, GifFrame::OnWorkSaveAsGifThreadUpdate)
     EVT_THUMBNAIL_LEFT_CLICK(ID_THUMBNAIL_CTRL, GifFrame::OnThumbnailLeftClick)
     EVT_THUMBNAIL_RIGHT_CLICK(ID_THUMBNAIL_CTRL, GifFrame::OnThumbnailRightClick)

@@ -3,10 +3,11 @@
 #include "window/gifframe.h"
 
 #include "window/canvasgeometry.h"
+#include "import/picturedecoder.h"
 #include "window/framedelaydialog.h"
 #include "window/framepath.h"
-#include "window/gifreader.h"
 #include "window/loopcountdialog.h"
+#include "window/skipreport.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"
 
@@ -57,12 +58,12 @@ size_t GifFrame::InsertPosition() const {
 }
 
 DocumentFrame GifFrame::NewFrame(std::unique_ptr<wxImage> picture, const wxString& path,
-                                 int frameIndex) const {
+                                 int frameIndex, int delay) const {
     DocumentFrame frame;
     frame.picture = FramePicture(picture.release());
-    // Case-sensitive, as project files store these references.
-    frame.path = path.EndsWith(".gif") ? MakeFramePath(path, frameIndex) : path;
-    frame.delay = m_spinctrl_delay->GetValue();
+    frame.path = HasGifExtension(path) ? MakeFramePath(path, frameIndex) : path;
+    // A GIF's frames keep their own timing; other pictures take the field's.
+    frame.delay = delay >= 0 ? delay : m_spinctrl_delay->GetValue();
     return frame;
 }
 
@@ -73,19 +74,16 @@ void GifFrame::OnInsertImages(wxCommandEvent&) {
     if (paths.empty()) return;
     // The pictures keep the dialog's order and a GIF's frames their file order.
     std::vector<DocumentFrame> frames;
-    for (const wxString& path : paths) {
-        wxLogNull quiet;
-        if (path.EndsWith(".gif")) {
-            GifReader reader;
-            reader.Load(path);
-            for (int i = 0; i < reader.GetFrameCount(); ++i)
-                if (auto image = reader.TakeFrame(i)) frames.push_back(NewFrame(std::move(image), path, i));
-        } else if (auto image = LoadPicture(path)) {
-            frames.push_back(NewFrame(std::move(image), path, 0));
-        }
-    }
+    PictureDecoder decoder;
+    for (const wxString& path : paths)
+        decoder.Decode(path, [&](DecodedPicture&& decoded) {
+            frames.push_back(NewFrame(std::move(decoded.picture), decoded.path, decoded.frameIndex,
+                                      decoded.delay));
+            return true;
+        });
     Edit(std::make_unique<InsertFramesCommand>(m_document, InsertPosition(), std::move(frames),
                                                wxTRANSLATE("Insert Image")));
+    ReportSkippedPictures(this, decoder.GetSkipped());
 }
 
 void GifFrame::OnDeleteImages(wxCommandEvent&) {

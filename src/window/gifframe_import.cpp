@@ -2,6 +2,8 @@
 #include "window/gifframe.h"
 
 #include "window/imageloadthread.h"
+#include "window/importevents.h"
+#include "window/skipreport.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"
 
@@ -47,7 +49,7 @@ bool GifFrame::StartImageLoad(const wxArrayString& paths) {
     return true;
 }
 
-bool GifFrame::DeferDuringProgressUpdate(const wxCommandEvent& event) {
+bool GifFrame::DeferDuringProgressUpdate(const wxEvent& event) {
     if (!m_updatingProgress) return false;
     // Queued behind the others, so the order of the worker's events stays.
     QueueEvent(event.Clone());
@@ -61,12 +63,14 @@ void GifFrame::UpdateProgress(wxProgressDialog* dialog, int value) {
     m_updatingProgress = false;
 }
 
-void GifFrame::ThreadUpdate(wxCommandEvent& event) {
+void GifFrame::ThreadUpdate(ImportEvent& event) {
     if (DeferDuringProgressUpdate(event)) return;
-    if (auto* image = static_cast<wxImage*>(event.GetClientData()))
-        m_importedFrames.push_back(NewFrame(std::unique_ptr<wxImage>(image), event.GetString(),
-                                            static_cast<int>(event.GetExtraLong())));
-    const int progress = event.GetInt();
+    if (auto image = event.TakePicture()) {
+        const ImportedPicture& picture = event.GetPicture();
+        m_importedFrames.push_back(
+            NewFrame(std::move(image), picture.path, picture.frameIndex, picture.delay));
+    }
+    const int progress = event.GetProgress();
     if (progress != 100) {
         UpdateProgress(m_importProgress, progress);
         return;
@@ -75,6 +79,7 @@ void GifFrame::ThreadUpdate(wxCommandEvent& event) {
     // own Update here, as it is never updated to its maximum.
     delete m_importProgress;
     m_importProgress = nullptr;
+    ReportSkippedPictures(this, event.GetSkipped());
     FinishImport(std::move(m_importedFrames));
     m_importedFrames.clear();
 }

@@ -1,24 +1,22 @@
 #include "window/imageloadthread.h"
 
 #include "window/framepath.h"
-#include "window/workerevents.h"
-
-#include "window/gifreader.h"
-
-#include <wx/filename.h>
-#include <wx/image.h>
+#include "window/importevents.h"
 
 #include <iostream>
 #include <new>
 
-void ImportSink::Post(wxCommandEvent* event) {
+namespace {
+
+// An independent copy: no string storage is shared with the main thread.
+wxString OwnCopy(const wxString& text) { return wxString::FromUTF8(text.utf8_str()); }
+
+}  // namespace
+
+void ImportSink::Post(std::unique_ptr<ImportEvent> event) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_target) {
-        wxQueueEvent(m_target, event);
-        return;
-    }
-    delete static_cast<wxImage*>(event->GetClientData());
-    delete event;
+    // Queued, the event belongs to the target; dropped, it goes with its picture.
+    if (m_target) wxQueueEvent(m_target, event.release());
 }
 
 void ImportSink::Close() {
@@ -34,31 +32,32 @@ bool ImportSink::IsClosed() const {
 ImageLoadThread::ImageLoadThread(wxEvtHandler* owner, const wxArrayString& paths)
     : ImageLoadThread(std::make_shared<ImportSink>(owner), paths) {}
 
-ImageLoadThread::ImageLoadThread(std::shared_ptr<ImportSink> sink, const wxArrayString& paths)
-    : wxThread(wxTHREAD_DETACHED), m_sink(std::move(sink)) {
-    // Deep copies: no string storage is shared with the main thread.
-    for (const wxString& path : paths) m_paths.Add(wxString::FromUTF8(path.utf8_str()));
+ImageLoadThread::ImageLoadThread(std::shared_ptr<ImportSink> sink, const wxArrayString& paths,
+                                 long long budgetPixels)
+    : wxThread(wxTHREAD_DETACHED), m_sink(std::move(sink)), m_decoder(budgetPixels) {
+    for (const wxString& path : paths) m_paths.Add(OwnCopy(path));
 }
 
 int ImageLoadThread::Progress(size_t done) const {
     return static_cast<int>(done * 100 / m_paths.size());
 }
 
-void ImageLoadThread::Post(int progress, int frameIndex, const wxString& path,
-                           std::unique_ptr<wxImage> image) {
-    auto* event = new wxCommandEvent(wxEVT_COMMAND_WORKER_PROGRESS, ID_IMAGE_LOAD_THREAD);
-    event->SetInt(progress);
-    event->SetExtraLong(frameIndex);
-    event->SetString(wxString::FromUTF8(path.utf8_str()));
-    // From here the event carries the picture to the window.
-    event->SetClientData(image.release());
-    if (progress == 100) m_finished = true;
-    m_sink->Post(event);
+bool ImageLoadThread::ShouldStop() { return TestDestroy() || m_sink->IsClosed(); }
+
+void ImageLoadThread::Post(int progress, DecodedPicture decoded) {
+    ImportedPicture picture{std::move(decoded.picture), OwnCopy(decoded.path), decoded.frameIndex,
+                            decoded.delay};
+    std::vector<SkippedPicture> skipped;
+    if (progress == 100) {
+        m_finished = true;
+        for (SkippedPicture& skip : m_decoder.TakeSkipped())
+            skipped.push_back({OwnCopy(skip.path), skip.reason});
+    }
+    m_sink->Post(std::make_unique<ImportEvent>(progress, std::move(picture), std::move(skipped)));
 }
 
 wxThread::ExitCode ImageLoadThread::Entry() {
-    const size_t n = m_paths.size();
-    if (n == 0) return nullptr;
+    if (m_paths.empty()) return nullptr;
     std::cout << "thread:" << std::endl;
     try {
         LoadAll();
@@ -66,49 +65,21 @@ wxThread::ExitCode ImageLoadThread::Entry() {
         // Out of memory: what arrived stays; the load still ends below.
     }
     // The load always ends: the main window closes its progress dialog on 100.
-    if (!m_finished) Post(100, 0, wxString(), nullptr);
+    if (!m_finished) Post(100, DecodedPicture());
     return nullptr;
 }
 
 void ImageLoadThread::LoadAll() {
     const size_t n = m_paths.size();
-    for (size_t i = 0; i < n; ++i) {
-        if (TestDestroy() || m_sink->IsClosed()) break;
-        const int frameIndex = FrameIndexFromPath(m_paths[i]);
-        const wxString path = StripFrameSuffix(m_paths[i]);
-        if (!wxFileName::FileExists(path)) continue;
-        if (path.EndsWith(".gif")) {
-            if (!LoadGif(i, frameIndex, path)) break;
-        } else {
-            LoadPicture(i, path);
-        }
+    for (size_t i = 0; i < n && !ShouldStop(); ++i) {
+        // A whole GIF's frames arrive at the file's start value, the last
+        // picture of the load at 100, any other at the file's end value.
+        const bool wholeGif = FrameIndexFromPath(m_paths[i]) < 0 && HasGifExtension(m_paths[i]);
+        m_decoder.Decode(m_paths[i], [&](DecodedPicture&& decoded) {
+            if (ShouldStop()) return false;
+            const bool last = decoded.lastOfPath && i + 1 == n;
+            Post(last ? 100 : Progress(wholeGif ? i : i + 1), std::move(decoded));
+            return true;
+        });
     }
-}
-
-bool ImageLoadThread::LoadGif(size_t i, int frameIndex, const wxString& path) {
-    // A project lists a long GIF frame by frame: read it once for all of them.
-    if (!m_gifLoaded || m_gif.GetPath() != path) {
-        m_gif.Load(path);
-        m_gifLoaded = true;
-    }
-    const GifReader& decoder = m_gif;
-    const int frames = decoder.GetFrameCount();
-    const bool last = i + 1 == m_paths.size();
-    auto convert = [&](int k, int progress) {
-        if (auto image = decoder.TakeFrame(k)) Post(progress, k, path, std::move(image));
-    };
-    if (frameIndex == -1) {
-        for (int k = 0; k < frames; ++k) {
-            if (TestDestroy() || m_sink->IsClosed()) return false;
-            const bool lastPicture = last && k == frames - 1;
-            convert(k, Progress(i + (lastPicture ? 1 : 0)));
-        }
-    } else if (frameIndex < frames) {
-        convert(frameIndex, Progress(i + 1));
-    }
-    return true;
-}
-
-void ImageLoadThread::LoadPicture(size_t i, const wxString& path) {
-    if (auto image = ::LoadPicture(path)) Post(Progress(i + 1), 0, path, std::move(image));
 }

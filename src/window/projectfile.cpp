@@ -310,20 +310,32 @@ wxString ProjectReadProblemText(const ProjectReading& reading, const wxString& p
     }
 }
 
+namespace {
+
+// Whether entry i is not a frame: empty, or a GIF's end-of-run entry, which
+// follows its frames (an older project's ANIM.GIF entry on its own is a picture).
+bool IsNoFrame(const wxArrayString& entries, size_t i) {
+    const wxString& entry = entries[i];
+    return entry.empty() || entry.EndsWith(".gif") ||
+           (i > 0 && FrameIndexFromPath(entries[i - 1]) >= 0 &&
+            StripFrameSuffix(entries[i - 1]) == entry);
+}
+
+}  // namespace
+
 wxArrayString ProjectPathsToLoad(const wxArrayString& entries) {
     wxArrayString paths;
-    for (const wxString& entry : entries)
-        if (!entry.EndsWith(".gif") && wxFileName::FileExists(StripFrameSuffix(entry)))
-            paths.Add(entry);
+    // Missing files stay: the import names them.
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (!IsNoFrame(entries, i)) paths.Add(entries[i]);
     return paths;
 }
 
 ProjectFrames ProjectFramesToLoad(const ProjectReading& reading) {
     ProjectFrames frames;
     for (size_t i = 0; i < reading.entries.size(); ++i) {
-        const wxString& entry = reading.entries[i];
-        if (entry.EndsWith(".gif") || !wxFileName::FileExists(StripFrameSuffix(entry))) continue;
-        frames.paths.Add(entry);
+        if (IsNoFrame(reading.entries, i)) continue;
+        frames.paths.Add(reading.entries[i]);
         frames.delays.push_back(i < reading.entryDelays.size() ? reading.entryDelays[i] : 0);
     }
     return frames;

@@ -8,9 +8,12 @@
 UserPrompts::~UserPrompts() = default;
 
 wxArrayString UserPrompts::ChoosePictures(wxWindow* parent, const wxString& message) {
+    // GTK matches the patterns case-sensitively: both cases are listed, so that
+    // ANIM.GIF and PHOTO.JPG are offered too.
     wxFileDialog dialog(parent, message, wxEmptyString, wxEmptyString,
                         wxGetTranslation("Image files ") +
-                            "(*.png;*.jpg;*bmp;*.gif)|*.png;*.jpg;*.bmp;*.gif",
+                            "(*.png;*.jpg;*.jpeg;*.bmp;*.gif)|"
+                            "*.png;*.PNG;*.jpg;*.JPG;*.jpeg;*.JPEG;*.bmp;*.BMP;*.gif;*.GIF",
                         wxFD_OPEN | wxFD_FILE_MUST_EXIST | wxFD_MULTIPLE);
     wxArrayString paths;
     if (dialog.ShowModal() == wxID_OK) dialog.GetPaths(paths);

@@ -1,0 +1,20 @@
+// Which kind of picture a file holds, told by its first bytes alone, and the
+// size its header announces. The name of a file says nothing: a TGA or a
+// stray text named .png must never reach a decoder that guesses.
+#pragma once
+
+#include <wx/gdicmn.h>
+#include <wx/string.h>
+
+#include <optional>
+#include <string>
+
+enum class PictureFormat { None, Png, Jpeg, Bmp, Gif };
+
+// The format whose signature begins head; every "GIF" goes to our own reader.
+PictureFormat PictureFormatOf(const std::string& head);
+// The same for the file's first bytes; None when it cannot be read.
+PictureFormat PictureFormatOfFile(const wxString& path);
+// Width and height from the header of a PNG, JPEG or BMP file, before any
+// pixel is decoded; nothing when the header is broken.
+std::optional<wxSize> PictureSizeOfFile(const wxString& path, PictureFormat format);

@@ -1,0 +1,21 @@
+// Pictures an import could not add, and the one message that names them.
+#pragma once
+
+#include <wx/string.h>
+
+#include <vector>
+
+enum class SkipReason { NotFound, NotAPicture, Damaged, OverBudget };
+
+struct SkippedPicture {
+    wxString path;  // as listed: a picture path or a frame reference path
+    SkipReason reason = SkipReason::Damaged;
+};
+
+// The reason in the interface language.
+wxString SkipReasonText(SkipReason reason);
+// One line per skipped picture, its file name and reason, at most
+// kNamedSkips of them and then how many more; empty when none was skipped.
+wxString SkippedPicturesText(const std::vector<SkippedPicture>& skipped);
+
+constexpr size_t kNamedSkips = 10;

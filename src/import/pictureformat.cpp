@@ -1,0 +1,113 @@
+#include "import/pictureformat.h"
+
+#include <wx/ffile.h>
+
+#include <cstdint>
+
+namespace {
+
+const std::string kPngSignature("\x89PNG\r\n\x1a\n", 8);
+
+bool StartsWith(const std::string& bytes, const std::string& prefix) {
+    return bytes.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::string ReadBytes(wxFFile& file, size_t count) {
+    std::string bytes(count, '\0');
+    bytes.resize(file.Read(&bytes[0], count));
+    return bytes;
+}
+
+uint32_t BigEndian(const std::string& b, size_t at, int bytes) {
+    uint32_t value = 0;
+    for (int i = 0; i < bytes; ++i) value = value << 8 | static_cast<uint8_t>(b[at + i]);
+    return value;
+}
+
+uint32_t LittleEndian(const std::string& b, size_t at, int bytes) {
+    uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(b[at + i]);
+    return value;
+}
+
+std::optional<wxSize> Sized(long long width, long long height) {
+    if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) return std::nullopt;
+    return wxSize(static_cast<int>(width), static_cast<int>(height));
+}
+
+// The image header chunk follows the signature directly.
+std::optional<wxSize> PngSize(wxFFile& file) {
+    const std::string head = ReadBytes(file, 24);
+    if (head.size() < 24 || head.compare(12, 4, "IHDR") != 0) return std::nullopt;
+    return Sized(BigEndian(head, 16, 4), BigEndian(head, 20, 4));
+}
+
+// The information header's size tells the old 16-bit form from the others;
+// a negative height means rows stored top down.
+std::optional<wxSize> BmpSize(wxFFile& file) {
+    const std::string head = ReadBytes(file, 26);
+    if (head.size() < 22) return std::nullopt;
+    const uint32_t headerSize = LittleEndian(head, 14, 4);
+    if (headerSize == 12) return Sized(LittleEndian(head, 18, 2), LittleEndian(head, 20, 2));
+    if (headerSize < 16 || head.size() < 26) return std::nullopt;
+    const long long width = static_cast<int32_t>(LittleEndian(head, 18, 4));
+    const long long height = static_cast<int32_t>(LittleEndian(head, 22, 4));
+    return Sized(width, height < 0 ? -height : height);
+}
+
+bool IsStartOfFrame(uint8_t marker) {
+    return marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
+}
+
+// Walks the markers up to the first start-of-frame segment.
+std::optional<wxSize> JpegSize(wxFFile& file) {
+    if (!file.Seek(2)) return std::nullopt;
+    for (;;) {
+        std::string byte = ReadBytes(file, 1);
+        if (byte.size() != 1 || static_cast<uint8_t>(byte[0]) != 0xff) return std::nullopt;
+        uint8_t marker = 0xff;
+        while (marker == 0xff) {
+            byte = ReadBytes(file, 1);
+            if (byte.empty()) return std::nullopt;
+            marker = static_cast<uint8_t>(byte[0]);
+        }
+        if (marker == 0x01 || (marker >= 0xd0 && marker <= 0xd8)) continue;  // no length
+        if (marker == 0xd9 || marker == 0xda) return std::nullopt;  // the data starts, no frame yet
+        const std::string length = ReadBytes(file, 2);
+        if (length.size() != 2 || BigEndian(length, 0, 2) < 2) return std::nullopt;
+        const uint32_t rest = BigEndian(length, 0, 2) - 2;
+        if (IsStartOfFrame(marker)) {
+            const std::string frame = ReadBytes(file, 5);
+            if (frame.size() != 5 || rest < 5) return std::nullopt;
+            return Sized(BigEndian(frame, 3, 2), BigEndian(frame, 1, 2));
+        }
+        if (!file.Seek(rest, wxFromCurrent)) return std::nullopt;
+    }
+}
+
+}  // namespace
+
+PictureFormat PictureFormatOf(const std::string& head) {
+    if (StartsWith(head, kPngSignature)) return PictureFormat::Png;
+    if (StartsWith(head, "\xff\xd8\xff")) return PictureFormat::Jpeg;
+    if (StartsWith(head, "BM")) return PictureFormat::Bmp;
+    if (StartsWith(head, "GIF")) return PictureFormat::Gif;
+    return PictureFormat::None;
+}
+
+PictureFormat PictureFormatOfFile(const wxString& path) {
+    wxFFile file(path, "rb");
+    if (!file.IsOpened()) return PictureFormat::None;
+    return PictureFormatOf(ReadBytes(file, kPngSignature.size()));
+}
+
+std::optional<wxSize> PictureSizeOfFile(const wxString& path, PictureFormat format) {
+    wxFFile file(path, "rb");
+    if (!file.IsOpened()) return std::nullopt;
+    switch (format) {
+        case PictureFormat::Png: return PngSize(file);
+        case PictureFormat::Jpeg: return JpegSize(file);
+        case PictureFormat::Bmp: return BmpSize(file);
+        default: return std::nullopt;
+    }
+}

@@ -1,0 +1,27 @@
+#include "import/skippedpictures.h"
+
+#include <wx/filename.h>
+#include <wx/intl.h>
+
+wxString SkipReasonText(SkipReason reason) {
+    switch (reason) {
+        case SkipReason::NotFound: return wxGetTranslation("not found");
+        case SkipReason::NotAPicture: return wxGetTranslation("not a picture");
+        case SkipReason::Damaged: return wxGetTranslation("damaged");
+        case SkipReason::OverBudget: return wxGetTranslation("over the memory budget");
+    }
+    return wxString();
+}
+
+wxString SkippedPicturesText(const std::vector<SkippedPicture>& skipped) {
+    if (skipped.empty()) return wxString();
+    wxString text = wxGetTranslation("These pictures could not be added:");
+    for (size_t i = 0; i < skipped.size() && i < kNamedSkips; ++i)
+        text << "\n"
+             << wxString::Format(wxGetTranslation("%s: %s"), wxFileNameFromPath(skipped[i].path),
+                                 SkipReasonText(skipped[i].reason));
+    if (skipped.size() > kNamedSkips)
+        text << "\n" << wxString::Format(wxGetTranslation("and %d more"),
+                                         static_cast<int>(skipped.size() - kNamedSkips));
+    return text;
+}

@@ -1,0 +1,82 @@
+// Turning listed paths into pictures: the decoder chosen by content, a reason
+// for every file that gives nothing, one pixel budget for a whole import.
+#include "import/picturedecoder.h"
+#include "support/pictures.h"
+#include "support/test_support.h"
+
+#include <map>
+
+namespace {
+
+struct Outcome {
+    std::vector<wxSize> pictures;
+    std::map<std::string, SkipReason> skipped;  // by file name
+};
+
+Outcome DecodeAll(PictureDecoder& decoder, const std::vector<std::string>& paths) {
+    Outcome outcome;
+    for (const std::string& path : paths)
+        decoder.Decode(path, [&](DecodedPicture&& decoded) {
+            outcome.pictures.push_back(decoded.picture->GetSize());
+            return true;
+        });
+    for (const SkippedPicture& skip : decoder.GetSkipped())
+        outcome.skipped[wxFileNameFromPath(skip.path).ToStdString()] = skip.reason;
+    return outcome;
+}
+
+TEST(PictureDecoder, ContentChoosesTheDecoderAndEveryFailureHasItsReason) {
+    const std::string dir = lwtest::MakeTempDir("named");
+    std::vector<std::string> paths = lwtest::WriteBrokenPictures(dir);
+    lwtest::WriteAnimatedGif(dir + "/anim.gif", 7, 5, {"red", "blue"});
+    const std::string gif = lwtest::ReadFile(dir + "/anim.gif");
+    // GIF content under another name gives its first frame, ANIM.GIF all.
+    lwtest::WriteFile(dir + "/really-a-gif.png", gif);
+    lwtest::WriteFile(dir + "/ANIM.GIF", gif);
+    // Bytes the toolkit's own loaders would take, and crash or balloon on.
+    ASSERT_EQ(lwtest::RunProcess({"/usr/bin/convert", "-size", "4x4", "xc:red", "tga:" + dir + "/tga.png"}).exitCode, 0);
+    lwtest::WriteFile(dir + "/gif9.png", "GIF9" + gif.substr(4));
+    lwtest::WriteFile(dir + "/gifsemicolon.png", "GIF;" + gif.substr(4));
+    lwtest::WritePicture(dir + "/fine.png", 6, 2, *wxRED);
+    for (const char* name : {"really-a-gif.png", "ANIM.GIF", "tga.png", "gif9.png",
+                             "gifsemicolon.png", "fine.png", "gone.png", "anim.gif_7"})
+        paths.push_back(dir + "/" + name);
+
+    PictureDecoder decoder;
+    const Outcome outcome = DecodeAll(decoder, paths);
+    EXPECT_EQ(outcome.pictures,
+              (std::vector<wxSize>{{7, 5}, {7, 5}, {7, 5}, {6, 2}}));
+    const std::map<std::string, SkipReason> expected = {
+        {"empty.png", SkipReason::NotAPicture},      {"empty.gif", SkipReason::NotAPicture},
+        {"text.jpg", SkipReason::NotAPicture},       {"signature-only.png", SkipReason::Damaged},
+        {"enormous.png", SkipReason::OverBudget},    {"truncated.gif", SkipReason::Damaged},
+        {"enormous.gif", SkipReason::OverBudget},    {"garbage.bmp", SkipReason::Damaged},
+        {"truncated.jpg", SkipReason::Damaged},      {"half.png", SkipReason::Damaged},
+        {"folder.png", SkipReason::NotAPicture},     {"tga.png", SkipReason::NotAPicture},
+        {"gif9.png", SkipReason::NotAPicture},       {"gifsemicolon.png", SkipReason::NotAPicture},
+        {"gone.png", SkipReason::NotFound},          {"anim.gif_7", SkipReason::NotFound}};
+    EXPECT_EQ(outcome.skipped, expected);
+    EXPECT_FALSE(decoder.IsExhausted());
+}
+
+TEST(PictureDecoder, OneBudgetForTheWholeImportNamesEverythingPastIt) {
+    // Small files that expand: a 200 x 200 screen, three frames of one pixel each.
+    const std::string dir = lwtest::MakeTempDir("budget");
+    std::vector<std::string> paths;
+    for (int i = 0; i < 6; ++i) {
+        paths.push_back(dir + "/g" + std::to_string(i) + ".gif");
+        ASSERT_EQ(lwtest::RunProcess({"/usr/bin/convert", "-size", "1x1", "xc:red", "xc:lime", "xc:blue",
+                                      "-set", "page", "200x200+0+0", paths.back()}).exitCode, 0);
+        ASSERT_LT(lwtest::ReadFile(paths.back()).size(), 200u);
+    }
+    // Room for three whole files and one frame of the fourth.
+    PictureDecoder decoder(10 * 40000);
+    const Outcome outcome = DecodeAll(decoder, paths);
+    EXPECT_EQ(outcome.pictures.size(), 10u);
+    EXPECT_EQ(outcome.skipped, (std::map<std::string, SkipReason>{{"g3.gif", SkipReason::OverBudget},
+                                                                 {"g4.gif", SkipReason::OverBudget},
+                                                                 {"g5.gif", SkipReason::OverBudget}}));
+    EXPECT_TRUE(decoder.IsExhausted());
+}
+
+}  // namespace
