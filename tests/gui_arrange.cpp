@@ -1,10 +1,13 @@
 // Rearranging frames in the real window: keys, menus and a mouse drag, each
 // undoable, checked in the GIF that is saved afterwards.
+#include "support/dialog_answers.h"
 #include "support/gif_decode.h"
 #include "support/main_window.h"
+#include "support/pictures.h"
 #include "support/test_support.h"
 #include "window/thumbnailctrl.h"
 
+#include <wx/dnd.h>
 #include <wx/uiaction.h>
 
 namespace {
@@ -101,6 +104,30 @@ TEST_F(Arrange, DraggingAFrameWithTheMouseDropsItWhereTheMarkShows) {
     sim.MouseUp();
     lwtest::PumpPending();
     EXPECT_EQ(Order(), "ACDB");
+}
+
+TEST_F(Arrange, FilesDroppedBetweenTwoFramesLandThereAndTheRestIsNamed) {
+    const std::string dir = lwtest::MakeTempDir("drop");
+    lwtest::WritePicture(dir + "/P.png", 8, 8, *wxCYAN);
+    lwtest::WritePicture(dir + "/Q.png", 8, 8, *wxWHITE);
+    lwtest::WriteFile(dir + "/notes.png", "just text");
+    wxArrayString files;
+    for (const char* name : {"/P.png", "/notes.png", "/Q.png"}) files.Add(dir + name);
+    // On the left half of B: between A and B.
+    wxRect b;
+    strip->GetItemRectImage(1, b);
+    lwtest::ShownMessage shown;
+    wxTEST_DIALOG(
+        {
+            auto* target = static_cast<wxFileDropTarget*>(strip->GetDropTarget());
+            ASSERT_TRUE(target->OnDropFiles(b.x + 2, b.y + b.height / 2, files));
+            ASSERT_TRUE(lwtest::PumpUntil([&] { return Order() == "APQBCD"; })) << Order();
+            lwtest::PumpPending();
+        },
+        lwtest::ExpectMessage(wxID_OK, &shown));
+    EXPECT_NE(shown.message.find("notes.png"), wxString::npos) << shown.message;
+    ClickMenu(frame, "Edit", "Undo Insert Image");
+    EXPECT_EQ(Order(), "ABCD");
 }
 
 }  // namespace

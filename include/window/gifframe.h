@@ -92,6 +92,10 @@ public:
     // project as Open Project does, pictures as Add Image does; the rest is
     // named in one message and skipped.
     void OpenFiles(const wxArrayString& paths);
+    // Files dropped at a position of the strip (-1: at the end): a project
+    // opens as Open Project does; the rest is imported there, and what is no
+    // picture is named after the import.
+    void DropFiles(const wxArrayString& paths, int position);
 
     // Replaces the file dialogs and popup menus (tests answer them).
     void SetUserPrompts(std::unique_ptr<UserPrompts> prompts);
@@ -283,8 +287,9 @@ private:
     wxString m_statusAfterExport;
     bool m_updatingProgress = false;  // a progress dialog is inside its Update
     // The import under way: where its frames go, and the frames so far.
-    enum class ImportTarget { Append, Project };
+    enum class ImportTarget { Append, Insert, Project };
     ImportTarget m_importTarget = ImportTarget::Append;
+    size_t m_importPosition = 0;  // where Insert puts the frames
     std::vector<DocumentFrame> m_importedFrames;
     // The project being opened: its file, what it says, and the paths its
     // pictures are loaded from (arriving frames are matched against them).

@@ -786,7 +786,7 @@ void wxThumbnailCtrl::OnPaint(wxPaintEvent&) {
         PaintItemFrame(i, dc, cell, image, flags);
         PaintItemImage(i, dc, image, flags);
     }
-    if (m_dragging) PaintDropMark(dc);
+    if (m_dropPosition >= 0) PaintDropMark(dc);
 }
 
 void wxThumbnailCtrl::OnEraseBackground(wxEraseEvent&) {

@@ -310,7 +310,10 @@ public:
     void SelectOnly(const std::vector<int>& items, int focus);
     // A drag of the selection is under way; where it would drop (-1: nowhere).
     bool IsDragging() const { return m_dragging; }
-    int GetDropPosition() const { return m_dragging ? m_dropPosition : -1; }
+    int GetDropPosition() const { return m_dropPosition; }
+    // Shows the insertion mark at a drop position of files dragged from
+    // outside (-1 hides it).
+    void ShowDropMark(int position);
     // Moves the focus mark (-1 removes it); selection unchanged; no event.
     void SetFocusItem(int item);
     int GetFocusItem() const { return m_focusItem; }

@@ -4,6 +4,7 @@
 #include "app/language.h"
 #include "update/updatechecker.h"
 #include "update/updateevents.h"
+#include "window/framedroptarget.h"
 #include "window/imageloadthread.h"
 #include "window/projectfile.h"
 #include "window/importevents.h"
@@ -98,6 +99,7 @@ void GifFrame::InitFrame() {
     m_panel_top->GetSizer()->Add(m_thumbnailCtrl, 1, wxEXPAND, 0);
     m_thumbnailCtrl->SetBackgroundColour(wxColour(176, 223, 227));
     m_thumbnailCtrl->Bind(wxEVT_KEY_DOWN, &GifFrame::OnStripKey, this);
+    m_thumbnailCtrl->SetDropTarget(new FrameDropTarget(this, m_thumbnailCtrl));
     Bind(wxEVT_CHAR_HOOK, &GifFrame::OnCharHook, this);
 
     m_panel_down = FindResourceControl<wxPanel>("m_panel_down");
@@ -105,6 +107,7 @@ void GifFrame::InitFrame() {
     // The preview draws in the panel's paint handler: drawing from outside one
     // has no effect on Wayland.
     m_panel_down->Bind(wxEVT_PAINT, &GifFrame::OnPaintPreview, this);
+    m_panel_down->SetDropTarget(new FrameDropTarget(this, nullptr));
 
     m_previewTimer.SetOwner(this, kPreviewTimerId);
 

@@ -90,7 +90,12 @@ void GifFrame::FinishImport(std::vector<DocumentFrame> frames) {
         return;
     }
     if (frames.empty()) return;  // nothing could be read
-    Edit(std::make_unique<InsertFramesCommand>(m_document, m_document.FrameCount(), std::move(frames),
-                                               wxTRANSLATE("Add Image")));
+    const bool inserting = m_importTarget == ImportTarget::Insert;
+    m_importTarget = ImportTarget::Append;
+    const size_t at = inserting ? std::min(m_importPosition, m_document.FrameCount())
+                                : m_document.FrameCount();
+    Edit(std::make_unique<InsertFramesCommand>(m_document, at, std::move(frames),
+                                               inserting ? wxTRANSLATE("Insert Image")
+                                                         : wxTRANSLATE("Add Image")));
     ShowFrame(0);
 }

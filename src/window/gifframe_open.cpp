@@ -1,4 +1,5 @@
-// Files handed to the window from outside: the command line's files.
+// Files handed to the window from outside: the command line's, and those
+// dropped from the file manager.
 #include "window/gifframe.h"
 
 #include "window/openedfiles.h"
@@ -18,6 +19,18 @@ void GifFrame::OpenFiles(const wxArrayString& paths) {
         m_importTarget = ImportTarget::Append;
         StartImageLoad(files.pictures);
     }
+}
+
+void GifFrame::DropFiles(const wxArrayString& paths, int position) {
+    if (IsImporting() || IsExporting() || paths.empty()) return;
+    if (!SortOpenedFiles(paths).project.empty()) {
+        OpenFiles(paths);
+        return;
+    }
+    StopPreview();
+    m_importTarget = ImportTarget::Insert;
+    m_importPosition = position < 0 ? m_document.FrameCount() : static_cast<size_t>(position);
+    StartImageLoad(paths);
 }
 
 bool GifFrame::MayReplaceFrames() {

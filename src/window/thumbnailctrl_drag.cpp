@@ -20,6 +20,12 @@ void wxThumbnailCtrl::SelectOnly(const std::vector<int>& items, int focus) {
     if (IsValidIndex(focus)) ScrollToItem(focus);
 }
 
+void wxThumbnailCtrl::ShowDropMark(int position) {
+    if (position == m_dropPosition) return;
+    m_dropPosition = position;
+    Refresh(false);
+}
+
 void wxThumbnailCtrl::OnMotion(wxMouseEvent& event) {
     event.Skip();
     if (!event.LeftIsDown() || !m_dragPossible || m_selections.empty()) return;
