@@ -51,7 +51,9 @@ void GifFrame::FramesRearranged(size_t first, size_t last) {
         item->Show(frame, found != thumbnails.end() ? found->second : wxBitmap());
         if (found == thumbnails.end()) item->PrepareThumbnail(m_thumbnailCtrl, true);
     }
-    FrameListChanged();
+    // Same frames, same count, same canvas: only the order and the start times changed.
+    StopPreview();
+    DelaysChanged();
 }
 
 void GifFrame::DelaysChanged() {
