@@ -46,14 +46,26 @@ QuantizeSettings SettingsFor(GifQuality quality) {
     return settings;
 }
 
+// Frame 0's table is the global one that later frames share, and its pixels
+// stay on screen wherever nothing changes, often for the whole animation: its
+// palette is chosen from every pixel with more effort, and lighter dithering
+// leaves the still parts less of a noise pattern that later frames' exact
+// colours cannot continue (on the screen-like corpus: +1.5 dB, 4 % smaller).
+QuantizeSettings FirstFrameSettings(QuantizeSettings settings) {
+    settings.speed = std::max(1, settings.speed - 4);
+    settings.sampleStep = 1;
+    settings.dithering *= 0.5f;
+    return settings;
+}
+
 // How far a pixel of a many-coloured frame may move and still be left as the
 // screen shows it: below the quantiser's own error, so that noise in the
 // pictures does not make every pixel count as changed.
 int ToleranceFor(GifQuality quality) {
     switch (quality) {
-        case GifQuality::Fast: return 6;
-        case GifQuality::Best: return 2;
-        default: return 4;
+        case GifQuality::Fast: return 4;
+        case GifQuality::Best: return 1;
+        default: return 2;
     }
 }
 
@@ -119,7 +131,8 @@ public:
 
     // global must stay as it is until every frame encoded with it is taken.
     void Encode(GifFramePlan plan, const GifFramePalette* global) {
-        auto task = [settings = m_settings, global](GifFramePlan planned) {
+        const QuantizeSettings settings = global ? m_settings : FirstFrameSettings(m_settings);
+        auto task = [settings, global](GifFramePlan planned) {
             return EncodeGifFrame(planned, settings, global);
         };
         m_encoding.push_back(std::async(m_policy, task, std::move(plan)));
