@@ -2,10 +2,11 @@
 // wall time, file size and mean PSNR of every frame against its source, each
 // file decoded and composed by ImageMagick (-coalesce), not by us.
 //
-// compare_bench [--gifski PATH] [--out FOLDER] [--only NAME] [--ours] [--threads N]
+// compare_bench [--gifski PATH] [--out FOLDER] [--only NAME] [--ours] [--whole] [--threads N]
 //   --gifski   the gifski binary (default: $GIFSKI, else not compared)
 //   --only     one corpus: photo, flat, hd, screen
 //   --ours     only the export, no peers and no floor
+//   --whole    the export without frame optimisation
 //
 // Peers read the frames from PNG files written beforehand (not timed); the
 // export takes them from memory, as the program does. The floor is the time
@@ -164,6 +165,8 @@ void Print(const Result& r, double ours) {
     std::fflush(stdout);
 }
 
+bool g_whole = false;  // --whole: every frame stored whole
+
 Result Ours(const Corpus& corpus, const std::string& path, int threads) {
     GifExportJob job;
     job.path = path;
@@ -172,6 +175,7 @@ Result Ours(const Corpus& corpus, const std::string& path, int threads) {
     job.canvasHeight = corpus.frames[0].GetHeight();
     job.delays = {10};
     job.parallelism = threads;
+    job.optimise = !g_whole;
     Result result;
     result.tool = "export (" + std::to_string(threads) + " threads)";
     const Clock::time_point start = Clock::now();
@@ -266,15 +270,16 @@ int main(int argc, char** argv) {
         else if (arg == "--out" && i + 1 < argc) folder = argv[++i];
         else if (arg == "--only" && i + 1 < argc) only = argv[++i];
         else if (arg == "--ours") peers = false;
+        else if (arg == "--whole") g_whole = true;
         else if (arg == "--threads" && i + 1 < argc) threads = std::max(1, std::atoi(argv[++i]));
         else {
-            std::fprintf(stderr, "usage: %s [--gifski PATH] [--out FOLDER] [--only photo|flat|hd|screen] [--ours] [--threads N]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--gifski PATH] [--out FOLDER] [--only photo|flat|hd|screen] [--ours] [--whole] [--threads N]\n", argv[0]);
             return 2;
         }
     }
     wxInitAllImageHandlers();
     DiscardBuffer traces;
-    std::cout.rdbuf(&traces);
+    std::streambuf* const console = std::cout.rdbuf(&traces);
     const std::vector<std::pair<std::string, std::function<Corpus()>>> corpora = {
         {"photo", [] { Corpus c{"photo", {}}; for (int i = 0; i < 40; ++i) c.frames.push_back(Photo(640, 480, i)); return c; }},
         {"flat", [] { Corpus c{"flat", {}}; for (int i = 0; i < 40; ++i) c.frames.push_back(Flat(640, 480, i)); return c; }},
@@ -284,5 +289,6 @@ int main(int argc, char** argv) {
     for (const auto& [name, make] : corpora)
         if (only.empty() || only == name) Compare(make(), folder, gifski, threads, peers);
     wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
+    std::cout.rdbuf(console);
     return 0;
 }

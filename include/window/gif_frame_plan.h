@@ -10,10 +10,14 @@
 
 #include <wx/image.h>
 
+#include <memory>
 #include <vector>
 
 struct GifFramePlan {
-    wxImage canvas;                    // the whole rendered frame, RGB
+    // The whole rendered frame, RGB. Held alone, so that a plan can move to a
+    // worker thread: copies of a toolkit image share their pixels through an
+    // unguarded reference count.
+    std::unique_ptr<wxImage> canvas;
     GifRect rect;                      // the part written
     std::vector<unsigned char> clear;  // per rect pixel, 1: transparent
     int clearCount = 0;
@@ -37,6 +41,9 @@ private:
     GifFramePlan Whole(RenderedFrame& frame, bool exact);
     GifFramePlan Alone(RenderedFrame& frame, bool exact);
     GifFramePlan Changes(RenderedFrame& frame, bool exact);
+    // Records what the rect of canvas puts on screen: every pixel, or those
+    // flagged in changed (one flag per canvas pixel).
+    void Remember(const wxImage& canvas, const GifRect& rect, const unsigned char* changed, bool exact);
 
     const int m_width;
     const int m_height;

@@ -11,11 +11,11 @@ namespace {
 // The rect's pixels in order, each as packed RGB, with whether it is to be transparent.
 template <typename Visit>
 void EachPixel(const GifFramePlan& plan, bool withClear, Visit visit) {
-    const int canvasWidth = plan.canvas.GetWidth();
+    const int canvasWidth = plan.canvas->GetWidth();
     const unsigned char* clear = plan.clear.empty() ? nullptr : plan.clear.data();
     for (int y = 0; y < plan.rect.height; ++y) {
         const unsigned char* src =
-            plan.canvas.GetData() + 3 * (size_t(plan.rect.y + y) * canvasWidth + plan.rect.x);
+            plan.canvas->GetData() + 3 * (size_t(plan.rect.y + y) * canvasWidth + plan.rect.x);
         for (int x = 0; x < plan.rect.width; ++x, src += 3) {
             const bool transparent = withClear && clear && *clear;
             if (clear) ++clear;
@@ -174,7 +174,7 @@ GifFrameCode Encode(const GifFramePlan& plan, const QuantizeSettings& settings,
 GifFrameCode EncodeGifFrame(const GifFramePlan& plan, const QuantizeSettings& settings,
                             const GifFramePalette* global) {
     GifFrameCode code;
-    if (!plan.canvas.IsOk() || plan.rect.width <= 0 || plan.rect.height <= 0) return code;
+    if (!plan.canvas || !plan.canvas->IsOk() || plan.rect.width <= 0 || plan.rect.height <= 0) return code;
     try {
         code = Encode(plan, settings, global);
     } catch (const std::bad_alloc&) {

@@ -43,6 +43,13 @@ std::vector<unsigned char> Cut(const unsigned char* flags, int width, const GifR
     return cut;
 }
 
+// The frame's picture in a holder of its own, leaving none behind.
+std::unique_ptr<wxImage> TakeCanvas(RenderedFrame& frame) {
+    auto canvas = std::make_unique<wxImage>(frame.canvas);
+    frame.canvas = wxImage();
+    return canvas;
+}
+
 // An image must hold a pixel: a frame that changes nothing is one
 // transparent pixel, which still shows for its delay.
 GifFramePlan Nothing(GifFramePlan plan) {
@@ -78,7 +85,7 @@ GifFramePlan GifScreenModel::Whole(RenderedFrame& frame, bool exact) {
         m_shown.assign(frame.canvas.GetData(), frame.canvas.GetData() + 3 * pixels);
         m_exact.assign(pixels, exact ? 1 : 0);
     }
-    plan.canvas = std::move(frame.canvas);
+    plan.canvas = TakeCanvas(frame);
     return plan;
 }
 
@@ -90,7 +97,7 @@ GifFramePlan GifScreenModel::Alone(RenderedFrame& frame, bool exact) {
     plan.disposal = GifDisposal::RestoreBackground;
     plan.rect = m_optimise ? Bounds(frame.holes.data(), m_width, m_height, 0)
                            : GifRect{0, 0, m_width, m_height};
-    plan.canvas = std::move(frame.canvas);
+    plan.canvas = TakeCanvas(frame);
     if (plan.rect.width == 0) return Nothing(std::move(plan));
     plan.clear = Cut(frame.holes.data(), m_width, plan.rect, 1, plan.clearCount);
     plan.plainAllowed = plan.clearCount == 0;
@@ -101,29 +108,46 @@ GifFramePlan GifScreenModel::Changes(RenderedFrame& frame, bool exact) {
     const size_t pixels = size_t(m_width) * m_height;
     m_changed.resize(pixels);
     const unsigned char* src = frame.canvas.GetData();
-    unsigned char* shown = m_shown.data();
+    const unsigned char* shown = m_shown.data();
     for (size_t i = 0; i < pixels; ++i, src += 3, shown += 3) {
-        bool changed;
         if (exact) {
-            changed = !m_exact[i] || src[0] != shown[0] || src[1] != shown[1] || src[2] != shown[2];
+            m_changed[i] = !m_exact[i] || src[0] != shown[0] || src[1] != shown[1] || src[2] != shown[2];
         } else {
             const int d = std::max({std::abs(src[0] - shown[0]), std::abs(src[1] - shown[1]),
                                     std::abs(src[2] - shown[2])});
-            changed = d > m_tolerance;
-        }
-        m_changed[i] = changed;
-        if (changed) {
-            std::memcpy(shown, src, 3);
-            m_exact[i] = exact;
+            m_changed[i] = d > m_tolerance;
         }
     }
     GifFramePlan plan;
     plan.exact = exact;
     plan.rect = Bounds(m_changed.data(), m_width, m_height, 1);
-    plan.canvas = std::move(frame.canvas);
-    if (plan.rect.width == 0) return Nothing(std::move(plan));
+    if (plan.rect.width == 0) {
+        plan.canvas = TakeCanvas(frame);
+        return Nothing(std::move(plan));
+    }
     plan.clear = Cut(m_changed.data(), m_width, plan.rect, 0, plan.clearCount);
     // Pixels left as they are show their colour exactly only in exact frames.
     plan.plainAllowed = exact;
+    // A few transparent pixels scattered through a quantised frame cost more
+    // (broken runs, a table entry) than they save: write every pixel then.
+    const bool sparse = !exact && plan.clearCount * 3 < plan.rect.width * plan.rect.height;
+    if (sparse) {
+        plan.clear.clear();
+        plan.clearCount = 0;
+    }
+    Remember(frame.canvas, plan.rect, sparse ? nullptr : m_changed.data(), exact);
+    plan.canvas = TakeCanvas(frame);
     return plan;
+}
+
+void GifScreenModel::Remember(const wxImage& canvas, const GifRect& rect,
+                              const unsigned char* changed, bool exact) {
+    for (int y = rect.y; y < rect.y + rect.height; ++y) {
+        const size_t first = size_t(y) * m_width + rect.x;
+        for (size_t i = first; i < first + size_t(rect.width); ++i) {
+            if (changed && !changed[i]) continue;
+            std::memcpy(&m_shown[3 * i], canvas.GetData() + 3 * i, 3);
+            m_exact[i] = exact;
+        }
+    }
 }

@@ -7,8 +7,14 @@
 
 namespace {
 
-// Once the next code would be this, the table starts again (as giflib does).
-constexpr int kMaxCode = 4095;
+// The table holds codes up to 4094, as giflib's encoder and decoder do. When
+// it is full it normally starts again; but where it has been compressing well
+// (long runs of flat colour or of the transparent index) it is kept as it is,
+// and only cleared once a stretch of pixels compresses worse than the table
+// did while it was filling.
+constexpr int kFullTable = 4095;
+constexpr double kKeepBelow = 1.0;     // bits per pixel while filling
+constexpr std::size_t kWindow = 4096;  // pixels between checks of a kept table
 
 // The codes of the current table: (prefix code, next index) -> code.
 class CodeTable {
@@ -41,6 +47,7 @@ class CodeWriter {
 public:
     explicit CodeWriter(std::vector<unsigned char>& out) : m_out(out) {}
     void Put(int code, int bits) {
+        m_total += std::size_t(bits);
         m_bits |= std::uint32_t(code) << m_used;
         m_used += bits;
         while (m_used >= 8) {
@@ -49,6 +56,7 @@ public:
             m_used -= 8;
         }
     }
+    std::size_t Bits() const { return m_total; }  // written so far
     // Writes the last partial byte and the terminating empty block.
     void Finish() {
         if (m_used > 0) Byte(static_cast<unsigned char>(m_bits & 0xFF));
@@ -71,6 +79,7 @@ private:
     std::vector<unsigned char>& m_out;
     std::uint32_t m_bits = 0;
     int m_used = 0;
+    std::size_t m_total = 0;
     std::size_t m_blockStart = kNoBlock;
     int m_blockSize = 0;
 };
@@ -98,6 +107,17 @@ std::vector<unsigned char> GifCompressIndices(const unsigned char* indices, std:
     put(clear);
     if (count > 0) {
         int prefix = indices[0];
+        std::size_t clearedAt = 0, bitsAtClear = 0;  // pixel and output bit at the last clear
+        std::size_t windowAt = 0, bitsAtWindow = 0;  // the same at the last check
+        double fillingRate = 0;  // bits per pixel while the table filled
+        auto restart = [&](std::size_t at) {
+            put(clear);
+            table.Clear();
+            next = end + 1;
+            bits = minCodeSize + 1;
+            clearedAt = at;
+            bitsAtClear = writer.Bits();
+        };
         for (std::size_t i = 1; i < count; ++i) {
             const std::uint32_t key = (std::uint32_t(prefix) << 8) | indices[i];
             const int code = table.Find(key);
@@ -107,13 +127,19 @@ std::vector<unsigned char> GifCompressIndices(const unsigned char* indices, std:
             }
             put(prefix);
             prefix = indices[i];
-            if (next >= kMaxCode) {
-                put(clear);
-                table.Clear();
-                next = end + 1;
-                bits = minCodeSize + 1;
-            } else {
+            if (next < kFullTable - 1) {
                 table.Insert(key, next++);
+            } else if (next == kFullTable - 1) {
+                table.Insert(key, next++);
+                fillingRate = double(writer.Bits() - bitsAtClear) / double(i - clearedAt);
+                windowAt = i;
+                bitsAtWindow = writer.Bits();
+                if (fillingRate >= kKeepBelow) restart(i);
+            } else if (i - windowAt >= kWindow) {
+                const double rate = double(writer.Bits() - bitsAtWindow) / double(i - windowAt);
+                windowAt = i;
+                bitsAtWindow = writer.Bits();
+                if (rate > fillingRate) restart(i);
             }
         }
         put(prefix);
