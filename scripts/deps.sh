@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, when
-# any of them is missing. Usage: scripts/deps.sh [run|test]
+# any of them is missing. Usage: scripts/deps.sh [run|test|bench]
 set -euo pipefail
 packages=(cmake g++ make pkg-config libwxgtk3.2-dev gettext libimagequant-dev libgif-dev)
 if [ "${1:-run}" = test ]; then
-  packages+=(libgtest-dev xvfb xauth xdotool imagemagick giflib-tools libxml2-utils unzip)
+  packages+=(libgtest-dev xvfb xauth xdotool imagemagick giflib-tools libxml2-utils unzip python3-pil)
+fi
+if [ "${1:-run}" = bench ]; then
+  packages+=(imagemagick gifsicle ffmpeg)
 fi
 missing=()
 for p in "${packages[@]}"; do
