@@ -3,6 +3,3 @@ find_package(PkgConfig REQUIRED)
 # Palette reduction of frames with more than 256 colours.
 pkg_check_modules(IMAGEQUANT REQUIRED IMPORTED_TARGET imagequant)
 target_link_libraries(loopwright_core PUBLIC PkgConfig::IMAGEQUANT)
-# The quantiser's OpenMP thread count is set per export worker.
-find_package(OpenMP REQUIRED COMPONENTS CXX)
-target_link_libraries(loopwright_core PUBLIC OpenMP::OpenMP_CXX)
