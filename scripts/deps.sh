@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, when
-# any of them is missing. Usage: scripts/deps.sh [run|test]
+# any of them is missing. Usage: scripts/deps.sh [run|test|bench]
 set -euo pipefail
 # dpkg-dev and file let "cpack -G DEB" find the package's dependencies; the
 # font covers the Chinese and Japanese interface.
@@ -9,6 +9,12 @@ packages=(cmake g++ make pkg-config libwxgtk3.2-dev gettext libimagequant-dev li
 if [ "${1:-run}" = test ]; then
   packages+=(libgtest-dev xvfb xauth xdotool imagemagick giflib-tools gifsicle libxml2-utils unzip
     openssl desktop-file-utils appstream xdg-utils shared-mime-info libglib2.0-bin libpango1.0-dev)
+fi
+if [ "${1:-run}" = test ]; then
+  packages+=(python3-pil)  # a second reader of the GIF loop count
+fi
+if [ "${1:-run}" = bench ]; then
+  packages+=(imagemagick gifsicle ffmpeg)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -3,7 +3,11 @@
 // on a worker thread.
 #pragma once
 
+#include "window/gif_blocks.h"
+
 #include <wx/image.h>
+
+#include <vector>
 
 // Where a picture goes on the canvas: its size there (shrunk to fit with its
 // aspect ratio kept, never enlarged) and its top-left corner (centred).
@@ -23,6 +27,16 @@ FramePlacement PlaceOnCanvas(int pictureWidth, int pictureHeight,
 // blended over black. The result has no alpha and no mask.
 wxImage RenderFrameForExport(const wxImage& picture, int canvasWidth, int canvasHeight);
 
+// The picture placed the same way for a GIF whose background stays
+// transparent: pixels of alpha below 128, masked pixels and the canvas the
+// picture leaves free are holes (black in the canvas); every other pixel keeps
+// its colour unblended.
+struct RenderedFrame {
+    wxImage canvas;                    // RGB, invalid when the picture is
+    std::vector<unsigned char> holes;  // one byte per pixel, 1 for a hole
+};
+RenderedFrame RenderFrameWithHoles(const wxImage& picture, int canvasWidth, int canvasHeight);
+
 // How frames of more than 256 colours are quantised. Chosen by measuring
 // frames per second, file size and PSNR on photo-like frames (bench/).
 struct QuantizeSettings {
@@ -38,3 +52,10 @@ struct QuantizeSettings {
 // quantised palette. No alpha, no mask, no options. Invalid when the image is
 // invalid or the quantiser fails.
 wxImage ReduceToPalette(const wxImage& rendered, const QuantizeSettings& settings = QuantizeSettings());
+
+// RGBA pixels (4 bytes each, alpha 0 or 255) reduced to at most 256 colours on
+// the calling thread alone, so that the result is the same on any number of
+// cores: the palette, whose maskIndex is the entry of the pixels of alpha 0
+// (-1 when there are none), and one index per pixel. False when the quantiser fails.
+bool QuantizeRgba(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,
+                  GifFramePalette& palette, std::vector<unsigned char>& indices);

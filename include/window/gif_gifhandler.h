@@ -2,10 +2,10 @@
 // LZW encoder. Every block around the compressed pixels is written here.
 #pragma once
 
+#include "window/gif_blocks.h"
+
 #include <wx/image.h>
 #include <wx/imaggif.h>
-
-#include <array>
 
 class wxOutputStream;
 
@@ -14,22 +14,6 @@ class wxOutputStream;
 // new file (frame 0 must be written next). One export at a time.
 void SetGifOutputStream(wxOutputStream* stream);
 wxOutputStream* GetGifOutputStream();
-
-struct GifRgb {
-    unsigned char red = 0;
-    unsigned char green = 0;
-    unsigned char blue = 0;
-};
-
-// A frame's colour table and its transparent entry.
-struct GifFramePalette {
-    std::array<GifRgb, 256> colours;
-    int count = 0;        // 0 .. 256
-    int maskIndex = -1;   // -1: no transparent colour
-};
-
-// Bits per colour-table index: the smallest n in 1..8 with 2^n >= count.
-int GifBitsPerPixel(int count);
 
 // The frame's colour table from the image's palette, with the mask colour
 // made transparent (appended when absent and there is room). False when the

@@ -5,6 +5,7 @@
 #include <wx/palette.h>
 
 #include <libimagequant.h>
+#include <omp.h>
 
 #include <algorithm>
 #include <cstring>
@@ -23,8 +24,11 @@ unsigned char OverBlack(unsigned colour, unsigned alpha) {
 }
 
 // Copies picture onto the black RGB canvas with its top-left corner at
-// (x, y), clipped to the canvas. Masked pixels stay black.
-void DrawOnBlack(wxImage& canvas, const wxImage& picture, int x, int y) {
+// (x, y), clipped to the canvas. Masked pixels stay black. With holes (one
+// byte per canvas pixel, all 1 to begin with), every pixel the picture covers
+// opaquely is marked 0 and keeps its colour, while pixels of alpha below 128
+// stay black holes; without, alpha is blended over black.
+void DrawOnBlack(wxImage& canvas, const wxImage& picture, int x, int y, unsigned char* holes) {
     const int canvasWidth = canvas.GetWidth();
     const int width = picture.GetWidth();
     const int left = std::max(0, -x);
@@ -41,16 +45,20 @@ void DrawOnBlack(wxImage& canvas, const wxImage& picture, int x, int y) {
     for (int row = top; row < bottom; ++row) {
         const size_t srcPixel = size_t(row) * width + left;
         const unsigned char* src = picture.GetData() + 3 * srcPixel;
-        unsigned char* dst = canvas.GetData() + 3 * ((size_t(row) + y) * canvasWidth + left + x);
+        const size_t dstPixel = (size_t(row) + y) * canvasWidth + left + x;
+        unsigned char* dst = canvas.GetData() + 3 * dstPixel;
+        unsigned char* hole = holes ? holes + dstPixel : nullptr;
         const int count = right - left;
         if (!masked && !alpha) {
             std::memcpy(dst, src, 3 * size_t(count));
+            if (hole) std::memset(hole, 0, size_t(count));
             continue;
         }
         const unsigned char* a = alpha ? alpha + srcPixel : nullptr;
         for (int i = 0; i < count; ++i, src += 3, dst += 3) {
             if (masked && PackRgb(src[0], src[1], src[2]) == mask) continue;
-            if (a) {
+            if (hole && a && a[i] < 128) continue;
+            if (a && !hole) {
                 dst[0] = OverBlack(src[0], a[i]);
                 dst[1] = OverBlack(src[1], a[i]);
                 dst[2] = OverBlack(src[2], a[i]);
@@ -59,6 +67,7 @@ void DrawOnBlack(wxImage& canvas, const wxImage& picture, int x, int y) {
                 dst[1] = src[1];
                 dst[2] = src[2];
             }
+            if (hole) hole[i] = 0;
         }
     }
 }
@@ -100,7 +109,7 @@ std::vector<liq_color> ToRgba(const wxImage& image) {
 // Every step-th pixel across and down, as a smaller image. Each sampled row
 // and column is shifted by its index so that no line of the picture one pixel
 // thin is missed entirely.
-std::vector<liq_color> Sample(const std::vector<liq_color>& rgba, int width, int height,
+std::vector<liq_color> Sample(const liq_color* rgba, int width, int height,
                               int step, int& sampleWidth, int& sampleHeight) {
     sampleWidth = width / step;
     sampleHeight = height / step;
@@ -112,20 +121,30 @@ std::vector<liq_color> Sample(const std::vector<liq_color>& rgba, int width, int
     return sample;
 }
 
-// The image through libimagequant: a palette chosen from a sample of the
-// pixels, then every pixel mapped to it.
-wxImage Quantize(const wxImage& image, const QuantizeSettings& settings) {
-    const int width = image.GetWidth();
-    const int height = image.GetHeight();
-    const size_t pixels = size_t(width) * height;
-    const std::vector<liq_color> rgba = ToRgba(image);
-
+// libimagequant settings for one quantisation on the calling thread alone.
+// The library turns its dither map on or off by the OpenMP thread count it
+// sees when the speed is set, and sums its palette corrections per thread, so
+// the speed is set as on a machine of several cores and the work then runs on
+// one thread: the same file on any machine, and no worker oversubscribes the
+// cores that the other frames' workers use.
+LiqPtr<liq_attr> SingleThreadAttr(const QuantizeSettings& settings) {
+    omp_set_num_threads(2);
     LiqPtr<liq_attr> attr(liq_attr_create());
-    if (!attr || liq_set_speed(attr.get(), settings.speed) != LIQ_OK ||
-        liq_set_max_colors(attr.get(), 256) != LIQ_OK)
-        return wxImage();
-    LiqPtr<liq_image> input(liq_image_create_rgba(attr.get(), rgba.data(), width, height, 0));
-    if (!input) return wxImage();
+    const bool ok = attr && liq_set_speed(attr.get(), settings.speed) == LIQ_OK &&
+                    liq_set_max_colors(attr.get(), 256) == LIQ_OK;
+    omp_set_num_threads(1);
+    return ok ? std::move(attr) : nullptr;
+}
+
+// Pixels through libimagequant: a palette chosen from a sample of the pixels,
+// then every pixel mapped to it. The palette is copied out; null on failure.
+const liq_palette* QuantizeInto(const liq_color* rgba, int width, int height,
+                                const QuantizeSettings& settings, LiqPtr<liq_attr>& attr,
+                                LiqPtr<liq_result>& result, std::vector<unsigned char>& indices) {
+    attr = SingleThreadAttr(settings);
+    if (!attr) return nullptr;
+    LiqPtr<liq_image> input(liq_image_create_rgba(attr.get(), rgba, width, height, 0));
+    if (!input) return nullptr;
 
     // Sampling pays only for large frames; small ones give too small a sample.
     constexpr int kMinSampleSide = 64;
@@ -136,19 +155,32 @@ wxImage Quantize(const wxImage& image, const QuantizeSettings& settings) {
     if (step > 1 && width / step >= kMinSampleSide && height / step >= kMinSampleSide) {
         sample = Sample(rgba, width, height, step, sampleWidth, sampleHeight);
         sampled.reset(liq_image_create_rgba(attr.get(), sample.data(), sampleWidth, sampleHeight, 0));
-        if (!sampled) return wxImage();
+        if (!sampled) return nullptr;
     }
     liq_result* quantized = nullptr;
     if (liq_image_quantize(sampled ? sampled.get() : input.get(), attr.get(), &quantized) != LIQ_OK)
-        return wxImage();
-    LiqPtr<liq_result> result(quantized);
-    if (liq_set_dithering_level(result.get(), settings.dithering) != LIQ_OK) return wxImage();
+        return nullptr;
+    result.reset(quantized);
+    if (liq_set_dithering_level(result.get(), settings.dithering) != LIQ_OK) return nullptr;
 
-    std::vector<unsigned char> indices(pixels);
+    indices.resize(size_t(width) * height);
     if (liq_write_remapped_image(result.get(), input.get(), indices.data(), indices.size()) != LIQ_OK)
-        return wxImage();
+        return nullptr;
     const liq_palette* palette = liq_get_palette(result.get());
-    if (!palette || palette->count == 0 || palette->count > 256) return wxImage();
+    if (!palette || palette->count == 0 || palette->count > 256) return nullptr;
+    return palette;
+}
+
+wxImage Quantize(const wxImage& image, const QuantizeSettings& settings) {
+    const int width = image.GetWidth();
+    const int height = image.GetHeight();
+    const size_t pixels = size_t(width) * height;
+    const std::vector<liq_color> rgba = ToRgba(image);
+    LiqPtr<liq_attr> attr;
+    LiqPtr<liq_result> result;
+    std::vector<unsigned char> indices;
+    const liq_palette* palette = QuantizeInto(rgba.data(), width, height, settings, attr, result, indices);
+    if (!palette) return wxImage();
 
     wxImage reduced(width, height, false);
     if (!reduced.IsOk()) return wxImage();  // out of memory
@@ -193,8 +225,9 @@ FramePlacement PlaceOnCanvas(int pictureWidth, int pictureHeight,
     return place;
 }
 
-wxImage RenderFrameForExport(const wxImage& picture, int canvasWidth, int canvasHeight) {
-    if (!picture.IsOk() || canvasWidth <= 0 || canvasHeight <= 0) return wxImage();
+namespace {
+
+wxImage Render(const wxImage& picture, int canvasWidth, int canvasHeight, unsigned char* holes) {
     const FramePlacement place =
         PlaceOnCanvas(picture.GetWidth(), picture.GetHeight(), canvasWidth, canvasHeight);
     wxImage canvas(canvasWidth, canvasHeight, true);
@@ -204,16 +237,32 @@ wxImage RenderFrameForExport(const wxImage& picture, int canvasWidth, int canvas
         const bool bars = place.width < canvasWidth || place.height < canvasHeight;
         if (bars) Trace("thumbnail-2");
         DrawOnBlack(canvas, picture.Scale(place.width, place.height, wxIMAGE_QUALITY_NORMAL),
-                    place.x, place.y);
+                    place.x, place.y, holes);
         if (bars) Trace("Rescale");
     } else {
         Trace("thumbnail-3");
-        DrawOnBlack(canvas, picture, place.x, place.y);
+        DrawOnBlack(canvas, picture, place.x, place.y, holes);
         Trace("image");
         Trace("m_bitmap");
         Trace("Rescale");
     }
     return canvas;
+}
+
+}  // namespace
+
+wxImage RenderFrameForExport(const wxImage& picture, int canvasWidth, int canvasHeight) {
+    if (!picture.IsOk() || canvasWidth <= 0 || canvasHeight <= 0) return wxImage();
+    return Render(picture, canvasWidth, canvasHeight, nullptr);
+}
+
+RenderedFrame RenderFrameWithHoles(const wxImage& picture, int canvasWidth, int canvasHeight) {
+    RenderedFrame frame;
+    if (!picture.IsOk() || canvasWidth <= 0 || canvasHeight <= 0) return frame;
+    frame.holes.assign(size_t(canvasWidth) * size_t(canvasHeight), 1);
+    frame.canvas = Render(picture, canvasWidth, canvasHeight, frame.holes.data());
+    if (!frame.canvas.IsOk()) frame.holes.clear();
+    return frame;
 }
 
 wxImage ReduceToPalette(const wxImage& rendered, const QuantizeSettings& settings) {
@@ -222,4 +271,29 @@ wxImage ReduceToPalette(const wxImage& rendered, const QuantizeSettings& setting
     const std::vector<std::uint32_t> colours = DistinctColours(rendered.GetData(), pixels, 256);
     if (colours.size() <= 256) return WithPalette(rendered, colours);
     return Quantize(rendered, settings);
+}
+
+bool QuantizeRgba(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,
+                  GifFramePalette& palette, std::vector<unsigned char>& indices) {
+    static_assert(sizeof(liq_color) == 4, "liq_color is four bytes of RGBA");
+    if (width <= 0 || height <= 0) return false;
+    const auto* pixels = reinterpret_cast<const liq_color*>(rgba);
+    LiqPtr<liq_attr> attr;
+    LiqPtr<liq_result> result;
+    const liq_palette* reduced = QuantizeInto(pixels, width, height, settings, attr, result, indices);
+    if (!reduced) return false;
+    palette = GifFramePalette();
+    palette.count = static_cast<int>(reduced->count);
+    for (int i = 0; i < palette.count; ++i) {
+        const liq_color& c = reduced->entries[i];
+        palette.colours[i] = GifRgb{c.r, c.g, c.b};
+        if (c.a < 128 && palette.maskIndex == -1) palette.maskIndex = i;
+    }
+    // Fully transparent pixels show what is beneath, whatever dithering chose.
+    if (palette.maskIndex != -1) {
+        const size_t count = indices.size();
+        for (size_t i = 0; i < count; ++i)
+            if (pixels[i].a == 0) indices[i] = static_cast<unsigned char>(palette.maskIndex);
+    }
+    return true;
 }

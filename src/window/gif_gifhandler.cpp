@@ -25,63 +25,6 @@ OutputSlot g_output;
 constexpr int kMaxGifDimension = 0xFFFF;
 constexpr int kLzwCodeSize = 8;
 
-// Writes to a stream until the first short write, and nothing after it.
-class GifByteWriter {
-public:
-    explicit GifByteWriter(wxOutputStream& stream) : m_stream(stream) {}
-
-    bool Ok() const { return m_ok; }
-
-    GifByteWriter& Bytes(const void* data, size_t size) {
-        if (m_ok && size > 0) {
-            m_stream.Write(data, size);
-            m_ok = m_stream.LastWrite() == size;
-        }
-        return *this;
-    }
-    GifByteWriter& Byte(unsigned value) {
-        const unsigned char byte = static_cast<unsigned char>(value);
-        return Bytes(&byte, 1);
-    }
-    // Little-endian, as every number in the format.
-    GifByteWriter& Word(unsigned value) {
-        const unsigned char bytes[2] = {static_cast<unsigned char>(value & 0xFF),
-                                        static_cast<unsigned char>((value >> 8) & 0xFF)};
-        return Bytes(bytes, 2);
-    }
-    // 2^bpp entries: the palette's colours, then black.
-    GifByteWriter& ColourTable(const GifFramePalette& palette) {
-        std::vector<unsigned char> table(3u << GifBitsPerPixel(palette.count), 0);
-        for (int i = 0; i < palette.count; ++i) {
-            table[3 * i] = palette.colours[i].red;
-            table[3 * i + 1] = palette.colours[i].green;
-            table[3 * i + 2] = palette.colours[i].blue;
-        }
-        return Bytes(table.data(), table.size());
-    }
-
-private:
-    wxOutputStream& m_stream;
-    bool m_ok = true;
-};
-
-// Header, logical screen descriptor and global colour table.
-void WriteHeader(GifByteWriter& out, int width, int height, const GifFramePalette& palette) {
-    const unsigned bits = GifBitsPerPixel(palette.count) - 1;
-    out.Bytes("GIF89a", 6).Word(width).Word(height)
-        .Byte(0x80 | (bits << 4) | bits)
-        .Byte(0)   // background colour index
-        .Byte(0)   // pixel aspect ratio
-        .ColourTable(palette);
-}
-
-// The application extension that makes viewers repeat the animation forever.
-void WriteLoopExtension(GifByteWriter& out) {
-    out.Byte(0x21).Byte(0xFF).Byte(11).Bytes("NETSCAPE2.0", 11)
-        .Byte(3).Byte(1).Word(0)  // loop count 0: forever
-        .Byte(0);
-}
-
 void WriteComment(GifByteWriter& out, const wxString& comment) {
     const wxCharBuffer text = comment.mb_str(wxConvLibc);
     const char* data = text.data();
@@ -94,25 +37,6 @@ void WriteComment(GifByteWriter& out, const wxString& comment) {
         left -= chunk;
     }
     out.Byte(0);
-}
-
-void WriteGraphicControl(GifByteWriter& out, int maskIndex, int delayMs) {
-    const int hundredths = std::clamp(delayMs / 10, 0, 0xFFFF);
-    out.Byte(0x21).Byte(0xF9).Byte(4)
-        .Byte(maskIndex != -1 ? 0x01 : 0x00)
-        .Word(hundredths)
-        .Byte(maskIndex != -1 ? maskIndex : 0)
-        .Byte(0);
-}
-
-void WriteImageDescriptor(GifByteWriter& out, int width, int height, bool first,
-                          const GifFramePalette& palette) {
-    out.Byte(0x2C).Word(0).Word(0).Word(width).Word(height);
-    if (first) {
-        out.Byte(0x00);  // frame 0 uses the global table
-    } else {
-        out.Byte(0x80 | (GifBitsPerPixel(palette.count) - 1)).ColourTable(palette);
-    }
 }
 
 // Counts distinct colours like wxImage::CountColours(stopAfter): once more than
@@ -130,12 +54,6 @@ void SetGifOutputStream(wxOutputStream* stream) {
 }
 
 wxOutputStream* GetGifOutputStream() { return g_output.stream; }
-
-int GifBitsPerPixel(int count) {
-    int bits = 1;
-    while (bits < 8 && (1 << bits) < count) ++bits;
-    return bits;
-}
 
 bool ExtractGifPalette(const wxImage& image, GifFramePalette& palette) {
     palette = GifFramePalette();
@@ -197,15 +115,16 @@ bool MyGifHandler::DoSaveFile(const wxImage& image, bool first, int delayMs,
 
     GifByteWriter out(*stream);
     if (first) {
-        WriteHeader(out, width, height, palette);
-        WriteLoopExtension(out);
+        WriteGifHeader(out, width, height, palette);
+        WriteGifLoopExtension(out, 0);
         if (!out.Ok()) return false;
         g_output.headerWritten = true;
     }
     const wxString comment = image.GetOption(wxIMAGE_OPTION_GIF_COMMENT);
     if (!comment.empty()) WriteComment(out, comment);
-    WriteGraphicControl(out, palette.maskIndex, delayMs);
-    WriteImageDescriptor(out, width, height, first, palette);
+    WriteGifGraphicControl(out, palette.maskIndex, delayMs / 10, GifDisposal::Unspecified);
+    // Frame 0 uses the global table.
+    WriteGifImageDescriptor(out, GifRect{0, 0, width, height}, first ? nullptr : &palette);
     if (!out.Ok()) return false;
     return WriteImageData(*stream, image, palette);
 }

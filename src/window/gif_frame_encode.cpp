@@ -1,0 +1,186 @@
+#include "window/gif_frame_encode.h"
+
+#include "window/colour_index.h"
+#include "window/gif_lzw.h"
+
+#include <array>
+#include <new>
+
+namespace {
+
+// The rect's pixels in order, each as packed RGB, with whether it is to be transparent.
+template <typename Visit>
+void EachPixel(const GifFramePlan& plan, bool withClear, Visit visit) {
+    const int canvasWidth = plan.canvas->GetWidth();
+    const unsigned char* clear = plan.clear.empty() ? nullptr : plan.clear.data();
+    for (int y = 0; y < plan.rect.height; ++y) {
+        const unsigned char* src =
+            plan.canvas->GetData() + 3 * (size_t(plan.rect.y + y) * canvasWidth + plan.rect.x);
+        for (int x = 0; x < plan.rect.width; ++x, src += 3) {
+            const bool transparent = withClear && clear && *clear;
+            if (clear) ++clear;
+            visit(PackRgb(src[0], src[1], src[2]), transparent);
+        }
+    }
+}
+
+// The colours of the pixels that are not transparent, in the order they first
+// appear; more than `limit` means too many.
+std::vector<std::uint32_t> OpaqueColours(const GifFramePlan& plan, bool withClear, int limit) {
+    std::vector<std::uint32_t> colours;
+    ColourIndexMap seen;
+    std::uint32_t previous = 0;
+    bool any = false;
+    bool tooMany = false;
+    EachPixel(plan, withClear, [&](std::uint32_t rgb, bool transparent) {
+        if (transparent || tooMany || (any && rgb == previous)) return;
+        any = true;
+        previous = rgb;
+        if (seen.Insert(rgb, 0)) {
+            colours.push_back(rgb);
+            tooMany = int(colours.size()) > limit;
+        }
+    });
+    return colours;
+}
+
+struct Table {
+    GifFramePalette palette;
+    bool global = false;
+    ColourIndexMap lookup;
+};
+
+// The global table when it holds every colour and, if one is needed, an
+// entry none of them uses for transparency; else a table of the colours
+// themselves with the transparent entry after them.
+void ChooseTable(const std::vector<std::uint32_t>& colours, bool transparent,
+                 const GifFramePalette* global, Table& table) {
+    if (global) {
+        ColourIndexMap lookup;
+        for (int i = 0; i < global->count; ++i) {
+            const GifRgb& c = global->colours[i];
+            lookup.Insert(PackRgb(c.red, c.green, c.blue), i);
+        }
+        std::array<bool, 256> used{};
+        bool all = true;
+        for (std::uint32_t rgb : colours) {
+            const int index = lookup.Find(rgb);
+            if (index < 0) {
+                all = false;
+                break;
+            }
+            used[size_t(index)] = true;
+        }
+        if (all) {
+            table.palette = *global;
+            table.palette.maskIndex = -1;
+            // Any entry no pixel needs, padding of the table included.
+            const int size = 1 << GifBitsPerPixel(global->count);
+            for (int i = 0; transparent && i < size && table.palette.maskIndex < 0; ++i)
+                if (!used[size_t(i)]) table.palette.maskIndex = i;
+            if (!transparent || table.palette.maskIndex >= 0) {
+                table.global = true;
+                table.lookup = lookup;
+                return;
+            }
+        }
+    }
+    table.palette = GifFramePalette();
+    for (std::uint32_t rgb : colours) {
+        table.lookup.Insert(rgb, table.palette.count);
+        table.palette.colours[size_t(table.palette.count++)] =
+            GifRgb{static_cast<unsigned char>(rgb >> 16), static_cast<unsigned char>(rgb >> 8),
+                   static_cast<unsigned char>(rgb)};
+    }
+    if (transparent) table.palette.maskIndex = table.palette.count++;
+}
+
+// The rect written with its own colours from `colours`; transparent pixels
+// take the transparent entry when withClear.
+GifFrameCode ExactCode(const GifFramePlan& plan, const std::vector<std::uint32_t>& colours,
+                       bool withClear, const GifFramePalette* global) {
+    Table table;
+    ChooseTable(colours, withClear && plan.clearCount > 0, global, table);
+    std::vector<unsigned char> indices;
+    indices.reserve(size_t(plan.rect.width) * plan.rect.height);
+    const unsigned char transparentIndex =
+        static_cast<unsigned char>(std::max(0, table.palette.maskIndex));
+    std::uint32_t lastColour = 0;
+    int lastIndex = table.lookup.Find(0);
+    EachPixel(plan, withClear, [&](std::uint32_t rgb, bool transparent) {
+        if (transparent) {
+            indices.push_back(transparentIndex);
+            return;
+        }
+        if (rgb != lastColour) {
+            lastColour = rgb;
+            lastIndex = table.lookup.Find(rgb);
+        }
+        indices.push_back(static_cast<unsigned char>(lastIndex));
+    });
+    GifFrameCode code;
+    code.global = table.global;
+    code.palette = table.palette;
+    code.transparentIndex = table.palette.maskIndex;
+    code.data = GifCompressIndices(indices.data(), indices.size(), table.palette.count);
+    code.ok = true;
+    return code;
+}
+
+// The rect through the quantiser, transparent pixels given alpha 0.
+GifFrameCode QuantizedCode(const GifFramePlan& plan, const QuantizeSettings& settings) {
+    std::vector<unsigned char> rgba;
+    rgba.reserve(4 * size_t(plan.rect.width) * plan.rect.height);
+    EachPixel(plan, true, [&](std::uint32_t rgb, bool transparent) {
+        const unsigned char pixel[4] = {static_cast<unsigned char>(transparent ? 0 : rgb >> 16),
+                                        static_cast<unsigned char>(transparent ? 0 : rgb >> 8),
+                                        static_cast<unsigned char>(transparent ? 0 : rgb),
+                                        static_cast<unsigned char>(transparent ? 0 : 255)};
+        rgba.insert(rgba.end(), pixel, pixel + 4);
+    });
+    GifFrameCode code;
+    std::vector<unsigned char> indices;
+    if (!QuantizeRgba(rgba.data(), plan.rect.width, plan.rect.height, settings, code.palette, indices))
+        return code;
+    code.transparentIndex = code.palette.maskIndex;
+    code.data = GifCompressIndices(indices.data(), indices.size(), code.palette.count);
+    code.ok = true;
+    return code;
+}
+
+GifFrameCode Encode(const GifFramePlan& plan, const QuantizeSettings& settings,
+                    const GifFramePalette* global) {
+    const bool anyClear = plan.clearCount > 0;
+    // One entry stays free for the transparent pixels.
+    const int room = anyClear ? 255 : 256;
+    const std::vector<std::uint32_t> colours = OpaqueColours(plan, true, room);
+    GifFrameCode best;
+    if (int(colours.size()) <= room) best = ExactCode(plan, colours, true, global);
+    if (plan.plainAllowed && anyClear) {
+        const std::vector<std::uint32_t> all = OpaqueColours(plan, false, 256);
+        if (all.size() <= 256) {
+            GifFrameCode plain = ExactCode(plan, all, false, global);
+            if (!best.ok || plain.data.size() < best.data.size()) best = std::move(plain);
+        }
+    }
+    // Too many colours for a table (exact frames only get here with holes of
+    // their own and 256 colours besides).
+    if (!best.ok) best = QuantizedCode(plan, settings);
+    return best;
+}
+
+}  // namespace
+
+GifFrameCode EncodeGifFrame(const GifFramePlan& plan, const QuantizeSettings& settings,
+                            const GifFramePalette* global) {
+    GifFrameCode code;
+    if (!plan.canvas || !plan.canvas->IsOk() || plan.rect.width <= 0 || plan.rect.height <= 0) return code;
+    try {
+        code = Encode(plan, settings, global);
+    } catch (const std::bad_alloc&) {
+        return GifFrameCode();  // a frame too large for the memory fails like a bad one
+    }
+    code.rect = plan.rect;
+    code.disposal = plan.disposal;
+    return code;
+}
