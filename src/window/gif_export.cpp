@@ -256,7 +256,12 @@ GifExportStatus WriteGifAnimation(const GifExportJob& job, const ExportFrameSour
     GifExportStatus status;
     {
         wxFileOutputStream stream(file.File());
-        status = WriteFrames(job, source, written, stream);
+        try {
+            status = WriteFrames(job, source, written, stream);
+        } catch (const std::system_error&) {
+            // No thread could be started for a frame.
+            status = GifExportStatus::BadFrame;
+        }
         if (status == GifExportStatus::Written && !stream.IsOk()) status = GifExportStatus::CannotWrite;
     }
     if (status == GifExportStatus::Written) status = ToExportStatus(file.Commit());
