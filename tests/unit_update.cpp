@@ -11,7 +11,6 @@
 #include <sys/wait.h>
 
 #include <map>
-#include <regex>
 #include <thread>
 
 namespace {
@@ -277,8 +276,10 @@ class LocalHttpsServer {
 public:
     explicit LocalHttpsServer(const std::map<std::string, std::string>& files)
         : m_dir(lwtest::MakeTempDir("https")), m_port(std::to_string(lwtest::ClosedLoopbackPort())) {
-        for (const auto& [name, text] : files)
-            lwtest::WriteFile(m_dir + "/" + name, std::regex_replace(text, std::regex("PORT"), m_port));
+        for (auto [name, text] : files) {
+            for (size_t at; (at = text.find("PORT")) != std::string::npos;) text.replace(at, 4, m_port);
+            lwtest::WriteFile(m_dir + "/" + name, text);
+        }
         lwtest::RunProcess({"/usr/bin/openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
                             "ec_paramgen_curve:prime256v1", "-nodes", "-subj", "/CN=127.0.0.1",
                             "-addext", "subjectAltName=IP:127.0.0.1", "-days", "1", "-keyout",
