@@ -33,7 +33,7 @@ TEST(CrashTimestamp, IsIsoDateSpaceIsoTimeWithLeadingZeros) {
 // or foreign facts file gives.
 TEST(CrashFacts, CutOffOrForeignTextNamesNothingItDoesNotHave) {
     CrashFacts facts;
-    ASSERT_TRUE(ParseCrashFacts("signal=7\ntime=9\n[stack]\n[0x7fff1234]\n/lw/bin/lw(_Z8Brok", facts));
+    ASSERT_TRUE(ParseCrashFacts("signal=7\ntime=9\n[stack]\n[0x7fff1234]\n/lw/bin/lw(_Z8B", facts));
     ASSERT_EQ(facts.stack.size(), 2u);
     EXPECT_EQ(facts.stack[0].address, 0x7fff1234u);
     EXPECT_EQ(facts.stack[1].function, "");
