@@ -288,7 +288,8 @@ private:
 
 TEST(UpdateDownload, HttpsFollowsAtMostThreeRedirectsAndOnlyToHttps) {
     lwtest::LocalHttpServer plain(lwtest::HttpResponse(Announce(Product("1.0.81"))));
-    const std::string moved = "HTTP/1.0 302 Found\r\nLocation: ", hop = moved + "https://127.0.0.1:PORT/";
+    const std::string moved = "HTTP/1.0 302 Found\r\nLocation: ";
+    const std::string hop = moved + "https://127.0.0.1:PORT/";
     LocalHttpsServer server({{"r0", hop + "r1\r\n\r\n"}, {"r1", hop + "r2\r\n\r\n"},
                              {"r2", hop + "r3\r\n\r\n"}, {"r3", hop + "u.xml\r\n\r\n"},
                              {"loop", hop + "loop\r\n\r\n"},
