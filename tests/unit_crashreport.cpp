@@ -29,28 +29,15 @@ TEST(CrashTimestamp, IsIsoDateSpaceIsoTimeWithLeadingZeros) {
               "2015-01-01 00:00:07");
 }
 
-TEST(CrashFacts, ReadsWhatTheHandlerWrote) {
+// The real handler's output is checked by the crash tests; here what a cut-off
+// or foreign facts file gives.
+TEST(CrashFacts, CutOffOrForeignTextNamesNothingItDoesNotHave) {
     CrashFacts facts;
-    ASSERT_TRUE(ParseCrashFacts(
-        "signal=11\ntime=1394384742\n[stack]\n"
-        "/opt/lw/bin/loopwright(_Z17HandleFatalSignaliP9siginfo_tPv+0x2e) [0x55d0a1b2c3d4]\n"
-        "/lib/x86_64-linux-gnu/libc.so.6(+0x3c050) [0x7f000003c050]\n"
-        "[0x7fff00001234]\n/opt/lw/bin/loopwright(_Z8Brokenxx\n[modules]\n"
-        "55d0a1b00000-55d0a1b10000 r--p 00000000 08:01 42  /opt/lw/bin/loopwright\n"
-        "55d0a1b10000-55d0a1c00000 r-xp 00010000 08:01 42  /opt/lw/bin/loopwright\n"
-        "7ffd00000000-7ffd00021000 rw-p 00000000 00:00 0   [stack]\n",
-        facts));
-    EXPECT_EQ(facts.signal, 11);
-    EXPECT_EQ(facts.time, 1394384742);
-    ASSERT_EQ(facts.stack.size(), 4u);
-    EXPECT_EQ(facts.stack[0].function, "HandleFatalSignal(int, siginfo_t*, void*)");
-    EXPECT_EQ(facts.stack[0].offset, 0x2eu);
+    ASSERT_TRUE(ParseCrashFacts("signal=7\ntime=9\n[stack]\n[0x7fff1234]\n/lw/bin/lw(_Z8B", facts));
+    ASSERT_EQ(facts.stack.size(), 2u);
+    EXPECT_EQ(facts.stack[0].address, 0x7fff1234u);
     EXPECT_EQ(facts.stack[1].function, "");
-    EXPECT_EQ(facts.stack[2].address, 0x7fff00001234u);
-    EXPECT_EQ(facts.stack[3].function, "");  // cut short: no name is made up
-    // The executable's two mappings are one module; anonymous ones are left out.
-    ASSERT_EQ(facts.modules.size(), 1u);
-    EXPECT_EQ(facts.modules[0].size, 0x100000u);
+    EXPECT_EQ(facts.stack[1].module, "/lw/bin/lw");
     for (const char* text : {"", "garbage", "time=5\n", "[stack]\nsignal=11\ntime=5\n"})
         EXPECT_FALSE(ParseCrashFacts(text, facts)) << text;
 }

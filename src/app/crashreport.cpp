@@ -37,7 +37,8 @@ wxXmlNode* ModulesNode(const std::vector<CrashModule>& modules) {
 wxXmlNode* SignalNode(int signal) {
     wxXmlNode* node = Element("context");
     node->AddAttribute("signal", wxString::Format("%d", signal));
-    node->AddAttribute("name", wxString::FromUTF8(sigabbrev_np(signal) ? sigabbrev_np(signal) : ""));
+    const char* name = sigabbrev_np(signal);
+    node->AddAttribute("name", wxString::FromUTF8(name ? name : ""));
     return node;
 }
 
