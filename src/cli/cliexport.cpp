@@ -19,10 +19,7 @@ void RememberStop(int signal) { g_stopSignal = signal; }
 // can remove its temporary file before the process ends.
 class StopSignals {
 public:
-    StopSignals() {
-        m_interrupt = std::signal(SIGINT, RememberStop);
-        m_terminate = std::signal(SIGTERM, RememberStop);
-    }
+    StopSignals() : m_interrupt(Catch(SIGINT)), m_terminate(Catch(SIGTERM)) {}
     ~StopSignals() {
         std::signal(SIGINT, m_interrupt);
         std::signal(SIGTERM, m_terminate);
@@ -31,6 +28,14 @@ public:
     StopSignals& operator=(const StopSignals&) = delete;
 
 private:
+    // A signal ignored when the command started (nohup, a background job)
+    // stays ignored.
+    static void (*Catch(int signal))(int) {
+        void (*previous)(int) = std::signal(signal, RememberStop);
+        if (previous == SIG_IGN) std::signal(signal, SIG_IGN);
+        return previous;
+    }
+
     void (*m_interrupt)(int);
     void (*m_terminate)(int);
 };
