@@ -71,7 +71,8 @@ double Run(const std::string& command, bool* ok) {
 }
 
 // Mean PSNR of the GIF's frames, composed by ImageMagick, against the sources; 0 when unreadable.
-double GifPsnr(const std::string& gif, const std::vector<wxImage>& sources, const std::string& scratch) {
+double GifPsnr(const std::string& gif, const std::vector<wxImage>& sources,
+               const std::string& scratch) {
     wxMkdir(scratch);
     bool ok = false;
     Run("/usr/bin/convert " + Quoted(gif) + " -coalesce " + Quoted(scratch + "/f%04d.png"), &ok);
@@ -106,12 +107,19 @@ void Compare(const char* corpus, const std::function<wxImage(int)>& make, const 
         std::string gif;
     };
     const std::string out = folder + "/" + corpus;
-    std::vector<Tool> tools{{"loopwright-cli", Quoted(lwcli) + list + " -q --delay 10 -o " + Quoted(out + "-lw.gif"), out + "-lw.gif"},
-                            {"gifski", Quoted(s.gifski) + " --quiet --fps 10 -W " + std::to_string(s.width) + " -o " + Quoted(out + "-gifski.gif") + list, out + "-gifski.gif"},
-                            {"convert", "/usr/bin/convert -delay 10 -loop 0" + list + " " + Quoted(out + "-magick.gif"), out + "-magick.gif"}};
+    std::vector<Tool> tools{
+        {"loopwright-cli", Quoted(lwcli) + list + " -q --delay 10 -o " + Quoted(out + "-lw.gif"),
+         out + "-lw.gif"},
+        {"gifski",
+         Quoted(s.gifski) + " --quiet --fps 10 -W " + std::to_string(s.width) + " -o " +
+             Quoted(out + "-gifski.gif") + list,
+         out + "-gifski.gif"},
+        {"convert", "/usr/bin/convert -delay 10 -loop 0" + list + " " + Quoted(out + "-magick.gif"),
+         out + "-magick.gif"}};
     for (const Tool& tool : tools) {
         if (tool.name == std::string("gifski") && !wxFileName::IsFileExecutable(s.gifski)) {
-            std::printf("  %-15s not installed (npm install --prefix /work/ext gifski@1.7.1)\n", tool.name);
+            std::printf("  %-15s not installed (npm install --prefix /work/ext gifski@1.7.1)\n",
+                        tool.name);
             continue;
         }
         bool ok = false;
@@ -136,18 +144,26 @@ int main(int argc, char** argv) {
     Settings s;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
-        if (option == "--frames") s.frames = std::max(1, std::atoi(argv[i + 1]));
-        else if (option == "--width") s.width = std::max(8, std::atoi(argv[i + 1]));
-        else if (option == "--height") s.height = std::max(8, std::atoi(argv[i + 1]));
-        else if (option == "--gifski") s.gifski = argv[i + 1];
+        if (option == "--frames")
+            s.frames = std::max(1, std::atoi(argv[i + 1]));
+        else if (option == "--width")
+            s.width = std::max(8, std::atoi(argv[i + 1]));
+        else if (option == "--height")
+            s.height = std::max(8, std::atoi(argv[i + 1]));
+        else if (option == "--gifski")
+            s.gifski = argv[i + 1];
     }
-    const std::string lwcli = wxFileName(wxString(argv[0])).GetPath().ToStdString() + "/../bin/loopwright-cli";
+    const std::string lwcli =
+        wxFileName(wxString(argv[0])).GetPath().ToStdString() + "/../bin/loopwright-cli";
     char pattern[] = "/tmp/cli-bench-XXXXXX";
     const char* folder = mkdtemp(pattern);
     if (!folder) return 1;
-    std::printf("Wall times of whole commands on a shared, busy machine: compare within one run only.\n");
-    Compare("photo", [&](int i) { return PhotoLikeFrame(i, s.width, s.height); }, s, folder, lwcli);
-    Compare("flat", [&](int i) { return FlatFrame(i, s.width, s.height); }, s, folder, lwcli);
+    std::printf(
+        "Wall times of whole commands on a shared, busy machine: compare within one run only.\n");
+    Compare(
+        "photo", [&](int i) { return PhotoLikeFrame(i, s.width, s.height); }, s, folder, lwcli);
+    Compare(
+        "flat", [&](int i) { return FlatFrame(i, s.width, s.height); }, s, folder, lwcli);
     wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
     return 0;
 }

@@ -29,7 +29,8 @@ TEST(CliAndWindow, AProjectExportsToTheSameBytes) {
     lwtest::TypeInto(wxStaticCast(frame->FindWindow(XRCID("m_spinctrl_width")), wxSpinCtrl), 50);
     frame->GetThumbnailCtrl()->Select(2);
     int shown = -1;
-    wxTEST_DIALOG(lwtest::ClickMenu(frame, "Frame", "Frame Delay..."), lwtest::ExpectFrameDelay(70, &shown));
+    wxTEST_DIALOG(lwtest::ClickMenu(frame, "Frame", "Frame Delay..."),
+                  lwtest::ExpectFrameDelay(70, &shown));
     lwtest::PromptsOf(frame).files.push_back(dir + "/out.gif");
     lwtest::ClickMenu(frame, "File", "Save");
     ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->IsExporting(); }));

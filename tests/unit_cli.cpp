@@ -24,7 +24,8 @@ lwtest::ProcessResult Cli(std::vector<std::string> arguments) {
 std::string PillowFacts(const std::string& gif) {
     const char* script =
         "import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1])\n"
-        "d = []\nfor i in range(im.n_frames):\n    im.seek(i)\n    d.append(im.info.get('duration'))\n"
+        "d = []\nfor i in range(im.n_frames):\n    im.seek(i)\n    "
+        "d.append(im.info.get('duration'))\n"
         "print(im.n_frames, im.size, im.info.get('loop'), d)\n";
     return lwtest::RunProcess({"/usr/bin/python3", "-c", script, gif}).out;
 }
@@ -36,7 +37,8 @@ std::string WriterLoopFor(int passes, const std::string& folder) {
     job.frameCount = 1;
     job.canvasWidth = job.canvasHeight = 4;
     job.loopCount = passes;
-    WriteGifAnimation(job, [](int) { return std::make_unique<wxImage>(4, 4); }, [](int) { return true; });
+    WriteGifAnimation(
+        job, [](int) { return std::make_unique<wxImage>(4, 4); }, [](int) { return true; });
     const std::string facts = PillowFacts(job.path.ToStdString());
     wxRemoveFile(job.path);
     return facts.substr(facts.find(')') + 2, facts.rfind(' ') - facts.find(')') - 2);
@@ -86,11 +88,18 @@ TEST(Cli, AMalformedLineExitsWith2AndWritesNothing) {
     const std::string dir = lwtest::MakeTempDir("cli-usage");
     const std::string a = dir + "/a.png", out = dir + "/out.gif";
     lwtest::WritePicture(a, 8, 8, *wxRED);
-    const std::vector<std::vector<std::string>> lines{
-        {}, {a}, {a, "-o"}, {a, "-o", out, "--delay", "-1"}, {a, "-o", out, "--delay", "65536"},
-        {a, "-o", out, "--loop", "0"}, {a, "-o", out, "--loop", "often"}, {a, "-o", out, "--size", "0x0"},
-        {a, "-o", out, "--size", "40"}, {a, "-o", out, "--bogus"}, {dir + "/p.xml", "--loop", "2"},
-        {a, dir + "/p.xml", "-o", out}};
+    const std::vector<std::vector<std::string>> lines{{},
+                                                      {a},
+                                                      {a, "-o"},
+                                                      {a, "-o", out, "--delay", "-1"},
+                                                      {a, "-o", out, "--delay", "65536"},
+                                                      {a, "-o", out, "--loop", "0"},
+                                                      {a, "-o", out, "--loop", "often"},
+                                                      {a, "-o", out, "--size", "0x0"},
+                                                      {a, "-o", out, "--size", "40"},
+                                                      {a, "-o", out, "--bogus"},
+                                                      {dir + "/p.xml", "--loop", "2"},
+                                                      {a, dir + "/p.xml", "-o", out}};
     for (const auto& line : lines) {
         const auto run = Cli(line);
         EXPECT_EQ(run.exitCode, 2) << (line.empty() ? "" : line.back());

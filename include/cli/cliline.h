@@ -16,13 +16,13 @@ enum CliExit {
 };
 
 struct CliOptions {
-    int exitCode = -1;       // the command ends here with it (help, version, usage); -1: it goes on
-    wxArrayString inputs;    // pictures in frame order, or the one project
-    bool project = false;    // inputs is one project file
-    wxString output;         // the GIF to write; empty: the one the project names
-    std::optional<int> delay;         // hundredths of a second for every frame
-    std::optional<wxSize> size;       // the canvas; one side 0 keeps the frames' aspect
-    std::optional<int> loopCount;     // passes; 0 is forever
+    int exitCode = -1;     // the command ends here with it (help, version, usage); -1: it goes on
+    wxArrayString inputs;  // pictures in frame order, or the one project
+    bool project = false;  // inputs is one project file
+    wxString output;       // the GIF to write; empty: the one the project names
+    std::optional<int> delay;      // hundredths of a second for every frame
+    std::optional<wxSize> size;    // the canvas; one side 0 keeps the frames' aspect
+    std::optional<int> loopCount;  // passes; 0 is forever
     bool transparent = false;
     bool quiet = false;
 };

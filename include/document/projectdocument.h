@@ -12,7 +12,8 @@
 // The frames arrive in the order of the paths they were loaded from, some
 // perhaps missing (unreadable): each takes the delay of the path it came
 // from, a frame that matches no path the fallback.
-void TakeProjectDelays(std::vector<DocumentFrame>& frames, const ProjectFrames& listed, int fallback);
+void TakeProjectDelays(std::vector<DocumentFrame>& frames, const ProjectFrames& listed,
+                       int fallback);
 
 // Makes the document the project read from projectPath: frames (loaded from
 // listed.paths, at least one) with the project's delays, its canvas when it

@@ -50,10 +50,11 @@ int Fail(int status, const wxString& text) {
 int ExportCliDocument(const Document& document, bool transparent, bool quiet) {
     const wxSize canvas = document.CanvasSize();
     // As in the window: fewer frames at once when memory is short, none when even one does not fit.
-    const int parallelism = ExportParallelismThatFits(canvas.x, canvas.y, DefaultExportParallelism(),
-                                                      AvailableMemory());
+    const int parallelism = ExportParallelismThatFits(
+        canvas.x, canvas.y, DefaultExportParallelism(), AvailableMemory());
     if (parallelism == 0)
-        return Fail(kCliWriteFailure, ExportMemoryRefusalText(document.GifPath(), canvas.x, canvas.y));
+        return Fail(kCliWriteFailure,
+                    ExportMemoryRefusalText(document.GifPath(), canvas.x, canvas.y));
     GifExportJob job = ExportJobFor(document, parallelism);
     job.transparent = transparent;
 
@@ -65,7 +66,8 @@ int ExportCliDocument(const Document& document, bool transparent, bool quiet) {
             job,
             [&document](int index) -> std::unique_ptr<wxImage> {
                 const FramePicture& picture = document.Frame(static_cast<size_t>(index)).picture;
-                return picture && picture->IsOk() ? std::make_unique<wxImage>(picture->Copy()) : nullptr;
+                return picture && picture->IsOk() ? std::make_unique<wxImage>(picture->Copy())
+                                                  : nullptr;
             },
             [&bar](int index) {
                 bar.Update(index + 1);

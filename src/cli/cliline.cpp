@@ -20,7 +20,8 @@ void DescribeCliLine(wxCmdLineParser& parser) {
     static const wxCmdLineEntryDesc entries[] = {
         {wxCMD_LINE_SWITCH, "h", "help", "show this help and exit", wxCMD_LINE_VAL_NONE,
          wxCMD_LINE_OPTION_HELP},
-        {wxCMD_LINE_SWITCH, nullptr, "version", "show the version and exit", wxCMD_LINE_VAL_NONE, 0},
+        {wxCMD_LINE_SWITCH, nullptr, "version", "show the version and exit", wxCMD_LINE_VAL_NONE,
+         0},
         {wxCMD_LINE_OPTION, "o", "output", "the GIF to write (for a project: default its own GIF)",
          wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_OPTION, nullptr, "delay",
@@ -33,7 +34,8 @@ void DescribeCliLine(wxCmdLineParser& parser) {
          wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_SWITCH, nullptr, "transparent", "keep transparent pixels transparent",
          wxCMD_LINE_VAL_NONE, 0},
-        {wxCMD_LINE_SWITCH, "q", "quiet", "print no progress and no warnings", wxCMD_LINE_VAL_NONE, 0},
+        {wxCMD_LINE_SWITCH, "q", "quiet", "print no progress and no warnings", wxCMD_LINE_VAL_NONE,
+         0},
         {wxCMD_LINE_PARAM, nullptr, nullptr, "PICTURE... | PROJECT.xml", wxCMD_LINE_VAL_STRING,
          wxCMD_LINE_PARAM_OPTIONAL | wxCMD_LINE_PARAM_MULTIPLE},
         {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr,
@@ -71,7 +73,8 @@ wxString ReadOptions(const wxCmdLineParser& parser, CliOptions& options) {
         return "--size must be WxH, each side 0 to 65535, not both 0: " + text;
     if (parser.Found("loop", &text) && !(options.loopCount = ParseLoopCount(text)))
         return "--loop must be \"forever\" or 1 to 65535 passes: " + text;
-    const bool pictureOptions = options.delay || options.size || options.loopCount || options.transparent;
+    const bool pictureOptions =
+        options.delay || options.size || options.loopCount || options.transparent;
     if (options.project && pictureOptions)
         return "--delay, --size, --loop and --transparent apply to pictures, not to a project";
     return wxString();
@@ -79,7 +82,8 @@ wxString ReadOptions(const wxCmdLineParser& parser, CliOptions& options) {
 
 std::optional<long> SideOf(const wxString& text) {
     long value = -1;
-    if (text.empty() || !text.ToLong(&value) || value < 0 || value > kMaxNumber) return std::nullopt;
+    if (text.empty() || !text.ToLong(&value) || value < 0 || value > kMaxNumber)
+        return std::nullopt;
     return value;
 }
 

@@ -20,7 +20,8 @@ std::string Duration(double seconds) {
     const long total = static_cast<long>(seconds + 0.5);
     char text[32];
     if (total >= 3600)
-        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
+        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60,
+                      total % 60);
     else
         std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
     return text;

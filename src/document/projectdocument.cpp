@@ -9,7 +9,8 @@
 
 #include <algorithm>
 
-void TakeProjectDelays(std::vector<DocumentFrame>& frames, const ProjectFrames& listed, int fallback) {
+void TakeProjectDelays(std::vector<DocumentFrame>& frames, const ProjectFrames& listed,
+                       int fallback) {
     size_t next = 0;
     for (DocumentFrame& frame : frames) {
         size_t at = next;
@@ -61,7 +62,8 @@ std::vector<DocumentFrame> LoadProjectFrames(const ProjectFrames& listed) {
         const wxString path = StripFrameSuffix(listedPath);
         if (!wxFileName::FileExists(path)) continue;
         if (!path.EndsWith(".gif")) {
-            if (auto picture = LoadPicture(path)) frames.push_back(MakeFrame(std::move(picture), path, 0));
+            if (auto picture = LoadPicture(path))
+                frames.push_back(MakeFrame(std::move(picture), path, 0));
             continue;
         }
         if (!gifLoaded || gif.GetPath() != path) {
@@ -69,9 +71,11 @@ std::vector<DocumentFrame> LoadProjectFrames(const ProjectFrames& listed) {
             gifLoaded = true;
         }
         const int first = frameIndex == -1 ? 0 : frameIndex;
-        const int end = frameIndex == -1 ? gif.GetFrameCount() : std::min(frameIndex + 1, gif.GetFrameCount());
+        const int end =
+            frameIndex == -1 ? gif.GetFrameCount() : std::min(frameIndex + 1, gif.GetFrameCount());
         for (int k = first; k < end; ++k)
-            if (auto picture = gif.TakeFrame(k)) frames.push_back(MakeFrame(std::move(picture), path, k));
+            if (auto picture = gif.TakeFrame(k))
+                frames.push_back(MakeFrame(std::move(picture), path, k));
     }
     return frames;
 }
