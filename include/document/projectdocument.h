@@ -23,8 +23,7 @@ void FillDocumentFromProject(Document& document, std::vector<DocumentFrame> fram
                              const ProjectReading& reading, const ProjectFrames& listed,
                              const wxString& projectPath);
 
-// The frames of listed.paths loaded on this thread as the window's loading
-// thread loads them: a GIF's frames by frame reference, a whole GIF frame by
-// frame, other pictures whole; files that are gone or unreadable give none.
-// Each frame's delay is 0 until TakeProjectDelays gives it one.
+// The frames of listed.paths loaded on this thread as the window's import
+// loads them (framesource.h); files that are gone or unreadable give none.
+// TakeProjectDelays then gives each its delay.
 std::vector<DocumentFrame> LoadProjectFrames(const ProjectFrames& listed);

@@ -1,19 +1,16 @@
 #include "cli/clidocument.h"
 
+#include "document/framesource.h"
 #include "document/projectdocument.h"
 #include "window/canvasgeometry.h"
 #include "window/framepath.h"
-#include "window/gifreader.h"
 #include "window/projectfile.h"
 
 #include <wx/file.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
-#include <wx/image.h>
-#include <wx/log.h>
 
 #include <algorithm>
-#include <cstring>
 #include <set>
 
 namespace {
@@ -28,49 +25,16 @@ wxString UnreadableReason(const wxString& path) {
     return wxString();
 }
 
-bool StartsAsGif(const wxString& path) {
-    wxLogNull quiet;
-    wxFile file(path);
-    char signature[6] = {};
-    return file.IsOpened() && file.Read(signature, sizeof signature) == sizeof signature &&
-           (std::memcmp(signature, "GIF87a", 6) == 0 || std::memcmp(signature, "GIF89a", 6) == 0);
-}
-
-// The one place where a GIF's own frame delays come in. GifReader gives none
-// yet, so until it does (GetDelay) a GIF's frames take the default delay.
-int GifFrameDelay(const GifReader& reader, int frame, int fallback) {
-    (void)reader;
-    (void)frame;
-    return fallback;
-}
-
-DocumentFrame NewFrame(std::unique_ptr<wxImage> picture, const wxString& path, int delay) {
-    DocumentFrame frame;
-    frame.picture = FramePicture(picture.release());
-    frame.path = path;
-    frame.delay = delay;
-    return frame;
-}
-
 // The frames of one picture file; empty with problem set when it gives none.
 std::vector<DocumentFrame> PictureFrames(const wxString& path, const CliOptions& options,
-                                         wxString& problem) {
-    std::vector<DocumentFrame> frames;
+                                         FrameSource& source, wxString& problem) {
     problem = UnreadableReason(path);
-    if (!problem.empty()) return frames;
-    const int delay = options.delay.value_or(kCliDefaultDelay);
-    wxLogNull quiet;
-    if (StartsAsGif(path)) {
-        GifReader reader;
-        reader.Load(path);
-        for (int k = 0; k < reader.GetFrameCount(); ++k)
-            if (auto picture = reader.TakeFrame(k))
-                frames.push_back(NewFrame(std::move(picture), MakeFramePath(path, k),
-                                          options.delay.value_or(GifFrameDelay(reader, k, delay))));
-    } else if (auto picture = LoadPicture(path)) {
-        frames.push_back(NewFrame(std::move(picture), path, delay));
-    }
+    if (!problem.empty()) return {};
+    std::vector<DocumentFrame> frames = source.Load(path, options.delay.value_or(kCliDefaultDelay));
     if (frames.empty()) problem = "is not a picture this program reads, or is damaged";
+    // --delay holds for every frame, a GIF's too.
+    if (options.delay)
+        for (DocumentFrame& frame : frames) frame.delay = *options.delay;
     return frames;
 }
 
@@ -90,9 +54,10 @@ wxString Named(const wxString& path, const wxString& why) { return path + ": " +
 
 void BuildPictureDocument(const CliOptions& options, CliDocument& result) {
     std::vector<DocumentFrame> frames;
+    FrameSource source;
     for (const wxString& path : options.inputs) {
         wxString problem;
-        std::vector<DocumentFrame> more = PictureFrames(path, options, problem);
+        std::vector<DocumentFrame> more = PictureFrames(path, options, source, problem);
         if (!problem.empty()) {
             result.problem = Named(path, problem);
             return;

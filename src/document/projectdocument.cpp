@@ -1,13 +1,6 @@
 #include "document/projectdocument.h"
 
-#include "window/framepath.h"
-#include "window/gifreader.h"
-
-#include <wx/filename.h>
-#include <wx/image.h>
-#include <wx/log.h>
-
-#include <algorithm>
+#include "document/framesource.h"
 
 void TakeProjectDelays(std::vector<DocumentFrame>& frames, const ProjectFrames& listed,
                        int fallback) {
@@ -40,42 +33,10 @@ void FillDocumentFromProject(Document& document, std::vector<DocumentFrame> fram
     document.SetProjectPath(projectPath);
 }
 
-namespace {
-
-DocumentFrame MakeFrame(std::unique_ptr<wxImage> picture, const wxString& path, int frameIndex) {
-    DocumentFrame frame;
-    frame.picture = FramePicture(picture.release());
-    // Case-sensitive, as project files store these references.
-    frame.path = path.EndsWith(".gif") ? MakeFramePath(path, frameIndex) : path;
-    return frame;
-}
-
-}  // namespace
-
 std::vector<DocumentFrame> LoadProjectFrames(const ProjectFrames& listed) {
-    wxLogNull quiet;
     std::vector<DocumentFrame> frames;
-    GifReader gif;  // a long GIF listed frame by frame is read once for all of them
-    bool gifLoaded = false;
-    for (const wxString& listedPath : listed.paths) {
-        const int frameIndex = FrameIndexFromPath(listedPath);
-        const wxString path = StripFrameSuffix(listedPath);
-        if (!wxFileName::FileExists(path)) continue;
-        if (!path.EndsWith(".gif")) {
-            if (auto picture = LoadPicture(path))
-                frames.push_back(MakeFrame(std::move(picture), path, 0));
-            continue;
-        }
-        if (!gifLoaded || gif.GetPath() != path) {
-            gif.Load(path);
-            gifLoaded = true;
-        }
-        const int first = frameIndex == -1 ? 0 : frameIndex;
-        const int end =
-            frameIndex == -1 ? gif.GetFrameCount() : std::min(frameIndex + 1, gif.GetFrameCount());
-        for (int k = first; k < end; ++k)
-            if (auto picture = gif.TakeFrame(k))
-                frames.push_back(MakeFrame(std::move(picture), path, k));
-    }
+    FrameSource source;
+    for (const wxString& path : listed.paths)
+        for (DocumentFrame& frame : source.Load(path, 0)) frames.push_back(std::move(frame));
     return frames;
 }
