@@ -8,7 +8,7 @@ packages=(cmake g++ make pkg-config libwxgtk3.2-dev gettext libimagequant-dev li
   libexpat1-dev libcurl4-openssl-dev dpkg-dev file fonts-noto-cjk)
 if [ "${1:-run}" = test ]; then
   packages+=(libgtest-dev xvfb xauth xdotool imagemagick giflib-tools libxml2-utils unzip openssl
-    desktop-file-utils appstream xdg-utils shared-mime-info libglib2.0-bin libpango1.0-dev python3-pil)
+    desktop-file-utils appstream xdg-utils shared-mime-info libglib2.0-bin libpango1.0-dev)
 fi
 missing=()
 for p in "${packages[@]}"; do
