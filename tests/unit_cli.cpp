@@ -61,8 +61,17 @@ TEST(Cli, PicturesBecomeAGifWithTheDelayLoopAndCanvasAsked) {
     run = Cli({dir + "/anim.gif", dir + "/b.png", "-o", dir + "/y.gif", "--size", "80x0", "-q"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(PillowFacts(dir + "/y.gif").substr(0, 11), "3 (80, 60) ");
+
+    // On a terminal (script gives it one) a progress bar, cleared at the end.
+    const std::string command =
+        std::string(LW_CLI) + " " + dir + "/a.png " + dir + "/c.png -o " + dir + "/z.gif";
+    run = lwtest::RunProcess({"/usr/bin/script", "-qec", command, "/dev/null"}, kNoDisplay);
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_NE(run.out.find("/2 frames"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.substr(run.out.size() - 4), "\r\033[K");
     EXPECT_EQ(lwtest::FolderContents(dir),
-              (std::vector<std::string>{"a.png", "anim.gif", "b.png", "c.png", "x.gif", "y.gif"}));
+              (std::vector<std::string>{"a.png", "anim.gif", "b.png", "c.png", "x.gif", "y.gif",
+                                        "z.gif"}));
 }
 
 TEST(Cli, InputThatCannotBeReadIsNamedAndWritesNothing) {
