@@ -4,7 +4,8 @@ set(CPACK_PACKAGE_VENDOR Marvolent)
 set(CPACK_PACKAGE_CONTACT "Marvolent <support@example.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turns still pictures into animated GIFs")
 set(CPACK_PACKAGE_DESCRIPTION "Loopwright adds PNG, JPEG, BMP and GIF pictures to a strip of \
-frames, previews the animation and writes a GIF that loops forever; the work is kept as a project.")
+frames, previews the animation and writes a GIF that loops forever; the work is kept as a project. \
+loopwright-cli writes the same GIFs from scripts, without a display.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

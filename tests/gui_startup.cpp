@@ -101,6 +101,7 @@ TEST(Startup, RunsFromTheDebianPackage) {
     const std::string listing = Shell("dpkg-deb -c " + deb) + Shell("dpkg-deb -f " + deb + " Depends");
     for (const std::string& entry : std::initializer_list<std::string>{
              "./usr/bin/loopwright -> ../lib/loopwright/bin/loopwright",
+             "./usr/bin/loopwright-cli -> ../lib/loopwright/bin/loopwright-cli",
              "applications/" + id + ".desktop", "metainfo/" + id + ".metainfo.xml",
              "mime/packages/" + id + ".xml", "48x48/apps/" + id + ".png", "scalable/apps/" + id + ".svg",
              "libwxgtk3.2-1", "libimagequant0", "libgif7", "fonts-noto-cjk"})
@@ -128,6 +129,12 @@ TEST(Startup, RunsFromTheDebianPackage) {
     const auto result = StartAndQuit(root + "/usr/bin/loopwright", lwtest::MakeTempDir("home"));
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(Count(result.out, root + "/usr/lib/loopwright/option.cfg\n"), 1) << result.out;
+    // The packaged command-line exporter runs from its link, without a display.
+    lwtest::WritePicture(dir + "/p.png", 8, 8, *wxRED);
+    const auto cli = lwtest::RunProcess(
+        {root + "/usr/bin/loopwright-cli", dir + "/p.png", "-o", dir + "/p.gif"}, {{"DISPLAY", ""}});
+    EXPECT_EQ(cli.exitCode, 0) << cli.err;
+    EXPECT_TRUE(lwtest::FileExists(dir + "/p.gif"));
 }
 
 TEST(Startup, StartsWithoutAnOptionFile) {

@@ -13,3 +13,7 @@ struct CommandLine {
 // one). File names are read as UTF-8, as the desktop writes them, whatever
 // the locale; bytes that are not UTF-8 are read in the locale's encoding.
 CommandLine ReadCommandLine(int argc, char** argv);
+
+// An argument as text: UTF-8, as the desktop writes file names, whatever the
+// locale; bytes that are not UTF-8 in the locale's encoding.
+wxString CommandLineArgument(const char* argument);

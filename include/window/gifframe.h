@@ -201,8 +201,6 @@ private:
     void FinishImport(std::vector<DocumentFrame> frames);
     // The opened project's frames have arrived: they replace the document.
     void ReplaceDocument(std::vector<DocumentFrame> frames);
-    static void TakeProjectDelays(std::vector<DocumentFrame>& frames, const ProjectFrames& listed,
-                                  int fallback);
     template <typename T>
     T* FindResourceControl(const char* name);
     // Saving the GIF.

@@ -29,17 +29,17 @@ void DescribeCommandLine(wxCmdLineParser& parser) {
     parser.SetDesc(entries);
 }
 
-std::wstring ArgumentText(const char* argument) {
-    const wxString utf8 = wxString::FromUTF8(argument);
-    if (!utf8.empty() || !*argument) return utf8.ToStdWstring();
-    return wxString(argument, wxConvLocal).ToStdWstring();
-}
-
 }  // namespace
+
+wxString CommandLineArgument(const char* argument) {
+    const wxString utf8 = wxString::FromUTF8(argument);
+    if (!utf8.empty() || !*argument) return utf8;
+    return wxString(argument, wxConvLocal);
+}
 
 CommandLine ReadCommandLine(int argc, char** argv) {
     std::vector<std::wstring> texts;
-    for (int i = 0; i < argc; ++i) texts.push_back(ArgumentText(argv[i]));
+    for (int i = 0; i < argc; ++i) texts.push_back(CommandLineArgument(argv[i]).ToStdWstring());
     std::vector<wxChar*> arguments;
     for (std::wstring& text : texts) arguments.push_back(&text[0]);
     arguments.push_back(nullptr);

@@ -3,6 +3,8 @@
 // loading thread like added pictures, and replace the document only then.
 #include "window/gifframe.h"
 
+#include "document/projectdocument.h"
+
 #include "window/framepath.h"
 #include "window/projectfile.h"
 #include "window/statustexts.h"
@@ -88,23 +90,6 @@ void GifFrame::ReportUnloadableProject() {
                  this);
 }
 
-// The frames arrive in the order of the paths they were loaded from, some
-// perhaps missing (unreadable): each takes the delay of the path it came from.
-void GifFrame::TakeProjectDelays(std::vector<DocumentFrame>& frames, const ProjectFrames& listed,
-                                 int fallback) {
-    size_t next = 0;
-    for (DocumentFrame& frame : frames) {
-        size_t at = next;
-        while (at < listed.paths.size() && listed.paths[at] != frame.path) ++at;
-        if (at < listed.paths.size() && at < listed.delays.size()) {
-            frame.delay = listed.delays[at];
-            next = at + 1;
-        } else {
-            frame.delay = fallback;
-        }
-    }
-}
-
 void GifFrame::ReplaceDocument(std::vector<DocumentFrame> frames) {
     const std::unique_ptr<ProjectReading> reading = std::move(m_openingReading);
     const wxString path = m_openingProject;
@@ -116,17 +101,7 @@ void GifFrame::ReplaceDocument(std::vector<DocumentFrame> frames) {
         return;
     }
     StopPreview();
-    const int delay = reading->delay.value_or(m_document.DefaultDelay());
-    TakeProjectDelays(frames, m_openingFrames, delay);
-    m_document.Clear();
-    m_document.SetDefaultDelay(delay);
-    m_document.SetLoopCount(reading->loopCount);
-    m_document.InsertFrames(0, std::move(frames));
-    // The project's own canvas size (perhaps an edited one) is what was saved.
-    if (reading->width && reading->height && *reading->width > 0 && *reading->height > 0)
-        m_document.SetCanvas(wxSize(*reading->width, *reading->height), m_document.ReferenceSize());
-    m_document.SetGif(reading->gifPath, reading->gifName);
-    m_document.SetProjectPath(path);
+    FillDocumentFromProject(m_document, std::move(frames), *reading, m_openingFrames, path);
     SetTitle(ProjectTitle(wxFileNameFromPath(path)));
     // As opened, the project is saved: closing right away asks nothing, and
     // undo does not reach back into the previous document.

@@ -1,0 +1,37 @@
+// The command line of loopwright-cli: pictures or one project in, a GIF out.
+#pragma once
+
+#include <wx/arrstr.h>
+#include <wx/gdicmn.h>
+#include <wx/string.h>
+
+#include <optional>
+
+// How the command ends; scripts tell the cases apart by these.
+enum CliExit {
+    kCliWritten = 0,       // the GIF is written
+    kCliInputProblem = 1,  // a picture or the project cannot be used: nothing written
+    kCliUsage = 2,         // the command line is malformed: nothing done
+    kCliWriteFailure = 3,  // the GIF could not be written: any old file is unchanged
+};
+
+struct CliOptions {
+    int exitCode = -1;     // the command ends here with it (help, version, usage); -1: it goes on
+    wxArrayString inputs;  // pictures in frame order, or the one project
+    bool project = false;  // inputs is one project file
+    wxString output;       // the GIF to write; empty: the one the project names
+    std::optional<int> delay;      // hundredths of a second for every frame
+    std::optional<wxSize> size;    // the canvas; one side 0 keeps the frames' aspect
+    std::optional<int> loopCount;  // passes; 0 is forever
+    bool transparent = false;
+    bool quiet = false;
+};
+
+// Reads the line; --help, --version and malformed lines are answered here
+// (on standard output for the first two, standard error otherwise).
+CliOptions ReadCliLine(int argc, char** argv);
+
+// "WxH" (also "WXH"), each side 0..65535, not both 0.
+std::optional<wxSize> ParseCanvasSize(const wxString& text);
+// "forever" (0), or a number of passes 1..65535.
+std::optional<int> ParseLoopCount(const wxString& text);

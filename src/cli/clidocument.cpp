@@ -1,0 +1,109 @@
+#include "cli/clidocument.h"
+
+#include "document/framesource.h"
+#include "document/projectdocument.h"
+#include "window/canvasgeometry.h"
+#include "window/framepath.h"
+#include "window/projectfile.h"
+
+#include <wx/file.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+// Why path cannot be opened as a file to read, or empty when it can. Devices
+// and pipes are refused: reading one could wait for ever.
+wxString UnreadableReason(const wxString& path) {
+    if (wxDirExists(path)) return "is a folder";
+    if (!wxFileName::Exists(path, wxFILE_EXISTS_ANY)) return "no such file";
+    if (!wxFileName::FileExists(path)) return "is not an ordinary file";
+    if (!wxFile::Access(path, wxFile::read)) return "cannot be read (permission denied)";
+    return wxString();
+}
+
+// The frames of one picture file; empty with problem set when it gives none.
+std::vector<DocumentFrame> PictureFrames(const wxString& path, const CliOptions& options,
+                                         FrameSource& source, wxString& problem) {
+    problem = UnreadableReason(path);
+    if (!problem.empty()) return {};
+    std::vector<DocumentFrame> frames = source.Load(path, options.delay.value_or(kCliDefaultDelay));
+    if (frames.empty()) problem = "is not a picture this program reads, or is damaged";
+    // --delay holds for every frame, a GIF's too.
+    if (options.delay)
+        for (DocumentFrame& frame : frames) frame.delay = *options.delay;
+    return frames;
+}
+
+// The canvas the options ask for: the frames' own (the largest) unless --size
+// is given, a side given as 0 following the other in the frames' aspect.
+wxSize CanvasFor(const CliOptions& options, const wxSize& reference) {
+    if (!options.size) return reference;
+    wxSize canvas = *options.size;
+    if (canvas.y == 0) canvas.y = HeightForWidth(canvas.x, reference, reference.y);
+    if (canvas.x == 0) canvas.x = WidthForHeight(canvas.y, reference, reference.x);
+    return wxSize(std::max(canvas.x, 1), std::max(canvas.y, 1));
+}
+
+wxString Named(const wxString& path, const wxString& why) { return path + ": " + why; }
+
+}  // namespace
+
+void BuildPictureDocument(const CliOptions& options, CliDocument& result) {
+    std::vector<DocumentFrame> frames;
+    FrameSource source;
+    for (const wxString& path : options.inputs) {
+        wxString problem;
+        std::vector<DocumentFrame> more = PictureFrames(path, options, source, problem);
+        if (!problem.empty()) {
+            result.problem = Named(path, problem);
+            return;
+        }
+        for (DocumentFrame& frame : more) frames.push_back(std::move(frame));
+    }
+    Document& document = result.document;
+    document.SetDefaultDelay(options.delay.value_or(kCliDefaultDelay));
+    document.SetLoopCount(options.loopCount.value_or(0));
+    document.InsertFrames(0, std::move(frames));
+    document.SetCanvas(CanvasFor(options, document.ReferenceSize()), document.ReferenceSize());
+    document.SetGif(options.output, wxFileNameFromPath(options.output));
+}
+
+void BuildProjectDocument(const CliOptions& options, CliDocument& result) {
+    const wxString& path = options.inputs[0];
+    const wxString unreadable = UnreadableReason(path);
+    if (!unreadable.empty()) {
+        result.problem = Named(path, unreadable);
+        return;
+    }
+    const ProjectReading reading = ReadProjectFile(path);
+    if (reading.problem != ProjectProblem::None) {
+        result.problem = ProjectReadProblemText(reading, path);
+        return;
+    }
+    // The window opens a project with the pictures still there; the others are named here.
+    std::set<wxString> missing;
+    for (const wxString& entry : reading.entries) {
+        const wxString file = StripFrameSuffix(entry);
+        if (!wxFileName::FileExists(file) && missing.insert(file).second)
+            result.warnings.Add(Named(file, "no such file; its frames are left out"));
+    }
+    const ProjectFrames listed = ProjectFramesToLoad(reading);
+    std::vector<DocumentFrame> frames = LoadProjectFrames(listed);
+    if (frames.empty()) {
+        result.problem = Named(path, "none of its pictures can be read");
+        return;
+    }
+    const wxString gifPath = options.output.empty() ? reading.gifPath : options.output;
+    if (gifPath.empty()) {
+        result.problem = Named(path, "names no GIF file; give one with -o");
+        return;
+    }
+    // A new window's Delay field gives the delay a project without one lacks.
+    result.document.SetDefaultDelay(kCliDefaultDelay);
+    FillDocumentFromProject(result.document, std::move(frames), reading, listed, path);
+    if (!options.output.empty()) result.document.SetGif(gifPath, wxFileNameFromPath(gifPath));
+}

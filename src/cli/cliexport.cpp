@@ -1,0 +1,84 @@
+#include "cli/cliexport.h"
+
+#include "cli/cliline.h"
+#include "cli/progressbar.h"
+#include "document/exportjob.h"
+#include "window/export_memory.h"
+#include "window/gif_export.h"
+
+#include <csignal>
+#include <iostream>
+
+namespace {
+
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+void RememberStop(int signal) { g_stopSignal = signal; }
+
+// Catches SIGINT and SIGTERM for its lifetime, so that an interrupted export
+// can remove its temporary file before the process ends.
+class StopSignals {
+public:
+    StopSignals() : m_interrupt(Catch(SIGINT)), m_terminate(Catch(SIGTERM)) {}
+    ~StopSignals() {
+        std::signal(SIGINT, m_interrupt);
+        std::signal(SIGTERM, m_terminate);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    // A signal ignored when the command started (nohup, a background job)
+    // stays ignored.
+    static void (*Catch(int signal))(int) {
+        void (*previous)(int) = std::signal(signal, RememberStop);
+        if (previous == SIG_IGN) std::signal(signal, SIG_IGN);
+        return previous;
+    }
+
+    void (*m_interrupt)(int);
+    void (*m_terminate)(int);
+};
+
+int Fail(int status, const wxString& text) {
+    std::cerr << "loopwright-cli: " << text.utf8_str() << std::endl;
+    return status;
+}
+
+}  // namespace
+
+int ExportCliDocument(const Document& document, bool transparent, bool quiet) {
+    const wxSize canvas = document.CanvasSize();
+    // As in the window: fewer frames at once when memory is short, none when even one does not fit.
+    const int parallelism = ExportParallelismThatFits(
+        canvas.x, canvas.y, DefaultExportParallelism(), AvailableMemory());
+    if (parallelism == 0)
+        return Fail(kCliWriteFailure,
+                    ExportMemoryRefusalText(document.GifPath(), canvas.x, canvas.y));
+    GifExportJob job = ExportJobFor(document, parallelism);
+    job.transparent = transparent;
+
+    GifExportStatus status;
+    {
+        StopSignals signals;
+        ProgressBar bar(job.frameCount, !quiet && StandardErrorIsTerminal());
+        status = WriteGifAnimation(
+            job,
+            [&document](int index) -> std::unique_ptr<wxImage> {
+                const FramePicture& picture = document.Frame(static_cast<size_t>(index)).picture;
+                return picture && picture->IsOk() ? std::make_unique<wxImage>(picture->Copy())
+                                                  : nullptr;
+            },
+            [&bar](int index) {
+                bar.Update(index + 1);
+                return g_stopSignal == 0;
+            });
+    }
+    if (status == GifExportStatus::Stopped && g_stopSignal != 0) {
+        // Ended as the signal would have ended it, for the shell and job runners.
+        std::raise(g_stopSignal);
+    }
+    if (status != GifExportStatus::Written)
+        return Fail(kCliWriteFailure, GifExportFailureText(status, job.path));
+    return kCliWritten;
+}

@@ -1,0 +1,142 @@
+#include "cli/cliline.h"
+
+#include "app/commandline.h"
+#include "app/folders.h"
+
+#include <wx/cmdline.h>
+#include <wx/msgout.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr long kMaxNumber = 65535;  // what a GIF can store for a side, a delay or a loop count
+
+// Scripts parse this output and read it in the logs of other machines, so
+// these texts stay in English, like the program's own command line.
+void DescribeCliLine(wxCmdLineParser& parser) {
+    static const wxCmdLineEntryDesc entries[] = {
+        {wxCMD_LINE_SWITCH, "h", "help", "show this help and exit", wxCMD_LINE_VAL_NONE,
+         wxCMD_LINE_OPTION_HELP},
+        {wxCMD_LINE_SWITCH, nullptr, "version", "show the version and exit", wxCMD_LINE_VAL_NONE,
+         0},
+        {wxCMD_LINE_OPTION, "o", "output", "the GIF to write (for a project: default its own GIF)",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "delay",
+         "hundredths of a second per frame (default: a GIF's own delays, else 10)",
+         wxCMD_LINE_VAL_NUMBER, 0},
+        {wxCMD_LINE_OPTION, nullptr, "size",
+         "canvas WxH (default: the largest frame; one side 0 keeps the aspect)",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "loop", "passes the GIF plays, or \"forever\" (default)",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_SWITCH, nullptr, "transparent", "keep transparent pixels transparent",
+         wxCMD_LINE_VAL_NONE, 0},
+        {wxCMD_LINE_SWITCH, "q", "quiet", "print no progress and no warnings", wxCMD_LINE_VAL_NONE,
+         0},
+        {wxCMD_LINE_PARAM, nullptr, nullptr, "PICTURE... | PROJECT.xml", wxCMD_LINE_VAL_STRING,
+         wxCMD_LINE_PARAM_OPTIONAL | wxCMD_LINE_PARAM_MULTIPLE},
+        {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr,
+         "\nPictures (PNG, JPEG, BMP, GIF) become frames in the order given; a GIF gives\n"
+         "all its frames. A project file (.xml) is exported as the program exports it.\n"
+         "--delay, --size, --loop and --transparent apply to pictures only.\n"
+         "Exit status: 0 written, 1 input problem, 2 usage, 3 write failure.",
+         wxCMD_LINE_VAL_NONE, 0},
+        wxCMD_LINE_DESC_END};
+    parser.SetDesc(entries);
+}
+
+bool IsProjectName(const wxString& path) { return path.Lower().EndsWith(".xml"); }
+
+// The usage problem of a parsed line, or empty; fills options as it goes.
+wxString ReadOptions(const wxCmdLineParser& parser, CliOptions& options) {
+    for (size_t i = 0; i < parser.GetParamCount(); ++i) options.inputs.Add(parser.GetParam(i));
+    if (options.inputs.empty()) return "no picture or project given";
+    options.project = options.inputs.size() == 1 && IsProjectName(options.inputs[0]);
+    for (const wxString& input : options.inputs)
+        if (IsProjectName(input) && !options.project)
+            return "a project is exported on its own: " + input;
+    parser.Found("output", &options.output);
+    if (parser.Found("output") && options.output.empty()) return "-o needs a file name";
+    if (!options.project && options.output.empty()) return "pictures need -o OUT.gif";
+    options.transparent = parser.Found("transparent");
+    options.quiet = parser.Found("quiet");
+    long delay = 0;
+    if (parser.Found("delay", &delay)) {
+        if (delay < 0 || delay > kMaxNumber) return "--delay must be 0 to 65535 hundredths";
+        options.delay = static_cast<int>(delay);
+    }
+    wxString text;
+    if (parser.Found("size", &text) && !(options.size = ParseCanvasSize(text)))
+        return "--size must be WxH, each side 0 to 65535, not both 0: " + text;
+    if (parser.Found("loop", &text) && !(options.loopCount = ParseLoopCount(text)))
+        return "--loop must be \"forever\" or 1 to 65535 passes: " + text;
+    const bool pictureOptions =
+        options.delay || options.size || options.loopCount || options.transparent;
+    if (options.project && pictureOptions)
+        return "--delay, --size, --loop and --transparent apply to pictures, not to a project";
+    return wxString();
+}
+
+std::optional<long> SideOf(const wxString& text) {
+    long value = -1;
+    if (text.empty() || !text.ToLong(&value) || value < 0 || value > kMaxNumber)
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<wxSize> ParseCanvasSize(const wxString& text) {
+    const int cross = text.Lower().Find('x');
+    if (cross == wxNOT_FOUND) return std::nullopt;
+    const std::optional<long> width = SideOf(text.Left(cross));
+    const std::optional<long> height = SideOf(text.Mid(cross + 1));
+    if (!width || !height || (*width == 0 && *height == 0)) return std::nullopt;
+    return wxSize(static_cast<int>(*width), static_cast<int>(*height));
+}
+
+std::optional<int> ParseLoopCount(const wxString& text) {
+    if (text == "forever") return 0;
+    long passes = 0;
+    if (!text.ToLong(&passes) || passes < 1 || passes > kMaxNumber) return std::nullopt;
+    return static_cast<int>(passes);
+}
+
+CliOptions ReadCliLine(int argc, char** argv) {
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < argc; ++i) texts.push_back(CommandLineArgument(argv[i]).ToStdWstring());
+    std::vector<wxChar*> arguments;
+    for (std::wstring& text : texts) arguments.push_back(&text[0]);
+    arguments.push_back(nullptr);
+
+    // The parser's own complaints (an unknown option) belong on standard error.
+    wxMessageOutputStderr errorOutput;
+    wxMessageOutput* previous = wxMessageOutput::Set(&errorOutput);
+    wxCmdLineParser parser(argc, arguments.data());
+    DescribeCliLine(parser);
+    const int parsed = parser.Parse(false);
+    wxMessageOutput::Set(previous);
+
+    CliOptions options;
+    if (parsed == -1) {
+        std::cout << parser.GetUsageString().utf8_str() << std::flush;
+        options.exitCode = kCliWritten;
+        return options;
+    }
+    if (parsed == 0 && parser.Found("version")) {
+        std::cout << "loopwright-cli (" << (GetProductName() + " " + GetProductVersion()).utf8_str()
+                  << ")" << std::endl;
+        options.exitCode = kCliWritten;
+        return options;
+    }
+    const wxString problem = parsed == 0 ? ReadOptions(parser, options) : wxString();
+    if (parsed != 0 || !problem.empty()) {
+        if (!problem.empty()) std::cerr << "loopwright-cli: " << problem.utf8_str() << "\n";
+        std::cerr << parser.GetUsageString().utf8_str() << std::flush;
+        options.exitCode = kCliUsage;
+    }
+    return options;
+}

@@ -1,0 +1,125 @@
+// loopwright-cli as scripts run it, without a display: the GIF it writes as a
+// decoder we did not write reads it, and the exit status and message of bad
+// input and bad command lines, which leave no file behind.
+#include "support/pictures.h"
+#include "support/test_support.h"
+
+#include "window/gif_export.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+// No display of any kind: the command must not need one.
+const std::map<std::string, std::string> kNoDisplay{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
+
+lwtest::ProcessResult Cli(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), LW_CLI);
+    return lwtest::RunProcess(arguments, kNoDisplay, std::chrono::minutes(2));
+}
+
+// Frame count, size, loop and each frame's duration as Pillow reads them.
+std::string PillowFacts(const std::string& gif) {
+    const char* script =
+        "import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1])\n"
+        "d = []\nfor i in range(im.n_frames):\n    im.seek(i)\n    "
+        "d.append(im.info.get('duration'))\n"
+        "print(im.n_frames, im.size, im.info.get('loop'), d)\n";
+    return lwtest::RunProcess({"/usr/bin/python3", "-c", script, gif}).out;
+}
+
+// The loop the GIF writer stores for an animation that plays passes times.
+std::string WriterLoopFor(int passes, const std::string& folder) {
+    GifExportJob job;
+    job.path = folder + "/reference.gif";
+    job.frameCount = 1;
+    job.canvasWidth = job.canvasHeight = 4;
+    job.loopCount = passes;
+    WriteGifAnimation(
+        job, [](int) { return std::make_unique<wxImage>(4, 4); }, [](int) { return true; });
+    const std::string facts = PillowFacts(job.path.ToStdString());
+    wxRemoveFile(job.path);
+    return facts.substr(facts.find(')') + 2, facts.rfind(' ') - facts.find(')') - 2);
+}
+
+TEST(Cli, PicturesBecomeAGifWithTheDelayLoopAndCanvasAsked) {
+    const std::string dir = lwtest::MakeTempDir("cli");
+    lwtest::WritePicture(dir + "/a.png", 40, 30, *wxRED);
+    lwtest::WritePicture(dir + "/b.png", 20, 10, *wxGREEN);
+    lwtest::WritePicture(dir + "/c.png", 40, 30, *wxBLUE);
+    auto run = Cli({dir + "/a.png", dir + "/b.png", dir + "/c.png", "-o", dir + "/x.gif", "--delay",
+                    "20", "--loop", "3"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");  // standard error is no terminal: no progress
+    const std::string loop = WriterLoopFor(3, dir);
+    EXPECT_EQ(PillowFacts(dir + "/x.gif"), "3 (40, 30) " + loop + " [200, 200, 200]\n");
+
+    // One side 0 follows the largest frame's aspect; a GIF gives all its frames.
+    lwtest::WriteAnimatedGif(dir + "/anim.gif", 40, 30, {"red", "lime"});
+    run = Cli({dir + "/anim.gif", dir + "/b.png", "-o", dir + "/y.gif", "--size", "80x0", "-q"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(PillowFacts(dir + "/y.gif").substr(0, 11), "3 (80, 60) ");
+
+    // On a terminal (script gives it one) a progress bar, cleared at the end.
+    const std::string command =
+        std::string(LW_CLI) + " " + dir + "/a.png " + dir + "/c.png -o " + dir + "/z.gif";
+    run = lwtest::RunProcess({"/usr/bin/script", "-qec", command, "/dev/null"}, kNoDisplay);
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_NE(run.out.find("/2 frames"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.substr(run.out.size() - 4), "\r\033[K");
+    EXPECT_EQ(lwtest::FolderContents(dir),
+              (std::vector<std::string>{"a.png", "anim.gif", "b.png", "c.png", "x.gif", "y.gif",
+                                        "z.gif"}));
+}
+
+TEST(Cli, InputThatCannotBeReadIsNamedAndWritesNothing) {
+    const std::string dir = lwtest::MakeTempDir("cli-input");
+    lwtest::WritePicture(dir + "/a.png", 8, 8, *wxRED);
+    lwtest::WriteFile(dir + "/old.gif", "an earlier GIF");
+    std::vector<std::string> bad = lwtest::WriteBrokenPictures(lwtest::MakeTempDir("cli-broken"));
+    bad.insert(bad.end(), {dir + "/gone.png", dir});
+    for (const std::string& input : bad) {
+        const auto run = Cli({dir + "/a.png", input, "-o", dir + "/out.gif"});
+        EXPECT_EQ(run.exitCode, 1) << input;
+        EXPECT_NE(run.err.find(input + ": "), std::string::npos) << run.err;
+        EXPECT_EQ(Cli({dir + "/a.png", input, "-o", dir + "/old.gif"}).exitCode, 1) << input;
+    }
+    const auto project = Cli({dir + "/none.xml"});
+    EXPECT_EQ(project.exitCode, 1);
+    EXPECT_NE(project.err.find("none.xml"), std::string::npos) << project.err;
+    EXPECT_EQ(lwtest::ReadFile(dir + "/old.gif"), "an earlier GIF");
+    EXPECT_EQ(lwtest::FolderContents(dir), (std::vector<std::string>{"a.png", "old.gif"}));
+}
+
+TEST(Cli, AMalformedLineExitsWith2AndWritesNothing) {
+    const std::string dir = lwtest::MakeTempDir("cli-usage");
+    const std::string a = dir + "/a.png", out = dir + "/out.gif";
+    lwtest::WritePicture(a, 8, 8, *wxRED);
+    const std::vector<std::vector<std::string>> lines{{},
+                                                      {a},
+                                                      {a, "-o"},
+                                                      {a, "-o", out, "--delay", "-1"},
+                                                      {a, "-o", out, "--delay", "65536"},
+                                                      {a, "-o", out, "--loop", "0"},
+                                                      {a, "-o", out, "--loop", "often"},
+                                                      {a, "-o", out, "--size", "0x0"},
+                                                      {a, "-o", out, "--size", "40"},
+                                                      {a, "-o", out, "--bogus"},
+                                                      {dir + "/p.xml", "--loop", "2"},
+                                                      {a, dir + "/p.xml", "-o", out}};
+    for (const auto& line : lines) {
+        const auto run = Cli(line);
+        EXPECT_EQ(run.exitCode, 2) << (line.empty() ? "" : line.back());
+        EXPECT_NE(run.err.find("Usage:"), std::string::npos);
+    }
+    EXPECT_EQ(lwtest::FolderContents(dir), std::vector<std::string>{"a.png"});
+    const auto help = Cli({"--help"}), version = Cli({"--version"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--loop"), std::string::npos);
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_NE(version.out.find("1.0.80"), std::string::npos);
+}
+
+}  // namespace
