@@ -73,7 +73,7 @@ TEST_F(MainWindow, MenusInOrderWithTheirAccelerators) {
     for (size_t i = 0; i < 5; ++i) EXPECT_EQ(bar->GetMenuLabelText(i), menus[i]);
 
     const std::vector<std::vector<const char*>> items = {
-        {"Save", "Save As", "Open Project", "Save Project\tCtrl+S", "Exit\tCtrl+Q"},
+        {"Save", "Save As", "GIF Settings...", "Open Project", "Save Project\tCtrl+S", "Exit\tCtrl+Q"},
         {"Undo\tCtrl+Z", "Redo\tCtrl+Y"},
         {"Add Image\tCtrl+Ins", "Delete\tCtrl+Del", "Clear All", "Frame Delay...\tCtrl+D", "",
          "Move Left\tCtrl+Left", "Move Right\tCtrl+Right", "Duplicate\tCtrl+J", "Reverse Order",

@@ -116,6 +116,18 @@ private:
     int m_before = 0;
 };
 
+// The GIF settings (quality, optimisation, transparent background).
+class SetGifSettingsCommand : public DocumentCommand {
+public:
+    SetGifSettingsCommand(Document& document, const GifSettings& settings);
+    bool Do() override;
+    bool Undo() override;
+
+private:
+    GifSettings m_settings;
+    GifSettings m_before;
+};
+
 // The order that moves the frames at indices (ascending) one place towards
 // the start (-1) or the end (+1), each past its unselected neighbour; empty
 // when one of them is already at that end.

@@ -3,6 +3,8 @@
 // loops. The window shows it and edits it through commands (commands.h).
 #pragma once
 
+#include "window/gif_export.h"
+
 #include <wx/gdicmn.h>
 #include <wx/image.h>
 #include <wx/string.h>
@@ -21,6 +23,23 @@ struct DocumentFrame {
     wxSize Size() const;  // the picture's size; 0 by 0 without one
 };
 
+// How the GIF is written, beyond its frames: the quantiser's quality, whether
+// frames store only what changed, whether transparent pixels stay transparent.
+struct GifSettings {
+    GifQuality quality = GifQuality::Standard;
+    bool optimise = true;
+    bool transparent = false;
+
+    bool operator==(const GifSettings& o) const {
+        return quality == o.quality && optimise == o.optimise && transparent == o.transparent;
+    }
+    bool operator!=(const GifSettings& o) const { return !(*this == o); }
+};
+
+// Browsers play a delay of 0 or 1 hundredth as 10: the document keeps what it
+// was given, and the preview and the strip show what a viewer will play.
+inline int PlayedDelay(int delay) { return delay <= 1 ? 10 : delay; }
+
 // Told of every change, after it happened, so that views follow the document.
 class DocumentObserver {
 public:
@@ -31,7 +50,7 @@ public:
     virtual void FramesRearranged(size_t first, size_t last) = 0;
     virtual void DelaysChanged() = 0;
     virtual void CanvasChanged() = 0;
-    virtual void SettingsChanged() = 0;  // the default delay, the loop count
+    virtual void SettingsChanged() = 0;  // the default delay, the loop count, the GIF settings
 };
 
 class Document {
@@ -40,8 +59,8 @@ public:
     bool IsEmpty() const { return m_frames.empty(); }
     const DocumentFrame& Frame(size_t index) const { return m_frames[index]; }
     const std::vector<DocumentFrame>& Frames() const { return m_frames; }
-    // Hundredths of a second from the start of the animation to frame index.
-    long long StartTime(size_t index) const;
+    // Hundredths of a second from the start of the animation to each frame,
+    // as a viewer plays it (PlayedDelay).
     std::vector<long long> StartTimes() const;
 
     // Frame list edits: the canvas follows the frames (the reference size of
@@ -69,6 +88,9 @@ public:
     int LoopCount() const { return m_loopCount; }
     void SetLoopCount(int count);
 
+    const GifSettings& Settings() const { return m_settings; }
+    void SetSettings(const GifSettings& settings);
+
     // The GIF last chosen for saving: its path, and the name as the user typed
     // it (the status bar shows that); empty when none.
     const wxString& GifPath() const { return m_gifPath; }
@@ -90,6 +112,7 @@ private:
     wxSize m_canvas{0, 0};
     wxSize m_reference{0, 0};
     int m_loopCount = 0;
+    GifSettings m_settings;
     wxString m_gifPath;
     wxString m_gifName;
     wxString m_projectPath;

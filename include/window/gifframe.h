@@ -21,6 +21,7 @@ class wxMenuItem;
 class wxPanel;
 class wxProgressDialog;
 class wxSpinCtrl;
+class wxCheckBox;
 class wxSplitterEvent;
 class wxSplitterWindow;
 class wxStaticText;
@@ -127,6 +128,8 @@ public:
     void OnDeleteImages(wxCommandEvent& event);
     void OnClearAll(wxCommandEvent& event);
     void OnFrameDelay(wxCommandEvent& event);
+    void OnGifSettings(wxCommandEvent& event);
+    void OnTransparentBox(wxCommandEvent& event);
     void OnMoveLeft(wxCommandEvent& event);
     void OnMoveRight(wxCommandEvent& event);
     void OnDuplicate(wxCommandEvent& event);
@@ -232,6 +235,7 @@ private:
     wxMenuItem* m_itemSave = nullptr;
     wxMenuItem* m_itemSaveAs = nullptr;
     wxMenuItem* m_itemSaveProject = nullptr;
+    wxMenuItem* m_itemGifSettings = nullptr;
     wxMenuItem* m_itemExit = nullptr;
     wxMenuItem* m_itemAddImage = nullptr;
     wxMenuItem* m_itemDelete = nullptr;
@@ -260,6 +264,7 @@ private:
     wxStaticText* m_staticText_wpx = nullptr;
     wxStaticText* m_staticText_height = nullptr;
     wxStaticText* m_staticText_hpx = nullptr;
+    wxCheckBox* m_checkBox_transparent = nullptr;
     wxToolBar* m_toolBar_button = nullptr;
 
     wxTimer m_previewTimer;

@@ -2,23 +2,13 @@
 // only what changed, and whether transparent pixels stay transparent.
 #pragma once
 
-#include "window/gif_export.h"
+#include "document/document.h"
 
 #include <wx/dialog.h>
 
 class wxCheckBox;
 class wxChoice;
 
-// What the dialog edits; the defaults are the export's.
-struct GifSettings {
-    GifQuality quality = GifQuality::Standard;
-    bool optimise = true;
-    bool transparent = false;
-
-    bool operator==(const GifSettings& o) const {
-        return quality == o.quality && optimise == o.optimise && transparent == o.transparent;
-    }
-};
 
 class GifSettingsDialog : public wxDialog {
 public:

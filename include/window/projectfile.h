@@ -23,6 +23,11 @@
 
 class XmlTree;
 
+// The quantiser's quality as a project stores it.
+constexpr int kProjectQualityFast = 0;
+constexpr int kProjectQualityStandard = 1;
+constexpr int kProjectQualityBest = 2;
+
 // What a project records.
 struct ProjectContent {
     wxString gifName;  // the GIF last saved as StoreProjectPath gives it; empty when none
@@ -35,6 +40,8 @@ struct ProjectContent {
     std::vector<int> frameDelays;
     int loopCount = 0;         // passes the GIF plays; 0 is forever
     bool transparent = false;  // transparent pixels stay transparent in the GIF
+    bool optimise = true;      // frames after the first store only what changed
+    int quality = 1;           // kProjectQuality*
 };
 
 // The entries of the image list for frames in strip order: each frame's path,
@@ -116,6 +123,8 @@ struct ProjectReading {
     std::vector<int> entryDelays;
     int loopCount = 0;            // loop_count after images; 0 (forever) when absent
     bool transparent = false;     // transparent after images; off when absent
+    bool optimise = true;         // optimise after images; on when absent
+    int quality = 1;              // quality after images; standard when absent
 };
 
 // What the tree holds as a project; entries are taken as written.

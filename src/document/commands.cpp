@@ -197,6 +197,23 @@ bool SetLoopCountCommand::Undo() {
 
 // ---------------------------------------------------------------------------
 
+SetGifSettingsCommand::SetGifSettingsCommand(Document& document, const GifSettings& settings)
+    : DocumentCommand(document, wxTRANSLATE("GIF Settings")), m_settings(settings) {}
+
+bool SetGifSettingsCommand::Do() {
+    m_before = m_document.Settings();
+    if (m_before == m_settings) return false;
+    m_document.SetSettings(m_settings);
+    return true;
+}
+
+bool SetGifSettingsCommand::Undo() {
+    m_document.SetSettings(m_before);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
 std::vector<size_t> MovedOrder(size_t count, const std::vector<size_t>& indices, int step) {
     if (indices.empty() || indices.back() >= count) return {};
     if (step < 0 && indices.front() == 0) return {};

@@ -9,19 +9,13 @@ wxSize DocumentFrame::Size() const {
     return picture && picture->IsOk() ? picture->GetSize() : wxSize(0, 0);
 }
 
-long long Document::StartTime(size_t index) const {
-    long long start = 0;
-    for (size_t i = 0; i < index && i < m_frames.size(); ++i) start += m_frames[i].delay;
-    return start;
-}
-
 std::vector<long long> Document::StartTimes() const {
     std::vector<long long> starts;
     starts.reserve(m_frames.size());
     long long start = 0;
     for (const DocumentFrame& frame : m_frames) {
         starts.push_back(start);
-        start += frame.delay;
+        start += PlayedDelay(frame.delay);
     }
     return starts;
 }
@@ -91,6 +85,12 @@ void Document::SetCanvas(const wxSize& canvas, const wxSize& reference) {
 void Document::SetLoopCount(int count) {
     if (m_loopCount == count) return;
     m_loopCount = count;
+    if (m_observer) m_observer->SettingsChanged();
+}
+
+void Document::SetSettings(const GifSettings& settings) {
+    if (m_settings == settings) return;
+    m_settings = settings;
     if (m_observer) m_observer->SettingsChanged();
 }
 

@@ -9,6 +9,9 @@ GifExportJob ExportJobFor(const Document& document, int parallelism) {
     job.delays.reserve(document.FrameCount());
     for (const DocumentFrame& frame : document.Frames()) job.delays.push_back(frame.delay);
     job.loopCount = document.LoopCount();
+    job.quality = document.Settings().quality;
+    job.optimise = document.Settings().optimise;
+    job.transparent = document.Settings().transparent;
     job.parallelism = parallelism;
     return job;
 }

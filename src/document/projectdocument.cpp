@@ -2,6 +2,11 @@
 
 #include "document/framesource.h"
 
+static_assert(static_cast<int>(GifQuality::Fast) == kProjectQualityFast &&
+                  static_cast<int>(GifQuality::Standard) == kProjectQualityStandard &&
+                  static_cast<int>(GifQuality::Best) == kProjectQualityBest,
+              "project files store the quality as these numbers");
+
 void TakeProjectDelays(std::vector<DocumentFrame>& frames, const ProjectFrames& listed,
                        int fallback) {
     size_t next = 0;
@@ -25,6 +30,11 @@ void FillDocumentFromProject(Document& document, std::vector<DocumentFrame> fram
     document.Clear();
     document.SetDefaultDelay(delay);
     document.SetLoopCount(reading.loopCount);
+    GifSettings settings;
+    settings.transparent = reading.transparent;
+    settings.optimise = reading.optimise;
+    settings.quality = static_cast<GifQuality>(reading.quality);
+    document.SetSettings(settings);
     document.InsertFrames(0, std::move(frames));
     // The project's own canvas size (perhaps an edited one) is what was saved.
     if (reading.width && reading.height && *reading.width > 0 && *reading.height > 0)

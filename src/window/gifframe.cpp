@@ -14,6 +14,7 @@
 #include "window/workerevents.h"
 
 #include <wx/accel.h>
+#include <wx/checkbox.h>
 #include <wx/filename.h>
 #include <wx/iconbndl.h>
 #include <wx/log.h>
@@ -122,6 +123,8 @@ void GifFrame::InitFrame() {
     m_staticText_wpx = FindResourceControl<wxStaticText>("m_staticText_wpx");
     m_staticText_height = FindResourceControl<wxStaticText>("m_staticText_height");
     m_staticText_hpx = FindResourceControl<wxStaticText>("m_staticText_hpx");
+    m_checkBox_transparent = FindResourceControl<wxCheckBox>("m_checkBox_transparent");
+    m_checkBox_transparent->Bind(wxEVT_CHECKBOX, &GifFrame::OnTransparentBox, this);
     SetStaticLabels();
 
     m_statusBar1 = FindResourceControl<wxStatusBar>("m_statusBar1");
@@ -184,6 +187,8 @@ void GifFrame::BuildMenuBar() {
     m_menuFile = new wxMenu;
     addItem(m_menuFile, m_itemSave, wxTRANSLATE("Save"), nullptr, &GifFrame::OnSaveAnimator);
     addItem(m_menuFile, m_itemSaveAs, wxTRANSLATE("Save As"), nullptr, &GifFrame::OnSaveAsAnimator);
+    addItem(m_menuFile, m_itemGifSettings, wxTRANSLATE("GIF Settings..."), nullptr,
+            &GifFrame::OnGifSettings);
     addItem(m_menuFile, m_itemOpenProject, wxTRANSLATE("Open Project"), nullptr,
             &GifFrame::OnOpenProject);
     addItem(m_menuFile, m_itemSaveProject, wxTRANSLATE("Save Project"), "Ctrl+S",
@@ -261,6 +266,7 @@ void GifFrame::SetStaticLabels() {
     m_staticText_wpx->SetLabel(wxGetTranslation("px"));
     m_staticText_height->SetLabel(wxGetTranslation("Height") + ":");
     m_staticText_hpx->SetLabel(wxGetTranslation("px"));
+    m_checkBox_transparent->SetLabel(wxGetTranslation("Transparent background"));
     if (GetSizer()) Layout();
 }
 

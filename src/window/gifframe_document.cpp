@@ -3,6 +3,7 @@
 #include "window/gifframe.h"
 
 #include "window/canvasgeometry.h"
+#include "document/framesource.h"
 #include "import/picturedecoder.h"
 #include "window/framedelaydialog.h"
 #include "window/framepath.h"
@@ -59,12 +60,13 @@ size_t GifFrame::InsertPosition() const {
 
 DocumentFrame GifFrame::NewFrame(std::unique_ptr<wxImage> picture, const wxString& path,
                                  int frameIndex, int delay) const {
-    DocumentFrame frame;
-    frame.picture = FramePicture(picture.release());
-    frame.path = HasGifExtension(path) ? MakeFramePath(path, frameIndex) : path;
+    DecodedPicture decoded;
+    decoded.picture = std::move(picture);
+    decoded.path = path;
+    decoded.frameIndex = frameIndex;
+    decoded.delay = delay;
     // A GIF's frames keep their own timing; other pictures take the field's.
-    frame.delay = delay >= 0 ? delay : m_spinctrl_delay->GetValue();
-    return frame;
+    return FrameFromDecoded(std::move(decoded), m_spinctrl_delay->GetValue());
 }
 
 void GifFrame::OnInsertImages(wxCommandEvent&) {
@@ -77,8 +79,7 @@ void GifFrame::OnInsertImages(wxCommandEvent&) {
     PictureDecoder decoder;
     for (const wxString& path : paths)
         decoder.Decode(path, [&](DecodedPicture&& decoded) {
-            frames.push_back(NewFrame(std::move(decoded.picture), decoded.path, decoded.frameIndex,
-                                      decoded.delay));
+            frames.push_back(FrameFromDecoded(std::move(decoded), m_spinctrl_delay->GetValue()));
             return true;
         });
     Edit(std::make_unique<InsertFramesCommand>(m_document, InsertPosition(), std::move(frames),

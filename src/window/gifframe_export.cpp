@@ -5,6 +5,7 @@
 #include "document/exportjob.h"
 #include "window/export_memory.h"
 #include "window/gif_export.h"
+#include "window/gifsettingsdialog.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"
@@ -12,6 +13,7 @@
 #include "window/worksaveasgifthread.h"
 
 #include <wx/app.h>
+#include <wx/checkbox.h>
 #include <wx/filedlg.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
@@ -39,6 +41,19 @@ void GifFrame::OnSaveAnimator(wxCommandEvent&) {
         if (wxFileExists(m_document.GifPath()) && m_history.IsGifUnchanged()) return;
     }
     StartExport(wxGetTranslation("Save GIF Progress Dialog"));
+}
+
+void GifFrame::OnGifSettings(wxCommandEvent&) {
+    StopPreview();
+    GifSettingsDialog dialog(this, m_document.Settings());
+    if (dialog.ShowModal() == wxID_OK)
+        Edit(std::make_unique<SetGifSettingsCommand>(m_document, dialog.GetSettings()));
+}
+
+void GifFrame::OnTransparentBox(wxCommandEvent&) {
+    GifSettings settings = m_document.Settings();
+    settings.transparent = m_checkBox_transparent->GetValue();
+    Edit(std::make_unique<SetGifSettingsCommand>(m_document, settings));
 }
 
 void GifFrame::OnSaveAsAnimator(wxCommandEvent&) {

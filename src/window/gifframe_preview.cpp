@@ -18,12 +18,6 @@
 
 #include <algorithm>
 
-namespace {
-// A shorter interval would starve the window's repaints: GTK runs due timers
-// before drawing, so the preview would never appear.
-constexpr int kShortestTick = 10;
-}  // namespace
-
 void GifFrame::StopPreview() {
     m_previewTimer.Stop();
     m_previewFrame = 0;
@@ -60,7 +54,9 @@ void GifFrame::OnRunAnimation(wxCommandEvent&) {
 }
 
 void GifFrame::ScheduleNextFrame(int delay) {
-    m_previewTimer.StartOnce(std::max(kShortestTick, delay * 10));
+    // As a viewer plays it: 0 or 1 hundredth is 10. (A 0 ms timer would also
+    // starve the window's repaints: GTK runs due timers before drawing.)
+    m_previewTimer.StartOnce(PlayedDelay(delay) * 10);
 }
 
 void GifFrame::OnPreviewTimer(wxTimerEvent&) {

@@ -41,6 +41,9 @@ bool GifFrame::SaveProject() {
         content.frameDelays.push_back(frame.delay);
     }
     content.loopCount = m_document.LoopCount();
+    content.transparent = m_document.Settings().transparent;
+    content.optimise = m_document.Settings().optimise;
+    content.quality = static_cast<int>(m_document.Settings().quality);
     const ProjectWriteStatus status = WriteProjectFile(path, content);
     if (status != ProjectWriteStatus::Written) {
         // Nothing is recorded as saved: the close prompt keeps asking.

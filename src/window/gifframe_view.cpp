@@ -7,6 +7,7 @@
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
 
+#include <wx/checkbox.h>
 #include <wx/spinctrl.h>
 #include <wx/statusbr.h>
 
@@ -71,6 +72,10 @@ void GifFrame::SettingsChanged() {
     if (m_spinctrl_delay->GetValue() != m_document.DefaultDelay())
         m_spinctrl_delay->SetValue(m_document.DefaultDelay());
     m_thumbnailCtrl->SetFrameDelay(m_document.DefaultDelay());
+    m_checkBox_transparent->SetValue(m_document.Settings().transparent);
+    // The labels show the frames' start times as a viewer plays them.
+    m_thumbnailCtrl->SetFrameStartTimes(m_document.StartTimes());
+    m_thumbnailCtrl->Refresh();
 }
 
 void GifFrame::FrameListChanged() {

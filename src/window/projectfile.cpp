@@ -121,6 +121,10 @@ void ReadAfterImages(const XmlTree& tree, XmlTree::Id images, ProjectReading& re
             reading.loopCount = NumberIn(tree.Content(node), 0, kGifMaxNumber);
         else if (tree.IsElement(node, "transparent"))
             reading.transparent = ParseProjectNumber(wxString::FromUTF8(tree.Content(node))) != 0;
+        else if (tree.IsElement(node, "optimise"))
+            reading.optimise = ParseProjectNumber(wxString::FromUTF8(tree.Content(node))) != 0;
+        else if (tree.IsElement(node, "quality"))
+            reading.quality = NumberIn(tree.Content(node), kProjectQualityFast, kProjectQualityBest);
     }
 }
 
@@ -158,6 +162,9 @@ std::string ProjectFileBytes(const ProjectContent& content) {
     // Written only when they differ from what their absence means.
     if (content.loopCount != 0) AppendNumberElement(out, "  ", "loop_count", content.loopCount);
     if (content.transparent) AppendNumberElement(out, "  ", "transparent", 1);
+    if (!content.optimise) AppendNumberElement(out, "  ", "optimise", 0);
+    if (content.quality != kProjectQualityStandard)
+        AppendNumberElement(out, "  ", "quality", content.quality);
     out += "</project>\n";
     return out;
 }
