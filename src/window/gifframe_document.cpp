@@ -57,10 +57,10 @@ size_t GifFrame::InsertPosition() const {
     return std::min(static_cast<size_t>(selection[0]), m_document.FrameCount());
 }
 
-DocumentFrame GifFrame::NewFrame(std::unique_ptr<wxImage> picture, const wxString& path,
+DocumentFrame GifFrame::NewFrame(FramePicture picture, const wxString& path,
                                  int frameIndex, int delay) const {
     DocumentFrame frame;
-    frame.picture = FramePicture(picture.release());
+    frame.picture = std::move(picture);
     frame.path = HasGifExtension(path) ? MakeFramePath(path, frameIndex) : path;
     // A GIF's frames keep their own timing; other pictures take the field's.
     frame.delay = delay >= 0 ? delay : m_spinctrl_delay->GetValue();
@@ -77,8 +77,9 @@ void GifFrame::OnInsertImages(wxCommandEvent&) {
     PictureDecoder decoder;
     for (const wxString& path : paths)
         decoder.Decode(path, [&](DecodedPicture&& decoded) {
-            frames.push_back(NewFrame(std::move(decoded.picture), decoded.path, decoded.frameIndex,
-                                      decoded.delay));
+            frames.push_back(NewFrame(StorePicture(*decoded.picture), decoded.path,
+                                      decoded.frameIndex, decoded.delay));
+            decoder.Release(*decoded.picture);
             return true;
         });
     Edit(std::make_unique<InsertFramesCommand>(m_document, InsertPosition(), std::move(frames),
