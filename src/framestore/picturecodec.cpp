@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace {
@@ -47,13 +48,19 @@ PictureBytes CompressPicture(const wxImage& picture, int level) {
             std::memcpy(joined.data() + pixels * 3, picture.GetAlpha(), pixels);
             raw = joined.data();
         }
-        PictureBytes bytes(sizeof header + ZSTD_compressBound(RawSize(header)));
-        std::memcpy(bytes.data(), &header, sizeof header);
-        const size_t packed = ZSTD_compress(bytes.data() + sizeof header, bytes.size() - sizeof header,
-                                            raw, RawSize(header), level);
+        // One context and one worst-case buffer per thread, used again for
+        // every frame: a fresh one each time costs more than compressing.
+        static thread_local std::unique_ptr<ZSTD_CCtx, size_t (*)(ZSTD_CCtx*)> context(ZSTD_createCCtx(),
+                                                                                    ZSTD_freeCCtx);
+        static thread_local std::vector<unsigned char> scratch;
+        if (!context) return {};
+        scratch.resize(ZSTD_compressBound(RawSize(header)));
+        const size_t packed =
+            ZSTD_compressCCtx(context.get(), scratch.data(), scratch.size(), raw, RawSize(header), level);
         if (ZSTD_isError(packed)) return {};
-        bytes.resize(sizeof header + packed);
-        bytes.shrink_to_fit();
+        PictureBytes bytes(sizeof header + packed);
+        std::memcpy(bytes.data(), &header, sizeof header);
+        std::memcpy(bytes.data() + sizeof header, scratch.data(), packed);
         return bytes;
     } catch (const std::bad_alloc&) {
         return {};
