@@ -38,7 +38,7 @@ private:
         for (int i = 0; i < 5000; ++i) {
             wxImage picture(64, 48);
             picture.SetRGB(wxRect(0, 0, 64, 48), i % 251, (i * 7) % 253, (i * 13) % 255);
-            frames.push_back(DocumentFrame{std::make_shared<const wxImage>(picture),
+            frames.push_back(DocumentFrame{StorePicture(picture),
                                            wxString::Format("/tmp/f%d.png", i), 10});
         }
         Document& document = m_frame->GetDocument();

@@ -9,3 +9,6 @@ target_link_libraries(loopwright_core PUBLIC PkgConfig::IMAGEQUANT)
 # Project files and the option document are read with expat under limits.
 find_package(EXPAT REQUIRED)
 target_link_libraries(loopwright_core PRIVATE EXPAT::EXPAT)
+# The frame store compresses each frame's pixels (fast, lossless).
+pkg_check_modules(ZSTD REQUIRED IMPORTED_TARGET libzstd)
+target_link_libraries(loopwright_core PUBLIC PkgConfig::ZSTD)

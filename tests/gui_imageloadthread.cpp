@@ -26,7 +26,7 @@ class Sink : public wxEvtHandler {
 public:
     Sink() {
         Bind(wxEVT_IMPORT_PROGRESS, [this](ImportEvent& e) {
-            std::unique_ptr<wxImage> image = e.TakePicture();
+            const FramePicture image = e.TakePicture();
             EXPECT_EQ(e.GetId(), ID_IMAGE_LOAD_THREAD);
             const ImportedPicture& p = e.GetPicture();
             events.push_back({e.GetProgress(), p.frameIndex, p.path.ToStdString(),

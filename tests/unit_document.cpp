@@ -6,7 +6,7 @@
 namespace {
 
 DocumentFrame Frame(int width, int delay = 10) {
-    return DocumentFrame{std::make_shared<const wxImage>(width, 10), wxString::Format("f%d.png", width),
+    return DocumentFrame{StorePicture(wxImage(width, 10)), wxString::Format("f%d.png", width),
                          delay};
 }
 

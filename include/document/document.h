@@ -3,18 +3,18 @@
 // loops. The window shows it and edits it through commands (commands.h).
 #pragma once
 
+#include "framestore/framestore.h"
 #include "window/gif_export.h"
 
 #include <wx/gdicmn.h>
-#include <wx/image.h>
 #include <wx/string.h>
 
 #include <memory>
 #include <vector>
 
-// A decoded picture, shared by the document, the undo history and the views;
+// A frame's picture is a handle to its compressed copy in the frame store
+// (FramePicture), shared by the document, the undo history and the views;
 // never changed once made, so sharing needs no copy.
-using FramePicture = std::shared_ptr<const wxImage>;
 
 struct DocumentFrame {
     FramePicture picture;

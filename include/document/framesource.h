@@ -8,9 +8,12 @@
 
 #include <vector>
 
-// A decoded picture as a frame of the document: a GIF's frames are named by
-// their frame reference path and keep their own delay; other pictures take
-// fallbackDelay.
+// A stored picture as a frame of the document: frame frameIndex of a GIF at
+// path is named by its frame reference path and keeps its own delay (>= 0);
+// other pictures take fallbackDelay.
+DocumentFrame MakeFrame(FramePicture picture, const wxString& path, int frameIndex, int delay,
+                        int fallbackDelay);
+// The same for a decoded picture, which goes into the frame store.
 DocumentFrame FrameFromDecoded(DecodedPicture&& decoded, int fallbackDelay);
 
 class FrameSource {

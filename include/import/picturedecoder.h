@@ -37,6 +37,10 @@ public:
     // content under another name gives its first frame.
     void Decode(const wxString& listed, const Receiver& receive);
 
+    // A delivered picture no longer held decoded (it went to the frame
+    // store): its pixels count no more against the budget.
+    void Release(const wxImage& picture);
+
     const std::vector<SkippedPicture>& GetSkipped() const { return m_skipped; }
     std::vector<SkippedPicture> TakeSkipped() { return std::move(m_skipped); }
     // Once a picture did not fit, every later one is skipped.

@@ -4,6 +4,7 @@
 
 #include "document/document.h"
 #include "document/history.h"
+#include "framestore/pictureahead.h"
 #include "window/projectfile.h"
 
 #include <wx/bitmap.h>
@@ -65,6 +66,9 @@ public:
     // Shows frame index fitted into the preview panel and describes it in
     // status field 1. The index must be a valid frame index.
     void ShowFrame(int index);
+    // Starts making frame index for the preview ahead of its tick.
+    void PrepareFrame(int index);
+    PictureAhead& PicturesAhead();
     // Asks before closing when the project is unsaved; destroys the window
     // unless the user cancels. True when the window is being destroyed.
     bool ConfirmClose();
@@ -187,7 +191,7 @@ private:
     // A new frame of a decoded picture (frame frameIndex of a GIF at path, or
     // the picture at path): a GIF frame's delay (delay >= 0) is kept, other
     // pictures take the Delay field's value.
-    DocumentFrame NewFrame(std::unique_ptr<wxImage> picture, const wxString& path, int frameIndex,
+    DocumentFrame NewFrame(FramePicture picture, const wxString& path, int frameIndex,
                            int delay) const;
     int AskToSaveProject();
     void ClearPreview();
@@ -210,7 +214,6 @@ private:
     wxString ChooseGifFile(const wxString& message);
     bool ConfirmAppendedExtension(const wxString& chosen, const wxString& path);
     bool StartExport(const wxString& title);
-    void FeedExport();
     void EndExport();
     void ReportExportFailure(const wxString& text);
     void AbandonExport();
@@ -285,7 +288,6 @@ private:
     // The export under way: its frame handover, field 0 before it started and
     // the saved form it shows once the file is written.
     std::shared_ptr<ExportFrameFeed> m_exportFeed;
-    std::vector<FramePicture> m_exportPictures;
     wxString m_statusBeforeExport;
     wxString m_statusAfterExport;
     bool m_updatingProgress = false;  // a progress dialog is inside its Update
@@ -317,6 +319,8 @@ private:
     wxBitmap m_previewBitmap;
     FramePicture m_previewSource;
     wxSize m_previewPanelSize;
+    // Makes the frame the preview shows next while the current one is up.
+    std::unique_ptr<PictureAhead> m_picturesAhead;
 
     std::unique_ptr<UserPrompts> m_prompts;
     // The running import's event sink, closed when the window goes away.

@@ -2,6 +2,7 @@
 // picture, and on the last one (progress 100) the pictures it skipped.
 #pragma once
 
+#include "framestore/framestore.h"
 #include "import/skippedpictures.h"
 
 #include <wx/event.h>
@@ -11,7 +12,7 @@
 #include <vector>
 
 struct ImportedPicture {
-    std::unique_ptr<wxImage> picture;  // null on a closing event without a picture
+    FramePicture picture;  // stored on the import thread; null on a closing event without one
     wxString path;                     // the file, without frame suffix
     int frameIndex = 0;                // inside its GIF, else 0
     int delay = -1;                    // the GIF's delay in hundredths, -1 for other pictures
@@ -26,7 +27,7 @@ public:
     int GetProgress() const { return m_payload->progress; }
     const ImportedPicture& GetPicture() const { return m_payload->picture; }
     // The picture for its new owner; null when there is none or it was taken.
-    std::unique_ptr<wxImage> TakePicture() { return std::move(m_payload->picture.picture); }
+    FramePicture TakePicture() { return std::move(m_payload->picture.picture); }
     // Filled on the last event only.
     const std::vector<SkippedPicture>& GetSkipped() const { return m_payload->skipped; }
 

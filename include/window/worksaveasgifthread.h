@@ -2,6 +2,7 @@
 // progress event per frame to the main window.
 #pragma once
 
+#include "framestore/framestore.h"
 #include "window/gif_export.h"
 
 #include <wx/thread.h>
@@ -9,21 +10,26 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class wxEvtHandler;
 
-// Carries the frames' pictures from the main thread, which alone may read the
-// frame items' bitmaps, to the export thread, a few frames ahead of the
-// writing so that memory stays bounded; and carries the progress back as
+// Carries the frames' pictures to the export thread, a few frames ahead of the
+// writing so that memory stays bounded: decoded from the frame store by the
+// export's own threads, or handed over by the main thread; and carries the progress back as
 // events (wxEVT_COMMAND_WORKER_PROGRESS, id ID_SAVE_GIF_THREAD, GetInt the
 // percentage). The last event carries 100, whatever the outcome.
 class ExportFrameFeed {
 public:
     // ahead: how many frames beyond the last one written may be handed over.
     ExportFrameFeed(wxEvtHandler* sink, int frameCount, int ahead);
+    // The stored pictures, decoded in parallel on the export's side, ahead
+    // frames beyond the one taken; nothing for the main thread to hand over.
+    ExportFrameFeed(wxEvtHandler* sink, std::vector<FramePicture> pictures, int ahead);
     ExportFrameFeed(const ExportFrameFeed&) = delete;
     ExportFrameFeed& operator=(const ExportFrameFeed&) = delete;
 
@@ -48,6 +54,8 @@ public:
 
 private:
     void Post(int percent);  // with m_mutex held
+    // Export thread: frame index decoded from the store, starting the next ones.
+    std::unique_ptr<wxImage> TakeStored(int index);
 
     wxEvtHandler* const m_sink;
     const int m_frameCount;
@@ -59,6 +67,10 @@ private:
     int m_written = 0;
     bool m_closed = false;
     GifExportStatus m_outcome = GifExportStatus::Stopped;
+    // Stored pictures and their decoding (export thread only).
+    const std::vector<FramePicture> m_stored;
+    std::map<int, std::future<std::unique_ptr<wxImage>>> m_decoding;
+    int m_decodeNext = 0;
 };
 
 class WorkSaveAsGifThread : public wxThread {

@@ -66,7 +66,7 @@ int ExportCliDocument(const Document& document, bool transparent, bool quiet) {
             job,
             [&document](int index) -> std::unique_ptr<wxImage> {
                 const FramePicture& picture = document.Frame(static_cast<size_t>(index)).picture;
-                return picture && picture->IsOk() ? std::make_unique<wxImage>(picture->Copy())
+                return picture && picture->IsOk() ? std::make_unique<wxImage>(picture->Decode())
                                                   : nullptr;
             },
             [&bar](int index) {

@@ -146,6 +146,10 @@ void PictureDecoder::LoadGif(const wxString& path, int maxFrames) {
     m_gifFrameLimit = maxFrames;
 }
 
+void PictureDecoder::Release(const wxImage& picture) {
+    if (!m_exhausted) m_remaining += PixelsOf(picture);
+}
+
 bool PictureDecoder::Charge(long long pixels) {
     if (pixels > m_remaining) {
         m_remaining = 0;

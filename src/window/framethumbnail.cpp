@@ -17,7 +17,7 @@ bool FrameThumbnailItem::PrepareThumbnail(wxThumbnailCtrl* ctrl, bool force) {
     // Every frame of the document has a cell, even one without a picture.
     if (!m_picture || !m_picture->IsOk()) return true;
     const wxSize box = ctrl ? ctrl->GetThumbnailImageSize() : wxSize(80, 80);
-    m_thumbnail = wxImageThumbnailItem::ScaleToThumbnail(*m_picture, box.x, box.y);
+    m_thumbnail = wxImageThumbnailItem::ScaleToThumbnail(*m_picture->Image(), box.x, box.y);
     return true;
 }
 

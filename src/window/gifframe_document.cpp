@@ -58,15 +58,10 @@ size_t GifFrame::InsertPosition() const {
     return std::min(static_cast<size_t>(selection[0]), m_document.FrameCount());
 }
 
-DocumentFrame GifFrame::NewFrame(std::unique_ptr<wxImage> picture, const wxString& path,
+DocumentFrame GifFrame::NewFrame(FramePicture picture, const wxString& path,
                                  int frameIndex, int delay) const {
-    DecodedPicture decoded;
-    decoded.picture = std::move(picture);
-    decoded.path = path;
-    decoded.frameIndex = frameIndex;
-    decoded.delay = delay;
     // A GIF's frames keep their own timing; other pictures take the field's.
-    return FrameFromDecoded(std::move(decoded), m_spinctrl_delay->GetValue());
+    return MakeFrame(std::move(picture), path, frameIndex, delay, m_spinctrl_delay->GetValue());
 }
 
 void GifFrame::OnInsertImages(wxCommandEvent&) {
@@ -79,6 +74,7 @@ void GifFrame::OnInsertImages(wxCommandEvent&) {
     PictureDecoder decoder;
     for (const wxString& path : paths)
         decoder.Decode(path, [&](DecodedPicture&& decoded) {
+            decoder.Release(*decoded.picture);
             frames.push_back(FrameFromDecoded(std::move(decoded), m_spinctrl_delay->GetValue()));
             return true;
         });

@@ -101,8 +101,11 @@ bool GifFrame::StartExport(const wxString& title) {
     m_history.MarkGifSaved();
     // Twice as many frames handed over as are rendered at once: the thread
     // never waits for the next picture, and memory holds only a few frames.
-    auto feed = std::make_shared<ExportFrameFeed>(this, static_cast<int>(m_document.FrameCount()),
-                                                  2 * parallelism);
+    // The pictures the export takes, fixed now: handles to the stored frames,
+    // decoded on the export's threads.
+    std::vector<FramePicture> pictures;
+    for (const DocumentFrame& frame : m_document.Frames()) pictures.push_back(frame.picture);
+    auto feed = std::make_shared<ExportFrameFeed>(this, std::move(pictures), 2 * parallelism);
     auto* thread = new WorkSaveAsGifThread(ExportJobFor(m_document, parallelism), feed);
     const wxString failure =
         wxString::Format("The GIF file \"%s\" cannot be saved: the system refused to start a thread.",
@@ -120,31 +123,15 @@ bool GifFrame::StartExport(const wxString& title) {
         title, wxGetTranslation(" Saving images...."), 100, this,
         wxPD_ELAPSED_TIME | wxPD_ESTIMATED_TIME | wxPD_REMAINING_TIME);
     m_exportFeed = feed;
-    // The pictures the export takes, fixed now: they are shared, not copied.
-    m_exportPictures.clear();
-    for (const DocumentFrame& frame : m_document.Frames()) m_exportPictures.push_back(frame.picture);
-    FeedExport();
     if (thread->Run() != wxTHREAD_NO_ERROR) {
         delete thread;
         m_exportFeed.reset();
-        m_exportPictures.clear();
         delete m_exportProgress;
         m_exportProgress = nullptr;
         ReportExportFailure(failure);
         return false;
     }
     return true;
-}
-
-void GifFrame::FeedExport() {
-    if (!m_exportFeed) return;
-    m_exportFeed->Refill([this](int index) -> std::unique_ptr<wxImage> {
-        if (index < 0 || static_cast<size_t>(index) >= m_exportPictures.size()) return nullptr;
-        const FramePicture& picture = m_exportPictures[static_cast<size_t>(index)];
-        // The export owns what it gets: a copy of its own, so that no
-        // reference count is shared with this thread.
-        return picture && picture->IsOk() ? std::make_unique<wxImage>(picture->Copy()) : nullptr;
-    });
 }
 
 void GifFrame::OnWorkSaveAsGifThreadUpdate(wxCommandEvent& event) {
@@ -156,14 +143,12 @@ void GifFrame::OnWorkSaveAsGifThreadUpdate(wxCommandEvent& event) {
         EndExport();
         return;
     }
-    FeedExport();
     UpdateProgress(m_exportProgress, progress);
 }
 
 void GifFrame::EndExport() {
     const GifExportStatus status = m_exportFeed->Outcome();
     m_exportFeed.reset();
-    m_exportPictures.clear();
     // Deleting re-enables the main window at once; the dialog is never
     // updated to its maximum, so it is not inside a modal loop of its own.
     delete m_exportProgress;
@@ -189,5 +174,4 @@ void GifFrame::AbandonExport() {
     // this window any more.
     m_exportFeed->Close();
     m_exportFeed.reset();
-    m_exportPictures.clear();
 }

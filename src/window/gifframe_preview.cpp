@@ -67,6 +67,7 @@ void GifFrame::OnPreviewTimer(wxTimerEvent&) {
     }
     const int shown = std::min(m_previewFrame, count - 1);
     ShowFrame(shown);
+    PrepareFrame((shown + 1) % count);
     // Each frame stays for its own delay.
     ScheduleNextFrame(m_document.Frame(static_cast<size_t>(shown)).delay);
     if (++m_previewFrame < count) return;
@@ -96,11 +97,9 @@ void GifFrame::ShowFrame(int index) {
         // Scaled once per frame and panel size, not at every tick.
         if (!ok || m_previewRect.IsEmpty()) {
             m_previewBitmap = wxNullBitmap;
-        } else if (m_previewRect.GetSize() == picture) {
-            m_previewBitmap = wxBitmap(*frame.picture);
         } else {
-            m_previewBitmap = wxBitmap(frame.picture->Scale(m_previewRect.width, m_previewRect.height,
-                                                            wxIMAGE_QUALITY_NORMAL));
+            const wxImage shown = PicturesAhead().Get(frame.picture, m_previewRect.GetSize());
+            m_previewBitmap = shown.IsOk() ? wxBitmap(shown) : wxNullBitmap;
         }
         m_previewSource = frame.picture;
         m_previewPanelSize = panel;
@@ -111,6 +110,21 @@ void GifFrame::ShowFrame(int index) {
     m_shownName = wxFileNameFromPath(frame.path);
     m_shownSize = picture;
     m_statusBar1->SetStatusText(FrameInfoText(m_shownName, m_shownSize.x, m_shownSize.y), 1);
+}
+
+PictureAhead& GifFrame::PicturesAhead() {
+    if (!m_picturesAhead) m_picturesAhead = std::make_unique<PictureAhead>();
+    return *m_picturesAhead;
+}
+
+void GifFrame::PrepareFrame(int index) {
+    if (index < 0 || static_cast<size_t>(index) >= m_document.FrameCount()) return;
+    // Decoded and scaled while the current frame is on show, so that the
+    // next tick only converts it.
+    const DocumentFrame& frame = m_document.Frame(static_cast<size_t>(index));
+    if (!frame.picture || !frame.picture->IsOk()) return;
+    const wxRect placed = PreviewPlacement(m_panel_down->GetSize(), frame.Size());
+    if (!placed.IsEmpty()) PicturesAhead().Prepare(frame.picture, placed.GetSize());
 }
 
 void GifFrame::ClearPreview() {

@@ -40,7 +40,7 @@ void GifFrame::FramesRemoved(size_t at, size_t count) {
 void GifFrame::FramesRearranged(size_t first, size_t last) {
     // The cells of the span show other frames now; their thumbnails are
     // already made, so they are passed on by picture rather than made again.
-    std::unordered_map<const wxImage*, wxBitmap> thumbnails;
+    std::unordered_map<const StoredPicture*, wxBitmap> thumbnails;
     for (size_t i = first; i <= last; ++i)
         if (auto* item = dynamic_cast<FrameThumbnailItem*>(m_thumbnailCtrl->GetItem(static_cast<int>(i))))
             thumbnails.emplace(item->GetPicture().get(), item->GetThumbnail());

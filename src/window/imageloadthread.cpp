@@ -45,7 +45,15 @@ int ImageLoadThread::Progress(size_t done) const {
 bool ImageLoadThread::ShouldStop() { return TestDestroy() || m_sink->IsClosed(); }
 
 void ImageLoadThread::Post(int progress, DecodedPicture decoded) {
-    ImportedPicture picture{std::move(decoded.picture), OwnCopy(decoded.path), decoded.frameIndex,
+    // Compressed here, so that neither this thread nor the window holds many
+    // full-size pictures; the decoder's budget then counts only what is held.
+    FramePicture stored;
+    if (decoded.picture) {
+        stored = StorePicture(*decoded.picture);
+        m_decoder.Release(*decoded.picture);
+        decoded.picture.reset();
+    }
+    ImportedPicture picture{std::move(stored), OwnCopy(decoded.path), decoded.frameIndex,
                             decoded.delay};
     std::vector<SkippedPicture> skipped;
     if (progress == 100) {

@@ -6,11 +6,39 @@
 #include <wx/image.h>
 
 #include <iostream>
+#include <system_error>
 
 ExportFrameFeed::ExportFrameFeed(wxEvtHandler* sink, int frameCount, int ahead)
     : m_sink(sink), m_frameCount(frameCount), m_ahead(ahead < 1 ? 1 : ahead) {}
 
+ExportFrameFeed::ExportFrameFeed(wxEvtHandler* sink, std::vector<FramePicture> pictures, int ahead)
+    : m_sink(sink), m_frameCount(static_cast<int>(pictures.size())), m_ahead(ahead < 1 ? 1 : ahead),
+      m_stored(std::move(pictures)) {}
+
+std::unique_ptr<wxImage> ExportFrameFeed::TakeStored(int index) {
+    for (; m_decodeNext < m_frameCount && m_decodeNext <= index + m_ahead; ++m_decodeNext) {
+        const FramePicture picture = m_stored[static_cast<size_t>(m_decodeNext)];
+        try {
+            // The decoding thread lets go of the picture before the export gets it.
+            m_decoding.emplace(m_decodeNext, std::async(std::launch::async, [picture] {
+                return picture ? std::make_unique<wxImage>(picture->Decode()) : nullptr;
+            }));
+        } catch (const std::system_error&) {
+            break;  // no thread to spare: decoded below when taken
+        }
+    }
+    const auto found = m_decoding.find(index);
+    if (found == m_decoding.end()) {
+        if (index < 0 || index >= m_frameCount || !m_stored[static_cast<size_t>(index)]) return nullptr;
+        return std::make_unique<wxImage>(m_stored[static_cast<size_t>(index)]->Decode());
+    }
+    std::unique_ptr<wxImage> picture = found->second.get();
+    m_decoding.erase(found);
+    return picture ? std::move(picture) : std::make_unique<wxImage>();
+}
+
 void ExportFrameFeed::Refill(const std::function<std::unique_ptr<wxImage>(int)>& make) {
+    if (!m_stored.empty()) return;
     for (;;) {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -48,6 +76,7 @@ GifExportStatus ExportFrameFeed::Outcome() const {
 }
 
 std::unique_ptr<wxImage> ExportFrameFeed::Take(int index, const std::function<bool()>& stop) {
+    if (!m_stored.empty()) return IsClosed() || (stop && stop()) ? nullptr : TakeStored(index);
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         if (m_closed) return nullptr;

@@ -121,7 +121,7 @@ void AppendFrame(GifFrame* frame, const wxSize& size, const wxString& name, cons
 
 void AppendPicture(GifFrame* frame, const wxImage& picture, const wxString& path) {
     DocumentFrame added;
-    added.picture = std::make_shared<const wxImage>(picture);
+    added.picture = StorePicture(picture);
     added.path = path;
     added.delay = frame->GetDocument().DefaultDelay();
     Document& document = frame->GetDocument();

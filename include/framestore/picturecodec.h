@@ -1,0 +1,16 @@
+// A picture as a compact block of bytes and back, bit for bit: the pixel rows
+// (RGB), the alpha plane when there is one and the mask colour when set,
+// compressed with zstd.
+#pragma once
+
+#include <wx/image.h>
+
+#include <cstddef>
+#include <vector>
+
+using PictureBytes = std::vector<unsigned char>;
+
+// Empty for an invalid picture or when memory runs out.
+PictureBytes CompressPicture(const wxImage& picture, int level = 1);
+// False (and out untouched) for bytes that are not a whole compressed picture.
+bool DecompressPicture(const unsigned char* bytes, size_t size, wxImage* out);

@@ -1,0 +1,97 @@
+#include "framestore/spillfile.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+bool MakeFolders(const std::string& folder) {
+    for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (slash == std::string::npos) return true;
+    }
+}
+
+// The owner's process id from "frames-PID-N.spill"; 0 for other names.
+long OwnerOf(const std::string& name) {
+    const std::string prefix = "frames-", suffix = ".spill";
+    if (name.compare(0, prefix.size(), prefix) != 0 || name.size() <= prefix.size() + suffix.size() ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return 0;
+    char* end = nullptr;
+    const long pid = std::strtol(name.c_str() + prefix.size(), &end, 10);
+    return end && *end == '-' && pid > 0 ? pid : 0;
+}
+
+bool ProcessRuns(long pid) { return kill(pid_t(pid), 0) == 0 || errno == EPERM; }
+
+}  // namespace
+
+std::unique_ptr<SpillFile> SpillFile::Create(const std::string& folder) {
+    static std::atomic<unsigned> made{0};
+    if (folder.empty() || !MakeFolders(folder)) return nullptr;
+    const std::string path = folder + "/frames-" + std::to_string(getpid()) + "-" +
+                             std::to_string(made++) + ".spill";
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;
+    return std::unique_ptr<SpillFile>(new SpillFile(fd, path));
+}
+
+SpillFile::~SpillFile() {
+    close(m_fd);
+    unlink(m_path.c_str());
+}
+
+bool SpillFile::Append(const unsigned char* bytes, size_t size, uint64_t* offset) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t wrote = pwrite(m_fd, bytes + done, size - done, off_t(m_end + done));
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) {
+            // A partial record is never read; the space is used again.
+            return false;
+        }
+        done += size_t(wrote);
+    }
+    *offset = m_end;
+    m_end += size;
+    return true;
+}
+
+bool SpillFile::Read(uint64_t offset, size_t size, unsigned char* out) const {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t got = pread(m_fd, out + done, size - done, off_t(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        done += size_t(got);
+    }
+    return true;
+}
+
+std::string SpillFolder() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    if (cache && *cache == '/') return std::string(cache) + "/loopwright";
+    const char* home = std::getenv("HOME");
+    if (home && *home == '/') return std::string(home) + "/.cache/loopwright";
+    return std::string();
+}
+
+void RemoveStaleSpillFiles(const std::string& folder) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = readdir(dir)) {
+        const long pid = OwnerOf(entry->d_name);
+        if (pid > 0 && !ProcessRuns(pid)) unlink((folder + "/" + entry->d_name).c_str());
+    }
+    closedir(dir);
+}

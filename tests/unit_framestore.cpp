@@ -1,0 +1,131 @@
+#include "framestore/framestore.h"
+#include "framestore/memorybudget.h"
+#include "framestore/pictureahead.h"
+#include "framestore/spillfile.h"
+#include "support/synthetic_pictures.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+using lwtest::PictureKind;
+
+void ExpectSame(const wxImage& want, const wxImage& got, const std::string& what) {
+    ASSERT_TRUE(got.IsOk()) << what;
+    ASSERT_EQ(got.GetSize(), want.GetSize()) << what;
+    const size_t pixels = size_t(want.GetWidth()) * want.GetHeight();
+    EXPECT_EQ(0, std::memcmp(got.GetData(), want.GetData(), pixels * 3)) << what;
+    ASSERT_EQ(got.HasAlpha(), want.HasAlpha()) << what;
+    if (want.HasAlpha()) {
+        EXPECT_EQ(0, std::memcmp(got.GetAlpha(), want.GetAlpha(), pixels)) << what;
+    }
+    ASSERT_EQ(got.HasMask(), want.HasMask()) << what;
+    if (want.HasMask()) {
+        EXPECT_EQ(wxColour(got.GetMaskRed(), got.GetMaskGreen(), got.GetMaskBlue()),
+                  wxColour(want.GetMaskRed(), want.GetMaskGreen(), want.GetMaskBlue())) << what;
+    }
+}
+
+}  // namespace
+
+// Whatever a frame holds comes back bit for bit, from memory and from the
+// spill file, through the cache and around it.
+TEST(FrameStore, PicturesComeBackBitExact) {
+    const std::string folder = lwtest::MakeTempDir("store");
+    for (const size_t budget : {size_t(1) << 30, size_t(0)}) {
+        auto store = FrameStore::Create(budget, folder);
+        for (const PictureKind kind : {PictureKind::Flat, PictureKind::Screen, PictureKind::Photo, PictureKind::Random})
+            for (const bool alpha : {false, true})
+                for (const wxSize size : {wxSize(1, 1), wxSize(37, 23), wxSize(640, 360)}) {
+                    wxImage picture = lwtest::SyntheticPicture(kind, size.x, size.y, 7, alpha);
+                    if (kind == PictureKind::Flat && !alpha) picture.SetMaskColour(1, 2, 3);
+                    const std::string what = "kind " + std::to_string(int(kind)) + " alpha " +
+                                             std::to_string(alpha) + " " + std::to_string(size.x) +
+                                             " budget " + std::to_string(budget);
+                    const FramePicture stored = store->Store(picture);
+                    ASSERT_TRUE(stored) << what;
+                    EXPECT_EQ(stored->IsSpilled(), budget == 0) << what;
+                    EXPECT_EQ(stored->GetSize(), size);
+                    EXPECT_EQ(stored->HasAlpha(), alpha);
+                    ExpectSame(picture, stored->Decode(), what + " decoded");
+                    ExpectSame(picture, *stored->Image(), what + " cached");
+                    ExpectSame(picture, stored->Decode(), what + " copied from the cache");
+                }
+        EXPECT_EQ(store->MemoryBytes(), 0u) << "every picture let go";
+        EXPECT_EQ(store->SpilledBytes(), 0u);
+        EXPECT_EQ(store->SpillPath(), "");
+    }
+    EXPECT_FALSE(FrameStore::Create(0, folder)->Store(wxImage())) << "nothing to store";
+    wxImage out;
+    const PictureBytes bytes = CompressPicture(lwtest::SyntheticPicture(PictureKind::Photo, 50, 50, 1));
+    EXPECT_FALSE(DecompressPicture(bytes.data(), bytes.size() - 1, &out)) << "cut short";
+    EXPECT_FALSE(DecompressPicture(bytes.data() + 4, bytes.size() - 4, &out)) << "not a picture";
+    EXPECT_FALSE(out.IsOk());
+}
+
+// Past the budget frames go to a file named for this process, which goes
+// when its last frame does; files of ended processes are removed at start.
+TEST(FrameStore, SpillsPastTheBudgetAndCleansUp) {
+    const std::string folder = lwtest::MakeTempDir("spill") + "/cache/loopwright";
+    const wxImage photo = lwtest::SyntheticPicture(PictureKind::Photo, 320, 240, 3);
+    auto store = FrameStore::Create(CompressPicture(photo).size() * 2, folder);
+    std::vector<FramePicture> frames;
+    for (unsigned i = 0; i < 5; ++i) frames.push_back(store->Store(photo));
+    EXPECT_FALSE(frames[1]->IsSpilled());
+    EXPECT_TRUE(frames[2]->IsSpilled());
+    EXPECT_LE(store->MemoryBytes(), store->Budget());
+    const std::string spill = store->SpillPath();
+    EXPECT_EQ(spill.rfind(folder + "/frames-" + std::to_string(getpid()) + "-", 0), 0u) << spill;
+    EXPECT_TRUE(lwtest::FileExists(spill));
+    ExpectSame(photo, frames[4]->Decode(), "spilled");
+    frames.erase(frames.begin() + 2, frames.end());
+    EXPECT_FALSE(lwtest::FileExists(spill)) << "no spilled frame left";
+
+    // A process id that cannot be running (above the kernel's limit).
+    const std::string stale = folder + "/frames-2147483646-0.spill";
+    const std::string other = folder + "/notes.txt";
+    lwtest::WriteFile(stale, "x");
+    lwtest::WriteFile(other, "x");
+    frames.push_back(store->Store(photo));
+    RemoveStaleSpillFiles(folder);
+    EXPECT_FALSE(lwtest::FileExists(stale));
+    EXPECT_TRUE(lwtest::FileExists(other));
+    EXPECT_TRUE(lwtest::FileExists(store->SpillPath())) << "this process's own file stays";
+}
+
+TEST(FrameStore, BudgetFromTheEnvironment) {
+    EXPECT_EQ(ParseMemorySize("512M"), size_t(512) << 20);
+    EXPECT_EQ(ParseMemorySize("2g"), size_t(2) << 30);
+    EXPECT_EQ(ParseMemorySize("300000000"), size_t(300000000));
+    EXPECT_EQ(ParseMemorySize("64KiB"), size_t(64) << 10);
+    for (const char* bad : {"", "M", "-5", "12X", "1.5G", "99999999999999999999999G"})
+        EXPECT_FALSE(ParseMemorySize(bad)) << bad;
+    setenv("LOOPWRIGHT_FRAME_MEMORY", "300M", 1);
+    EXPECT_EQ(FrameMemoryBudget(), size_t(300) << 20);
+    setenv("LOOPWRIGHT_FRAME_MEMORY", "lots", 1);
+    EXPECT_EQ(FrameMemoryBudget(), DefaultFrameMemory()) << "a bad value keeps the default";
+    unsetenv("LOOPWRIGHT_FRAME_MEMORY");
+    EXPECT_GT(DefaultFrameMemory(), 0u);
+    EXPECT_LE(DefaultFrameMemory(), size_t(2) << 30);
+}
+
+// What the preview gets is the same picture whether it was made ahead, is
+// still being made, or was never asked for.
+TEST(FrameStore, PicturesAheadMatchPicturesMadeOnTheSpot) {
+    auto store = FrameStore::Create(size_t(1) << 30, lwtest::MakeTempDir("ahead"));
+    std::vector<FramePicture> frames;
+    for (unsigned i = 0; i < 4; ++i)
+        frames.push_back(store->Store(lwtest::SyntheticPicture(PictureKind::Photo, 400, 300, i)));
+    PictureAhead ahead;
+    for (size_t i = 0; i < 12; ++i) {
+        const FramePicture& next = frames[(i + 1) % frames.size()];
+        const wxSize size = i % 3 ? wxSize(200, 150) : wxSize(400, 300);
+        ahead.Prepare(next, size);
+        if (i % 4 == 3) ahead.Prepare(frames[0], wxSize(10, 10));  // asked for another meanwhile
+        ExpectSame(PictureAtSize(*next, size), ahead.Get(next, size), "frame " + std::to_string(i));
+    }
+}
