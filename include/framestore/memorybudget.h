@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-// A quarter of the physical memory, at most 2 GB.
+// A quarter of the physical memory, at most 512 MB.
 size_t DefaultFrameMemory();
 // "500000000", "512M", "2G" (also k/K, m, g; optional "B" or "iB"); nothing
 // for anything else.
