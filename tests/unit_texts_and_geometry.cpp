@@ -53,16 +53,16 @@ TEST(CanvasSize, AReferenceWithoutSizeNeverDivides) {
     EXPECT_EQ(WidthForHeight(200, wxSize(40, 0), 9), 9);
 }
 
-TEST(PreviewPlacement, SmallPicturesAreCentredBelowTheMiddle) {
-    EXPECT_EQ(PreviewPlacement({200, 300}, {100, 100}), wxRect(50, 130, 100, 100));
-    EXPECT_EQ(PreviewPlacement({101, 101}, {100, 100}), wxRect(0, 30, 100, 100));
+TEST(PreviewPlacement, SmallPicturesAreCentred) {
+    EXPECT_EQ(PreviewPlacement({200, 300}, {100, 100}), wxRect(50, 100, 100, 100));
+    EXPECT_EQ(PreviewPlacement({101, 101}, {100, 100}), wxRect(0, 0, 100, 100));
 }
 
 TEST(PreviewPlacement, LargePicturesShrinkToFit) {
-    EXPECT_EQ(PreviewPlacement({200, 300}, {400, 300}), wxRect(0, 105, 200, 150));
-    // Scaled to the full height: the lowest 30 rows fall outside the panel.
-    EXPECT_EQ(PreviewPlacement({400, 100}, {100, 200}), wxRect(175, 30, 50, 100));
-    EXPECT_EQ(PreviewPlacement({3, 3}, {1000, 10}), wxRect(0, 31, 3, 0));
+    EXPECT_EQ(PreviewPlacement({200, 300}, {400, 300}), wxRect(0, 75, 200, 150));
+    // Scaled to the full height: every row stays inside the panel.
+    EXPECT_EQ(PreviewPlacement({400, 100}, {100, 200}), wxRect(175, 0, 50, 100));
+    EXPECT_EQ(PreviewPlacement({3, 3}, {1000, 10}), wxRect(0, 1, 3, 0));
 }
 
 TEST(PreviewPlacement, EmptyPicturesDrawNothing) {

@@ -15,5 +15,5 @@ int HeightForWidth(int width, const wxSize& reference, int currentHeight);
 int WidthForHeight(int height, const wxSize& reference, int currentWidth);
 
 // Where the preview draws a picture in a panel: unscaled when it fits, else
-// shrunk to fit; centred across and 30 pixels below the middle.
+// shrunk to fit whole; centred both ways.
 wxRect PreviewPlacement(const wxSize& panel, const wxSize& picture);

@@ -29,5 +29,5 @@ wxRect PreviewPlacement(const wxSize& panel, const wxSize& picture) {
         const double f = std::min(sx, sy);
         shown = wxSize(static_cast<int>(picture.x * f), static_cast<int>(picture.y * f));
     }
-    return wxRect((panel.x - shown.x) / 2, (panel.y - shown.y) / 2 + 30, shown.x, shown.y);
+    return wxRect((panel.x - shown.x) / 2, (panel.y - shown.y) / 2, shown.x, shown.y);
 }
