@@ -17,8 +17,8 @@
 namespace {
 
 const char* const kUnsaved =
-    "The project is unsaved,you can continue to edit\n your project when you open it next "
-    "time,do you \nwant to save the project now?";
+    "The project is unsaved, you can continue to edit\n your project when you open it next "
+    "time, do you \nwant to save the project now?";
 
 wxString Tr(const char* id) { return wxGetTranslation(id); }
 wxString U8(const char* text) { return wxString::FromUTF8(text); }

@@ -33,8 +33,8 @@ bool GifFrame::IsProjectUnsaved(bool evenWithoutPath) const {
 
 int GifFrame::AskToSaveProject() {
     wxMessageDialog prompt(this,
-                           wxGetTranslation("The project is unsaved,you can continue to edit\n "
-                                            "your project when you open it next time,do you \n"
+                           wxGetTranslation("The project is unsaved, you can continue to edit\n "
+                                            "your project when you open it next time, do you \n"
                                             "want to save the project now?"),
                            wxGetTranslation("Warning"),
                            wxYES_NO | wxCANCEL | wxNO_DEFAULT | wxICON_EXCLAMATION);

@@ -102,7 +102,7 @@ bool GifFrame::StartExport(const wxString& title) {
     // The dialog disables the main window, so the frames stay as they are
     // until the thread is done with them.
     m_exportProgress = new wxProgressDialog(
-        title, wxGetTranslation(" Saving images...."), 100, this,
+        title, wxGetTranslation("Saving images...."), 100, this,
         wxPD_ELAPSED_TIME | wxPD_ESTIMATED_TIME | wxPD_REMAINING_TIME);
     m_exportFeed = feed;
     // The pictures the export takes, fixed now: they are shared, not copied.

@@ -36,7 +36,7 @@ bool GifFrame::StartImageLoad(const wxArrayString& paths) {
     }
     // The dialog exists before the thread can post its first event.
     m_importProgress = new wxProgressDialog(
-        wxGetTranslation("Load Images Progress Dialog"), wxGetTranslation(" Loading images...."),
+        wxGetTranslation("Load Images Progress Dialog"), wxGetTranslation("Loading images...."),
         100, this, wxPD_ELAPSED_TIME | wxPD_ESTIMATED_TIME | wxPD_REMAINING_TIME);
     if (thread->Run() != wxTHREAD_NO_ERROR) {
         delete thread;

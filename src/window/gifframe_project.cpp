@@ -55,9 +55,9 @@ bool GifFrame::SaveProject() {
 void GifFrame::LoadProject() {
     StopPreview();
     // Only one file is opened, so the dialog offers no multiple selection.
-    const wxString path = m_prompts->ChooseFile(this, wxGetTranslation("Load Xml Files"),
+    const wxString path = m_prompts->ChooseFile(this, wxGetTranslation("Load XML Files"),
                                                 wxEmptyString,
-                                                wxGetTranslation("Xml files") + " (*.xml)|*.xml",
+                                                wxGetTranslation("XML files") + " (*.xml)|*.xml",
                                                 wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (!path.empty()) OpenProjectFile(path);
 }

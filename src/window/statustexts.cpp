@@ -25,9 +25,9 @@ wxString CanvasEditText(const wxString& gifName, int width, int height) {
 
 wxString CanvasLoadedText(const wxString& gifName, int width, int height) {
     if (gifName.empty())
-        return wxString::Format(wxString("Unititle.gif(%d * %d)") + wxGetTranslation("px"), width,
+        return wxString::Format(wxString("Untitled.gif (%d * %d)") + wxGetTranslation("px"), width,
                                 height);
-    return wxString::Format(wxString("%s(%d * %d)") + wxGetTranslation("px"), gifName, width,
+    return wxString::Format(wxString("%s (%d * %d)") + wxGetTranslation("px"), gifName, width,
                             height);
 }
 
