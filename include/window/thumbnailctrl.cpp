@@ -5,6 +5,7 @@
 #include <wx/dcbuffer.h>
 #include <wx/filename.h>
 #include <wx/image.h>
+#include <wx/intl.h>
 #include <wx/log.h>
 #include <wx/settings.h>
 
@@ -167,16 +168,21 @@ wxSize ThumbnailSizeFor(const wxSize& picture, const wxSize& box) {
     return wxSize(static_cast<int>(picture.x * s), static_cast<int>(picture.y * s));
 }
 
+namespace {
+// The unit the Delay field's label uses too, without its trailing space.
+wxString SecondsUnit() { return wxGetTranslation("sec ").Strip(wxString::both); }
+}  // namespace
+
 wxString FormatFrameLabel(int index, int frameDelay) {
     // Single precision on purpose: the labels show what the frame times were
     // always shown as, rounding included.
     const float perFrame = static_cast<float>(frameDelay / 100.0);
     const float start = static_cast<float>(index) * perFrame;
-    return wxString::Format("#%d  %.2fsec", index + 1, static_cast<double>(start));
+    return wxString::Format("#%d  %.2f", index + 1, static_cast<double>(start)) + SecondsUnit();
 }
 
 wxString FormatFrameStartLabel(int index, long long start) {
-    return wxString::Format("#%d  %lld.%02lldsec", index + 1, start / 100, start % 100);
+    return wxString::Format("#%d  %lld.%02lld", index + 1, start / 100, start % 100) + SecondsUnit();
 }
 
 // ---------------------------------------------------------------------------

@@ -119,13 +119,12 @@ void GifFrame::InitFrame() {
     m_staticText_wpx = FindResourceControl<wxStaticText>("m_staticText_wpx");
     m_staticText_height = FindResourceControl<wxStaticText>("m_staticText_height");
     m_staticText_hpx = FindResourceControl<wxStaticText>("m_staticText_hpx");
+    m_toolBar_button = FindResourceControl<wxToolBar>("m_toolBar_button");
     SetStaticLabels();
 
     m_statusBar1 = FindResourceControl<wxStatusBar>("m_statusBar1");
     const int widths[] = {200, 400, -1};
     m_statusBar1->SetFieldsCount(3, widths);
-
-    m_toolBar_button = FindResourceControl<wxToolBar>("m_toolBar_button");
 
     DisableFrameCommands();
 
@@ -258,6 +257,12 @@ void GifFrame::SetStaticLabels() {
     m_staticText_wpx->SetLabel(wxGetTranslation("px"));
     m_staticText_height->SetLabel(wxGetTranslation("Height") + ":");
     m_staticText_hpx->SetLabel(wxGetTranslation("px"));
+    m_toolBar_button->SetToolShortHelp(XRCID("m_tool_insert"),
+                                       wxGetTranslation("Add pictures at the end"));
+    m_toolBar_button->SetToolShortHelp(XRCID("m_tool_delete"),
+                                       wxGetTranslation("Delete the selected frames"));
+    m_toolBar_button->SetToolShortHelp(XRCID("m_tool_play"),
+                                       wxGetTranslation("Play or stop the animation"));
     if (GetSizer()) Layout();
 }
 

@@ -66,7 +66,7 @@ wxString GifFrame::ChooseGifFile(const wxString& message) {
 bool GifFrame::ConfirmAppendedExtension(const wxString& chosen, const wxString& path) {
     if (chosen == path || !wxFileExists(path)) return true;
     wxMessageDialog ask(this,
-                        wxString::Format("The file \"%s\" already exists. Do you want to replace it?", path),
+                        wxString::Format(wxGetTranslation("The file \"%s\" already exists. Do you want to replace it?"), path),
                         wxGetTranslation("Confirm"), wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION);
     return ask.ShowModal() == wxID_YES;
 }
@@ -90,7 +90,8 @@ bool GifFrame::StartExport(const wxString& title) {
                                                   2 * parallelism);
     auto* thread = new WorkSaveAsGifThread(ExportJobFor(m_document, parallelism), feed);
     const wxString failure =
-        wxString::Format("The GIF file \"%s\" cannot be saved: the system refused to start a thread.",
+        wxString::Format(wxGetTranslation("The GIF file \"%s\" cannot be saved: the system "
+                                          "refused to start a thread."),
                          gifPath);
     if (thread->Create() != wxTHREAD_NO_ERROR) {
         delete thread;

@@ -30,7 +30,7 @@ bool GifFrame::StartImageLoad(const wxArrayString& paths) {
     auto* thread = new ImageLoadThread(m_importSink, paths);
     if (thread->Create() != wxTHREAD_NO_ERROR) {
         delete thread;
-        wxMessageBox("The pictures cannot be loaded: the system refused to start a thread.",
+        wxMessageBox(wxGetTranslation("The pictures cannot be loaded: the system refused to start a thread."),
                      wxGetTranslation("Warning"), wxOK | wxICON_ERROR, this);
         return false;
     }
@@ -42,7 +42,7 @@ bool GifFrame::StartImageLoad(const wxArrayString& paths) {
         delete thread;
         delete m_importProgress;
         m_importProgress = nullptr;
-        wxMessageBox("The pictures cannot be loaded: the system refused to start a thread.",
+        wxMessageBox(wxGetTranslation("The pictures cannot be loaded: the system refused to start a thread."),
                      wxGetTranslation("Warning"), wxOK | wxICON_ERROR, this);
         return false;
     }
