@@ -41,7 +41,10 @@ TEST(CanvasSize, EditsKeepTheAspectRatio) {
     const wxSize reference(400, 300);
     EXPECT_EQ(HeightForWidth(200, reference, 300), 150);
     EXPECT_EQ(WidthForHeight(50, reference, 400), 66);  // 66.67 truncated
-    EXPECT_EQ(HeightForWidth(1, wxSize(3, 2), 2), 0);
+    // The canvas keeps at least one pixel and at most what a GIF holds.
+    EXPECT_EQ(HeightForWidth(1, wxSize(3, 2), 2), 1);
+    EXPECT_EQ(WidthForHeight(1, wxSize(1, 1000), 5), 1);
+    EXPECT_EQ(HeightForWidth(65535, wxSize(1, 2), 1), 65535);
     // No overflow at the largest sizes the format allows.
     EXPECT_EQ(HeightForWidth(65535, wxSize(65535, 65535), 1), 65535);
     EXPECT_EQ(WidthForHeight(65535, wxSize(65535, 65535), 1), 65535);

@@ -166,7 +166,7 @@ void GifFrame::OnSetDelay(wxCommandEvent&) {
 
 void GifFrame::OnSetWidth(wxCommandEvent&) {
     if (m_document.IsEmpty()) return;
-    const int width = m_spinctrl_width->GetValue();
+    const int width = ClampCanvasSide(m_spinctrl_width->GetValue());
     const wxSize canvas = m_document.CanvasSize();
     const int height = HeightForWidth(width, m_document.ReferenceSize(), canvas.y);
     Edit(std::make_unique<SetCanvasCommand>(m_document, wxSize(width, height), true));
@@ -174,7 +174,7 @@ void GifFrame::OnSetWidth(wxCommandEvent&) {
 
 void GifFrame::OnSetHeight(wxCommandEvent&) {
     if (m_document.IsEmpty()) return;
-    const int height = m_spinctrl_height->GetValue();
+    const int height = ClampCanvasSide(m_spinctrl_height->GetValue());
     const wxSize canvas = m_document.CanvasSize();
     const int width = WidthForHeight(height, m_document.ReferenceSize(), canvas.x);
     Edit(std::make_unique<SetCanvasCommand>(m_document, wxSize(width, height), true));
