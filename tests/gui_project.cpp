@@ -108,6 +108,17 @@ protected:
     std::string dir;
 };
 
+TEST_F(Project, TheDialogsOpenWhereTheLastPicturesAndProjectWere) {
+    const std::string elsewhere = lwtest::MakeTempDir("project-elsewhere");
+    AddPictures({"a.png"});
+    EXPECT_EQ(PromptsOf(frame).folders.back(), "");  // nothing chosen yet
+    ClickMenu(frame, "Frame", "Add Image");           // cancelled
+    EXPECT_EQ(PromptsOf(frame).folders.back(), dir);
+    SaveProjectAs(elsewhere + "/p.xml");
+    OpenProject("");
+    EXPECT_EQ(PromptsOf(frame).folders.back(), elsewhere);
+}
+
 TEST_F(Project, SavedAndOpenedInANewWindowTheProjectComesBack) {
     AddFrames();
     lwtest::TypeInto(Spin("m_spinctrl_delay"), 25);

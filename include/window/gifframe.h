@@ -4,6 +4,7 @@
 
 #include "document/document.h"
 #include "document/history.h"
+#include "window/dialogplaces.h"
 #include "window/projectfile.h"
 
 #include <wx/bitmap.h>
@@ -201,6 +202,10 @@ private:
                                   int fallback);
     template <typename T>
     T* FindResourceControl(const char* name);
+    // A file to write: a name with wildcard characters is refused and asked
+    // again; empty when cancelled.
+    wxString ChooseFileToWrite(const wxString& message, const wxString& folder,
+                               const wxString& name, const wxString& wildcard);
     // Saving the GIF.
     wxString ChooseGifFile(const wxString& message);
     bool ConfirmAppendedExtension(const wxString& chosen, const wxString& path);
@@ -311,6 +316,8 @@ private:
     wxSize m_previewPanelSize;
 
     std::unique_ptr<UserPrompts> m_prompts;
+    // Where the file dialogs open.
+    DialogPlaces m_places;
     // The running import's event sink, closed when the window goes away.
     std::shared_ptr<ImportSink> m_importSink;
     // The update check, running on a worker while the window stays usable.

@@ -69,9 +69,10 @@ DocumentFrame GifFrame::NewFrame(std::unique_ptr<wxImage> picture, const wxStrin
 
 void GifFrame::OnInsertImages(wxCommandEvent&) {
     StopPreview();
-    const wxArrayString paths =
-        m_prompts->ChoosePictures(this, wxGetTranslation("Insert Image Files"));
+    const wxArrayString paths = m_prompts->ChoosePictures(
+        this, wxGetTranslation("Insert Image Files"), m_places.PictureFolder());
     if (paths.empty()) return;
+    m_places.PicturesChosen(paths);
     // The pictures keep the dialog's order and a GIF's frames their file order.
     std::vector<DocumentFrame> frames;
     PictureDecoder decoder;

@@ -56,9 +56,13 @@ void GifFrame::OnSaveAsAnimator(wxCommandEvent&) {
 }
 
 wxString GifFrame::ChooseGifFile(const wxString& message) {
-    return m_prompts->ChooseFile(this, message, "*.gif",
-                                 wxGetTranslation("Image files") + " (*.gif)|*.gif",
-                                 wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    const wxString firstPicture = m_document.IsEmpty() ? wxString() : m_document.Frame(0).path;
+    const wxString chosen =
+        ChooseFileToWrite(message, m_places.GifFolder(m_document.GifPath(), firstPicture),
+                          ProposedGifName(m_document.GifPath(), m_document.GifName()),
+                          wxGetTranslation("Image files") + " (*.gif)|*.gif");
+    m_places.GifChosen(chosen);
+    return chosen;
 }
 
 // The file dialog asked before replacing the name that was typed, not the one

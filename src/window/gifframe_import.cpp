@@ -17,8 +17,10 @@
 
 void GifFrame::OnAddImages(wxCommandEvent&) {
     StopPreview();
-    const wxArrayString paths = m_prompts->ChoosePictures(this, wxGetTranslation("Add Image Files"));
+    const wxArrayString paths = m_prompts->ChoosePictures(
+        this, wxGetTranslation("Add Image Files"), m_places.PictureFolder());
     if (paths.empty()) return;
+    m_places.PicturesChosen(paths);
     m_importTarget = ImportTarget::Append;
     StartImageLoad(paths);
 }
