@@ -1,5 +1,6 @@
 // Title and status texts, canvas arithmetic and the preview's placement.
 #include "window/canvasgeometry.h"
+#include "window/dialogplaces.h"
 #include "window/statustexts.h"
 
 #include <gtest/gtest.h>
@@ -71,6 +72,21 @@ TEST(PreviewPlacement, LargePicturesShrinkToFit) {
 TEST(PreviewPlacement, EmptyPicturesDrawNothing) {
     EXPECT_TRUE(PreviewPlacement({200, 300}, {0, 0}).IsEmpty());
     EXPECT_TRUE(PreviewPlacement({200, 300}, {0, 10}).IsEmpty());
+}
+
+TEST(DialogPlaces, AGifIsProposedWhereItGoesUnderANameThatIsNoPattern) {
+    DialogPlaces places;
+    EXPECT_EQ(places.GifFolder("", "/pics/a.png"), "/pics");
+    places.GifChosen("/out/x.gif");
+    EXPECT_EQ(places.GifFolder("", "/pics/a.png"), "/out");
+    EXPECT_EQ(places.GifFolder("/doc/y.gif", "/pics/a.png"), "/doc");
+    EXPECT_EQ(ProposedGifName("/doc/y.gif", "y"), "y.gif");
+    EXPECT_EQ(ProposedGifName("", "anim"), "anim.gif");
+    EXPECT_EQ(ProposedGifName("", ""), "Untitled.gif");
+    EXPECT_EQ(ProposedGifName("", "*.gif"), "Untitled.gif");
+    for (const char* pattern : {"/a/*.gif", "/a/b?.gif", "/a/[x].gif", "c]"})
+        EXPECT_TRUE(HasWildcards(pattern)) << pattern;
+    EXPECT_FALSE(HasWildcards("/odd[folder]/a.gif"));
 }
 
 }  // namespace

@@ -150,6 +150,8 @@ public:
     void ThreadUpdate(ImportEvent& event);
     void OnWorkSaveAsGifThreadUpdate(wxCommandEvent& event);
     void OnThumbnailLeftClick(wxThumbnailEvent& event);
+    // The preview and status bar follow the focused frame as the selection moves.
+    void OnThumbnailSelection(wxThumbnailEvent& event);
     void OnThumbnailRightClick(wxThumbnailEvent& event);
 
 private:

@@ -762,7 +762,10 @@ void wxThumbnailCtrl::OnPaint(wxPaintEvent&) {
     if (UpdatesSuspended()) return;
     FillBackground(dc);
     const int count = GetCount();
-    if (count == 0) return;
+    if (count == 0) {
+        PaintEmptyHint(dc);
+        return;
+    }
 
     const wxRegion& region = GetUpdateRegion();
     const bool focused = FindFocus() == this;
@@ -793,6 +796,19 @@ void wxThumbnailCtrl::OnPaint(wxPaintEvent&) {
         PaintItemImage(i, dc, image, flags);
     }
     if (m_dragging) PaintDropMark(dc);
+}
+
+void wxThumbnailCtrl::SetEmptyHint(const wxString& text) {
+    m_emptyHint = text;
+    if (GetCount() == 0) Refresh(false);
+}
+
+void wxThumbnailCtrl::PaintEmptyHint(wxDC& dc) {
+    if (m_emptyHint.empty()) return;
+    dc.SetFont(GetFont());
+    dc.SetTextForeground(m_labelColour);
+    // Nothing scrolls while the strip is empty: the client area is the view.
+    dc.DrawLabel(m_emptyHint, wxRect(GetClientSize()), wxALIGN_CENTER);
 }
 
 void wxThumbnailCtrl::OnEraseBackground(wxEraseEvent&) {
@@ -887,8 +903,9 @@ void wxThumbnailCtrl::OnChar(wxKeyEvent& event) {
 void wxThumbnailCtrl::OnSize(wxSizeEvent& event) {
     UpdateScrollRange();
     GrowPaintBuffer(wxDefaultSize);
-    // The cells reflow with the width; what was painted before is out of place.
-    if (GetCount() > 0) Refresh(false);
+    // The cells reflow with the width and the hint stays centred; what was
+    // painted before is out of place.
+    Refresh(false);
     event.Skip();
 }
 

@@ -48,6 +48,8 @@ wxBEGIN_EVENT_TABLE(GifFrame, wxFrame)
     EVT_IMPORT_PROGRESS(ID_IMAGE_LOAD_THREAD, GifFrame::ThreadUpdate)
     EVT_COMMAND(ID_SAVE_GIF_THREAD, wxEVT_COMMAND_WORKER_PROGRESS, GifFrame::OnWorkSaveAsGifThreadUpdate)
     EVT_THUMBNAIL_LEFT_CLICK(ID_THUMBNAIL_CTRL, GifFrame::OnThumbnailLeftClick)
+    EVT_THUMBNAIL_ITEM_SELECTED(ID_THUMBNAIL_CTRL, GifFrame::OnThumbnailSelection)
+    EVT_THUMBNAIL_ITEM_DESELECTED(ID_THUMBNAIL_CTRL, GifFrame::OnThumbnailSelection)
     EVT_THUMBNAIL_RIGHT_CLICK(ID_THUMBNAIL_CTRL, GifFrame::OnThumbnailRightClick)
     EVT_THUMBNAIL_DROP(ID_THUMBNAIL_CTRL, GifFrame::OnFramesDropped)
 wxEND_EVENT_TABLE()
@@ -257,6 +259,7 @@ void GifFrame::SetStaticLabels() {
     m_staticText_wpx->SetLabel(wxGetTranslation("px"));
     m_staticText_height->SetLabel(wxGetTranslation("Height") + ":");
     m_staticText_hpx->SetLabel(wxGetTranslation("px"));
+    m_thumbnailCtrl->SetEmptyHint(wxGetTranslation("Add pictures with Ctrl+Ins, or drop them here"));
     m_toolBar_button->SetToolShortHelp(XRCID("m_tool_insert"),
                                        wxGetTranslation("Add pictures at the end"));
     m_toolBar_button->SetToolShortHelp(XRCID("m_tool_delete"),

@@ -21,6 +21,8 @@ void GifFrame::FramesInserted(size_t at, size_t count) {
     }
     m_thumbnailCtrl->ResumeUpdates();
     FrameListChanged();
+    // New frames are seen where they went in.
+    if (count > 0) m_thumbnailCtrl->ScrollToItem(static_cast<int>(at));
 }
 
 void GifFrame::FramesRemoved(size_t at, size_t count) {
