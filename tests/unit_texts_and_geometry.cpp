@@ -20,7 +20,7 @@ TEST(StatusTexts, CanvasFormsWithAndWithoutAGifName) {
     EXPECT_EQ(CanvasEditText("", 160, 120), "Untitled.gif (160 * 120)px");
     EXPECT_EQ(CanvasEditText("out.gif", 160, 120), "out.gif (160 * 120)px");
     EXPECT_EQ(CanvasLoadedText("", 5, 6), "Untitled.gif (5 * 6)px");
-    EXPECT_EQ(CanvasLoadedText("a.gif", 5, 6), "a.gif(5 * 6)px");
+    EXPECT_EQ(CanvasLoadedText("a.gif", 5, 6), "a.gif (5 * 6)px");
     // A name is text, never a format.
     EXPECT_EQ(CanvasEditText("100%d.gif", 1, 2), "100%d.gif (1 * 2)px");
 }

@@ -36,7 +36,10 @@ void UseCatalogs(int language, const wxString& prefix, const wxString& domain) {
 }
 
 wxLocale* CreateLocale(int code, const wxString& prefix, const wxString& domain) {
-    const int language = ToolkitLanguageFor(code);
+    int language = ToolkitLanguageFor(code);
+    // A code the toolkit does not know leaves the choice to the system.
+    if (language != wxLANGUAGE_DEFAULT && !wxLocale::GetLanguageInfo(language))
+        language = wxLANGUAGE_DEFAULT;
     wxLocale* locale = nullptr;
     // Only a locale the system has: the toolkit's own buttons and dialogs,
     // and the C library, follow it.
