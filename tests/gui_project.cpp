@@ -111,8 +111,7 @@ protected:
 TEST_F(Project, TheDialogsOpenWhereTheLastPicturesAndProjectWere) {
     const std::string elsewhere = lwtest::MakeTempDir("project-elsewhere");
     AddPictures({"a.png"});
-    EXPECT_EQ(PromptsOf(frame).folders.back(), "");  // nothing chosen yet
-    ClickMenu(frame, "Frame", "Add Image");           // cancelled
+    ClickMenu(frame, "Frame", "Add Image");  // cancelled
     EXPECT_EQ(PromptsOf(frame).folders.back(), dir);
     SaveProjectAs(elsewhere + "/p.xml");
     OpenProject("");

@@ -1,6 +1,5 @@
 // Title and status texts, canvas arithmetic and the preview's placement.
 #include "window/canvasgeometry.h"
-#include "window/dialogplaces.h"
 #include "window/statustexts.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +43,6 @@ TEST(CanvasSize, EditsKeepTheAspectRatio) {
     EXPECT_EQ(WidthForHeight(50, reference, 400), 66);  // 66.67 truncated
     // The canvas keeps at least one pixel and at most what a GIF holds.
     EXPECT_EQ(HeightForWidth(1, wxSize(3, 2), 2), 1);
-    EXPECT_EQ(WidthForHeight(1, wxSize(1, 1000), 5), 1);
     EXPECT_EQ(HeightForWidth(65535, wxSize(1, 2), 1), 65535);
     // No overflow at the largest sizes the format allows.
     EXPECT_EQ(HeightForWidth(65535, wxSize(65535, 65535), 1), 65535);
@@ -72,21 +70,6 @@ TEST(PreviewPlacement, LargePicturesShrinkToFit) {
 TEST(PreviewPlacement, EmptyPicturesDrawNothing) {
     EXPECT_TRUE(PreviewPlacement({200, 300}, {0, 0}).IsEmpty());
     EXPECT_TRUE(PreviewPlacement({200, 300}, {0, 10}).IsEmpty());
-}
-
-TEST(DialogPlaces, AGifIsProposedWhereItGoesUnderANameThatIsNoPattern) {
-    DialogPlaces places;
-    EXPECT_EQ(places.GifFolder("", "/pics/a.png"), "/pics");
-    places.GifChosen("/out/x.gif");
-    EXPECT_EQ(places.GifFolder("", "/pics/a.png"), "/out");
-    EXPECT_EQ(places.GifFolder("/doc/y.gif", "/pics/a.png"), "/doc");
-    EXPECT_EQ(ProposedGifName("/doc/y.gif", "y"), "y.gif");
-    EXPECT_EQ(ProposedGifName("", "anim"), "anim.gif");
-    EXPECT_EQ(ProposedGifName("", ""), "Untitled.gif");
-    EXPECT_EQ(ProposedGifName("", "*.gif"), "Untitled.gif");
-    for (const char* pattern : {"/a/*.gif", "/a/b?.gif", "/a/[x].gif", "c]"})
-        EXPECT_TRUE(HasWildcards(pattern)) << pattern;
-    EXPECT_FALSE(HasWildcards("/odd[folder]/a.gif"));
 }
 
 }  // namespace

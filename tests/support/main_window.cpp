@@ -35,7 +35,6 @@ wxArrayString ScriptedPrompts::ChoosePictures(wxWindow*, const wxString& message
                                               const wxString& folder) {
     messages.push_back(message);
     folders.push_back(folder);
-    proposed.push_back(wxString());
     if (pictures.empty()) return {};
     wxArrayString answer = pictures.front();
     pictures.pop_front();

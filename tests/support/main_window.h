@@ -28,7 +28,7 @@ public:
     std::deque<wxString> files;
     std::vector<wxString> messages;  // of every dialog asked, in order
     std::vector<wxString> folders;   // where each dialog opened
-    std::vector<wxString> proposed;  // the name each file dialog proposed
+    std::vector<wxString> proposed;  // the name each ChooseFile proposed
     // Runs with a popup menu shown; it may send one of its commands.
     std::function<void(wxWindow*, wxMenu&)> onPopup;
     int popups = 0;
