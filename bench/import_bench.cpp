@@ -25,7 +25,9 @@ namespace {
 class GivenPictures : public UserPrompts {
 public:
     explicit GivenPictures(wxArrayString paths) : m_paths(std::move(paths)) {}
-    wxArrayString ChoosePictures(wxWindow*, const wxString&) override { return m_paths; }
+    wxArrayString ChoosePictures(wxWindow*, const wxString&, const wxString&) override {
+        return m_paths;
+    }
 
 private:
     wxArrayString m_paths;

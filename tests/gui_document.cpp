@@ -123,6 +123,10 @@ TEST_F(Document, SizeEditsKeepTheAspectRatio) {
     EXPECT_EQ(Spin("m_spinctrl_width")->GetValue(), 66);
     EXPECT_EQ(frame->GetCanvasSize(), wxSize(66, 50));
     EXPECT_EQ(frame->GetReferenceSize(), wxSize(400, 300));
+    // Never below one pixel, which the save could not prepare.
+    EXPECT_EQ(Spin("m_spinctrl_width")->GetMin(), 1);
+    lwtest::TypeInto(Spin("m_spinctrl_height"), 1);
+    EXPECT_EQ(frame->GetCanvasSize(), wxSize(1, 1));
 }
 
 TEST_F(Document, SizeEditsOfAnEmptyStripChangeNothingElse) {

@@ -265,6 +265,25 @@ TEST_F(Export, CancellingSaveAsForgetsTheGifSoSaveAsksAgain) {
     EXPECT_EQ(Inode(folder + "/anim.gif"), first);
 }
 
+TEST_F(Export, SaveAsProposesTheGifNameWhereItGoesAndNeverWritesAPattern) {
+    AddSolidFrames(1);
+    const std::string other = lwtest::MakeTempDir("gui-export-other");
+    lwtest::ScriptedPrompts& prompts = lwtest::PromptsOf(frame);
+    Click("Save As");  // cancelled
+    EXPECT_EQ(prompts.proposed.back(), "Untitled.gif");
+    EXPECT_EQ(prompts.folders.back(), folder);  // beside the first picture
+
+    // Enter on a pattern gives back the pattern: refused, and asked again.
+    Answer(folder + "/*.gif");
+    Answer(other + "/anim.gif");
+    wxTEST_DIALOG(Run("Save As"), wxExpectModal<wxMessageDialog>(wxID_OK));
+    EXPECT_FALSE(lwtest::FileExists(folder + "/*.gif"));
+
+    Click("Save As");
+    EXPECT_EQ(prompts.proposed.back(), "anim.gif");
+    EXPECT_EQ(prompts.folders.back(), other);
+}
+
 TEST_F(Export, AnEmptyStripWritesNothing) {
     Answer(folder + "/empty");
     Click("Save");  // remembers the name, writes nothing

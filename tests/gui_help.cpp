@@ -280,7 +280,7 @@ TEST_F(HelpMenu, BadAnswersFromTheServerAreAFailedCheck) {
         UseOptions(server.Url("/lw"));
         MessageSeen seen;
         CheckForUpdateAnswering(seen, wxID_OK);
-        EXPECT_EQ(seen.message, "Update failed!Please check if the network is available.")
+        EXPECT_EQ(seen.message, "Update failed! Please check if the network is available.")
             << response;
         EXPECT_EQ(seen.caption, "Marvolent Loopwright");
     }
@@ -319,7 +319,7 @@ TEST_F(HelpMenu, ASilentServerFailsAfterTenSecondsWhileTheWindowStaysUsable) {
             waited = Clock::now() - start;
         },
         ExpectMessage(seen, wxID_OK));
-    EXPECT_EQ(seen.message, "Update failed!Please check if the network is available.");
+    EXPECT_EQ(seen.message, "Update failed! Please check if the network is available.");
     EXPECT_EQ(seen.parent, frame);
     EXPECT_EQ(server.RequestLines().size(), 1u);
     // The program's own bound, not one a test chose.

@@ -7,6 +7,8 @@
 
 #include <wx/fontutil.h>
 #include <wx/settings.h>
+#include <wx/log.h>
+#include <wx/spinctrl.h>
 #include <wx/stattext.h>
 #include <wx/xrc/xmlres.h>
 
@@ -17,8 +19,8 @@
 namespace {
 
 const char* const kUnsaved =
-    "The project is unsaved,you can continue to edit\n your project when you open it next "
-    "time,do you \nwant to save the project now?";
+    "The project is unsaved, you can continue to edit\n your project when you open it next "
+    "time, do you \nwant to save the project now?";
 
 wxString Tr(const char* id) { return wxGetTranslation(id); }
 wxString U8(const char* text) { return wxString::FromUTF8(text); }
@@ -104,6 +106,30 @@ TEST_F(Languages, ChoosingALanguageFromTheMenuTranslatesMenusAndLabels) {
     EXPECT_EQ(frame->GetMenuBar()->GetMenuLabelText(0), "File");
     EXPECT_EQ(Label("m_staticText_delay"), "Delay :");
     EXPECT_EQ(Label("m_staticText_sec"), "1/100sec ");
+}
+
+// Keeps what is logged: in the running program each message would be a box.
+struct LogRecorder : wxLog {
+    void DoLogTextAtLevel(wxLogLevel, const wxString& text) override { seen += text; }
+    wxString seen;
+};
+
+TEST_F(Languages, SwitchingToDeutschWarnsOfNothingAndKeepsTheTitleSizesAndCommands) {
+    lwtest::AppendFrame(frame, wxSize(40, 30), "a.png");
+    lwtest::PromptsOf(frame).files.push_back(lwtest::MakeTempDir("language") + "/trip.xml");
+    lwtest::ClickMenu(frame, "File", "Save Project");
+    auto* width = wxDynamicCast(frame->FindWindow(XRCID("m_spinctrl_width")), wxSpinCtrl);
+    lwtest::TypeInto(width, 80);
+    ASSERT_EQ(frame->GetTitle(), "trip - Marvolent Loopwright");
+    LogRecorder log;
+    wxLog* const previous = wxLog::SetActiveTarget(&log);
+    lwtest::ClickMenu(frame, frame->GetMenuBar()->FindItem(89));
+    wxLog::SetActiveTarget(previous);
+    EXPECT_EQ(log.seen, "");
+    EXPECT_EQ(frame->GetTitle(), "trip - Marvolent Loopwright");
+    EXPECT_EQ(width->GetValue(), 80);
+    // Nothing to redo before, nothing after.
+    EXPECT_FALSE(lwtest::FindMenuItem(frame, "Bearbeiten", "Wiederholen")->IsEnabled());
 }
 
 TEST_F(Languages, TheCrashMessageIsTranslatedWithTheFolderFilledIn) {

@@ -10,6 +10,7 @@
 #include <wx/spinctrl.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
+#include <wx/uiaction.h>
 #include <wx/xrc/xmlres.h>
 
 #include <set>
@@ -41,21 +42,22 @@ protected:
         return bar->GetMenu(bar->FindMenu("Animation"))->GetMenuItems()[0]->GetItemLabel();
     }
     wxPanel* Panel() { return wxStaticCast(frame->FindWindow(XRCID("m_panel_down")), wxPanel); }
+    wxString Shown() { return frame->GetStatusBar()->GetStatusText(1).BeforeFirst(' '); }
     void SetDelay(int delay) { lwtest::TypeInto(frame->FindWindow(XRCID("m_spinctrl_delay")), delay); }
 
     GifFrame* frame = nullptr;
     wxThumbnailCtrl* strip = nullptr;
 };
 
-TEST_F(Preview, PicturesAreFittedAndPlacedBelowTheMiddle) {
+TEST_F(Preview, PicturesAreFittedWholeAndCentred) {
     lwtest::AppendFrame(frame, wxSize(400, 300), "big.png");
     lwtest::AppendFrame(frame, wxSize(50, 40), "small.png");
     Panel()->SetSize(200, 300);
     frame->ShowFrame(0);
-    EXPECT_EQ(frame->GetPreviewRect(), wxRect(0, 105, 200, 150));
+    EXPECT_EQ(frame->GetPreviewRect(), wxRect(0, 75, 200, 150));
     EXPECT_EQ(frame->GetStatusBar()->GetStatusText(1), "big.png Width:400px,Height:300 px");
     frame->ShowFrame(1);
-    EXPECT_EQ(frame->GetPreviewRect(), wxRect(75, 160, 50, 40));
+    EXPECT_EQ(frame->GetPreviewRect(), wxRect(75, 130, 50, 40));
 }
 
 TEST_F(Preview, TheShownPictureIsPaintedIntoThePanel) {
@@ -75,6 +77,30 @@ TEST_F(Preview, TheShownPictureIsPaintedIntoThePanel) {
     ASSERT_EQ(shot.out.size(), 3u);
     EXPECT_EQ(static_cast<unsigned char>(shot.out[0]), 255);
     EXPECT_EQ(static_cast<unsigned char>(shot.out[1]), 0);
+}
+
+TEST_F(Preview, ArrowKeysMoveThePreviewAndShortcutsWorkFromTheDelayField) {
+    AddFrames(3);
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return strip->IsShownOnScreen(); }));
+    strip->SelectOnly({0}, 0);
+    strip->SetFocus();
+    wxUIActionSimulator sim;
+    sim.Char(WXK_RIGHT, wxMOD_SHIFT);
+    EXPECT_TRUE(lwtest::PumpUntil([&] { return Shown() == "p1.png"; })) << Shown();
+    frame->FindWindow(XRCID("m_spinctrl_delay"))->SetFocus();
+    for (const int stopKey : {'P', 'T'}) {
+        sim.Char('P', wxMOD_CONTROL);
+        EXPECT_TRUE(lwtest::PumpUntil([&] { return frame->IsPlaying(); }));
+        sim.Char(stopKey, wxMOD_CONTROL);
+        EXPECT_TRUE(lwtest::PumpUntil([&] { return !frame->IsPlaying(); })) << char(stopKey);
+    }
+    sim.Char(WXK_INSERT, wxMOD_CONTROL);  // Add Image, cancelled
+    EXPECT_TRUE(lwtest::PumpUntil([&] { return !lwtest::PromptsOf(frame).messages.empty(); }));
+    // New frames come into view.
+    for (int i = 0; i < 60; ++i) lwtest::AppendPicture(frame, wxImage(20, 10), "/nowhere/q.png");
+    wxRect last;
+    ASSERT_TRUE(strip->GetItemRect(strip->GetCount() - 1, last));
+    EXPECT_TRUE(wxRect(strip->GetClientSize()).Contains(last)) << last.y;
 }
 
 TEST_F(Preview, PlayingWithALoopCountStopsAfterItsPasses) {

@@ -108,6 +108,16 @@ protected:
     std::string dir;
 };
 
+TEST_F(Project, TheDialogsOpenWhereTheLastPicturesAndProjectWere) {
+    const std::string elsewhere = lwtest::MakeTempDir("project-elsewhere");
+    AddPictures({"a.png"});
+    ClickMenu(frame, "Frame", "Add Image");  // cancelled
+    EXPECT_EQ(PromptsOf(frame).folders.back(), dir);
+    SaveProjectAs(elsewhere + "/p.xml");
+    OpenProject("");
+    EXPECT_EQ(PromptsOf(frame).folders.back(), elsewhere);
+}
+
 TEST_F(Project, SavedAndOpenedInANewWindowTheProjectComesBack) {
     AddFrames();
     lwtest::TypeInto(Spin("m_spinctrl_delay"), 25);
@@ -124,7 +134,7 @@ TEST_F(Project, SavedAndOpenedInANewWindowTheProjectComesBack) {
     OpenProject(dir + "/demo.xml");
     Settle();
     EXPECT_EQ(frame->GetTitle(), wxString("demo - ") + kProduct);
-    EXPECT_EQ(PromptsOf(frame).messages.back(), "Load Xml Files");
+    EXPECT_EQ(PromptsOf(frame).messages.back(), "Load XML Files");
     EXPECT_EQ(FramePaths(frame), frames);
     EXPECT_EQ(Spin("m_spinctrl_delay")->GetValue(), 25);
     EXPECT_EQ(frame->GetThumbnailCtrl()->GetFrameDelay(), 25);
@@ -132,7 +142,7 @@ TEST_F(Project, SavedAndOpenedInANewWindowTheProjectComesBack) {
     EXPECT_EQ(Spin("m_spinctrl_height")->GetValue(), 24);
     EXPECT_EQ(frame->GetCanvasSize(), wxSize(32, 24));
     EXPECT_EQ(frame->GetReferenceSize(), wxSize(64, 48));
-    EXPECT_EQ(Status(0), "Unititle.gif(32 * 24)px");
+    EXPECT_EQ(Status(0), "Untitled.gif (32 * 24)px");
     EXPECT_EQ(Status(1), "a.png Width:64px,Height:48 px");
     EXPECT_TRUE(Enabled("File", "Save Project"));
     EXPECT_TRUE(Enabled("Animation", "Run animation"));
@@ -266,7 +276,7 @@ TEST_F(Project, YesInTheOpenPromptSavesAndThenOpens) {
     Settle();
     EXPECT_EQ(ReadProjectFile(dir + "/first.xml").entries.size(), 1u);
     EXPECT_EQ(FramePaths(frame), Paths({"a.png"}));
-    EXPECT_EQ(Status(0), "x.gif(64 * 48)px");
+    EXPECT_EQ(Status(0), "x.gif (64 * 48)px");
     EXPECT_EQ(frame->GetTitle(), wxString("other - ") + kProduct);
 }
 
@@ -299,7 +309,7 @@ TEST_F(Project, AProjectWithMissingFilesOpensWithTheRest) {
     EXPECT_EQ(shown.message, "These pictures could not be added:\ngone.png: not found");
     EXPECT_EQ(FramePaths(frame), Paths({"anim.gif_2", "a.png"}));
     EXPECT_EQ(Spin("m_spinctrl_delay")->GetValue(), 9);
-    EXPECT_EQ(Status(0), "Unititle.gif(64 * 48)px");
+    EXPECT_EQ(Status(0), "Untitled.gif (64 * 48)px");
     EXPECT_TRUE(CloseWindow());
 }
 

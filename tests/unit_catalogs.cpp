@@ -166,14 +166,14 @@ TEST(Catalogs, TranslationsKeepPlaceholdersLineBreaksAndMnemonics) {
 TEST(Catalogs, TheTemplateKnowsTheProgramsMultiLineTexts) {
     std::set<std::string> ids;
     for (const PoEntry& e : ReadPo(Template())) ids.insert(e.msgid);
-    EXPECT_EQ(ids.count("The project is unsaved,you can continue to edit\n your project when you "
-                        "open it next time,do you \nwant to save the project now?"),
+    EXPECT_EQ(ids.count("The project is unsaved, you can continue to edit\n your project when you "
+                        "open it next time, do you \nwant to save the project now?"),
               1u);
     EXPECT_EQ(ids.count("Application have crashed due to some unknown reasons,\nPlease email the "
                         "zip crashing report file that is generated in \n%s\n to us."),
               1u);
-    for (const char* id : {"Delay ", "sec ", "Image files ", " Loading images....",
-                           " Saving images....", "&Insert Image", "&Delete"})
+    for (const char* id : {"Delay ", "sec ", "Image files ", "Loading images....",
+                           "Saving images....", "&Insert Image", "&Delete"})
         EXPECT_EQ(ids.count(id), 1u) << '"' << id << '"';
 }
 

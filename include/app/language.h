@@ -22,9 +22,11 @@ const std::array<InterfaceLanguage, 7>& InterfaceLanguages();
 // system default, anything else unchanged.
 int ToolkitLanguageFor(int code);
 
-// The application-wide English locale with the "ui" catalog.
+// The application-wide English locale with the "ui" catalog. Null when the
+// system lacks the locale; the catalogs are active either way.
 wxLocale* CreateStartupLocale();
 
-// A locale for the interface language with the "language" catalogs found
-// under catalogDir.
+// Makes the interface language's "language" catalogs found under catalogDir
+// (and the toolkit's own) active, whatever locales the system has. Returns
+// the system locale for the language, null when the system lacks it.
 wxLocale* CreateInterfaceLocale(int code, const wxString& catalogDir);

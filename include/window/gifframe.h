@@ -5,6 +5,7 @@
 #include "document/document.h"
 #include "document/history.h"
 #include "framestore/pictureahead.h"
+#include "window/dialogplaces.h"
 #include "window/projectfile.h"
 
 #include <wx/bitmap.h>
@@ -160,6 +161,8 @@ public:
     void ThreadUpdate(ImportEvent& event);
     void OnWorkSaveAsGifThreadUpdate(wxCommandEvent& event);
     void OnThumbnailLeftClick(wxThumbnailEvent& event);
+    // The preview and status bar follow the focused frame as the selection moves.
+    void OnThumbnailSelection(wxThumbnailEvent& event);
     void OnThumbnailRightClick(wxThumbnailEvent& event);
 
 private:
@@ -210,6 +213,10 @@ private:
     void ReplaceDocument(std::vector<DocumentFrame> frames);
     template <typename T>
     T* FindResourceControl(const char* name);
+    // A file to write: a name with wildcard characters is refused and asked
+    // again; empty when cancelled.
+    wxString ChooseFileToWrite(const wxString& message, const wxString& folder,
+                               const wxString& name, const wxString& wildcard);
     // Saving the GIF.
     wxString ChooseGifFile(const wxString& message);
     bool ConfirmAppendedExtension(const wxString& chosen, const wxString& path);
@@ -323,6 +330,8 @@ private:
     std::unique_ptr<PictureAhead> m_picturesAhead;
 
     std::unique_ptr<UserPrompts> m_prompts;
+    // Where the file dialogs open.
+    DialogPlaces m_places;
     // The running import's event sink, closed when the window goes away.
     std::shared_ptr<ImportSink> m_importSink;
     // The update check, running on a worker while the window stays usable.

@@ -4,6 +4,9 @@
 
 #include <wx/string.h>
 
+// The translated name of a GIF that has none yet.
+wxString UntitledGifName();
+
 // "demo.xml" gives "demo - <product name>"; only a lower-case ".xml" is dropped.
 wxString ProjectTitle(const wxString& projectName);
 

@@ -5,6 +5,7 @@
 #include <wx/dcbuffer.h>
 #include <wx/filename.h>
 #include <wx/image.h>
+#include <wx/intl.h>
 #include <wx/log.h>
 #include <wx/settings.h>
 
@@ -167,16 +168,21 @@ wxSize ThumbnailSizeFor(const wxSize& picture, const wxSize& box) {
     return wxSize(static_cast<int>(picture.x * s), static_cast<int>(picture.y * s));
 }
 
+namespace {
+// The unit the Delay field's label uses too, without its trailing space.
+wxString SecondsUnit() { return wxGetTranslation("sec ").Strip(wxString::both); }
+}  // namespace
+
 wxString FormatFrameLabel(int index, int frameDelay) {
     // Single precision on purpose: the labels show what the frame times were
     // always shown as, rounding included.
     const float perFrame = static_cast<float>(frameDelay / 100.0);
     const float start = static_cast<float>(index) * perFrame;
-    return wxString::Format("#%d  %.2fsec", index + 1, static_cast<double>(start));
+    return wxString::Format("#%d  %.2f", index + 1, static_cast<double>(start)) + SecondsUnit();
 }
 
 wxString FormatFrameStartLabel(int index, long long start) {
-    return wxString::Format("#%d  %lld.%02lldsec", index + 1, start / 100, start % 100);
+    return wxString::Format("#%d  %lld.%02lld", index + 1, start / 100, start % 100) + SecondsUnit();
 }
 
 // ---------------------------------------------------------------------------
@@ -756,7 +762,10 @@ void wxThumbnailCtrl::OnPaint(wxPaintEvent&) {
     if (UpdatesSuspended()) return;
     FillBackground(dc);
     const int count = GetCount();
-    if (count == 0) return;
+    if (count == 0) {
+        PaintEmptyHint(dc);
+        return;
+    }
 
     const wxRegion& region = GetUpdateRegion();
     const bool focused = FindFocus() == this;
@@ -787,6 +796,19 @@ void wxThumbnailCtrl::OnPaint(wxPaintEvent&) {
         PaintItemImage(i, dc, image, flags);
     }
     if (m_dropPosition >= 0) PaintDropMark(dc);
+}
+
+void wxThumbnailCtrl::SetEmptyHint(const wxString& text) {
+    m_emptyHint = text;
+    if (GetCount() == 0) Refresh(false);
+}
+
+void wxThumbnailCtrl::PaintEmptyHint(wxDC& dc) {
+    if (m_emptyHint.empty()) return;
+    dc.SetFont(GetFont());
+    dc.SetTextForeground(m_labelColour);
+    // Nothing scrolls while the strip is empty: the client area is the view.
+    dc.DrawLabel(m_emptyHint, wxRect(GetClientSize()), wxALIGN_CENTER);
 }
 
 void wxThumbnailCtrl::OnEraseBackground(wxEraseEvent&) {
@@ -881,8 +903,9 @@ void wxThumbnailCtrl::OnChar(wxKeyEvent& event) {
 void wxThumbnailCtrl::OnSize(wxSizeEvent& event) {
     UpdateScrollRange();
     GrowPaintBuffer(wxDefaultSize);
-    // The cells reflow with the width; what was painted before is out of place.
-    if (GetCount() > 0) Refresh(false);
+    // The cells reflow with the width and the hint stays centred; what was
+    // painted before is out of place.
+    Refresh(false);
     event.Skip();
 }
 

@@ -285,6 +285,10 @@ public:
     wxThumbnailItem* GetItem(int n) const;
 
     // Delay of every frame in hundredths of a second; only labels the cells.
+    // The text shown centred in the label colour while there are no items.
+    void SetEmptyHint(const wxString& text);
+    const wxString& GetEmptyHint() const { return m_emptyHint; }
+
     void SetFrameDelay(int delay) { m_frameDelay = delay; }
     int GetFrameDelay() const { return m_frameDelay; }
     // When frames have delays of their own: each frame's start in hundredths
@@ -393,8 +397,10 @@ private:
     void UpdateDrag(const wxPoint& point);
     void EndDrag(bool drop);
     void PaintDropMark(wxDC& dc);
+    void PaintEmptyHint(wxDC& dc);
 
     int m_frameDelay;
+    wxString m_emptyHint;
     std::vector<long long> m_startTimes;
     wxThumbnailItemArray m_items;
     wxArrayInt m_selections;

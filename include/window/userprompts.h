@@ -14,10 +14,13 @@ class UserPrompts {
 public:
     virtual ~UserPrompts();
 
-    // Pictures to open, in the order the dialog gives them; empty when cancelled.
-    virtual wxArrayString ChoosePictures(wxWindow* parent, const wxString& message);
-    // A file to open or to write; empty when cancelled.
-    virtual wxString ChooseFile(wxWindow* parent, const wxString& message,
+    // Pictures to open, in the order the dialog gives them; empty when
+    // cancelled. The dialog opens in folder (where it likes when empty).
+    virtual wxArrayString ChoosePictures(wxWindow* parent, const wxString& message,
+                                         const wxString& folder);
+    // A file to open or to write, proposing defaultFile in folder; empty when
+    // cancelled.
+    virtual wxString ChooseFile(wxWindow* parent, const wxString& message, const wxString& folder,
                                 const wxString& defaultFile, const wxString& wildcard,
                                 long style);
     // Shows a popup menu at the mouse; its command reaches the window.

@@ -1,5 +1,8 @@
 #include "app/language.h"
 
+#include <wx/log.h>
+#include <wx/translation.h>
+
 const std::array<InterfaceLanguage, 7>& InterfaceLanguages() {
     static const std::array<InterfaceLanguage, 7> languages = {{
         {46, "\xE4\xB8\xAD\xE6\x96\x87\xE7\xAE\x80\xE4\xBD\x93", wxLANGUAGE_CHINESE_SIMPLIFIED},
@@ -21,11 +24,31 @@ int ToolkitLanguageFor(int code) {
 }
 
 namespace {
+// The catalogs come through a translations object of our own: they load
+// whether or not the system has the locale, and no warning is logged.
+void UseCatalogs(int language, const wxString& prefix, const wxString& domain) {
+    wxFileTranslationsLoader::AddCatalogLookupPathPrefix(prefix);
+    auto* translations = new wxTranslations;
+    translations->SetLanguage(static_cast<wxLanguage>(language));
+    translations->AddStdCatalog();
+    translations->AddCatalog(domain);
+    wxTranslations::Set(translations);
+}
+
 wxLocale* CreateLocale(int code, const wxString& prefix, const wxString& domain) {
-    auto* locale = new wxLocale;
-    locale->Init(ToolkitLanguageFor(code), wxLOCALE_LOAD_DEFAULT);
-    locale->AddCatalogLookupPathPrefix(prefix);
-    locale->AddCatalog(domain);
+    int language = ToolkitLanguageFor(code);
+    // A code the toolkit does not know leaves the choice to the system.
+    if (language != wxLANGUAGE_DEFAULT && !wxLocale::GetLanguageInfo(language))
+        language = wxLANGUAGE_DEFAULT;
+    wxLocale* locale = nullptr;
+    // Only a locale the system has: the toolkit's own buttons and dialogs,
+    // and the C library, follow it.
+    if (wxLocale::IsAvailable(language)) {
+        wxLogNull quiet;
+        locale = new wxLocale;
+        locale->Init(language, wxLOCALE_DONT_LOAD_DEFAULT);
+    }
+    UseCatalogs(language, prefix, domain);
     return locale;
 }
 }  // namespace

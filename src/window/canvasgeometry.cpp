@@ -9,15 +9,20 @@ wxSize ReferenceSizeOf(const std::vector<wxSize>& frameSizes) {
     return pair;
 }
 
+int ClampCanvasSide(long long side) {
+    return static_cast<int>(std::clamp<long long>(side, kMinCanvasSide, kMaxCanvasSide));
+}
+
 int HeightForWidth(int width, const wxSize& reference, int currentHeight) {
     if (reference.x == 0 || reference.y == 0) return currentHeight;
     // In 64 bits: 65535 * 65535 does not fit an int.
-    return static_cast<int>(static_cast<long long>(width) * reference.y / reference.x);
+    return ClampCanvasSide(static_cast<long long>(width) * reference.y / reference.x);
 }
 
 int WidthForHeight(int height, const wxSize& reference, int currentWidth) {
     if (reference.x == 0 || reference.y == 0) return currentWidth;
-    return static_cast<int>(static_cast<double>(reference.x) * height / reference.y);
+    return ClampCanvasSide(static_cast<long long>(static_cast<double>(reference.x) * height /
+                                                  reference.y));
 }
 
 wxRect PreviewPlacement(const wxSize& panel, const wxSize& picture) {
@@ -29,5 +34,5 @@ wxRect PreviewPlacement(const wxSize& panel, const wxSize& picture) {
         const double f = std::min(sx, sy);
         shown = wxSize(static_cast<int>(picture.x * f), static_cast<int>(picture.y * f));
     }
-    return wxRect((panel.x - shown.x) / 2, (panel.y - shown.y) / 2 + 30, shown.x, shown.y);
+    return wxRect((panel.x - shown.x) / 2, (panel.y - shown.y) / 2, shown.x, shown.y);
 }

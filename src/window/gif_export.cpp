@@ -271,32 +271,31 @@ GifExportStatus WriteGifAnimation(const GifExportJob& job, const ExportFrameSour
 }
 
 wxString GifExportFailureText(GifExportStatus status, const wxString& path) {
-    // New texts, not in the catalogs yet: English in every language.
     const char* text = nullptr;
     switch (status) {
         case GifExportStatus::NotAFile:
-            return wxString::Format(
-                       wxGetTranslation("The GIF file \"%s\" was not saved: that name belongs to a "
-                                        "device, a pipe or a socket, not to an ordinary file."),
-                       path) +
-                   "\nAny file of that name was left as it was.";
+            text = wxTRANSLATE("The GIF file \"%s\" was not saved: that name belongs to a device, "
+                               "a pipe or a socket, not to an ordinary file.");
+            break;
         case GifExportStatus::CannotCreate:
-            text = "The GIF file \"%s\" cannot be created: the folder does not exist or cannot "
-                   "be written to.";
+            text = wxTRANSLATE("The GIF file \"%s\" cannot be created: the folder does not exist "
+                               "or cannot be written to.");
             break;
         case GifExportStatus::BadFrame:
-            text = "The GIF file \"%s\" was not saved: a frame could not be prepared.";
+            text = wxTRANSLATE("The GIF file \"%s\" was not saved: a frame could not be prepared.");
             break;
         case GifExportStatus::CannotReplace:
-            text = "The GIF file \"%s\" was not saved: the file of that name could not be "
-                   "replaced.";
+            text = wxTRANSLATE("The GIF file \"%s\" was not saved: the file of that name could "
+                               "not be replaced.");
             break;
         case GifExportStatus::Stopped:
-            text = "The GIF file \"%s\" was not saved: saving was interrupted.";
+            text = wxTRANSLATE("The GIF file \"%s\" was not saved: saving was interrupted.");
             break;
         default:
-            text = "The GIF file \"%s\" could not be written completely; the disk may be full.";
+            text = wxTRANSLATE("The GIF file \"%s\" could not be written completely; the disk "
+                               "may be full.");
             break;
     }
-    return wxString::Format(text, path) + "\nAny file of that name was left as it was.";
+    return wxString::Format(wxGetTranslation(text), path) + "\n" +
+           wxGetTranslation("Any file of that name was left as it was.");
 }

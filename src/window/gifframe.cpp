@@ -50,6 +50,8 @@ wxBEGIN_EVENT_TABLE(GifFrame, wxFrame)
     EVT_IMPORT_PROGRESS(ID_IMAGE_LOAD_THREAD, GifFrame::ThreadUpdate)
     EVT_COMMAND(ID_SAVE_GIF_THREAD, wxEVT_COMMAND_WORKER_PROGRESS, GifFrame::OnWorkSaveAsGifThreadUpdate)
     EVT_THUMBNAIL_LEFT_CLICK(ID_THUMBNAIL_CTRL, GifFrame::OnThumbnailLeftClick)
+    EVT_THUMBNAIL_ITEM_SELECTED(ID_THUMBNAIL_CTRL, GifFrame::OnThumbnailSelection)
+    EVT_THUMBNAIL_ITEM_DESELECTED(ID_THUMBNAIL_CTRL, GifFrame::OnThumbnailSelection)
     EVT_THUMBNAIL_RIGHT_CLICK(ID_THUMBNAIL_CTRL, GifFrame::OnThumbnailRightClick)
     EVT_THUMBNAIL_DROP(ID_THUMBNAIL_CTRL, GifFrame::OnFramesDropped)
 wxEND_EVENT_TABLE()
@@ -125,13 +127,12 @@ void GifFrame::InitFrame() {
     m_staticText_hpx = FindResourceControl<wxStaticText>("m_staticText_hpx");
     m_checkBox_transparent = FindResourceControl<wxCheckBox>("m_checkBox_transparent");
     m_checkBox_transparent->Bind(wxEVT_CHECKBOX, &GifFrame::OnTransparentBox, this);
+    m_toolBar_button = FindResourceControl<wxToolBar>("m_toolBar_button");
     SetStaticLabels();
 
     m_statusBar1 = FindResourceControl<wxStatusBar>("m_statusBar1");
     const int widths[] = {200, 400, -1};
     m_statusBar1->SetFieldsCount(3, widths);
-
-    m_toolBar_button = FindResourceControl<wxToolBar>("m_toolBar_button");
 
     DisableFrameCommands();
 
@@ -267,6 +268,13 @@ void GifFrame::SetStaticLabels() {
     m_staticText_height->SetLabel(wxGetTranslation("Height") + ":");
     m_staticText_hpx->SetLabel(wxGetTranslation("px"));
     m_checkBox_transparent->SetLabel(wxGetTranslation("Transparent background"));
+    m_thumbnailCtrl->SetEmptyHint(wxGetTranslation("Add pictures with Ctrl+Ins, or drop them here"));
+    m_toolBar_button->SetToolShortHelp(XRCID("m_tool_insert"),
+                                       wxGetTranslation("Add pictures at the end"));
+    m_toolBar_button->SetToolShortHelp(XRCID("m_tool_delete"),
+                                       wxGetTranslation("Delete the selected frames"));
+    m_toolBar_button->SetToolShortHelp(XRCID("m_tool_play"),
+                                       wxGetTranslation("Play or stop the animation"));
     if (GetSizer()) Layout();
 }
 

@@ -116,6 +116,9 @@ void GifFrame::OnCharHook(wxKeyEvent& event) {
     for (size_t m = 0; m < m_menuBar->GetMenuCount() && id == wxID_NONE; ++m)
         if (wxMenuItem* item = ItemForKey(m_menuBar->GetMenu(m), flags, key)) id = item->GetId();
     if (id == wxID_NONE && flags == (wxACCEL_CTRL | wxACCEL_SHIFT) && key == 'Z') id = m_itemRedo->GetId();
+    // While playing the item shows Ctrl+T, yet the Ctrl+P that started it stops it too.
+    if (id == wxID_NONE && flags == wxACCEL_CTRL && key == 'P' && m_playing)
+        id = m_itemRunAnimation->GetId();
     if (id == wxID_NONE || !m_menuBar->IsEnabled(id)) return;
     event.Skip(false);
     wxCommandEvent command(wxEVT_MENU, id);

@@ -34,8 +34,8 @@ bool GifFrame::IsProjectUnsaved(bool evenWithoutPath) const {
 
 int GifFrame::AskToSaveProject() {
     wxMessageDialog prompt(this,
-                           wxGetTranslation("The project is unsaved,you can continue to edit\n "
-                                            "your project when you open it next time,do you \n"
+                           wxGetTranslation("The project is unsaved, you can continue to edit\n "
+                                            "your project when you open it next time, do you \n"
                                             "want to save the project now?"),
                            wxGetTranslation("Warning"),
                            wxYES_NO | wxCANCEL | wxNO_DEFAULT | wxICON_EXCLAMATION);
@@ -66,9 +66,10 @@ DocumentFrame GifFrame::NewFrame(FramePicture picture, const wxString& path,
 
 void GifFrame::OnInsertImages(wxCommandEvent&) {
     StopPreview();
-    const wxArrayString paths =
-        m_prompts->ChoosePictures(this, wxGetTranslation("Insert Image Files"));
+    const wxArrayString paths = m_prompts->ChoosePictures(
+        this, wxGetTranslation("Insert Image Files"), m_places.PictureFolder());
     if (paths.empty()) return;
+    m_places.PicturesChosen(paths);
     // The pictures keep the dialog's order and a GIF's frames their file order.
     std::vector<DocumentFrame> frames;
     PictureDecoder decoder;
@@ -163,7 +164,7 @@ void GifFrame::OnSetDelay(wxCommandEvent&) {
 
 void GifFrame::OnSetWidth(wxCommandEvent&) {
     if (m_document.IsEmpty()) return;
-    const int width = m_spinctrl_width->GetValue();
+    const int width = ClampCanvasSide(m_spinctrl_width->GetValue());
     const wxSize canvas = m_document.CanvasSize();
     const int height = HeightForWidth(width, m_document.ReferenceSize(), canvas.y);
     Edit(std::make_unique<SetCanvasCommand>(m_document, wxSize(width, height), true));
@@ -171,7 +172,7 @@ void GifFrame::OnSetWidth(wxCommandEvent&) {
 
 void GifFrame::OnSetHeight(wxCommandEvent&) {
     if (m_document.IsEmpty()) return;
-    const int height = m_spinctrl_height->GetValue();
+    const int height = ClampCanvasSide(m_spinctrl_height->GetValue());
     const wxSize canvas = m_document.CanvasSize();
     const int width = WidthForHeight(height, m_document.ReferenceSize(), canvas.x);
     Edit(std::make_unique<SetCanvasCommand>(m_document, wxSize(width, height), true));

@@ -71,9 +71,13 @@ void GifFrame::OnSaveAsAnimator(wxCommandEvent&) {
 }
 
 wxString GifFrame::ChooseGifFile(const wxString& message) {
-    return m_prompts->ChooseFile(this, message, "*.gif",
-                                 wxGetTranslation("Image files") + " (*.gif)|*.gif",
-                                 wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    const wxString firstPicture = m_document.IsEmpty() ? wxString() : m_document.Frame(0).path;
+    const wxString chosen =
+        ChooseFileToWrite(message, m_places.GifFolder(m_document.GifPath(), firstPicture),
+                          ProposedGifName(m_document.GifPath(), m_document.GifName()),
+                          wxGetTranslation("Image files") + " (*.gif)|*.gif");
+    m_places.GifChosen(chosen);
+    return chosen;
 }
 
 // The file dialog asked before replacing the name that was typed, not the one
@@ -81,7 +85,7 @@ wxString GifFrame::ChooseGifFile(const wxString& message) {
 bool GifFrame::ConfirmAppendedExtension(const wxString& chosen, const wxString& path) {
     if (chosen == path || !wxFileExists(path)) return true;
     wxMessageDialog ask(this,
-                        wxString::Format("The file \"%s\" already exists. Do you want to replace it?", path),
+                        wxString::Format(wxGetTranslation("The file \"%s\" already exists. Do you want to replace it?"), path),
                         wxGetTranslation("Confirm"), wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION);
     return ask.ShowModal() == wxID_YES;
 }
@@ -108,7 +112,8 @@ bool GifFrame::StartExport(const wxString& title) {
     auto feed = std::make_shared<ExportFrameFeed>(this, std::move(pictures), 2 * parallelism);
     auto* thread = new WorkSaveAsGifThread(ExportJobFor(m_document, parallelism), feed);
     const wxString failure =
-        wxString::Format("The GIF file \"%s\" cannot be saved: the system refused to start a thread.",
+        wxString::Format(wxGetTranslation("The GIF file \"%s\" cannot be saved: the system "
+                                          "refused to start a thread."),
                          gifPath);
     if (thread->Create() != wxTHREAD_NO_ERROR) {
         delete thread;
@@ -120,7 +125,7 @@ bool GifFrame::StartExport(const wxString& title) {
     // The dialog disables the main window, so the frames stay as they are
     // until the thread is done with them.
     m_exportProgress = new wxProgressDialog(
-        title, wxGetTranslation(" Saving images...."), 100, this,
+        title, wxGetTranslation("Saving images...."), 100, this,
         wxPD_ELAPSED_TIME | wxPD_ESTIMATED_TIME | wxPD_REMAINING_TIME);
     m_exportFeed = feed;
     if (thread->Run() != wxTHREAD_NO_ERROR) {

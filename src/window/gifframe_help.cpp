@@ -78,7 +78,7 @@ void GifFrame::OnUpdateResult(wxCommandEvent& event) {
     const wxString version = event.GetString();
     const wxString title = GetProductName();
     if (!IsVersionText(version)) {
-        wxMessageBox(wxGetTranslation("Update failed!Please check if the network is available."),
+        wxMessageBox(wxGetTranslation("Update failed! Please check if the network is available."),
                      title, wxOK | wxCENTRE);
         return;
     }

@@ -17,8 +17,10 @@
 
 void GifFrame::OnAddImages(wxCommandEvent&) {
     StopPreview();
-    const wxArrayString paths = m_prompts->ChoosePictures(this, wxGetTranslation("Add Image Files"));
+    const wxArrayString paths = m_prompts->ChoosePictures(
+        this, wxGetTranslation("Add Image Files"), m_places.PictureFolder());
     if (paths.empty()) return;
+    m_places.PicturesChosen(paths);
     m_importTarget = ImportTarget::Append;
     StartImageLoad(paths);
 }
@@ -30,19 +32,19 @@ bool GifFrame::StartImageLoad(const wxArrayString& paths) {
     auto* thread = new ImageLoadThread(m_importSink, paths);
     if (thread->Create() != wxTHREAD_NO_ERROR) {
         delete thread;
-        wxMessageBox("The pictures cannot be loaded: the system refused to start a thread.",
+        wxMessageBox(wxGetTranslation("The pictures cannot be loaded: the system refused to start a thread."),
                      wxGetTranslation("Warning"), wxOK | wxICON_ERROR, this);
         return false;
     }
     // The dialog exists before the thread can post its first event.
     m_importProgress = new wxProgressDialog(
-        wxGetTranslation("Load Images Progress Dialog"), wxGetTranslation(" Loading images...."),
+        wxGetTranslation("Load Images Progress Dialog"), wxGetTranslation("Loading images...."),
         100, this, wxPD_ELAPSED_TIME | wxPD_ESTIMATED_TIME | wxPD_REMAINING_TIME);
     if (thread->Run() != wxTHREAD_NO_ERROR) {
         delete thread;
         delete m_importProgress;
         m_importProgress = nullptr;
-        wxMessageBox("The pictures cannot be loaded: the system refused to start a thread.",
+        wxMessageBox(wxGetTranslation("The pictures cannot be loaded: the system refused to start a thread."),
                      wxGetTranslation("Warning"), wxOK | wxICON_ERROR, this);
         return false;
     }

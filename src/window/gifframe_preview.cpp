@@ -86,6 +86,13 @@ void GifFrame::OnThumbnailLeftClick(wxThumbnailEvent& event) {
     ShowFrame(event.GetItemIndex());
 }
 
+void GifFrame::OnThumbnailSelection(wxThumbnailEvent&) {
+    const int focused = m_thumbnailCtrl->GetFocusItem();
+    if (focused < 0 || m_thumbnailCtrl->IsDragging()) return;
+    StopPreview();
+    ShowFrame(focused);
+}
+
 void GifFrame::ShowFrame(int index) {
     if (index < 0 || static_cast<size_t>(index) >= m_document.FrameCount()) return;
     const DocumentFrame& frame = m_document.Frame(static_cast<size_t>(index));

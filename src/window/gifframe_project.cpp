@@ -23,10 +23,10 @@ bool GifFrame::SaveProject() {
     if (m_document.IsEmpty()) return false;
     wxString chosen = m_document.ProjectPath();
     if (chosen.empty())
-        chosen = m_prompts->ChooseFile(this, wxGetTranslation("Save XML Files"), wxEmptyString,
-                                       wxGetTranslation("XML files") + " (*.xml)|*.xml",
-                                       wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+        chosen = ChooseFileToWrite(wxGetTranslation("Save XML Files"), m_places.ProjectFolder(),
+                                   wxEmptyString, wxGetTranslation("XML files") + " (*.xml)|*.xml");
     if (chosen.empty()) return false;
+    m_places.ProjectChosen(chosen);
     const wxString path = EnsureXmlExtension(chosen);
     if (!ConfirmAppendedExtension(chosen, path)) return false;
 
@@ -60,11 +60,13 @@ bool GifFrame::SaveProject() {
 void GifFrame::LoadProject() {
     StopPreview();
     // Only one file is opened, so the dialog offers no multiple selection.
-    const wxString path = m_prompts->ChooseFile(this, wxGetTranslation("Load Xml Files"),
-                                                wxEmptyString,
-                                                wxGetTranslation("Xml files") + " (*.xml)|*.xml",
+    const wxString path = m_prompts->ChooseFile(this, wxGetTranslation("Load XML Files"),
+                                                m_places.ProjectFolder(), wxEmptyString,
+                                                wxGetTranslation("XML files") + " (*.xml)|*.xml",
                                                 wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-    if (!path.empty()) OpenProjectFile(path);
+    if (path.empty()) return;
+    m_places.ProjectChosen(path);
+    OpenProjectFile(path);
 }
 
 

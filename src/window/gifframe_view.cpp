@@ -3,6 +3,7 @@
 // show the document as it now is.
 #include "window/gifframe.h"
 
+#include "window/canvasgeometry.h"
 #include "window/framethumbnail.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
@@ -21,6 +22,8 @@ void GifFrame::FramesInserted(size_t at, size_t count) {
     }
     m_thumbnailCtrl->ResumeUpdates();
     FrameListChanged();
+    // New frames are seen where they went in.
+    if (count > 0) m_thumbnailCtrl->ScrollToItem(static_cast<int>(at));
 }
 
 void GifFrame::FramesRemoved(size_t at, size_t count) {
@@ -92,10 +95,15 @@ void GifFrame::UpdateCanvasSize() {
     m_previewSource.reset();
     if (m_document.IsEmpty()) {
         m_statusBar1->SetStatusText(wxEmptyString, 0);
-        m_spinctrl_width->SetValue(0);
-        m_spinctrl_height->SetValue(0);
+        // Nothing to size: the disabled fields show 0, outside the range of a canvas.
+        for (wxSpinCtrl* side : {m_spinctrl_width, m_spinctrl_height}) {
+            side->SetRange(0, 0);
+            side->SetValue(0);
+        }
         return;
     }
+    for (wxSpinCtrl* side : {m_spinctrl_width, m_spinctrl_height})
+        if (side->GetMin() != kMinCanvasSide) side->SetRange(kMinCanvasSide, kMaxCanvasSide);
     const wxSize canvas = m_document.CanvasSize();
     // Only values that differ are set, so that a field being typed in keeps
     // its cursor.

@@ -191,29 +191,27 @@ ProjectWriteStatus WriteProjectFile(const wxString& path, const ProjectContent& 
 }
 
 wxString ProjectWriteFailureText(ProjectWriteStatus status, const wxString& path) {
-    // New texts, not in the catalogs yet: English in every language.
     const char* text = nullptr;
     switch (status) {
         case ProjectWriteStatus::NotAFile:
-            return wxString::Format(
-                       wxGetTranslation("The project file \"%s\" was not saved: that name belongs "
-                                        "to a device, a pipe or a socket, not to an ordinary file."),
-                       path) +
-                   "\nAny file of that name was left as it was.";
+            text = wxTRANSLATE("The project file \"%s\" was not saved: that name belongs to a "
+                               "device, a pipe or a socket, not to an ordinary file.");
+            break;
         case ProjectWriteStatus::CannotCreate:
-            text = "The project file \"%s\" cannot be created: the folder does not exist or "
-                   "cannot be written to.";
+            text = wxTRANSLATE("The project file \"%s\" cannot be created: the folder does not "
+                               "exist or cannot be written to.");
             break;
         case ProjectWriteStatus::CannotReplace:
-            text = "The project file \"%s\" was not saved: the file of that name could not be "
-                   "replaced.";
+            text = wxTRANSLATE("The project file \"%s\" was not saved: the file of that name "
+                               "could not be replaced.");
             break;
         default:
-            text = "The project file \"%s\" could not be written completely; the disk may be "
-                   "full.";
+            text = wxTRANSLATE("The project file \"%s\" could not be written completely; the "
+                               "disk may be full.");
             break;
     }
-    return wxString::Format(text, path) + "\nAny file of that name was left as it was.";
+    return wxString::Format(wxGetTranslation(text), path) + "\n" +
+           wxGetTranslation("Any file of that name was left as it was.");
 }
 
 int ParseProjectNumber(const wxString& text) {

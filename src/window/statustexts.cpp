@@ -4,31 +4,31 @@
 
 #include <wx/intl.h>
 
+wxString UntitledGifName() { return wxGetTranslation("Untitled.gif"); }
+
 wxString ProjectTitle(const wxString& projectName) {
     wxString name = projectName;
     if (name.EndsWith(".xml")) name.RemoveLast(4);
     return name + " - " + GetProductName();
 }
 
+namespace {
+wxString ShownGifName(const wxString& gifName) {
+    return gifName.empty() ? UntitledGifName() : gifName;
+}
+}  // namespace
+
 wxString CanvasListText(const wxString& gifName, int width, int height) {
-    if (gifName.empty())
-        return wxString::Format(wxString("Untitled.gif (%d * %d)") + wxGetTranslation("px"), width,
-                                height);
-    return wxString::Format(wxString("%s (%d * %d)") + wxGetTranslation("px"), gifName, width,
+    return wxString::Format("%s (%d * %d)" + wxGetTranslation("px"), ShownGifName(gifName), width,
                             height);
 }
 
 wxString CanvasEditText(const wxString& gifName, int width, int height) {
-    if (gifName.empty()) return wxString::Format("Untitled.gif (%d * %d)px", width, height);
-    return wxString::Format("%s (%d * %d)px", gifName, width, height);
+    return wxString::Format("%s (%d * %d)px", ShownGifName(gifName), width, height);
 }
 
 wxString CanvasLoadedText(const wxString& gifName, int width, int height) {
-    if (gifName.empty())
-        return wxString::Format(wxString("Unititle.gif(%d * %d)") + wxGetTranslation("px"), width,
-                                height);
-    return wxString::Format(wxString("%s(%d * %d)") + wxGetTranslation("px"), gifName, width,
-                            height);
+    return CanvasListText(gifName, width, height);
 }
 
 wxString FrameInfoText(const wxString& name, int width, int height) {

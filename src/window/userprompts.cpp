@@ -7,10 +7,11 @@
 
 UserPrompts::~UserPrompts() = default;
 
-wxArrayString UserPrompts::ChoosePictures(wxWindow* parent, const wxString& message) {
+wxArrayString UserPrompts::ChoosePictures(wxWindow* parent, const wxString& message,
+                                          const wxString& folder) {
     // GTK matches the patterns case-sensitively: both cases are listed, so that
     // ANIM.GIF and PHOTO.JPG are offered too.
-    wxFileDialog dialog(parent, message, wxEmptyString, wxEmptyString,
+    wxFileDialog dialog(parent, message, folder, wxEmptyString,
                         wxGetTranslation("Image files ") +
                             "(*.png;*.jpg;*.jpeg;*.bmp;*.gif)|"
                             "*.png;*.PNG;*.jpg;*.JPG;*.jpeg;*.JPEG;*.bmp;*.BMP;*.gif;*.GIF",
@@ -21,9 +22,9 @@ wxArrayString UserPrompts::ChoosePictures(wxWindow* parent, const wxString& mess
 }
 
 wxString UserPrompts::ChooseFile(wxWindow* parent, const wxString& message,
-                                 const wxString& defaultFile, const wxString& wildcard,
-                                 long style) {
-    wxFileDialog dialog(parent, message, wxEmptyString, defaultFile, wildcard, style);
+                                 const wxString& folder, const wxString& defaultFile,
+                                 const wxString& wildcard, long style) {
+    wxFileDialog dialog(parent, message, folder, defaultFile, wildcard, style);
     return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
 }
 

@@ -31,17 +31,21 @@ ScriptedPrompts& PromptsOf(GifFrame* frame) {
     return *static_cast<ScriptedPrompts*>(frame->GetUserPrompts());
 }
 
-wxArrayString ScriptedPrompts::ChoosePictures(wxWindow*, const wxString& message) {
+wxArrayString ScriptedPrompts::ChoosePictures(wxWindow*, const wxString& message,
+                                              const wxString& folder) {
     messages.push_back(message);
+    folders.push_back(folder);
     if (pictures.empty()) return {};
     wxArrayString answer = pictures.front();
     pictures.pop_front();
     return answer;
 }
 
-wxString ScriptedPrompts::ChooseFile(wxWindow*, const wxString& message, const wxString&,
-                                     const wxString&, long) {
+wxString ScriptedPrompts::ChooseFile(wxWindow*, const wxString& message, const wxString& folder,
+                                     const wxString& defaultFile, const wxString&, long) {
     messages.push_back(message);
+    folders.push_back(folder);
+    proposed.push_back(defaultFile);
     if (files.empty()) return {};
     wxString answer = files.front();
     files.pop_front();

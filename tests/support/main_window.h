@@ -16,15 +16,19 @@ namespace lwtest {
 // pages are recorded, never opened.
 class ScriptedPrompts : public UserPrompts {
 public:
-    wxArrayString ChoosePictures(wxWindow* parent, const wxString& message) override;
-    wxString ChooseFile(wxWindow* parent, const wxString& message, const wxString& defaultFile,
-                        const wxString& wildcard, long style) override;
+    wxArrayString ChoosePictures(wxWindow* parent, const wxString& message,
+                                 const wxString& folder) override;
+    wxString ChooseFile(wxWindow* parent, const wxString& message, const wxString& folder,
+                        const wxString& defaultFile, const wxString& wildcard,
+                        long style) override;
     void PopupMenu(wxWindow* window, wxMenu& menu) override;
     void OpenWebPage(const wxString& url) override;
 
     std::deque<wxArrayString> pictures;
     std::deque<wxString> files;
     std::vector<wxString> messages;  // of every dialog asked, in order
+    std::vector<wxString> folders;   // where each dialog opened
+    std::vector<wxString> proposed;  // the name each ChooseFile proposed
     // Runs with a popup menu shown; it may send one of its commands.
     std::function<void(wxWindow*, wxMenu&)> onPopup;
     int popups = 0;
