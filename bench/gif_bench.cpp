@@ -218,6 +218,8 @@ WholeFigures WholeExport(const std::vector<wxImage>& sources, const std::string&
     }
     while (sink.Next() != 100) feed->Refill(make);
     figures.seconds = Since(start);
+    thread->Wait(wxTHREAD_WAIT_BLOCK);
+    delete thread;
     figures.ok = feed->Outcome() == GifExportStatus::Written;
     figures.bytes = wxFileName::GetSize(path).GetValue();
     figures.psnr = FilePsnr(path, sources);

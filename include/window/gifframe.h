@@ -38,6 +38,7 @@ class ImportSink;
 class UpdateChecker;
 class ImportEvent;
 class ExportFrameFeed;
+class WorkSaveAsGifThread;
 struct ProjectReading;
 
 class GifFrame : public wxFrame, private DocumentObserver {
@@ -295,6 +296,7 @@ private:
     // The export under way: its frame handover, field 0 before it started and
     // the saved form it shows once the file is written.
     std::shared_ptr<ExportFrameFeed> m_exportFeed;
+    std::unique_ptr<WorkSaveAsGifThread> m_exportThread;
     wxString m_statusBeforeExport;
     wxString m_statusAfterExport;
     bool m_updatingProgress = false;  // a progress dialog is inside its Update

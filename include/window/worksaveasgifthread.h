@@ -77,6 +77,8 @@ class WorkSaveAsGifThread : public wxThread {
 public:
     // Detached. Frames come from the feed, which also receives the events and
     // gives the frame count; the job says everything else.
+    // Joinable: its owner waits for it (Wait, or Delete once the feed is
+    // closed) and deletes it, so that no export outlives the program.
     WorkSaveAsGifThread(const GifExportJob& job, std::shared_ptr<ExportFrameFeed> feed);
     ~WorkSaveAsGifThread() override;
 

@@ -7,6 +7,7 @@
 #include "window/framedroptarget.h"
 #include "window/imageloadthread.h"
 #include "window/projectfile.h"
+#include "window/worksaveasgifthread.h"
 #include "window/importevents.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"

@@ -110,13 +110,12 @@ bool GifFrame::StartExport(const wxString& title) {
     std::vector<FramePicture> pictures;
     for (const DocumentFrame& frame : m_document.Frames()) pictures.push_back(frame.picture);
     auto feed = std::make_shared<ExportFrameFeed>(this, std::move(pictures), 2 * parallelism);
-    auto* thread = new WorkSaveAsGifThread(ExportJobFor(m_document, parallelism), feed);
+    auto thread = std::make_unique<WorkSaveAsGifThread>(ExportJobFor(m_document, parallelism), feed);
     const wxString failure =
         wxString::Format(wxGetTranslation("The GIF file \"%s\" cannot be saved: the system "
                                           "refused to start a thread."),
                          gifPath);
     if (thread->Create() != wxTHREAD_NO_ERROR) {
-        delete thread;
         ReportExportFailure(failure);
         return false;
     }
@@ -129,13 +128,13 @@ bool GifFrame::StartExport(const wxString& title) {
         wxPD_ELAPSED_TIME | wxPD_ESTIMATED_TIME | wxPD_REMAINING_TIME);
     m_exportFeed = feed;
     if (thread->Run() != wxTHREAD_NO_ERROR) {
-        delete thread;
         m_exportFeed.reset();
         delete m_exportProgress;
         m_exportProgress = nullptr;
         ReportExportFailure(failure);
         return false;
     }
+    m_exportThread = std::move(thread);
     return true;
 }
 
@@ -154,6 +153,9 @@ void GifFrame::OnWorkSaveAsGifThreadUpdate(wxCommandEvent& event) {
 void GifFrame::EndExport() {
     const GifExportStatus status = m_exportFeed->Outcome();
     m_exportFeed.reset();
+    // It posted its last event and is ending.
+    if (m_exportThread) m_exportThread->Wait(wxTHREAD_WAIT_BLOCK);
+    m_exportThread.reset();
     // Deleting re-enables the main window at once; the dialog is never
     // updated to its maximum, so it is not inside a modal loop of its own.
     delete m_exportProgress;
@@ -179,4 +181,7 @@ void GifFrame::AbandonExport() {
     // this window any more.
     m_exportFeed->Close();
     m_exportFeed.reset();
+    // Waited for here, without running events: the window is going away.
+    if (m_exportThread) m_exportThread->Delete(nullptr, wxTHREAD_WAIT_BLOCK);
+    m_exportThread.reset();
 }

@@ -114,7 +114,7 @@ void ExportFrameFeed::Post(int percent) {
 
 WorkSaveAsGifThread::WorkSaveAsGifThread(const GifExportJob& job,
                                          std::shared_ptr<ExportFrameFeed> feed)
-    : wxThread(wxTHREAD_DETACHED), m_feed(std::move(feed)), m_job(job) {
+    : wxThread(wxTHREAD_JOINABLE), m_feed(std::move(feed)), m_job(job) {
     // A deep copy: no string storage is shared with the main thread.
     m_job.path = wxString::FromUTF8(job.path.utf8_str());
 }
