@@ -4,6 +4,7 @@
 #include "support/dialog_answers.h"
 #include "support/gif_decode.h"
 #include "support/main_window.h"
+#include "support/psnr.h"
 #include "support/test_support.h"
 
 #include <wx/checkbox.h>
@@ -104,6 +105,44 @@ TEST_F(GifInOut, ATransparentHoleStaysTransparentOnlyWhenAsked) {
     SaveAs(dir + "/hole.gif");
     EXPECT_EQ(Identify("%[pixel:p{10,10}]", dir + "/hole.gif").find("srgba(0,0,0,0)"), 0u);
     EXPECT_EQ(Identify("%[pixel:p{2,2}]", dir + "/hole.gif"), "srgba(30,160,60,1)");
+}
+
+TEST_F(GifInOut, AScreenRecordingStoresOnlyWhatChangesWithinTheQuantisersError) {
+    // A still desktop of many colours, a moving cursor and a small video tile.
+    const int w = 240, h = 160, frames = 12;
+    std::vector<wxImage> sources;
+    for (int i = 0; i < frames; ++i) {
+        wxImage picture(w, h);
+        unsigned seed = 7u + static_cast<unsigned>(i);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                int r = x, g = y + (x * 3) % 40, b = (x ^ y) & 255;
+                if (x >= i * 12 && x < i * 12 + 6 && y >= 20 && y < 30) r = g = b = 255;  // cursor
+                if (x >= 170 && x < 210 && y >= 110 && y < 140) {                        // video
+                    seed = seed * 1103515245u + 12345u;
+                    r = (seed >> 16) & 255, g = (seed >> 8) & 255, b = (r + i * 20) & 255;
+                }
+                picture.SetRGB(x, y, r, g, b);
+            }
+        sources.push_back(picture);
+        lwtest::AppendPicture(frame, picture, dir + "/s" + std::to_string(i) + ".png");
+    }
+    SaveAs(dir + "/optimised.gif");
+    GifSettings whole = frame->GetDocument().Settings();
+    whole.optimise = false;
+    frame->Edit(std::make_unique<SetGifSettingsCommand>(frame->GetDocument(), whole));
+    SaveAs(dir + "/whole.gif");
+    const auto size = [](const std::string& path) { return lwtest::ReadFile(path).size(); };
+    EXPECT_LT(size(dir + "/optimised.gif") * 2, size(dir + "/whole.gif"));
+    // Every frame as a viewer composes it stays close to its source.
+    const std::string rgb = RunProcess({"/usr/bin/convert", dir + "/optimised.gif", "-coalesce",
+                                        "-depth", "8", "rgb:-"}).out;
+    ASSERT_EQ(rgb.size(), size_t(w) * h * 3 * frames);
+    for (int i = 0; i < frames; ++i) {
+        wxImage decoded(w, h, false);
+        std::copy_n(rgb.data() + size_t(i) * w * h * 3, size_t(w) * h * 3, decoded.GetData());
+        EXPECT_GT(lwtest::Psnr(decoded, sources[size_t(i)]), 30.0) << "frame " << i;
+    }
 }
 
 }  // namespace
