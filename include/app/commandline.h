@@ -3,6 +3,8 @@
 
 #include <wx/arrstr.h>
 
+class wxCmdLineParser;
+
 struct CommandLine {
     int exitCode = -1;    // the program ends here with it; -1: it goes on
     wxArrayString files;  // to open once the window is shown, in order
@@ -17,3 +19,8 @@ CommandLine ReadCommandLine(int argc, char** argv);
 // An argument as text: UTF-8, as the desktop writes file names, whatever the
 // locale; bytes that are not UTF-8 in the locale's encoding.
 wxString CommandLineArgument(const char* argument);
+
+// Parses argv (each argument read as CommandLineArgument does) with the
+// options already described to parser; the parser's complaints go to
+// standard error. What wxCmdLineParser::Parse gives: 0, -1 for help, or > 0.
+int ParseArguments(wxCmdLineParser& parser, int argc, char** argv);

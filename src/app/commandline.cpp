@@ -37,21 +37,26 @@ wxString CommandLineArgument(const char* argument) {
     return wxString(argument, wxConvLocal);
 }
 
-CommandLine ReadCommandLine(int argc, char** argv) {
+int ParseArguments(wxCmdLineParser& parser, int argc, char** argv) {
     std::vector<std::wstring> texts;
     for (int i = 0; i < argc; ++i) texts.push_back(CommandLineArgument(argv[i]).ToStdWstring());
     std::vector<wxChar*> arguments;
     for (std::wstring& text : texts) arguments.push_back(&text[0]);
     arguments.push_back(nullptr);
-
+    parser.SetCmdLine(argc, arguments.data());
     // Without an application object the parser has nowhere to write its
     // error; the error belongs on standard error.
     wxMessageOutputStderr errorOutput;
     wxMessageOutput* previous = wxMessageOutput::Set(&errorOutput);
-    wxCmdLineParser parser(argc, arguments.data());
-    DescribeCommandLine(parser);
     const int parsed = parser.Parse(false);
     wxMessageOutput::Set(previous);
+    return parsed;
+}
+
+CommandLine ReadCommandLine(int argc, char** argv) {
+    wxCmdLineParser parser;
+    DescribeCommandLine(parser);
+    const int parsed = ParseArguments(parser, argc, argv);
 
     CommandLine line;
     if (parsed == -1) {

@@ -106,19 +106,9 @@ std::optional<int> ParseLoopCount(const wxString& text) {
 }
 
 CliOptions ReadCliLine(int argc, char** argv) {
-    std::vector<std::wstring> texts;
-    for (int i = 0; i < argc; ++i) texts.push_back(CommandLineArgument(argv[i]).ToStdWstring());
-    std::vector<wxChar*> arguments;
-    for (std::wstring& text : texts) arguments.push_back(&text[0]);
-    arguments.push_back(nullptr);
-
-    // The parser's own complaints (an unknown option) belong on standard error.
-    wxMessageOutputStderr errorOutput;
-    wxMessageOutput* previous = wxMessageOutput::Set(&errorOutput);
-    wxCmdLineParser parser(argc, arguments.data());
+    wxCmdLineParser parser;
     DescribeCliLine(parser);
-    const int parsed = parser.Parse(false);
-    wxMessageOutput::Set(previous);
+    const int parsed = ParseArguments(parser, argc, argv);
 
     CliOptions options;
     if (parsed == -1) {
