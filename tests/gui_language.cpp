@@ -162,7 +162,8 @@ wxString TextsOf(const wxMenu* menu) {
     return texts;
 }
 wxString TextsOf(const wxWindow* window) {
-    wxString texts = wxDynamicCast(window, wxStaticText) ? window->GetLabel() + "\n" : "";
+    // Asked without a cast: the toolkit's cast would downcast first and check after.
+    wxString texts = window->IsKindOf(wxCLASSINFO(wxStaticText)) ? window->GetLabel() + "\n" : "";
     for (const wxWindow* child : window->GetChildren()) texts += TextsOf(child);
     return texts;
 }
