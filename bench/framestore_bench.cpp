@@ -11,6 +11,7 @@
 //   --decoded keeps every frame decoded in memory, as the program did before
 //   the store. Prints the time to open, peak memory, what the store holds in
 //   memory and on disk, the export time and the preview's frame rate.
+#include "support/peakmemory.h"
 #include "document/document.h"
 #include "framestore/framestore.h"
 #include "framestore/pictureahead.h"
@@ -42,13 +43,7 @@ double Seconds(Clock::time_point since) {
     return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
-long PeakMegabytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6)) / 1024;
-    return -1;
-}
+long PeakMegabytes() { return lwtest::PeakMemoryKiB() / 1024; }
 
 void Codecs() {
     const struct { const char* name; PictureKind kind; } kinds[] = {

@@ -3,6 +3,7 @@
 // strip. Prints the time until the last frame is in the strip and the peak
 // memory. Needs a display (run under xvfb-run).
 #include "app/folders.h"
+#include "support/peakmemory.h"
 #include "window/gif_export.h"
 #include "window/gifframe.h"
 #include "window/thumbnailctrl.h"
@@ -32,14 +33,6 @@ public:
 private:
     wxArrayString m_paths;
 };
-
-long PeakMemoryKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
-    return -1;
-}
 
 wxImage Photo(int i) {
     wxImage image(1280, 720);
@@ -105,7 +98,7 @@ public:
         wxFileName::Mkdir(dir, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
         std::printf("writing the corpus in %s ...\n", static_cast<const char*>(dir.utf8_str()));
         const wxArrayString paths = MakeCorpus(dir);
-        const long before = PeakMemoryKiB();
+        const long before = lwtest::PeakMemoryKiB();
 
         m_frame = CreateMainWindow();
         if (!m_frame) return false;
@@ -130,7 +123,7 @@ private:
             std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
         std::printf("frames in the strip: %d\n", m_frame->GetThumbnailCtrl()->GetCount());
         std::printf("time until the last frame is in the strip: %.2f s\n", seconds);
-        std::printf("peak memory: %ld MiB\n", PeakMemoryKiB() / 1024);
+        std::printf("peak memory: %ld MiB\n", lwtest::PeakMemoryKiB() / 1024);
         m_frame->GetThumbnailCtrl()->RemoveAllItems();
         m_frame->Destroy();
     }

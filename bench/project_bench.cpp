@@ -2,6 +2,7 @@
 // frames, and refusing the hostile files that once froze or ended the
 // program (150,000 levels deep, one 4 MB text, 16 MB of entries). Prints the
 // time each takes and the peak memory; needs no display.
+#include "support/peakmemory.h"
 #include "window/projectfile.h"
 
 #include <wx/init.h>
@@ -30,14 +31,6 @@ void Refusal(const char* what, const std::string& path) {
     const double s = Seconds([&] { reading = ReadProjectFile(path); });
     std::printf("%-34s %8.3f s  %s\n", what, s,
                 ProjectReadProblemText(reading, "file").utf8_str().data());
-}
-
-long PeakMemoryKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
-    return -1;
 }
 
 }  // namespace
@@ -76,7 +69,7 @@ int main() {
     Write(project, many + "</images></project>");
     const double full = Seconds([&] { reading = ReadProjectFile(project); });
     std::printf("%-34s %8.3f s  %zu entries, peak memory %ld MiB\n", "open 16 MB of entries", full,
-                reading.entries.size(), PeakMemoryKiB() / 1024);
+                reading.entries.size(), lwtest::PeakMemoryKiB() / 1024);
     Write(project, many + many);
     Refusal("open 32 MB", project);
     std::remove(project.c_str());
