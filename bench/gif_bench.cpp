@@ -8,6 +8,7 @@
 // gif_bench [--speed N] [--dither D] [--sample N] [--sweep] [--toolkit] [--out FOLDER]
 //           [--threads N] [--no-whole]
 //   --speed, --dither, --sample  quantiser settings for frames of many colours
+//                                (--sample: pixels the palette is chosen from, 0 all)
 //   --sweep            tries every speed from 1 to 10 on the photo-like corpus
 //   --toolkit          also measures the toolkit's 8-bit BMP round trip
 //   --threads N        frames rendered at once by the whole export (default: cores)
@@ -304,7 +305,7 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--speed" && i + 1 < argc) settings.speed = std::atoi(argv[++i]);
         else if (arg == "--dither" && i + 1 < argc) settings.dithering = float(std::atof(argv[++i]));
-        else if (arg == "--sample" && i + 1 < argc) settings.sampleStep = std::atoi(argv[++i]);
+        else if (arg == "--sample" && i + 1 < argc) settings.samplePixels = std::atoi(argv[++i]);
         else if (arg == "--sweep") sweep = true;
         else if (arg == "--toolkit") toolkit = true;
         else if (arg == "--out" && i + 1 < argc) folder = argv[++i];
@@ -329,8 +330,8 @@ int main(int argc, char** argv) {
     DiscardBuffer traces;
     std::streambuf* const console = std::cout.rdbuf(&traces);
 
-    std::printf("%d x %d canvas, quantiser speed %d, dithering %.2f, palette from every %d. pixel across and down\n",
-                kWidth, kHeight, settings.speed, double(settings.dithering), settings.sampleStep);
+    std::printf("%d x %d canvas, quantiser speed %d, dithering %.2f, palette from about %d pixels (0: all)\n",
+                kWidth, kHeight, settings.speed, double(settings.dithering), settings.samplePixels);
     const Reducer chosen = [&](const wxImage& image) { return ReduceToPalette(image, settings); };
     const std::string out = folder + "/gif_bench.gif";
     Print("photo-like", photos, Export(photos, chosen, out));

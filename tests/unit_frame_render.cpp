@@ -5,10 +5,13 @@
 
 #include "support/psnr.h"
 #include "window/frame_render.h"
+#include "window/palette_remap.h"
 #include "window/gif_gifhandler.h"
 
 #include <wx/mstream.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -273,3 +276,68 @@ TEST(PaletteReduction, FramesRenderedOffTheMainThreadAreWrittenExactly) {
 }
 
 }  // namespace
+
+// Without dithering every opaque pixel takes its nearest opaque entry (checked
+// against a search of the whole table) and never the transparent one; pixels of
+// alpha 0 take the transparent entry. With full dithering a flat colour between
+// two entries is rendered as a mix of them whose mean is that colour; lighter
+// dithering still mixes them.
+TEST(PaletteReduction, RemappingFindsTheNearestEntryAndDithersToTheMean) {
+    std::mt19937 random(9);
+    for (int round = 0; round < 20; ++round) {
+        GifFramePalette palette;
+        palette.count = 1 + int(random() % 256);
+        for (int i = 0; i < palette.count; ++i)
+            palette.colours[size_t(i)] = GifRgb{static_cast<unsigned char>(random()),
+                                                static_cast<unsigned char>(random()),
+                                                static_cast<unsigned char>(random())};
+        palette.maskIndex = palette.count > 1 ? int(random() % unsigned(palette.count)) : -1;
+        const int width = 97, height = 31;
+        std::vector<unsigned char> rgba(4 * width * height);
+        for (size_t i = 0; i < rgba.size(); ++i) rgba[i] = static_cast<unsigned char>(random());
+        for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = palette.maskIndex >= 0 && random() % 5 == 0 ? 0 : 255;
+        std::vector<unsigned char> indices(width * height);
+        RemapToPalette(rgba.data(), width, height, palette, 0, indices.data());
+        for (int p = 0; p < width * height; ++p) {
+            const unsigned char* px = &rgba[4 * size_t(p)];
+            if (px[3] == 0) {
+                EXPECT_EQ(indices[size_t(p)], palette.maskIndex);
+                continue;
+            }
+            auto distance = [&](int i) {
+                const GifRgb& c = palette.colours[size_t(i)];
+                return (px[0] - c.red) * (px[0] - c.red) + (px[1] - c.green) * (px[1] - c.green) +
+                       (px[2] - c.blue) * (px[2] - c.blue);
+            };
+            int best = INT32_MAX;
+            for (int i = 0; i < palette.count; ++i)
+                if (i != palette.maskIndex) best = std::min(best, distance(i));
+            ASSERT_NE(indices[size_t(p)], palette.maskIndex) << round;
+            ASSERT_EQ(distance(indices[size_t(p)]), best) << round << " pixel " << p;
+        }
+    }
+
+    GifFramePalette greys;
+    greys.count = 2;
+    greys.colours[0] = GifRgb{90, 90, 90};
+    greys.colours[1] = GifRgb{110, 110, 110};
+    const int side = 64;
+    const std::vector<unsigned char> flat = [&] {
+        std::vector<unsigned char> pixels(4 * side * side, 104);
+        for (size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
+        return pixels;
+    }();
+    std::vector<unsigned char> indices(side * side);
+    auto mean = [&](float dithering) {
+        RemapToPalette(flat.data(), side, side, greys, dithering, indices.data());
+        double sum = 0;
+        for (unsigned char i : indices) sum += greys.colours[i].red;
+        return sum / double(indices.size());
+    };
+    EXPECT_NEAR(mean(1.0f), 104, 1.0);
+    const double light = mean(0.5f);
+    EXPECT_GT(light, 100);
+    EXPECT_LT(light, 109);
+    RemapToPalette(flat.data(), side, side, greys, 0, indices.data());
+    EXPECT_EQ(std::count(indices.begin(), indices.end(), 1), side * side);
+}

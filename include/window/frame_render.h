@@ -41,10 +41,10 @@ RenderedFrame RenderFrameWithHoles(const wxImage& picture, int canvasWidth, int 
 // frames per second, file size and PSNR on photo-like frames (bench/).
 struct QuantizeSettings {
     int speed = 7;          // 1 (slowest, best) to 10
-    float dithering = 1.0f; // 0 (none) to 1 (full)
-    // The palette is chosen from every n-th pixel across and down (1: all);
-    // all pixels are then mapped to it.
-    int sampleStep = 2;
+    float dithering = 0.5f; // share of the error passed on: 0 (none) to 1 (full)
+    // The palette is chosen from about this many pixels spread evenly over
+    // the frame (0: from all of them); all pixels are then mapped to it.
+    int samplePixels = 50000;
 };
 
 // A copy of the image reduced to at most 256 colours, with a palette holding

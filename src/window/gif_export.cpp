@@ -39,22 +39,22 @@ QuantizeSettings SettingsFor(GifQuality quality) {
     QuantizeSettings settings;
     if (quality == GifQuality::Fast) {
         settings.speed = 10;
-        settings.dithering = 0.5f;
+        settings.dithering = 0.25f;
     } else if (quality == GifQuality::Best) {
         settings.speed = 3;
-        settings.sampleStep = 1;
+        settings.samplePixels = 0;
     }
     return settings;
 }
 
 // Frame 0's table is the global one that later frames share, and its pixels
 // stay on screen wherever nothing changes, often for the whole animation: its
-// palette is chosen from every pixel with more effort, and lighter dithering
+// palette is chosen from a larger sample with more effort, and lighter dithering
 // leaves the still parts less of a noise pattern that later frames' exact
 // colours cannot continue (on the screen-like corpus: +1.6 dB, 2 % smaller).
 QuantizeSettings FirstFrameSettings(QuantizeSettings settings) {
     settings.speed = std::max(1, settings.speed - 4);
-    settings.sampleStep = 1;
+    if (settings.samplePixels > 0) settings.samplePixels *= 4;
     settings.dithering *= 0.5f;
     return settings;
 }
@@ -130,11 +130,31 @@ public:
         return frame;
     }
 
-    // global must stay as it is until every frame encoded with it is taken.
-    void Encode(GifFramePlan plan, const GifFramePalette* global) {
-        const QuantizeSettings settings = global ? m_settings : FirstFrameSettings(m_settings);
-        auto task = [settings, global](GifFramePlan planned) {
-            return EncodeGifFrame(planned, settings, global);
+    // Frame 0's table becomes the global one. Later frames start at once and
+    // wait for it only when their colours fit a table: quantising never waits.
+    void Encode(GifFramePlan plan, bool first) {
+        const QuantizeSettings settings = first ? FirstFrameSettings(m_settings) : m_settings;
+        if (first) {
+            auto task = [settings, promise = &m_global](GifFramePlan planned) {
+                GifFrameCode code = EncodeGifFrame(planned, settings, GlobalTableSource());
+                GifFramePalette global = code.ok ? code.palette : GifFramePalette();
+                global.maskIndex = -1;
+                promise->set_value(global);
+                return code;
+            };
+            m_encoding.push_back(std::async(m_policy, task, std::move(plan)));
+            return;
+        }
+        auto task = [settings, global = m_globalReady](GifFramePlan planned) {
+            const GlobalTableSource table = [&global]() -> const GifFramePalette* {
+                try {
+                    const GifFramePalette& palette = global.get();
+                    return palette.count > 0 ? &palette : nullptr;
+                } catch (const std::future_error&) {
+                    return nullptr;  // the export ended before frame 0 was encoded
+                }
+            };
+            return EncodeGifFrame(planned, settings, table);
         };
         m_encoding.push_back(std::async(m_policy, task, std::move(plan)));
     }
@@ -157,6 +177,10 @@ private:
     int m_next = 0;
     std::deque<std::future<RenderedForExport>> m_rendering;
     std::deque<std::future<GifFrameCode>> m_encoding;
+    // Declared after the frames so that it goes first: frames still waiting
+    // for the table then stop waiting (a broken promise) before they are joined.
+    std::promise<GifFramePalette> m_global;
+    std::shared_future<GifFramePalette> m_globalReady = m_global.get_future().share();
 };
 
 // Writes the frames in order into the file; the header goes before frame 0,
@@ -165,9 +189,6 @@ class FrameWriter {
 public:
     FrameWriter(const GifExportJob& job, wxOutputStream& stream, const ExportFrameWritten& written)
         : m_job(job), m_out(stream), m_written(written) {}
-
-    bool HasGlobal() const { return m_index > 0; }
-    const GifFramePalette& Global() const { return m_global; }
 
     // Written (the frame is in the file) or why the export ends.
     GifExportStatus Write(GifFrameCode code) {
@@ -205,17 +226,13 @@ GifExportStatus WriteFrames(const GifExportJob& job, const ExportFrameSource& so
     FrameWriter writer(job, stream, written);
     GifScreenModel screen(job.canvasWidth, job.canvasHeight, job.optimise, job.transparent,
                           ToleranceFor(job.quality));
-    // Declared last: its destruction waits for every frame still encoding,
-    // which may read the writer's global table.
     FramePipeline pipeline(job, source);
     for (int i = 0; i < job.frameCount; ++i) {
         if (!pipeline.Fill()) return GifExportStatus::Stopped;
         RenderedForExport rendered = pipeline.NextRendered();
         if (!rendered.frame.canvas.IsOk()) return GifExportStatus::BadFrame;
-        pipeline.Encode(screen.Plan(std::move(rendered.frame), rendered.exact),
-                        writer.HasGlobal() ? &writer.Global() : nullptr);
-        // Frame 0 is written at once: the frames after it need its table.
-        if (i == 0 || pipeline.Encoding() >= pipeline.Limit()) {
+        pipeline.Encode(screen.Plan(std::move(rendered.frame), rendered.exact), i == 0);
+        if (pipeline.Encoding() >= pipeline.Limit()) {
             const GifExportStatus status = writer.Write(pipeline.NextCode());
             if (status != GifExportStatus::Written) return status;
         }

@@ -98,9 +98,9 @@ void ChooseTable(const std::vector<std::uint32_t>& colours, bool transparent,
 // The rect written with its own colours from `colours`; transparent pixels
 // take the transparent entry when withClear.
 GifFrameCode ExactCode(const GifFramePlan& plan, const std::vector<std::uint32_t>& colours,
-                       bool withClear, const GifFramePalette* global) {
+                       bool withClear, const GlobalTableSource& global) {
     Table table;
-    ChooseTable(colours, withClear && plan.clearCount > 0, global, table);
+    ChooseTable(colours, withClear && plan.clearCount > 0, global ? global() : nullptr, table);
     std::vector<unsigned char> indices;
     indices.reserve(size_t(plan.rect.width) * plan.rect.height);
     const unsigned char transparentIndex =
@@ -149,7 +149,7 @@ GifFrameCode QuantizedCode(const GifFramePlan& plan, const QuantizeSettings& set
 }
 
 GifFrameCode Encode(const GifFramePlan& plan, const QuantizeSettings& settings,
-                    const GifFramePalette* global) {
+                    const GlobalTableSource& global) {
     const bool anyClear = plan.clearCount > 0;
     // One entry stays free for the transparent pixels.
     const int room = anyClear ? 255 : 256;
@@ -172,7 +172,7 @@ GifFrameCode Encode(const GifFramePlan& plan, const QuantizeSettings& settings,
 }  // namespace
 
 GifFrameCode EncodeGifFrame(const GifFramePlan& plan, const QuantizeSettings& settings,
-                            const GifFramePalette* global) {
+                            const GlobalTableSource& global) {
     GifFrameCode code;
     if (!plan.canvas || !plan.canvas->IsOk() || plan.rect.width <= 0 || plan.rect.height <= 0) return code;
     try {
