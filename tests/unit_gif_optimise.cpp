@@ -41,6 +41,10 @@ wxImage ScreenFrame(int i) {
     });
 }
 
+// The screen's first frame mirrored: nearly every pixel changes, and the
+// first frame's table fits it as well as it fits the first.
+wxImage MirroredScreen() { return ScreenFrame(0).Mirror(); }
+
 // Rectangles of nine colours sliding along.
 wxImage FlatFrame(int i) {
     static const unsigned char colours[9][3] = {{255, 255, 255}, {0, 0, 0}, {200, 30, 30},
@@ -177,11 +181,32 @@ TEST_F(GifWriterOutput, FewColoursStayExactEvenAfterAQuantisedFrame) {
     EXPECT_FALSE(gif.frames.at(4).hasLocalTable);
 }
 
+// A quantised frame that the first frame's table serves as well as it serves
+// the first is written with that table; one of other colours gets its own.
+TEST_F(GifWriterOutput, FramesLikeTheFirstShareItsQuantisedTable) {
+    const wxImage reddish = Filled(320, 180, [](int x, int y, unsigned char* p) {
+        p[0] = static_cast<unsigned char>(150 + x / 4 + (x * y) % 23);
+        p[1] = static_cast<unsigned char>(20 + y / 3);
+        p[2] = static_cast<unsigned char>(10 + (x + y) % 37);
+    });
+    const std::vector<wxImage> frames = {ScreenFrame(0), MirroredScreen(), reddish};
+    GifExportJob job = Job(folder + "/shared.gif", frames);
+    ASSERT_EQ(Write(job, frames), GifExportStatus::Written);
+    const auto gif = lwtest::DecodeGif(lwtest::ReadFile(PathOf(job)));
+    ASSERT_EQ(gif.frames.size(), 3u);
+    EXPECT_FALSE(gif.frames[1].hasLocalTable);
+    EXPECT_TRUE(gif.frames[2].hasLocalTable);
+    const auto shown = Coalesced(PathOf(job), 320, 180);
+    ASSERT_EQ(shown.size(), frames.size());
+    for (size_t i = 0; i < frames.size(); ++i) EXPECT_GT(lwtest::Psnr(Rgb(shown[i], 320, 180), frames[i]), 30) << i;
+}
+
 // Writes the screen-like animation to $LW_GIF_OUT; run by the next test in a
 // process of its own, with the OpenMP thread count it is given.
 TEST(GifWriterChild, DISABLED_WriteScreenLike) {
     std::vector<wxImage> frames;
     for (int i = 0; i < 6; ++i) frames.push_back(ScreenFrame(i));
+    frames.push_back(MirroredScreen());  // quantised with the first frame's table
     GifExportJob job = Job(std::getenv("LW_GIF_OUT"), frames);
     job.parallelism = std::atoi(std::getenv("LW_GIF_PARALLELISM"));
     ASSERT_EQ(Write(job, frames), GifExportStatus::Written);

@@ -137,24 +137,20 @@ public:
         if (first) {
             auto task = [settings, promise = &m_global](GifFramePlan planned) {
                 GifFrameCode code = EncodeGifFrame(planned, settings, GlobalTableSource());
-                GifFramePalette global = code.ok ? code.palette : GifFramePalette();
-                global.maskIndex = -1;
+                GifGlobalTable global;
+                if (code.ok) global.palette = code.palette;
+                global.palette.maskIndex = -1;
+                global.quantisedError = code.ok ? code.paletteError : -1;
+                if (global.quantisedError >= 0)
+                    global.search = std::make_shared<SharedPaletteSearch>(global.palette);
                 promise->set_value(global);
                 return code;
             };
             m_encoding.push_back(std::async(m_policy, task, std::move(plan)));
             return;
         }
-        auto task = [settings, global = m_globalReady](GifFramePlan planned) {
-            const GlobalTableSource table = [&global]() -> const GifFramePalette* {
-                try {
-                    const GifFramePalette& palette = global.get();
-                    return palette.count > 0 ? &palette : nullptr;
-                } catch (const std::future_error&) {
-                    return nullptr;  // the export ended before frame 0 was encoded
-                }
-            };
-            return EncodeGifFrame(planned, settings, table);
+        auto task = [settings, global = GlobalTableSource(m_globalReady)](GifFramePlan planned) {
+            return EncodeGifFrame(planned, settings, global);
         };
         m_encoding.push_back(std::async(m_policy, task, std::move(plan)));
     }
@@ -179,8 +175,8 @@ private:
     std::deque<std::future<GifFrameCode>> m_encoding;
     // Declared after the frames so that it goes first: frames still waiting
     // for the table then stop waiting (a broken promise) before they are joined.
-    std::promise<GifFramePalette> m_global;
-    std::shared_future<GifFramePalette> m_globalReady = m_global.get_future().share();
+    std::promise<GifGlobalTable> m_global;
+    std::shared_future<GifGlobalTable> m_globalReady = m_global.get_future().share();
 };
 
 // Writes the frames in order into the file; the header goes before frame 0,

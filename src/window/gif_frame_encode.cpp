@@ -2,8 +2,10 @@
 
 #include "window/colour_index.h"
 #include "window/gif_lzw.h"
+#include "window/palette_remap.h"
 
 #include <array>
+#include <chrono>
 #include <new>
 
 namespace {
@@ -100,7 +102,8 @@ void ChooseTable(const std::vector<std::uint32_t>& colours, bool transparent,
 GifFrameCode ExactCode(const GifFramePlan& plan, const std::vector<std::uint32_t>& colours,
                        bool withClear, const GlobalTableSource& global) {
     Table table;
-    ChooseTable(colours, withClear && plan.clearCount > 0, global ? global() : nullptr, table);
+    const GifGlobalTable* shared = global.Get();
+    ChooseTable(colours, withClear && plan.clearCount > 0, shared ? &shared->palette : nullptr, table);
     std::vector<unsigned char> indices;
     indices.reserve(size_t(plan.rect.width) * plan.rect.height);
     const unsigned char transparentIndex =
@@ -127,8 +130,41 @@ GifFrameCode ExactCode(const GifFramePlan& plan, const std::vector<std::uint32_t
     return code;
 }
 
-// The rect through the quantiser, transparent pixels given alpha 0.
-GifFrameCode QuantizedCode(const GifFramePlan& plan, const QuantizeSettings& settings) {
+// How much worse than the first frame's own error a frame's error on the
+// global table may be for the table to serve it: about 0.6 dB.
+constexpr double kReuseSlack = 1.15;
+
+// The error of a table is judged on about this many pixels.
+constexpr size_t kErrorSamplePixels = 20000;
+
+// The global table with a transparent entry when the frame needs one (an
+// entry of the table's padding), if it was quantised and has room for it.
+const GifGlobalTable* ReusableGlobal(const GifFramePlan& plan, const GlobalTableSource& global,
+                                     GifFramePalette& palette) {
+    const GifGlobalTable* table = global.Get();
+    if (!table || table->quantisedError < 0 || !table->search) return nullptr;
+    palette = table->palette;
+    if (plan.clearCount > 0) {
+        if (palette.count >= 1 << GifBitsPerPixel(palette.count)) return nullptr;
+        palette.maskIndex = palette.count;
+    }
+    return table;
+}
+
+// The frame's indices into palette, compressed.
+void Compress(const std::vector<unsigned char>& indices, const GifFramePalette& palette, GifFrameCode& code) {
+    code.transparentIndex = palette.maskIndex;
+    code.data = GifCompressIndices(indices.data(), indices.size(),
+                                   std::max(palette.count, palette.maskIndex + 1));
+    code.ok = true;
+}
+
+// The rect through the quantiser, transparent pixels given alpha 0: mapped to
+// the global table when that fits the pixels about as well as it fits the
+// first frame's (no palette to choose, and none to store), else to a palette
+// of its own.
+GifFrameCode QuantizedCode(const GifFramePlan& plan, const QuantizeSettings& settings,
+                           const GlobalTableSource& global) {
     std::vector<unsigned char> rgba;
     rgba.reserve(4 * size_t(plan.rect.width) * plan.rect.height);
     EachPixel(plan, true, [&](std::uint32_t rgb, bool transparent) {
@@ -138,14 +174,41 @@ GifFrameCode QuantizedCode(const GifFramePlan& plan, const QuantizeSettings& set
                                         static_cast<unsigned char>(transparent ? 0 : 255)};
         rgba.insert(rgba.end(), pixel, pixel + 4);
     });
-    GifFrameCode code;
+    const size_t pixels = size_t(plan.rect.width) * plan.rect.height;
+    const size_t step = std::max<size_t>(1, pixels / kErrorSamplePixels);
+    // Whether the global table serves is decided the same way whenever it
+    // arrives; while frame 0 is still being encoded, a palette of the frame's
+    // own is chosen meanwhile rather than waiting with a core idle.
+    GifFrameCode own;
     std::vector<unsigned char> indices;
-    if (!QuantizeRgba(rgba.data(), plan.rect.width, plan.rect.height, settings, code.palette, indices))
-        return code;
-    code.transparentIndex = code.palette.maskIndex;
-    code.data = GifCompressIndices(indices.data(), indices.size(), code.palette.count);
-    code.ok = true;
-    return code;
+    const bool chooseFirst = !global.Ready();
+    if (chooseFirst && !QuantizeRgba(rgba.data(), plan.rect.width, plan.rect.height, settings,
+                                     own.palette, indices))
+        return own;
+    GifFramePalette shared;
+    if (const GifGlobalTable* table = ReusableGlobal(plan, global, shared)) {
+        PaletteSearch search = table->search->Prepared();
+        if (PaletteError(rgba.data(), pixels, step, shared, search) <= kReuseSlack * table->quantisedError) {
+            GifFrameCode code;
+            indices.resize(pixels);
+            RemapToPalette(rgba.data(), plan.rect.width, plan.rect.height, shared, settings.dithering,
+                           indices.data(), search);
+            code.global = true;
+            code.palette = shared;
+            Compress(indices, shared, code);
+            return code;
+        }
+    }
+    if (!chooseFirst && !QuantizeRgba(rgba.data(), plan.rect.width, plan.rect.height, settings,
+                                      own.palette, indices))
+        return own;
+    // Only the first frame's error is ever compared with.
+    if (!global.Valid()) {
+        PaletteSearch search(own.palette);
+        own.paletteError = PaletteError(rgba.data(), pixels, step, own.palette, search);
+    }
+    Compress(indices, own.palette, own);
+    return own;
 }
 
 GifFrameCode Encode(const GifFramePlan& plan, const QuantizeSettings& settings,
@@ -165,11 +228,27 @@ GifFrameCode Encode(const GifFramePlan& plan, const QuantizeSettings& settings,
     }
     // Too many colours for a table (exact frames only get here with holes of
     // their own and 256 colours besides).
-    if (!best.ok) best = QuantizedCode(plan, settings);
+    if (!best.ok) best = QuantizedCode(plan, settings, global);
     return best;
 }
 
 }  // namespace
+
+bool GlobalTableSource::Valid() const { return m_table.valid(); }
+
+bool GlobalTableSource::Ready() const {
+    return !m_table.valid() || m_table.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+const GifGlobalTable* GlobalTableSource::Get() const {
+    if (!m_table.valid()) return nullptr;
+    try {
+        const GifGlobalTable& table = m_table.get();
+        return table.palette.count > 0 ? &table : nullptr;
+    } catch (const std::future_error&) {
+        return nullptr;  // the export ended before frame 0 was encoded
+    }
+}
 
 GifFrameCode EncodeGifFrame(const GifFramePlan& plan, const QuantizeSettings& settings,
                             const GlobalTableSource& global) {

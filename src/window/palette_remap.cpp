@@ -1,92 +1,13 @@
 #include "window/palette_remap.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdint>
-#include <vector>
+#include <climits>
 
 namespace {
 
-// Exact nearest-colour search over a palette. Colour space is cut into cells
-// of 16 levels a side; each cell, on first use, lists the entries that can be
-// nearest to some colour inside it (those no farther from the cell than the
-// closest entry's farthest corner), nearest-first, so that a search looks at
-// a handful of entries instead of all 256.
-class NearestColour {
-public:
-    explicit NearestColour(const GifFramePalette& palette) {
-        for (int i = 0; i < palette.count; ++i)
-            if (i != palette.maskIndex) m_entries.push_back(Entry{palette.colours[size_t(i)], i});
-    }
+constexpr int kSpan = 15;  // a cell's levels past its first
 
-    bool Empty() const { return m_entries.empty(); }
-
-    // The entry's index in the palette.
-    int Find(int r, int g, int b) {
-        const Cell& cell = CellOf(r >> kShift, g >> kShift, b >> kShift);
-        int best = cell.candidates.front().entry;
-        int bestDistance = INT32_MAX;
-        for (const Candidate& c : cell.candidates) {
-            if (c.nearest >= bestDistance) break;
-            const GifRgb& e = m_entries[size_t(c.entry)].rgb;
-            const int d = Square(r - e.red) + Square(g - e.green) + Square(b - e.blue);
-            if (d < bestDistance) {
-                bestDistance = d;
-                best = c.entry;
-            }
-        }
-        return m_entries[size_t(best)].index;
-    }
-
-private:
-    static constexpr int kShift = 4;
-    static constexpr int kSide = 256 >> kShift;
-    static constexpr int kSpan = (1 << kShift) - 1;
-
-    struct Entry {
-        GifRgb rgb;
-        int index;
-    };
-    struct Candidate {
-        int nearest;  // the least squared distance from the cell to the entry
-        int entry;
-    };
-    struct Cell {
-        bool ready = false;
-        std::vector<Candidate> candidates;
-    };
-
-    static int Square(int v) { return v * v; }
-
-    // Squared distance from v to the interval [low, low + kSpan], and to its far end.
-    static int Near(int v, int low) {
-        return v < low ? Square(low - v) : v > low + kSpan ? Square(v - low - kSpan) : 0;
-    }
-    static int Far(int v, int low) { return std::max(Square(v - low), Square(v - low - kSpan)); }
-
-    const Cell& CellOf(int cr, int cg, int cb) {
-        Cell& cell = m_cells[size_t((cr * kSide + cg) * kSide + cb)];
-        if (cell.ready) return cell;
-        const int r = cr << kShift, g = cg << kShift, b = cb << kShift;
-        int bound = INT32_MAX;
-        for (const Entry& e : m_entries)
-            bound = std::min(bound, Far(e.rgb.red, r) + Far(e.rgb.green, g) + Far(e.rgb.blue, b));
-        for (size_t i = 0; i < m_entries.size(); ++i) {
-            const GifRgb& c = m_entries[i].rgb;
-            const int nearest = Near(c.red, r) + Near(c.green, g) + Near(c.blue, b);
-            if (nearest <= bound) cell.candidates.push_back(Candidate{nearest, int(i)});
-        }
-        std::sort(cell.candidates.begin(), cell.candidates.end(),
-                  [](const Candidate& a, const Candidate& b) {
-                      return a.nearest != b.nearest ? a.nearest < b.nearest : a.entry < b.entry;
-                  });
-        cell.ready = true;
-        return cell;
-    }
-
-    std::vector<Entry> m_entries;
-    std::vector<Cell> m_cells = std::vector<Cell>(size_t(kSide) * kSide * kSide);
-};
+int Square(int v) { return v * v; }
 
 // Errors are kept in sixteenths, the Floyd-Steinberg weights' unit.
 constexpr int kDampAbove = 3 * 16 * 16;  // squared error past which only 3/4 is passed on
@@ -95,11 +16,70 @@ int Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
 
 }  // namespace
 
+PaletteSearch::PaletteSearch(const GifFramePalette& palette) {
+    for (int i = 0; i < palette.count; ++i) {
+        if (i == palette.maskIndex) continue;
+        const GifRgb& c = palette.colours[size_t(i)];
+        m_red[m_count] = c.red;
+        m_green[m_count] = c.green;
+        m_blue[m_count] = c.blue;
+        m_index[m_count++] = i;
+    }
+}
+
+void PaletteSearch::PrepareAll() {
+    for (int cell = 0; cell < int(m_first.size()); ++cell)
+        if (m_first[size_t(cell)] < 0) Prepare(cell);
+}
+
+// The candidates of a cell: entries no farther from the cell than the
+// farthest corner of the closest entry, nearest first.
+void PaletteSearch::Prepare(int cell) {
+    const int r = (cell / (kSide * kSide)) << kShift;
+    const int g = (cell / kSide % kSide) << kShift;
+    const int b = (cell % kSide) << kShift;
+    auto farthest = [](int v, int low) { return std::max(Square(v - low), Square(v - low - kSpan)); };
+    auto nearest = [](int v, int low) {
+        return v < low ? Square(low - v) : v > low + kSpan ? Square(v - low - kSpan) : 0;
+    };
+    int bound = INT_MAX;
+    for (int i = 0; i < m_count; ++i)
+        bound = std::min(bound, farthest(m_red[i], r) + farthest(m_green[i], g) + farthest(m_blue[i], b));
+    const size_t first = m_candidates.size();
+    for (int i = 0; i < m_count; ++i) {
+        const int d = nearest(m_red[i], r) + nearest(m_green[i], g) + nearest(m_blue[i], b);
+        if (d <= bound) m_candidates.push_back(Candidate{d, i});
+    }
+    std::sort(m_candidates.begin() + std::ptrdiff_t(first), m_candidates.end(),
+              [](const Candidate& x, const Candidate& y) {
+                  return x.nearest != y.nearest ? x.nearest < y.nearest : x.entry < y.entry;
+              });
+    m_first[size_t(cell)] = std::int32_t(first);
+    m_size[size_t(cell)] = std::int32_t(m_candidates.size() - first);
+}
+
+int PaletteSearch::Find(int r, int g, int b) {
+    const int cell = ((r >> kShift) * kSide + (g >> kShift)) * kSide + (b >> kShift);
+    if (m_first[size_t(cell)] < 0) Prepare(cell);
+    const Candidate* c = m_candidates.data() + m_first[size_t(cell)];
+    const Candidate* const end = c + m_size[size_t(cell)];
+    int best = c->entry;
+    int bestDistance = INT_MAX;
+    for (; c != end && c->nearest < bestDistance; ++c) {
+        const int i = c->entry;
+        const int d = Square(r - m_red[i]) + Square(g - m_green[i]) + Square(b - m_blue[i]);
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = i;
+        }
+    }
+    return m_index[best];
+}
+
 void RemapToPalette(const unsigned char* rgba, int width, int height, const GifFramePalette& palette,
-                    float dithering, unsigned char* indices) {
-    NearestColour nearest(palette);
+                    float dithering, unsigned char* indices, PaletteSearch& search) {
     const unsigned char clear = static_cast<unsigned char>(std::max(0, palette.maskIndex));
-    if (nearest.Empty()) {
+    if (search.Empty()) {
         std::fill(indices, indices + size_t(width) * height, clear);
         return;
     }
@@ -123,7 +103,7 @@ void RemapToPalette(const unsigned char* rgba, int width, int height, const GifF
             const int r = Clamp255(px[0] + ((carried[0] * level) >> 12));
             const int g = Clamp255(px[1] + ((carried[1] * level) >> 12));
             const int b = Clamp255(px[2] + ((carried[2] * level) >> 12));
-            const int index = nearest.Find(r, g, b);
+            const int index = search.Find(r, g, b);
             indices[at] = static_cast<unsigned char>(index);
             if (level == 0) continue;
             const GifRgb& chosen = palette.colours[size_t(index)];
@@ -145,4 +125,25 @@ void RemapToPalette(const unsigned char* rgba, int width, int height, const GifF
         }
         here.swap(next);
     }
+}
+
+void RemapToPalette(const unsigned char* rgba, int width, int height, const GifFramePalette& palette,
+                    float dithering, unsigned char* indices) {
+    PaletteSearch search(palette);
+    RemapToPalette(rgba, width, height, palette, dithering, indices, search);
+}
+
+double PaletteError(const unsigned char* rgba, size_t pixelCount, size_t step,
+                    const GifFramePalette& palette, PaletteSearch& search) {
+    if (search.Empty()) return 0;
+    double sum = 0;
+    size_t counted = 0;
+    for (size_t i = 0; i < pixelCount; i += std::max<size_t>(1, step)) {
+        const unsigned char* px = rgba + 4 * i;
+        if (px[3] != 255) continue;
+        const GifRgb& c = palette.colours[size_t(search.Find(px[0], px[1], px[2]))];
+        sum += Square(px[0] - c.red) + Square(px[1] - c.green) + Square(px[2] - c.blue);
+        ++counted;
+    }
+    return counted ? sum / (3.0 * counted) : 0;
 }
