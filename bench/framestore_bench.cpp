@@ -16,6 +16,7 @@
 #include "framestore/framestore.h"
 #include "framestore/pictureahead.h"
 #include "import/picturedecoder.h"
+#include "import/storingqueue.h"
 #include "support/synthetic_pictures.h"
 #include "window/gif_export.h"
 #include "window/worksaveasgifthread.h"
@@ -105,16 +106,21 @@ Opened Open(const std::vector<wxString>& files, int frames, bool keepDecoded) {
     Opened opened;
     // No import budget: how much memory the frames take is what is measured.
     PictureDecoder decoder(1LL << 40);
+    StoringQueue storing;  // compressing each picture while the next is decoded, as the import thread does
     for (int i = 0; i < frames; ++i)
         decoder.Decode(files[size_t(i) % files.size()], [&](DecodedPicture&& picture) {
             if (keepDecoded) {
                 opened.decoded.push_back(std::shared_ptr<const wxImage>(picture.picture.release()));
-            } else {
-                opened.stored.push_back(StorePicture(*picture.picture));
-                decoder.Release(*picture.picture);
+                return true;
             }
+            const long long pixels = static_cast<long long>(picture.picture->GetWidth()) * picture.picture->GetHeight();
+            storing.Add(std::move(picture.picture), [&, pixels](FramePicture stored) {
+                opened.stored.push_back(std::move(stored));
+                decoder.Release(pixels);
+            });
             return true;
         });
+    storing.Finish();
     return opened;
 }
 

@@ -2,6 +2,7 @@
 #include "framestore/memorybudget.h"
 #include "framestore/pictureahead.h"
 #include "framestore/spillfile.h"
+#include "import/storingqueue.h"
 #include "support/synthetic_pictures.h"
 #include "support/test_support.h"
 
@@ -128,4 +129,30 @@ TEST(FrameStore, PicturesAheadMatchPicturesMadeOnTheSpot) {
         if (i % 4 == 3) ahead.Prepare(frames[0], wxSize(10, 10));  // asked for another meanwhile
         ExpectSame(PictureAtSize(*next, size), ahead.Get(next, size), "frame " + std::to_string(i));
     }
+}
+
+// The import's storing queue hands pictures back in the order they were
+// added, each stored bit-exact, with no more than its limit in flight.
+TEST(FrameStore, StoringQueueHandsBackInOrder) {
+    std::vector<wxImage> pictures;
+    for (int i = 0; i < 7; ++i)
+        pictures.push_back(lwtest::SyntheticPicture(i % 2 ? PictureKind::Photo : PictureKind::Flat, 40 + i, 30, unsigned(i)));
+    std::vector<int> order;
+    size_t added = 0;
+    {
+        StoringQueue queue(2);
+        for (int i = 0; i < 7; ++i) {
+            queue.Add(std::make_unique<wxImage>(pictures[size_t(i)].Copy()), [&, i](FramePicture stored) {
+                order.push_back(i);
+                ASSERT_TRUE(stored);
+                ExpectSame(pictures[size_t(i)], stored->Decode(), "picture " + std::to_string(i));
+            });
+            ++added;
+            EXPECT_LE(added - order.size(), 2u);
+        }
+        queue.Finish();
+        EXPECT_EQ(order.size(), 7u);
+        queue.Add(std::make_unique<wxImage>(pictures[0].Copy()), [&](FramePicture) { order.push_back(7); });
+    }  // the queue's end hands back the last one
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
 }

@@ -40,6 +40,7 @@ public:
     // A delivered picture no longer held decoded (it went to the frame
     // store): its pixels count no more against the budget.
     void Release(const wxImage& picture);
+    void Release(long long pixels);
 
     const std::vector<SkippedPicture>& GetSkipped() const { return m_skipped; }
     std::vector<SkippedPicture> TakeSkipped() { return std::move(m_skipped); }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "import/picturedecoder.h"
+#include "import/storingqueue.h"
+#include "window/importevents.h"
 
 #include <wx/arrstr.h>
 #include <wx/thread.h>
@@ -47,9 +49,12 @@ private:
     bool ShouldStop();
     int Progress(size_t done) const;
     void Post(int progress, DecodedPicture decoded);
+    void PostStored(int progress, ImportedPicture picture);
 
     std::shared_ptr<ImportSink> m_sink;
     wxArrayString m_paths;
     bool m_finished = false;  // an event with 100 was posted
     PictureDecoder m_decoder;
+    // Compresses each picture while the next one is decoded.
+    StoringQueue m_storing;
 };

@@ -9,9 +9,11 @@
 
 size_t DefaultFrameMemory() {
     // Photo-like frames barely compress, so the compressed frames are most of
-    // the program's memory: 512 MB keeps 1,000 full-HD photos under 1 GB in
-    // all (measured with bench/framestore_bench); more only delays the spill.
-    constexpr size_t kMost = size_t(512) << 20;
+    // the program's memory: 384 MB leaves room for the frames the export and
+    // the preview hold decoded, keeping 300 full-HD photos under 600 MB in all
+    // while they are exported (measured with bench/framestore_bench); more
+    // only delays the spill.
+    constexpr size_t kMost = size_t(384) << 20;
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);
     if (pages <= 0 || pageSize <= 0) return kMost / 4;

@@ -146,8 +146,10 @@ void PictureDecoder::LoadGif(const wxString& path, int maxFrames) {
     m_gifFrameLimit = maxFrames;
 }
 
-void PictureDecoder::Release(const wxImage& picture) {
-    if (!m_exhausted) m_remaining += PixelsOf(picture);
+void PictureDecoder::Release(const wxImage& picture) { Release(PixelsOf(picture)); }
+
+void PictureDecoder::Release(long long pixels) {
+    if (!m_exhausted) m_remaining += pixels;
 }
 
 bool PictureDecoder::Charge(long long pixels) {

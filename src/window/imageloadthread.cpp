@@ -45,16 +45,22 @@ int ImageLoadThread::Progress(size_t done) const {
 bool ImageLoadThread::ShouldStop() { return TestDestroy() || m_sink->IsClosed(); }
 
 void ImageLoadThread::Post(int progress, DecodedPicture decoded) {
-    // Compressed here, so that neither this thread nor the window holds many
-    // full-size pictures; the decoder's budget then counts only what is held.
-    FramePicture stored;
-    if (decoded.picture) {
-        stored = StorePicture(*decoded.picture);
-        m_decoder.Release(*decoded.picture);
-        decoded.picture.reset();
-    }
-    ImportedPicture picture{std::move(stored), OwnCopy(decoded.path), decoded.frameIndex,
-                            decoded.delay};
+    // Compressed off this thread, so that neither it nor the window holds
+    // many full-size pictures; the decoder's budget then counts only what is
+    // held. The last event waits for every picture before it.
+    if (progress == 100) m_storing.Finish();
+    ImportedPicture imported{nullptr, OwnCopy(decoded.path), decoded.frameIndex, decoded.delay};
+    if (!decoded.picture) return PostStored(progress, std::move(imported));
+    const long long pixels = static_cast<long long>(decoded.picture->GetWidth()) * decoded.picture->GetHeight();
+    m_storing.Add(std::move(decoded.picture), [this, progress, pixels, imported](FramePicture stored) mutable {
+        m_decoder.Release(pixels);
+        imported.picture = std::move(stored);
+        PostStored(progress, std::move(imported));
+    });
+    if (progress == 100) m_storing.Finish();
+}
+
+void ImageLoadThread::PostStored(int progress, ImportedPicture picture) {
     std::vector<SkippedPicture> skipped;
     if (progress == 100) {
         m_finished = true;
@@ -69,6 +75,7 @@ wxThread::ExitCode ImageLoadThread::Entry() {
     std::cout << "thread:" << std::endl;
     try {
         LoadAll();
+        m_storing.Finish();
     } catch (const std::bad_alloc&) {
         // Out of memory: what arrived stays; the load still ends below.
     }
