@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <fstream>
 
@@ -155,4 +157,27 @@ TEST(FrameStore, StoringQueueHandsBackInOrder) {
         queue.Add(std::make_unique<wxImage>(pictures[0].Copy()), [&](FramePicture) { order.push_back(7); });
     }  // the queue's end hands back the last one
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+}
+
+// Frames deleted and added again, as an editing session does, reuse the
+// spill file's freed space instead of growing it; what stays reads back exact.
+TEST(FrameStore, SpillSpaceIsUsedAgain) {
+    const std::string folder = lwtest::MakeTempDir("respill");
+    auto store = FrameStore::Create(0, folder);
+    std::vector<wxImage> pictures;
+    std::vector<FramePicture> frames;
+    for (unsigned i = 0; i < 12; ++i) {
+        pictures.push_back(lwtest::SyntheticPicture(i % 3 ? PictureKind::Photo : PictureKind::Screen, 160, 120, i));
+        frames.push_back(store->Store(pictures.back()));
+        ASSERT_TRUE(frames.back()->IsSpilled());
+    }
+    const std::string spill = store->SpillPath();
+    const auto sizeOf = [&] { struct stat st{}; stat(spill.c_str(), &st); return st.st_size; };
+    const off_t full = sizeOf();
+    for (int round = 0; round < 5; ++round) {
+        for (size_t i = 1; i < frames.size(); i += 2) frames[i].reset();  // every other one
+        for (size_t i = 1; i < frames.size(); i += 2) frames[i] = store->Store(pictures[i]);
+    }
+    EXPECT_LE(sizeOf(), full);
+    for (size_t i = 0; i < frames.size(); ++i) ExpectSame(pictures[i], frames[i]->Decode(), std::to_string(i));
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -16,8 +17,13 @@ public:
     SpillFile(const SpillFile&) = delete;
     SpillFile& operator=(const SpillFile&) = delete;
 
-    // Appends; false when the disk refuses (full, gone).
+    // Writes the bytes into the first freed space that holds them, else at
+    // the end; false when the disk refuses (full, gone). Append and Free are
+    // called by one thread at a time.
     bool Append(const unsigned char* bytes, size_t size, uint64_t* offset);
+    // What Append wrote there is no longer needed: the space is used again,
+    // and its disk blocks are given back meanwhile.
+    void Free(uint64_t offset, size_t size);
     // Any thread: reads back what Append wrote.
     bool Read(uint64_t offset, size_t size, unsigned char* out) const;
     const std::string& Path() const { return m_path; }
@@ -27,6 +33,7 @@ private:
     int m_fd;
     std::string m_path;
     uint64_t m_end = 0;
+    std::map<uint64_t, uint64_t> m_free;  // freed space before m_end: offset -> size, none adjacent
 };
 
 // $XDG_CACHE_HOME/loopwright, else ~/.cache/loopwright.

@@ -92,6 +92,7 @@ void FrameStore::Release(const StoredPicture& picture) {
     if (!picture.m_spill) {
         m_memoryBytes -= picture.m_bytes;
     } else {
+        picture.m_spill->Free(picture.m_offset, picture.m_bytes);
         m_spilledBytes -= picture.m_bytes;
         // The file goes once no frame is in it (the last spilled picture holds it until then).
         if (--m_spilledCount == 0) m_spill.reset();

@@ -2,11 +2,15 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#ifdef __linux__
+#include <linux/falloc.h>
+#endif
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <iterator>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -52,9 +56,12 @@ SpillFile::~SpillFile() {
 }
 
 bool SpillFile::Append(const unsigned char* bytes, size_t size, uint64_t* offset) {
+    auto hole = m_free.begin();
+    while (hole != m_free.end() && hole->second < size) ++hole;
+    const uint64_t at = hole != m_free.end() ? hole->first : m_end;
     size_t done = 0;
     while (done < size) {
-        const ssize_t wrote = pwrite(m_fd, bytes + done, size - done, off_t(m_end + done));
+        const ssize_t wrote = pwrite(m_fd, bytes + done, size - done, off_t(at + done));
         if (wrote < 0 && errno == EINTR) continue;
         if (wrote <= 0) {
             // A partial record is never read; the space is used again.
@@ -62,9 +69,46 @@ bool SpillFile::Append(const unsigned char* bytes, size_t size, uint64_t* offset
         }
         done += size_t(wrote);
     }
-    *offset = m_end;
-    m_end += size;
+    if (hole != m_free.end()) {
+        const uint64_t left = hole->second - size;
+        m_free.erase(hole);
+        if (left > 0) m_free.emplace(at + size, left);
+    } else {
+        m_end += size;
+    }
+    *offset = at;
     return true;
+}
+
+void SpillFile::Free(uint64_t offset, size_t size) {
+    if (size == 0) return;
+    uint64_t start = offset, length = size;
+    // Joined with the free space on either side.
+    auto next = m_free.lower_bound(offset);
+    if (next != m_free.end() && next->first == start + length) {
+        length += next->second;
+        next = m_free.erase(next);
+    }
+    if (next != m_free.begin()) {
+        const auto before = std::prev(next);
+        if (before->first + before->second == start) {
+            start = before->first;
+            length += before->second;
+            m_free.erase(before);
+        }
+    }
+#ifdef FALLOC_FL_PUNCH_HOLE
+    // Failing to give the blocks back only leaves the file larger.
+    (void)fallocate(m_fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, off_t(offset), off_t(size));
+#endif
+    if (start + length == m_end) {
+        m_end = start;
+        if (ftruncate(m_fd, off_t(m_end)) != 0) {
+            // The tail stays, punched; the file only looks larger.
+        }
+    } else {
+        m_free.emplace(start, length);
+    }
 }
 
 bool SpillFile::Read(uint64_t offset, size_t size, unsigned char* out) const {
