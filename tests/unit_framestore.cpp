@@ -128,6 +128,7 @@ TEST(FrameStore, PicturesAheadMatchPicturesMadeOnTheSpot) {
         const FramePicture& next = frames[(i + 1) % frames.size()];
         const wxSize size = i % 3 ? wxSize(200, 150) : wxSize(400, 300);
         ahead.Prepare(next, size);
+        ahead.Prepare(frames[(i + 2) % frames.size()], size);  // two ahead, as the preview asks
         if (i % 4 == 3) ahead.Prepare(frames[0], wxSize(10, 10));  // asked for another meanwhile
         ExpectSame(PictureAtSize(*next, size), ahead.Get(next, size), "frame " + std::to_string(i));
     }

@@ -6,19 +6,26 @@
 #include "framestore/framestore.h"
 
 #include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 class PictureAhead {
 public:
+    // Pictures made or being made at once, one worker each: a 1920 x 1080
+    // frame from the spill file takes about 10 ms, so two keep up with
+    // 10 ms delays where one could not.
+    static constexpr size_t kDepth = 2;
+
     PictureAhead();
-    ~PictureAhead();  // waits for the picture under way, if any
+    ~PictureAhead();  // waits for the pictures under way
     PictureAhead(const PictureAhead&) = delete;
     PictureAhead& operator=(const PictureAhead&) = delete;
 
-    // Starts making picture at size (scaled when it differs), in place of
-    // whatever was asked for before.
+    // Starts making picture at size (scaled when it differs). Of the pictures
+    // asked for and not yet taken, the kDepth newest are kept.
     void Prepare(const FramePicture& picture, const wxSize& size);
     // Main thread: picture at size, the prepared one when it is that one
     // (waiting for it when it is under way), else made here.
@@ -32,16 +39,22 @@ private:
             return picture == other.picture && size == other.size;
         }
     };
+    struct Made {
+        Request request;
+        std::unique_ptr<wxImage> image;
+    };
     void Run();
+    bool IsWorking(const Request& request) const;
+    // Drops the oldest requests past kDepth, made ones first.
+    void Trim();
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    Request m_asked;     // next for the worker; empty picture when none
-    Request m_working;   // under way on the worker
-    Request m_madeFor;   // what m_made is
-    std::unique_ptr<wxImage> m_made;
+    std::deque<Request> m_asked;     // for the workers, oldest first
+    std::vector<Request> m_working;  // under way
+    std::deque<Made> m_made;         // oldest first
     bool m_quit = false;
-    std::thread m_worker;
+    std::vector<std::thread> m_workers;
 };
 
 // picture at size: decoded, and scaled when size differs from its own.

@@ -1,12 +1,16 @@
 #include "framestore/pictureahead.h"
 
+#include <algorithm>
+
 wxImage PictureAtSize(const StoredPicture& picture, const wxSize& size) {
     wxImage decoded = picture.Decode();
     if (!decoded.IsOk() || size == decoded.GetSize() || size.x <= 0 || size.y <= 0) return decoded;
     return decoded.Scale(size.x, size.y, wxIMAGE_QUALITY_NORMAL);
 }
 
-PictureAhead::PictureAhead() : m_worker([this] { Run(); }) {}
+PictureAhead::PictureAhead() {
+    for (size_t i = 0; i < kDepth; ++i) m_workers.emplace_back([this] { Run(); });
+}
 
 PictureAhead::~PictureAhead() {
     {
@@ -14,7 +18,19 @@ PictureAhead::~PictureAhead() {
         m_quit = true;
     }
     m_changed.notify_all();
-    m_worker.join();
+    for (std::thread& worker : m_workers) worker.join();
+}
+
+bool PictureAhead::IsWorking(const Request& request) const {
+    return std::find(m_working.begin(), m_working.end(), request) != m_working.end();
+}
+
+void PictureAhead::Trim() {
+    while (m_made.size() + m_working.size() + m_asked.size() > kDepth) {
+        if (!m_made.empty()) m_made.pop_front();
+        else if (!m_asked.empty()) m_asked.pop_front();
+        else break;  // those under way finish and are dropped then
+    }
 }
 
 void PictureAhead::Prepare(const FramePicture& picture, const wxSize& size) {
@@ -22,8 +38,12 @@ void PictureAhead::Prepare(const FramePicture& picture, const wxSize& size) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         const Request request{picture, size};
-        if (m_working == request || (m_made && m_madeFor == request)) return;
-        m_asked = request;
+        const bool made = std::any_of(m_made.begin(), m_made.end(),
+                                      [&](const Made& m) { return m.request == request; });
+        if (made || IsWorking(request) || std::find(m_asked.begin(), m_asked.end(), request) != m_asked.end())
+            return;
+        m_asked.push_back(request);
+        Trim();
     }
     m_changed.notify_all();
 }
@@ -33,12 +53,15 @@ wxImage PictureAhead::Get(const FramePicture& picture, const wxSize& size) {
     const Request request{picture, size};
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        if (m_asked == request) m_asked = Request();  // made here sooner than there
-        m_changed.wait(lock, [&] { return !(m_working == request); });
-        if (m_made && m_madeFor == request) {
-            // Handed over whole: the worker keeps nothing of it.
-            std::unique_ptr<wxImage> made = std::move(m_made);
-            m_madeFor = Request();
+        // Made here sooner than there.
+        m_asked.erase(std::remove(m_asked.begin(), m_asked.end(), request), m_asked.end());
+        m_changed.wait(lock, [&] { return !IsWorking(request); });
+        const auto found = std::find_if(m_made.begin(), m_made.end(),
+                                        [&](const Made& m) { return m.request == request; });
+        if (found != m_made.end()) {
+            // Handed over whole: the workers keep nothing of it.
+            std::unique_ptr<wxImage> made = std::move(found->image);
+            m_made.erase(found);
             return *made;
         }
     }
@@ -48,16 +71,17 @@ wxImage PictureAhead::Get(const FramePicture& picture, const wxSize& size) {
 void PictureAhead::Run() {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_quit || m_asked.picture; });
+        m_changed.wait(lock, [this] { return m_quit || !m_asked.empty(); });
         if (m_quit) return;
-        m_working = m_asked;
-        m_asked = Request();
+        const Request request = m_asked.front();
+        m_asked.pop_front();
+        m_working.push_back(request);
         lock.unlock();
-        auto made = std::make_unique<wxImage>(PictureAtSize(*m_working.picture, m_working.size));
+        auto made = std::make_unique<wxImage>(PictureAtSize(*request.picture, request.size));
         lock.lock();
-        m_made = std::move(made);
-        m_madeFor = m_working;
-        m_working = Request();
+        m_working.erase(std::find(m_working.begin(), m_working.end(), request));
+        m_made.push_back(Made{request, std::move(made)});
+        Trim();
         m_changed.notify_all();
     }
 }

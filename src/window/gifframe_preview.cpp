@@ -67,7 +67,7 @@ void GifFrame::OnPreviewTimer(wxTimerEvent&) {
     }
     const int shown = std::min(m_previewFrame, count - 1);
     ShowFrame(shown);
-    PrepareFrame((shown + 1) % count);
+    for (int ahead = 1; ahead <= int(PictureAhead::kDepth); ++ahead) PrepareFrame((shown + ahead) % count);
     // Each frame stays for its own delay.
     ScheduleNextFrame(m_document.Frame(static_cast<size_t>(shown)).delay);
     if (++m_previewFrame < count) return;
