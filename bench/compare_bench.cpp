@@ -12,7 +12,7 @@
 // export takes them from memory, as the program does. The floor is the time
 // to decode the PNG files (ffmpeg to null) plus gifsicle -O0 rewriting our file.
 #include "support/psnr.h"
-#include "window/gif_export.h"
+#include "gif/gif_export.h"
 
 #include <wx/filename.h>
 #include <wx/image.h>

@@ -18,7 +18,7 @@
 #include "import/picturedecoder.h"
 #include "import/storingqueue.h"
 #include "support/synthetic_pictures.h"
-#include "window/gif_export.h"
+#include "gif/gif_export.h"
 #include "window/worksaveasgifthread.h"
 
 #include <lz4.h>

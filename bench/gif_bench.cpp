@@ -14,8 +14,8 @@
 //   --threads N        frames rendered at once by the whole export (default: cores)
 //   --no-whole         skips the whole export and ImageMagick
 #include "support/psnr.h"
-#include "window/frame_render.h"
-#include "window/gif_export.h"
+#include "gif/frame_render.h"
+#include "gif/gif_export.h"
 #include "window/gif_gifhandler.h"
 #include "window/worksaveasgifthread.h"
 

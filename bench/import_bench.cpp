@@ -4,7 +4,7 @@
 // memory. Needs a display (run under xvfb-run).
 #include "app/folders.h"
 #include "support/peakmemory.h"
-#include "window/gif_export.h"
+#include "gif/gif_export.h"
 #include "window/gifframe.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"

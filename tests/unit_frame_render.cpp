@@ -4,8 +4,8 @@
 #include "support/test_support.h"
 
 #include "support/psnr.h"
-#include "window/frame_render.h"
-#include "window/palette_remap.h"
+#include "gif/frame_render.h"
+#include "gif/palette_remap.h"
 #include "window/gif_gifhandler.h"
 
 #include <wx/mstream.h>

@@ -3,8 +3,8 @@
 #include "support/gif_decode.h"
 #include "support/test_support.h"
 
-#include "window/export_memory.h"
-#include "window/gif_export.h"
+#include "gif/export_memory.h"
+#include "gif/gif_export.h"
 #include "window/worksaveasgifthread.h"
 #include "window/workerevents.h"
 

@@ -3,7 +3,7 @@
 #include "support/gif_decode.h"
 #include "support/pictures.h"
 #include "support/test_support.h"
-#include "window/gifreader.h"
+#include "gif/gifreader.h"
 
 #include <wx/image.h>
 

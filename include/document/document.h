@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framestore/framestore.h"
-#include "window/gif_export.h"
+#include "gif/gif_export.h"
 
 #include <wx/gdicmn.h>
 #include <wx/string.h>

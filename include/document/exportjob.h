@@ -3,6 +3,6 @@
 #pragma once
 
 #include "document/document.h"
-#include "window/gif_export.h"
+#include "gif/gif_export.h"
 
 GifExportJob ExportJobFor(const Document& document, int parallelism);

@@ -6,7 +6,7 @@
 
 #include "import/pictureformat.h"
 #include "import/skippedpictures.h"
-#include "window/gifreader.h"
+#include "gif/gifreader.h"
 
 #include <wx/image.h>
 #include <wx/string.h>

@@ -2,7 +2,7 @@
 // LZW encoder. Every block around the compressed pixels is written here.
 #pragma once
 
-#include "window/gif_blocks.h"
+#include "gif/gif_blocks.h"
 
 #include <wx/image.h>
 #include <wx/imaggif.h>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "framestore/framestore.h"
-#include "window/gif_export.h"
+#include "gif/gif_export.h"
 
 #include <wx/thread.h>
 

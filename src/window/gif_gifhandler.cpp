@@ -1,6 +1,6 @@
 #include "window/gif_gifhandler.h"
 
-#include "window/colour_index.h"
+#include "gif/colour_index.h"
 
 #include <wx/intl.h>
 #include <wx/log.h>

@@ -3,8 +3,8 @@
 #include "window/gifframe.h"
 
 #include "document/exportjob.h"
-#include "window/export_memory.h"
-#include "window/gif_export.h"
+#include "gif/export_memory.h"
+#include "gif/gif_export.h"
 #include "window/gifsettingsdialog.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"

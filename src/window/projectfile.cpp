@@ -1,7 +1,7 @@
 #include "window/projectfile.h"
 
 #include "window/framepath.h"
-#include "window/replacingfile.h"
+#include "files/replacingfile.h"
 #include "xmlread/xmltree.h"
 
 #include <wx/filefn.h>

@@ -1,4 +1,4 @@
-#include "window/gif_blocks.h"
+#include "gif/gif_blocks.h"
 
 #include <wx/stream.h>
 

@@ -5,8 +5,8 @@
 // compressed in parallel with the same result on any number of cores.
 #pragma once
 
-#include "window/frame_render.h"
-#include "window/gif_blocks.h"
+#include "gif/frame_render.h"
+#include "gif/gif_blocks.h"
 
 #include <wx/image.h>
 

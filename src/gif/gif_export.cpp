@@ -1,12 +1,12 @@
-#include "window/gif_export.h"
+#include "gif/gif_export.h"
 
-#include "window/replacingfile.h"
+#include "files/replacingfile.h"
 
-#include "window/frame_render.h"
-#include "window/colour_index.h"
-#include "window/gif_blocks.h"
-#include "window/gif_frame_encode.h"
-#include "window/gif_frame_plan.h"
+#include "gif/frame_render.h"
+#include "gif/colour_index.h"
+#include "gif/gif_blocks.h"
+#include "gif/gif_frame_encode.h"
+#include "gif/gif_frame_plan.h"
 
 #include <wx/file.h>
 #include <wx/filefn.h>

@@ -1,4 +1,4 @@
-#include "window/replacingfile.h"
+#include "files/replacingfile.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "window/colour_index.h"
+#include "gif/colour_index.h"
 
 static_assert((1u << (32 - 21)) == 2048, "Slot() must cover kSlots");
 

@@ -1,4 +1,4 @@
-#include "window/gifreader.h"
+#include "gif/gifreader.h"
 
 #include <wx/ffile.h>
 

@@ -1,4 +1,4 @@
-#include "window/palette_remap.h"
+#include "gif/palette_remap.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "window/export_memory.h"
+#include "gif/export_memory.h"
 
 #include <wx/intl.h>
 

@@ -1,6 +1,6 @@
-#include "window/gif_lzw.h"
+#include "gif/gif_lzw.h"
 
-#include "window/gif_blocks.h"
+#include "gif/gif_blocks.h"
 
 #include <array>
 #include <cstdint>

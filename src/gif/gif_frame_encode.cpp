@@ -1,8 +1,8 @@
-#include "window/gif_frame_encode.h"
+#include "gif/gif_frame_encode.h"
 
-#include "window/colour_index.h"
-#include "window/gif_lzw.h"
-#include "window/palette_remap.h"
+#include "gif/colour_index.h"
+#include "gif/gif_lzw.h"
+#include "gif/palette_remap.h"
 
 #include <array>
 #include <chrono>

@@ -1,7 +1,7 @@
 // Mapping a frame's pixels to the colours of a table chosen for it.
 #pragma once
 
-#include "window/gif_blocks.h"
+#include "gif/gif_blocks.h"
 
 #include <cstdint>
 #include <vector>

@@ -3,7 +3,7 @@
 // on a worker thread.
 #pragma once
 
-#include "window/gif_blocks.h"
+#include "gif/gif_blocks.h"
 
 #include <wx/image.h>
 

@@ -1,7 +1,7 @@
-#include "window/frame_render.h"
+#include "gif/frame_render.h"
 
-#include "window/colour_index.h"
-#include "window/palette_remap.h"
+#include "gif/colour_index.h"
+#include "gif/palette_remap.h"
 
 #include <wx/palette.h>
 

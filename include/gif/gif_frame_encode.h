@@ -2,10 +2,10 @@
 // the file. Needs nothing but the plan, so frames are encoded in parallel.
 #pragma once
 
-#include "window/frame_render.h"
-#include "window/gif_blocks.h"
-#include "window/gif_frame_plan.h"
-#include "window/palette_remap.h"
+#include "gif/frame_render.h"
+#include "gif/gif_blocks.h"
+#include "gif/gif_frame_plan.h"
+#include "gif/palette_remap.h"
 
 #include <future>
 #include <memory>

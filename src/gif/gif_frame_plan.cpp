@@ -1,4 +1,4 @@
-#include "window/gif_frame_plan.h"
+#include "gif/gif_frame_plan.h"
 
 #include <algorithm>
 #include <climits>
