@@ -34,8 +34,12 @@ public:
     // is drawn alone on a cleared screen and its holes stay transparent.
     GifScreenModel(int width, int height, bool optimise, bool transparent, int tolerance);
 
-    // The plan of the next frame; exact when it has at most 256 colours.
-    GifFramePlan Plan(RenderedFrame frame, bool exact);
+    // The plan of the next frame; exact when it has at most 256 colours. The
+    // plan takes the frame's canvas and leaves frame without it: the canvas
+    // goes to another thread, and the toolkit's images count their shared
+    // pixels without a lock, so no copy may stay behind (a by-value copy
+    // left here was freed by this thread while a worker still read it).
+    GifFramePlan Plan(RenderedFrame&& frame, bool exact);
 
 private:
     GifFramePlan Whole(RenderedFrame& frame, bool exact);

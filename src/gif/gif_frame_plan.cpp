@@ -66,7 +66,7 @@ GifScreenModel::GifScreenModel(int width, int height, bool optimise, bool transp
     : m_width(width), m_height(height), m_optimise(optimise), m_transparent(transparent),
       m_tolerance(tolerance) {}
 
-GifFramePlan GifScreenModel::Plan(RenderedFrame frame, bool exact) {
+GifFramePlan GifScreenModel::Plan(RenderedFrame&& frame, bool exact) {
     GifFramePlan plan;
     if (m_transparent) plan = Alone(frame, exact);
     else if (m_first || !m_optimise) plan = Whole(frame, exact);
