@@ -391,6 +391,15 @@ TEST_F(GifExportFailure, StoppingLeavesTheOldFile) {
     EXPECT_EQ(WriteGifAnimation(Job(target, 4, 64, 48), noMore, Record(written)),
               GifExportStatus::Stopped);
     ExpectOldFileKept();
+
+    // Stopped while the first frame, of many colours, is still being encoded
+    // on a worker: the export ends cleanly, and the worker finishes alone.
+    ExportFrameSource stopsSoon = [](int index) {
+        return index < 2 ? std::make_unique<wxImage>(Noisy(640, 480, unsigned(index))) : nullptr;
+    };
+    EXPECT_EQ(WriteGifAnimation(Job(target, 4, 640, 480, 10, 2), stopsSoon, Record(written)),
+              GifExportStatus::Stopped);
+    ExpectOldFileKept();
 }
 
 // The handover between the main thread and the export thread. The sink

@@ -135,7 +135,10 @@ public:
     void Encode(GifFramePlan plan, bool first) {
         const QuantizeSettings settings = first ? FirstFrameSettings(m_settings) : m_settings;
         if (first) {
-            auto task = [settings, promise = &m_global](GifFramePlan planned) {
+            // Frame 0's task alone holds the promise: it keeps its promise even
+            // when the export ends early and this pipeline goes first, and
+            // breaks it (releasing the frames that wait) if it never runs.
+            auto task = [settings, promise = std::move(m_global)](GifFramePlan planned) {
                 GifFrameCode code = EncodeGifFrame(planned, settings, GlobalTableSource());
                 GifGlobalTable global;
                 if (code.ok) global.palette = code.palette;
@@ -173,10 +176,8 @@ private:
     int m_next = 0;
     std::deque<std::future<RenderedForExport>> m_rendering;
     std::deque<std::future<GifFrameCode>> m_encoding;
-    // Declared after the frames so that it goes first: frames still waiting
-    // for the table then stop waiting (a broken promise) before they are joined.
-    std::promise<GifGlobalTable> m_global;
-    std::shared_future<GifGlobalTable> m_globalReady = m_global.get_future().share();
+    std::shared_ptr<std::promise<GifGlobalTable>> m_global = std::make_shared<std::promise<GifGlobalTable>>();
+    std::shared_future<GifGlobalTable> m_globalReady = m_global->get_future().share();
 };
 
 // Writes the frames in order into the file; the header goes before frame 0,
