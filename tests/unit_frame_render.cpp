@@ -341,3 +341,22 @@ TEST(PaletteReduction, RemappingFindsTheNearestEntryAndDithersToTheMean) {
     RemapToPalette(flat.data(), side, side, greys, 0, indices.data());
     EXPECT_EQ(std::count(indices.begin(), indices.end(), 1), side * side);
 }
+
+// A frame of many colours with a few transparent pixels, none of which the
+// palette's sample takes: they still get the transparent entry.
+TEST(PaletteReduction, FewTransparentPixelsKeepTheirEntry) {
+    const wxImage photo = PhotoLike(640, 480, 7);
+    std::vector<unsigned char> rgba(size_t(640) * 480 * 4);
+    for (size_t i = 0; i < size_t(640) * 480; ++i) {
+        std::copy_n(photo.GetData() + 3 * i, 3, &rgba[4 * i]);
+        rgba[4 * i + 3] = 255;
+    }
+    const std::vector<std::pair<int, int>> holes = {{1, 1}, {2, 1}, {1, 2}, {401, 301}};
+    for (const auto& [x, y] : holes) rgba[4 * (size_t(y) * 640 + x) + 3] = 0;
+    GifFramePalette palette;
+    std::vector<unsigned char> indices;
+    ASSERT_TRUE(QuantizeRgba(rgba.data(), 640, 480, QuantizeSettings(), palette, indices));
+    ASSERT_GE(palette.maskIndex, 0);
+    for (const auto& [x, y] : holes) EXPECT_EQ(indices[size_t(y) * 640 + x], palette.maskIndex);
+    EXPECT_NE(indices[0], palette.maskIndex);
+}

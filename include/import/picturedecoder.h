@@ -41,6 +41,9 @@ public:
     // store): its pixels count no more against the budget.
     void Release(const wxImage& picture);
     void Release(long long pixels);
+    // A delivered picture that the frame store could not take (out of
+    // memory): named with the skipped ones.
+    void NotStored(const wxString& path) { Skip(path, SkipReason::OverBudget); }
 
     const std::vector<SkippedPicture>& GetSkipped() const { return m_skipped; }
     std::vector<SkippedPicture> TakeSkipped() { return std::move(m_skipped); }

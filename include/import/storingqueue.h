@@ -15,7 +15,8 @@
 
 class StoringQueue {
 public:
-    // Receives a picture once stored (null when the store refused it).
+    // Receives a picture once stored (null when the store could not take it:
+    // out of memory).
     using Done = std::function<void(FramePicture)>;
 
     explicit StoringQueue(size_t inFlight = 2) : m_inFlight(inFlight < 1 ? 1 : inFlight) {}

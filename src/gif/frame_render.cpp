@@ -164,6 +164,11 @@ bool QuantizeInto(const liq_color* rgba, int width, int height, const QuantizeSe
     }
     LiqPtr<liq_image> input(liq_image_create_rgba(attr.get(), chosenFrom, sampleWidth, sampleHeight, 0));
     if (!input) return false;
+    // A few transparent pixels may all fall between the sampled ones; the
+    // palette still needs its transparent entry for them.
+    const size_t pixels = size_t(width) * height;
+    const bool anyClear = std::any_of(rgba, rgba + pixels, [](const liq_color& c) { return c.a == 0; });
+    if (anyClear && liq_image_add_fixed_color(input.get(), liq_color{0, 0, 0, 0}) != LIQ_OK) return false;
     liq_result* quantized = nullptr;
     if (liq_image_quantize(input.get(), attr.get(), &quantized) != LIQ_OK) return false;
     LiqPtr<liq_result> result(quantized);

@@ -139,14 +139,20 @@ public:
             // when the export ends early and this pipeline goes first, and
             // breaks it (releasing the frames that wait) if it never runs.
             auto task = [settings, promise = std::move(m_global)](GifFramePlan planned) {
-                GifFrameCode code = EncodeGifFrame(planned, settings, GlobalTableSource());
                 GifGlobalTable global;
-                if (code.ok) global.palette = code.palette;
-                global.palette.maskIndex = -1;
-                global.quantisedError = code.ok ? code.paletteError : -1;
-                if (global.quantisedError >= 0)
-                    global.search = std::make_shared<SharedPaletteSearch>(global.palette);
-                promise->set_value(global);
+                GifFrameCode code;
+                try {
+                    code = EncodeGifFrame(planned, settings, GlobalTableSource());
+                    if (code.ok) global.palette = code.palette;
+                    global.palette.maskIndex = -1;
+                    global.quantisedError = code.ok ? code.paletteError : -1;
+                    if (global.quantisedError >= 0)
+                        global.search = std::make_shared<SharedPaletteSearch>(global.palette);
+                } catch (const std::bad_alloc&) {
+                    global = GifGlobalTable();  // the frame fails like a bad one, and no frame waits
+                    code = GifFrameCode();
+                }
+                promise->set_value(std::move(global));
                 return code;
             };
             m_encoding.push_back(std::async(m_policy, task, std::move(plan)));
@@ -156,6 +162,12 @@ public:
             return EncodeGifFrame(planned, settings, global);
         };
         m_encoding.push_back(std::async(m_policy, task, std::move(plan)));
+    }
+
+    // Frame 0 goes first: frames still waiting for its table are released
+    // when it ends (or, never started, breaks its promise) before they are joined.
+    ~FramePipeline() {
+        while (!m_encoding.empty()) m_encoding.pop_front();
     }
 
     int Encoding() const { return int(m_encoding.size()); }

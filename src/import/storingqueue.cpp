@@ -1,5 +1,8 @@
 #include "import/storingqueue.h"
 
+#include <new>
+#include <system_error>
+
 void StoringQueue::Add(std::unique_ptr<wxImage> picture, Done done) {
     while (m_entries.size() >= m_inFlight) HandBackOldest();
     // Shared, so that the task can be copied: when no thread can be started,
@@ -10,9 +13,16 @@ void StoringQueue::Add(std::unique_ptr<wxImage> picture, Done done) {
         held.reset();  // the decoded pixels go as soon as they are compressed
         return stored;
     };
-    Entry entry{std::async(std::launch::async | std::launch::deferred, store), std::move(done)};
+    std::future<FramePicture> stored;
+    try {
+        stored = std::async(std::launch::async | std::launch::deferred, store);
+    } catch (const std::system_error&) {
+        std::promise<FramePicture> here;  // no thread of any kind: stored on this one
+        here.set_value(store());
+        stored = here.get_future();
+    }
     held.reset();
-    m_entries.push_back(std::move(entry));
+    m_entries.push_back(Entry{std::move(stored), std::move(done)});
 }
 
 void StoringQueue::Finish() {
@@ -22,5 +32,11 @@ void StoringQueue::Finish() {
 void StoringQueue::HandBackOldest() {
     Entry entry = std::move(m_entries.front());
     m_entries.pop_front();
-    entry.done(entry.stored.get());
+    FramePicture stored;
+    try {
+        stored = entry.stored.get();
+    } catch (const std::bad_alloc&) {
+        // Handed back as not stored, so that the caller can name it.
+    }
+    entry.done(std::move(stored));
 }

@@ -54,6 +54,7 @@ void ImageLoadThread::Post(int progress, DecodedPicture decoded) {
     const long long pixels = static_cast<long long>(decoded.picture->GetWidth()) * decoded.picture->GetHeight();
     m_storing.Add(std::move(decoded.picture), [this, progress, pixels, imported](FramePicture stored) mutable {
         m_decoder.Release(pixels);
+        if (!stored) m_decoder.NotStored(imported.path);
         imported.picture = std::move(stored);
         PostStored(progress, std::move(imported));
     });
@@ -80,7 +81,11 @@ wxThread::ExitCode ImageLoadThread::Entry() {
         // Out of memory: what arrived stays; the load still ends below.
     }
     // The load always ends: the main window closes its progress dialog on 100.
-    if (!m_finished) Post(100, DecodedPicture());
+    try {
+        if (!m_finished) Post(100, DecodedPicture());
+    } catch (const std::bad_alloc&) {
+        if (!m_finished) PostStored(100, ImportedPicture());  // without the pictures still being stored
+    }
     return nullptr;
 }
 
