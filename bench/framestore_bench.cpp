@@ -113,7 +113,7 @@ Opened Open(const std::vector<wxString>& files, int frames, bool keepDecoded) {
                 opened.decoded.push_back(std::shared_ptr<const wxImage>(picture.picture.release()));
                 return true;
             }
-            const long long pixels = static_cast<long long>(picture.picture->GetWidth()) * picture.picture->GetHeight();
+            const long long pixels = PixelCount(*picture.picture);
             storing.Add(std::move(picture.picture), [&, pixels](FramePicture stored) {
                 opened.stored.push_back(std::move(stored));
                 decoder.Release(pixels);

@@ -23,6 +23,11 @@ struct DecodedPicture {
     bool lastOfPath = true; // no more pictures follow from the same listed path
 };
 
+// The pixels a picture counts against a decoder's budget.
+inline long long PixelCount(const wxImage& image) {
+    return static_cast<long long>(image.GetWidth()) * image.GetHeight();
+}
+
 class PictureDecoder {
 public:
     // About 2 GB of pictures in all.

@@ -159,12 +159,8 @@ void Compress(const std::vector<unsigned char>& indices, const GifFramePalette& 
     code.ok = true;
 }
 
-// The rect through the quantiser, transparent pixels given alpha 0: mapped to
-// the global table when that fits the pixels about as well as it fits the
-// first frame's (no palette to choose, and none to store), else to a palette
-// of its own.
-GifFrameCode QuantizedCode(const GifFramePlan& plan, const QuantizeSettings& settings,
-                           const GlobalTableSource& global) {
+// The rect's pixels as RGBA, transparent ones with alpha 0.
+std::vector<unsigned char> RectRgba(const GifFramePlan& plan) {
     std::vector<unsigned char> rgba;
     rgba.reserve(4 * size_t(plan.rect.width) * plan.rect.height);
     EachPixel(plan, true, [&](std::uint32_t rgb, bool transparent) {
@@ -174,38 +170,53 @@ GifFrameCode QuantizedCode(const GifFramePlan& plan, const QuantizeSettings& set
                                         static_cast<unsigned char>(transparent ? 0 : 255)};
         rgba.insert(rgba.end(), pixel, pixel + 4);
     });
+    return rgba;
+}
+
+// The rect mapped to the global table when that fits its pixels about as well
+// as it fits the first frame's; not ok otherwise.
+GifFrameCode SharedTableCode(const GifFramePlan& plan, const std::vector<unsigned char>& rgba,
+                             const QuantizeSettings& settings, const GlobalTableSource& global) {
+    GifFrameCode code;
+    const GifGlobalTable* table = ReusableGlobal(plan, global, code.palette);
+    if (!table) return code;
     const size_t pixels = size_t(plan.rect.width) * plan.rect.height;
+    PaletteSearch search = table->search->Prepared();
     const size_t step = std::max<size_t>(1, pixels / kErrorSamplePixels);
+    if (PaletteError(rgba.data(), pixels, step, code.palette, search) > kReuseSlack * table->quantisedError)
+        return code;
+    std::vector<unsigned char> indices(pixels);
+    RemapToPalette(rgba.data(), plan.rect.width, plan.rect.height, code.palette, settings.dithering,
+                   indices.data(), search);
+    code.global = true;
+    Compress(indices, code.palette, code);
+    return code;
+}
+
+// The rect through the quantiser: mapped to the global table when that serves
+// (no palette to choose, and none to store), else to a palette of its own.
+GifFrameCode QuantizedCode(const GifFramePlan& plan, const QuantizeSettings& settings,
+                           const GlobalTableSource& global) {
+    const std::vector<unsigned char> rgba = RectRgba(plan);
+    GifFrameCode own;
+    std::vector<unsigned char> indices;
+    auto chooseOwn = [&] {
+        return QuantizeRgba(rgba.data(), plan.rect.width, plan.rect.height, settings, own.palette, indices);
+    };
     // Whether the global table serves is decided the same way whenever it
     // arrives; while frame 0 is still being encoded, a palette of the frame's
     // own is chosen meanwhile rather than waiting with a core idle.
-    GifFrameCode own;
-    std::vector<unsigned char> indices;
-    const bool chooseFirst = !global.Ready();
-    if (chooseFirst && !QuantizeRgba(rgba.data(), plan.rect.width, plan.rect.height, settings,
-                                     own.palette, indices))
-        return own;
-    GifFramePalette shared;
-    if (const GifGlobalTable* table = ReusableGlobal(plan, global, shared)) {
-        PaletteSearch search = table->search->Prepared();
-        if (PaletteError(rgba.data(), pixels, step, shared, search) <= kReuseSlack * table->quantisedError) {
-            GifFrameCode code;
-            indices.resize(pixels);
-            RemapToPalette(rgba.data(), plan.rect.width, plan.rect.height, shared, settings.dithering,
-                           indices.data(), search);
-            code.global = true;
-            code.palette = shared;
-            Compress(indices, shared, code);
-            return code;
-        }
-    }
-    if (!chooseFirst && !QuantizeRgba(rgba.data(), plan.rect.width, plan.rect.height, settings,
-                                      own.palette, indices))
-        return own;
+    const bool chosenEarly = !global.Ready();
+    if (chosenEarly && !chooseOwn()) return own;
+    GifFrameCode shared = SharedTableCode(plan, rgba, settings, global);
+    if (shared.ok) return shared;
+    if (!chosenEarly && !chooseOwn()) return own;
     // Only the first frame's error is ever compared with.
     if (!global.Valid()) {
+        const size_t pixels = size_t(plan.rect.width) * plan.rect.height;
         PaletteSearch search(own.palette);
-        own.paletteError = PaletteError(rgba.data(), pixels, step, own.palette, search);
+        own.paletteError =
+            PaletteError(rgba.data(), pixels, std::max<size_t>(1, pixels / kErrorSamplePixels), own.palette, search);
     }
     Compress(indices, own.palette, own);
     return own;

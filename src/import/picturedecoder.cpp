@@ -12,10 +12,6 @@
 
 namespace {
 
-long long PixelsOf(const wxImage& image) {
-    return static_cast<long long>(image.GetWidth()) * image.GetHeight();
-}
-
 wxBitmapType BitmapTypeOf(PictureFormat format) {
     switch (format) {
         case PictureFormat::Png: return wxBITMAP_TYPE_PNG;
@@ -70,7 +66,7 @@ void PictureDecoder::DecodeWholeGif(const wxString& listed, const wxString& path
     std::optional<DecodedPicture> held;
     bool going = true;
     auto deliver = [&](DecodedPicture&& decoded) {
-        if (!Charge(PixelsOf(*decoded.picture))) {
+        if (!Charge(PixelCount(*decoded.picture))) {
             if (m_skipped.empty() || m_skipped.back().path != listed)
                 Skip(listed, SkipReason::OverBudget);
             return going = false;
@@ -115,7 +111,7 @@ void PictureDecoder::DecodeGifFrame(const wxString& listed, const wxString& path
         }
     }
     DecodedPicture decoded{m_gif.TakeFrame(frameIndex), path, frameIndex, m_gif.GetDelay(frameIndex), true};
-    if (!decoded.picture || !Charge(PixelsOf(*decoded.picture))) {
+    if (!decoded.picture || !Charge(PixelCount(*decoded.picture))) {
         m_exhausted = true;
         return Skip(listed, SkipReason::OverBudget);
     }
@@ -135,7 +131,7 @@ void PictureDecoder::DecodePicture(const wxString& listed, const wxString& path,
     const bool loaded = picture->LoadFile(path, BitmapTypeOf(format)) && picture->IsOk();
     m_remaining += pixels;  // charged again below at its real size
     if (!loaded) return Skip(listed, SkipReason::Damaged);
-    if (!Charge(PixelsOf(*picture))) return Skip(listed, SkipReason::OverBudget);
+    if (!Charge(PixelCount(*picture))) return Skip(listed, SkipReason::OverBudget);
     receive(DecodedPicture{std::move(picture), path, 0, -1, true});
 }
 
@@ -146,7 +142,7 @@ void PictureDecoder::LoadGif(const wxString& path, int maxFrames) {
     m_gifFrameLimit = maxFrames;
 }
 
-void PictureDecoder::Release(const wxImage& picture) { Release(PixelsOf(picture)); }
+void PictureDecoder::Release(const wxImage& picture) { Release(PixelCount(picture)); }
 
 void PictureDecoder::Release(long long pixels) {
     if (!m_exhausted) m_remaining += pixels;

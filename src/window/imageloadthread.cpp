@@ -51,7 +51,7 @@ void ImageLoadThread::Post(int progress, DecodedPicture decoded) {
     if (progress == 100) m_storing.Finish();
     ImportedPicture imported{nullptr, OwnCopy(decoded.path), decoded.frameIndex, decoded.delay};
     if (!decoded.picture) return PostStored(progress, std::move(imported));
-    const long long pixels = static_cast<long long>(decoded.picture->GetWidth()) * decoded.picture->GetHeight();
+    const long long pixels = PixelCount(*decoded.picture);
     m_storing.Add(std::move(decoded.picture), [this, progress, pixels, imported](FramePicture stored) mutable {
         m_decoder.Release(pixels);
         if (!stored) m_decoder.NotStored(imported.path);
