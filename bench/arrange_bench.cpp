@@ -2,7 +2,7 @@
 // frames of 5,000 moved by one place, dropped at the start, undone, and every
 // frame reversed, each until the strip has repainted. Prints milliseconds.
 // Needs a display (run under xvfb-run).
-#include "app/folders.h"
+#include "base/folders.h"
 #include "window/gifframe.h"
 #include "window/thumbnailctrl.h"
 

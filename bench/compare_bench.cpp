@@ -11,8 +11,8 @@
 // Peers read the frames from PNG files written beforehand (not timed); the
 // export takes them from memory, as the program does. The floor is the time
 // to decode the PNG files (ffmpeg to null) plus gifsicle -O0 rewriting our file.
+#include "gif/export.h"
 #include "support/psnr.h"
-#include "gif/gif_export.h"
 
 #include <wx/filename.h>
 #include <wx/image.h>

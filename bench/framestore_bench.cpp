@@ -11,15 +11,15 @@
 //   --decoded keeps every frame decoded in memory, as the program did before
 //   the store. Prints the time to open, peak memory, what the store holds in
 //   memory and on disk, the export time and the preview's frame rate.
-#include "support/peakmemory.h"
 #include "document/document.h"
 #include "framestore/framestore.h"
 #include "framestore/pictureahead.h"
+#include "gif/export.h"
 #include "import/picturedecoder.h"
 #include "import/storingqueue.h"
+#include "jobs/worksaveasgifthread.h"
+#include "support/peakmemory.h"
 #include "support/synthetic_pictures.h"
-#include "gif/gif_export.h"
-#include "window/worksaveasgifthread.h"
 
 #include <lz4.h>
 #include <zstd.h>

@@ -13,12 +13,12 @@
 //   --toolkit          also measures the toolkit's 8-bit BMP round trip
 //   --threads N        frames rendered at once by the whole export (default: cores)
 //   --no-whole         skips the whole export and ImageMagick
+#include "gif/export.h"
+#include "gif/reader.h"
+#include "gif/render.h"
+#include "jobs/worksaveasgifthread.h"
 #include "support/psnr.h"
-#include "gif/frame_render.h"
-#include "gif/gif_export.h"
-#include "gif/gifreader.h"
 #include "window/gif_gifhandler.h"
-#include "window/worksaveasgifthread.h"
 
 #include <wx/event.h>
 #include <wx/filename.h>

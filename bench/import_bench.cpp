@@ -2,9 +2,9 @@
 // one GIF of 300 frames, decoded on the worker thread and appended to the
 // strip. Prints the time until the last frame is in the strip and the peak
 // memory. Needs a display (run under xvfb-run).
-#include "app/folders.h"
+#include "base/folders.h"
+#include "gif/export.h"
 #include "support/peakmemory.h"
-#include "gif/gif_export.h"
 #include "window/gifframe.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"

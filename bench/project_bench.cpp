@@ -2,8 +2,8 @@
 // frames, and refusing the hostile files that once froze or ended the
 // program (150,000 levels deep, one 4 MB text, 16 MB of entries). Prints the
 // time each takes and the peak memory; needs no display.
+#include "project/projectfile.h"
 #include "support/peakmemory.h"
-#include "window/projectfile.h"
 
 #include <wx/init.h>
 

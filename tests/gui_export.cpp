@@ -4,8 +4,8 @@
 #include "support/main_window.h"
 #include "support/test_support.h"
 
+#include "jobs/workerevents.h"
 #include "window/thumbnailctrl.h"
-#include "window/workerevents.h"
 
 #include <wx/dir.h>
 #include <wx/filename.h>

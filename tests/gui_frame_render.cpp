@@ -3,7 +3,7 @@
 // the toolkit draws it on screen, and the pixels are compared.
 #include "support/test_support.h"
 
-#include "gif/frame_render.h"
+#include "gif/render.h"
 
 #include <wx/dcmemory.h>
 

@@ -1,10 +1,10 @@
 // The Help menu: the web pages it opens, the About dialog, and the update
 // check against a server on the loopback interface.
-#include "app/domainoption.h"
-#include "app/folders.h"
+#include "base/folders.h"
 #include "support/local_http.h"
 #include "support/main_window.h"
 #include "support/test_support.h"
+#include "update/domainoption.h"
 #include "update/updatecheck.h"
 
 #include <wx/hyperlink.h>

@@ -1,9 +1,9 @@
 // The image loading thread: the events it queues for every kind of input.
+#include "jobs/imageloadthread.h"
+#include "jobs/importevents.h"
+#include "jobs/workerevents.h"
 #include "support/pictures.h"
 #include "support/test_support.h"
-#include "window/imageloadthread.h"
-#include "window/importevents.h"
-#include "window/workerevents.h"
 
 #include <wx/filename.h>
 #include <wx/image.h>

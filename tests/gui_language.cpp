@@ -1,7 +1,7 @@
 // The interface languages at run time: each of the seven codes makes its
 // catalog active, and a switch from the menu puts the window into it.
 #include "app/crashreport.h"
-#include "app/folders.h"
+#include "base/folders.h"
 #include "support/main_window.h"
 #include "support/test_support.h"
 

@@ -1,5 +1,5 @@
 // The main window after start-up: menus, tools, controls, status bar, language.
-#include "app/folders.h"
+#include "base/folders.h"
 #include "support/main_window.h"
 #include "support/test_support.h"
 

@@ -1,12 +1,12 @@
 // "Save Project" and "Open Project" in the real main window: the frames,
 // delay and canvas size come back, the close prompt knows what was saved, and
 // failed or cancelled saves and loads leave a sound window.
+#include "project/projectfile.h"
 #include "support/dialog_answers.h"
 #include "support/gif_decode.h"
 #include "support/main_window.h"
 #include "support/pictures.h"
 #include "support/test_support.h"
-#include "window/projectfile.h"
 #include "window/thumbnailctrl.h"
 
 #include <wx/spinctrl.h>

@@ -5,7 +5,7 @@
 #include "support/main_window.h"
 #include "support/strip_helpers.h"
 
-#include "app/folders.h"
+#include "base/folders.h"
 #include "window/gifframe.h"
 
 #include <wx/xrc/xmlres.h>

@@ -4,7 +4,7 @@
 #include "support/pictures.h"
 #include "support/test_support.h"
 
-#include "gif/gif_export.h"
+#include "gif/export.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Installation root, per-user folder, language file and option document.
-#include "app/domainoption.h"
-#include "app/folders.h"
-#include "app/platform.h"
+#include "base/folders.h"
+#include "base/platform.h"
 #include "support/test_support.h"
+#include "update/domainoption.h"
 
 #include <wx/dir.h>
 #include <wx/filename.h>

@@ -3,9 +3,9 @@
 #include "support/gif_decode.h"
 #include "support/test_support.h"
 
-#include "support/psnr.h"
-#include "gif/frame_render.h"
 #include "gif/palette_remap.h"
+#include "gif/render.h"
+#include "support/psnr.h"
 #include "window/gif_gifhandler.h"
 
 #include <wx/mstream.h>

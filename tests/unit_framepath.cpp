@@ -1,5 +1,5 @@
 // Frame reference paths, as frame items and project files write them.
-#include "window/framepath.h"
+#include "import/framepath.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 #include "support/gif_decode.h"
 #include "support/test_support.h"
 
+#include "gif/export.h"
 #include "gif/export_memory.h"
-#include "gif/gif_export.h"
-#include "window/worksaveasgifthread.h"
-#include "window/workerevents.h"
+#include "jobs/workerevents.h"
+#include "jobs/worksaveasgifthread.h"
 
 #include <wx/dir.h>
 #include <wx/filename.h>

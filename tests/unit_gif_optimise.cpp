@@ -5,7 +5,7 @@
 #include "support/psnr.h"
 #include "support/test_support.h"
 
-#include "gif/gif_export.h"
+#include "gif/export.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 // Reading GIF files: frames composed as ImageMagick composes them for display,
 // and no crash for any damaged file.
+#include "gif/reader.h"
 #include "support/gif_decode.h"
 #include "support/pictures.h"
 #include "support/test_support.h"
-#include "gif/gifreader.h"
 
 #include <wx/image.h>
 

@@ -1,8 +1,8 @@
 // Project files without a window: the written format, checked with libxml2's
 // xmllint; the image list's end-of-run entries; the reader's stops; writing
 // that never destroys the previous file.
+#include "project/projectfile.h"
 #include "support/test_support.h"
-#include "window/projectfile.h"
 
 #include <wx/dir.h>
 #include <wx/xml/xml.h>

@@ -1,7 +1,7 @@
 // Saving over what is already there: devices and pipes are refused, links are
 // written through, a killed save's leftovers go away, and long names work.
+#include "project/projectfile.h"
 #include "support/test_support.h"
-#include "window/projectfile.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
 // Title and status texts, canvas arithmetic and the preview's placement.
-#include "window/canvasgeometry.h"
+#include "document/canvasgeometry.h"
 #include "window/statustexts.h"
 
 #include <gtest/gtest.h>

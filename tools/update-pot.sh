@@ -12,7 +12,7 @@ prune=0
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-find src include -name '*.cpp' -o -name '*.h' | LC_ALL=C sort > "$tmp/files"
+find src -name '*.cpp' -o -name '*.h' | LC_ALL=C sort > "$tmp/files"
 xgettext --from-code=UTF-8 --language=C++ --force-po --sort-by-file \
   --keyword=_ --keyword=wxTRANSLATE --keyword=wxGetTranslation:1 \
   --add-comments=TRANSLATORS: \

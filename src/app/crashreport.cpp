@@ -1,7 +1,7 @@
 #include "app/crashreport.h"
 
 #include "app/crashfacts.h"
-#include "app/platform.h"
+#include "base/platform.h"
 
 #include <wx/debugrpt.h>
 #include <wx/ffile.h>

@@ -3,9 +3,10 @@
 #include "app/crashfacts.h"
 #include "app/crashhandler.h"
 #include "app/crashreport.h"
-#include "app/domainoption.h"
-#include "app/folders.h"
-#include "app/language.h"
+#include "base/folders.h"
+#include "base/language.h"
+#include "base/trace.h"
+#include "update/domainoption.h"
 #include "window/gifframe.h"
 
 #include <wx/image.h>
@@ -54,6 +55,8 @@ bool GifApp::StartCrashHandling() {
 
 bool GifApp::OnInit() {
     if (!StartCrashHandling()) return false;
+    // The window's trace lines go to the console it was started from.
+    EnableTrace(true);
     if (!wxApp::OnInit()) return false;
 
     // Muted from the start: where the English locale is not installed the
@@ -67,7 +70,7 @@ bool GifApp::OnInit() {
     wxXmlResource::Get()->LoadAllFiles(GetRootDir() + "/Themes");
 
     const wxString optionPath = GetOptionFilePath();
-    std::cout << optionPath << std::endl;
+    Trace(optionPath);
     auto* option = new DomainOption(optionPath);
     SetDomainOption(option);
     option->ReadValues();

@@ -1,7 +1,7 @@
 // Entry point of the program.
-#include "app/commandline.h"
 #include "app/crashhandler.h"
 #include "app/gifapp.h"
+#include "base/commandline.h"
 
 #include <cstring>
 

@@ -1,10 +1,10 @@
 #include "cli/clidocument.h"
 
+#include "document/canvasgeometry.h"
 #include "document/framesource.h"
-#include "document/projectdocument.h"
-#include "window/canvasgeometry.h"
-#include "window/framepath.h"
-#include "window/projectfile.h"
+#include "import/framepath.h"
+#include "project/projectdocument.h"
+#include "project/projectfile.h"
 
 #include <wx/file.h>
 #include <wx/filefn.h>

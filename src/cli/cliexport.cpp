@@ -3,8 +3,8 @@
 #include "cli/cliline.h"
 #include "cli/progressbar.h"
 #include "document/exportjob.h"
+#include "gif/export.h"
 #include "gif/export_memory.h"
-#include "gif/gif_export.h"
 
 #include <csignal>
 #include <iostream>

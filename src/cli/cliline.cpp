@@ -1,7 +1,7 @@
 #include "cli/cliline.h"
 
-#include "app/commandline.h"
-#include "app/folders.h"
+#include "base/commandline.h"
+#include "base/folders.h"
 
 #include <wx/cmdline.h>
 #include <wx/msgout.h>

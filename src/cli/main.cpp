@@ -1,8 +1,8 @@
 // Entry point of loopwright-cli: makes a GIF from pictures or a project
 // without a window. A console application: the toolkit's GUI is never
 // initialised, so no display is needed.
-#include "cli/cliexport.h"
 #include "cli/clidocument.h"
+#include "cli/cliexport.h"
 #include "cli/cliline.h"
 
 #include <wx/image.h>
@@ -15,9 +15,6 @@ int main(int argc, char** argv) {
     wxDisableAsserts();
     const CliOptions options = ReadCliLine(argc, argv);
     if (options.exitCode >= 0) return options.exitCode;
-    // The shared export code traces its steps on standard output for the
-    // window's console; a script reading this command's output gets none.
-    std::cout.setstate(std::ios_base::badbit);
     wxInitializer toolkit;
     if (!toolkit.IsOk()) {
         std::cerr << "loopwright-cli: the toolkit could not be initialised" << std::endl;

@@ -1,6 +1,6 @@
 #include "document/document.h"
 
-#include "window/canvasgeometry.h"
+#include "document/canvasgeometry.h"
 
 #include <algorithm>
 #include <iterator>

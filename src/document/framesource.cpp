@@ -1,6 +1,6 @@
 #include "document/framesource.h"
 
-#include "window/framepath.h"
+#include "import/framepath.h"
 
 DocumentFrame MakeFrame(FramePicture picture, const wxString& path, int frameIndex, int delay,
                         int fallbackDelay) {

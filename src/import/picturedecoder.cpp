@@ -1,7 +1,7 @@
 #include "import/picturedecoder.h"
 
+#include "import/framepath.h"
 #include "import/pictureformat.h"
-#include "window/framepath.h"
 
 #include <wx/filename.h>
 #include <wx/log.h>

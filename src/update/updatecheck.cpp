@@ -1,6 +1,6 @@
 #include "update/updatecheck.h"
 
-#include "app/folders.h"
+#include "base/folders.h"
 
 #include <wx/log.h>
 #include <wx/mstream.h>

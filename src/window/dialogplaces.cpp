@@ -1,6 +1,6 @@
 #include "window/dialogplaces.h"
 
-#include "gif/gif_export.h"
+#include "gif/export.h"
 #include "window/statustexts.h"
 
 #include <wx/filename.h>

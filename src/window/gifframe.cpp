@@ -1,18 +1,19 @@
 #include "window/gifframe.h"
 
-#include "app/folders.h"
-#include "app/language.h"
+#include "base/folders.h"
+#include "base/language.h"
+#include "base/trace.h"
+#include "jobs/imageloadthread.h"
+#include "jobs/importevents.h"
+#include "jobs/workerevents.h"
+#include "jobs/worksaveasgifthread.h"
+#include "project/projectfile.h"
 #include "update/updatechecker.h"
 #include "update/updateevents.h"
 #include "window/framedroptarget.h"
-#include "window/imageloadthread.h"
-#include "window/projectfile.h"
-#include "window/worksaveasgifthread.h"
-#include "window/importevents.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"
-#include "window/workerevents.h"
 
 #include <wx/accel.h>
 #include <wx/checkbox.h>
@@ -31,7 +32,6 @@
 #include <wx/toolbar.h>
 #include <wx/xrc/xmlres.h>
 
-#include <iostream>
 
 namespace {
 
@@ -144,7 +144,7 @@ void GifFrame::InitFrame() {
     UpdateEditMenu();
 
     const wxString iconPath = GetRootDir() + "/Themes/application.ico";
-    std::cout << iconPath << std::endl;
+    Trace(iconPath);
     {
         wxLogNull quiet;  // a missing icon leaves the window without one
         // Every size of the file, so the desktop picks a sharp one.
@@ -314,7 +314,7 @@ void GifFrame::OnLanguageMenu(wxCommandEvent& event) {
 }
 
 void GifFrame::OnChangeSplitterWindow(wxSplitterEvent&) {
-    std::cout << "OnChangeSplitterWindow" << std::endl;
+    Trace("OnChangeSplitterWindow");
     const wxArrayInt& selection = m_thumbnailCtrl->GetSelectedIndices();
     if (!selection.empty() && selection[0] >= 0) ShowFrame(selection[0]);
 }

@@ -2,11 +2,11 @@
 // delays and canvas size, the loop count, undo and redo, and closing.
 #include "window/gifframe.h"
 
-#include "window/canvasgeometry.h"
+#include "document/canvasgeometry.h"
 #include "document/framesource.h"
+#include "import/framepath.h"
 #include "import/picturedecoder.h"
 #include "window/framedelaydialog.h"
-#include "window/framepath.h"
 #include "window/loopcountdialog.h"
 #include "window/skipreport.h"
 #include "window/thumbnailctrl.h"

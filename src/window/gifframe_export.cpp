@@ -2,15 +2,16 @@
 // worker thread under a progress dialog.
 #include "window/gifframe.h"
 
+#include "base/trace.h"
 #include "document/exportjob.h"
+#include "gif/export.h"
 #include "gif/export_memory.h"
-#include "gif/gif_export.h"
+#include "jobs/workerevents.h"
+#include "jobs/worksaveasgifthread.h"
 #include "window/gifsettingsdialog.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"
-#include "window/workerevents.h"
-#include "window/worksaveasgifthread.h"
 
 #include <wx/app.h>
 #include <wx/checkbox.h>
@@ -22,10 +23,9 @@
 #include <wx/spinctrl.h>
 #include <wx/statusbr.h>
 
-#include <iostream>
 
 void GifFrame::OnSaveAnimator(wxCommandEvent&) {
-    std::cout << "OnSaveAnimator" << std::endl;
+    Trace("OnSaveAnimator");
     StopPreview();
     if (IsExporting()) return;
     if (m_document.GifPath().empty()) {
@@ -139,7 +139,7 @@ bool GifFrame::StartExport(const wxString& title) {
 }
 
 void GifFrame::OnWorkSaveAsGifThreadUpdate(wxCommandEvent& event) {
-    std::cout << "WorkSaveAsGifThreadUpdate:" << std::endl;
+    Trace("WorkSaveAsGifThreadUpdate:");
     if (!m_exportFeed) return;
     if (DeferDuringProgressUpdate(event)) return;
     const int progress = event.GetInt();

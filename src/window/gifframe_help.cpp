@@ -1,8 +1,8 @@
 // The Help menu: web pages, the About dialog and the update check.
 #include "window/gifframe.h"
 
-#include "app/domainoption.h"
-#include "app/folders.h"
+#include "base/folders.h"
+#include "update/domainoption.h"
 #include "update/updatecheck.h"
 #include "update/updatechecker.h"
 #include "window/userprompts.h"

@@ -1,8 +1,8 @@
 // Adding pictures: decoded on a worker thread, appended as they arrive.
 #include "window/gifframe.h"
 
-#include "window/imageloadthread.h"
-#include "window/importevents.h"
+#include "jobs/imageloadthread.h"
+#include "jobs/importevents.h"
 #include "window/skipreport.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"

@@ -1,8 +1,8 @@
 // The animation preview in the lower panel.
 #include "window/gifframe.h"
 
-#include "app/folders.h"
-#include "window/canvasgeometry.h"
+#include "base/folders.h"
+#include "document/canvasgeometry.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
 

@@ -3,10 +3,10 @@
 // loading thread like added pictures, and replace the document only then.
 #include "window/gifframe.h"
 
-#include "document/projectdocument.h"
+#include "project/projectdocument.h"
 
-#include "window/framepath.h"
-#include "window/projectfile.h"
+#include "import/framepath.h"
+#include "project/projectfile.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"

@@ -3,7 +3,7 @@
 // show the document as it now is.
 #include "window/gifframe.h"
 
-#include "window/canvasgeometry.h"
+#include "document/canvasgeometry.h"
 #include "window/framethumbnail.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"

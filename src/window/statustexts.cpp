@@ -1,6 +1,6 @@
 #include "window/statustexts.h"
 
-#include "app/folders.h"
+#include "base/folders.h"
 
 #include <wx/intl.h>
 

@@ -1,6 +1,6 @@
 #include "support/main_window.h"
 
-#include "app/folders.h"
+#include "base/folders.h"
 #include "support/test_support.h"
 
 #include "window/thumbnailctrl.h"

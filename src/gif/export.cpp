@@ -1,0 +1,327 @@
+#include "gif/export.h"
+
+#include "files/replacingfile.h"
+
+#include "gif/blocks.h"
+#include "gif/colour_index.h"
+#include "gif/encode.h"
+#include "gif/plan.h"
+#include "gif/render.h"
+
+#include <wx/file.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/intl.h>
+#include <wx/log.h>
+#include <wx/utils.h>
+#include <wx/wfstream.h>
+
+
+#include <algorithm>
+#include <cstdio>
+#include <deque>
+#include <future>
+#include <new>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+GifExportStatus ToExportStatus(ReplacingFile::Result result) {
+    switch (result) {
+        case ReplacingFile::Result::Replaced: return GifExportStatus::Written;
+        case ReplacingFile::Result::CannotReplace: return GifExportStatus::CannotReplace;
+        default: return GifExportStatus::CannotWrite;
+    }
+}
+
+QuantizeSettings SettingsFor(GifQuality quality) {
+    QuantizeSettings settings;
+    if (quality == GifQuality::Fast) {
+        settings.speed = 10;
+        settings.dithering = 0.25f;
+    } else if (quality == GifQuality::Best) {
+        settings.speed = 3;
+        settings.samplePixels = 0;
+    }
+    return settings;
+}
+
+// Frame 0's table is the global one that later frames share, and its pixels
+// stay on screen wherever nothing changes, often for the whole animation: its
+// palette is chosen from a larger sample with more effort, and lighter dithering
+// leaves the still parts less of a noise pattern that later frames' exact
+// colours cannot continue (on the screen-like corpus: +1.6 dB, 2 % smaller).
+QuantizeSettings FirstFrameSettings(QuantizeSettings settings) {
+    settings.speed = std::max(1, settings.speed - 4);
+    if (settings.samplePixels > 0) settings.samplePixels *= 4;
+    settings.dithering *= 0.5f;
+    return settings;
+}
+
+// How far a pixel of a many-coloured frame may move and still be left as the
+// screen shows it: below the quantiser's own error, so that noise in the
+// pictures does not make every pixel count as changed.
+int ToleranceFor(GifQuality quality) {
+    switch (quality) {
+        case GifQuality::Fast: return 4;
+        case GifQuality::Best: return 1;
+        default: return 2;
+    }
+}
+
+struct RenderedForExport {
+    RenderedFrame frame;
+    bool exact = false;  // at most 256 colours
+};
+
+// One frame on the canvas, and whether its colours fit in a table. Every image
+// involved belongs to the thread that runs this: the toolkit's images share
+// their pixel data with an unguarded reference count, so none may be shared
+// across threads.
+RenderedForExport RenderForExport(std::unique_ptr<wxImage> picture, int width, int height,
+                                  bool transparent) {
+    RenderedForExport rendered;
+    try {
+        if (transparent) rendered.frame = RenderFrameWithHoles(*picture, width, height);
+        else rendered.frame.canvas = RenderFrameForExport(*picture, width, height);
+        picture.reset();
+        const wxImage& canvas = rendered.frame.canvas;
+        if (canvas.IsOk()) {
+            const size_t pixels = size_t(width) * size_t(height);
+            rendered.exact = DistinctColours(canvas.GetData(), pixels, 256).size() <= 256;
+        }
+    } catch (const std::bad_alloc&) {
+        // A canvas too large for the memory: the frame fails like a bad one.
+        rendered = RenderedForExport();
+    }
+    return rendered;
+}
+
+// Frames being rendered, and planned frames being encoded, oldest first; at
+// most `limit` of each at once. With a limit of 1 everything runs on the
+// calling thread, when it is waited for.
+class FramePipeline {
+public:
+    FramePipeline(const GifExportJob& job, const ExportFrameSource& source)
+        : m_job(job), m_source(source), m_limit(std::max(1, job.parallelism)),
+          m_settings(SettingsFor(job.quality)),
+          m_policy(m_limit > 1 ? std::launch::async | std::launch::deferred : std::launch::deferred) {}
+
+    int Limit() const { return m_limit; }
+
+    // Starts rendering frames until `limit` are under way or none is left;
+    // false when the source gave no picture.
+    bool Fill() {
+        while (m_next < m_job.frameCount && int(m_rendering.size()) < m_limit) {
+            std::unique_ptr<wxImage> picture = m_source(m_next);
+            if (!picture) return false;
+            m_rendering.push_back(std::async(m_policy, RenderForExport, std::move(picture),
+                                             m_job.canvasWidth, m_job.canvasHeight, m_job.transparent));
+            ++m_next;
+        }
+        return true;
+    }
+
+    // The oldest frame being rendered, waiting for it.
+    RenderedForExport NextRendered() {
+        RenderedForExport frame = m_rendering.front().get();
+        m_rendering.pop_front();
+        return frame;
+    }
+
+    // Frame 0's table becomes the global one. Later frames start at once and
+    // wait for it only when their colours fit a table: quantising never waits.
+    void Encode(GifFramePlan plan, bool first) {
+        const QuantizeSettings settings = first ? FirstFrameSettings(m_settings) : m_settings;
+        if (first) {
+            // Frame 0's task alone holds the promise: it keeps its promise even
+            // when the export ends early and this pipeline goes first, and
+            // breaks it (releasing the frames that wait) if it never runs.
+            auto task = [settings, promise = std::move(m_global)](GifFramePlan planned) {
+                GifGlobalTable global;
+                GifFrameCode code;
+                try {
+                    code = EncodeGifFrame(planned, settings, GlobalTableSource());
+                    if (code.ok) global.palette = code.palette;
+                    global.palette.maskIndex = -1;
+                    global.quantisedError = code.ok ? code.paletteError : -1;
+                    if (global.quantisedError >= 0)
+                        global.search = std::make_shared<SharedPaletteSearch>(global.palette);
+                } catch (const std::bad_alloc&) {
+                    global = GifGlobalTable();  // the frame fails like a bad one, and no frame waits
+                    code = GifFrameCode();
+                }
+                promise->set_value(std::move(global));
+                return code;
+            };
+            m_encoding.push_back(std::async(m_policy, task, std::move(plan)));
+            return;
+        }
+        auto task = [settings, global = GlobalTableSource(m_globalReady)](GifFramePlan planned) {
+            return EncodeGifFrame(planned, settings, global);
+        };
+        m_encoding.push_back(std::async(m_policy, task, std::move(plan)));
+    }
+
+    // Frame 0 goes first: frames still waiting for its table are released
+    // when it ends (or, never started, breaks its promise) before they are joined.
+    ~FramePipeline() {
+        while (!m_encoding.empty()) m_encoding.pop_front();
+    }
+
+    int Encoding() const { return int(m_encoding.size()); }
+
+    // The oldest frame being encoded, waiting for it.
+    GifFrameCode NextCode() {
+        GifFrameCode code = m_encoding.front().get();
+        m_encoding.pop_front();
+        return code;
+    }
+
+private:
+    const GifExportJob& m_job;
+    const ExportFrameSource& m_source;
+    const int m_limit;
+    const QuantizeSettings m_settings;
+    const std::launch m_policy;
+    int m_next = 0;
+    std::deque<std::future<RenderedForExport>> m_rendering;
+    std::deque<std::future<GifFrameCode>> m_encoding;
+    std::shared_ptr<std::promise<GifGlobalTable>> m_global = std::make_shared<std::promise<GifGlobalTable>>();
+    std::shared_future<GifGlobalTable> m_globalReady = m_global->get_future().share();
+};
+
+// Writes the frames in order into the file; the header goes before frame 0,
+// whose table becomes the global one, and the trailer after the last frame.
+class FrameWriter {
+public:
+    FrameWriter(const GifExportJob& job, wxOutputStream& stream, const ExportFrameWritten& written)
+        : m_job(job), m_out(stream), m_written(written) {}
+
+    // Written (the frame is in the file) or why the export ends.
+    GifExportStatus Write(GifFrameCode code) {
+        if (!code.ok) return GifExportStatus::BadFrame;
+        if (m_index == 0) {
+            m_global = code.palette;
+            m_global.maskIndex = -1;
+            code.global = true;
+            WriteGifHeader(m_out, m_job.canvasWidth, m_job.canvasHeight, m_global);
+            WriteGifLoopExtension(m_out, m_job.loopCount);
+        }
+        WriteGifGraphicControl(m_out, code.transparentIndex, GifFrameDelay(m_job, m_index), code.disposal);
+        WriteGifImageDescriptor(m_out, code.rect, code.global ? nullptr : &code.palette);
+        m_out.Bytes(code.data.data(), code.data.size());
+        const bool last = m_index + 1 == m_job.frameCount;
+        if (last) m_out.Byte(0x3B);
+        // Any frame that fails, frame 0 before its header included, ends the
+        // export: a file with a frame missing is not the animation asked for.
+        if (!m_out.Ok()) return GifExportStatus::CannotWrite;
+        if (!last && !m_written(m_index)) return GifExportStatus::Stopped;
+        ++m_index;
+        return GifExportStatus::Written;
+    }
+
+private:
+    const GifExportJob& m_job;
+    GifByteWriter m_out;
+    const ExportFrameWritten& m_written;
+    GifFramePalette m_global;
+    int m_index = 0;
+};
+
+GifExportStatus WriteFrames(const GifExportJob& job, const ExportFrameSource& source,
+                            const ExportFrameWritten& written, wxOutputStream& stream) {
+    FrameWriter writer(job, stream, written);
+    GifScreenModel screen(job.canvasWidth, job.canvasHeight, job.optimise, job.transparent,
+                          ToleranceFor(job.quality));
+    FramePipeline pipeline(job, source);
+    for (int i = 0; i < job.frameCount; ++i) {
+        if (!pipeline.Fill()) return GifExportStatus::Stopped;
+        RenderedForExport rendered = pipeline.NextRendered();
+        if (!rendered.frame.canvas.IsOk()) return GifExportStatus::BadFrame;
+        pipeline.Encode(screen.Plan(std::move(rendered.frame), rendered.exact), i == 0);
+        if (pipeline.Encoding() >= pipeline.Limit()) {
+            const GifExportStatus status = writer.Write(pipeline.NextCode());
+            if (status != GifExportStatus::Written) return status;
+        }
+    }
+    while (pipeline.Encoding() > 0) {
+        const GifExportStatus status = writer.Write(pipeline.NextCode());
+        if (status != GifExportStatus::Written) return status;
+    }
+    return GifExportStatus::Written;
+}
+
+}  // namespace
+
+wxString EnsureGifExtension(const wxString& path) {
+    return path.EndsWith(".gif") ? path : path + ".gif";
+}
+
+int GifFrameDelay(const GifExportJob& job, int index) {
+    if (job.delays.empty() || index < 0) return 0;
+    return job.delays[std::min<size_t>(size_t(index), job.delays.size() - 1)];
+}
+
+int ExportProgress(int index, int frameCount) {
+    return frameCount > 0 ? static_cast<int>(100LL * (index + 1) / frameCount) : 100;
+}
+
+int DefaultExportParallelism() {
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+GifExportStatus WriteGifAnimation(const GifExportJob& job, const ExportFrameSource& source,
+                                  const ExportFrameWritten& written) {
+    if (job.frameCount <= 0) return GifExportStatus::NothingToWrite;
+    // Failures come back as the result; the toolkit's own messages would only
+    // repeat them (and from a worker thread would pop up later).
+    wxLogNull quiet;
+    ReplacingFile file(job.path, "part");
+    if (file.TargetRefused()) return GifExportStatus::NotAFile;
+    if (!file.IsOpened()) return GifExportStatus::CannotCreate;
+    GifExportStatus status;
+    {
+        wxFileOutputStream stream(file.File());
+        try {
+            status = WriteFrames(job, source, written, stream);
+        } catch (const std::system_error&) {
+            // No thread could be started for a frame.
+            status = GifExportStatus::BadFrame;
+        }
+        if (status == GifExportStatus::Written && !stream.IsOk()) status = GifExportStatus::CannotWrite;
+    }
+    if (status == GifExportStatus::Written) status = ToExportStatus(file.Commit());
+    return status;
+}
+
+wxString GifExportFailureText(GifExportStatus status, const wxString& path) {
+    const char* text = nullptr;
+    switch (status) {
+        case GifExportStatus::NotAFile:
+            text = wxTRANSLATE("The GIF file \"%s\" was not saved: that name belongs to a device, "
+                               "a pipe or a socket, not to an ordinary file.");
+            break;
+        case GifExportStatus::CannotCreate:
+            text = wxTRANSLATE("The GIF file \"%s\" cannot be created: the folder does not exist "
+                               "or cannot be written to.");
+            break;
+        case GifExportStatus::BadFrame:
+            text = wxTRANSLATE("The GIF file \"%s\" was not saved: a frame could not be prepared.");
+            break;
+        case GifExportStatus::CannotReplace:
+            text = wxTRANSLATE("The GIF file \"%s\" was not saved: the file of that name could "
+                               "not be replaced.");
+            break;
+        case GifExportStatus::Stopped:
+            text = wxTRANSLATE("The GIF file \"%s\" was not saved: saving was interrupted.");
+            break;
+        default:
+            text = wxTRANSLATE("The GIF file \"%s\" could not be written completely; the disk "
+                               "may be full.");
+            break;
+    }
+    return wxString::Format(wxGetTranslation(text), path) + "\n" +
+           wxGetTranslation("Any file of that name was left as it was.");
+}

@@ -1,0 +1,58 @@
+// Mapping a frame's pixels to the colours of a table chosen for it.
+#pragma once
+
+#include "gif/blocks.h"
+
+#include <cstdint>
+#include <vector>
+
+// Exact nearest-colour search over a palette's opaque entries (all but
+// maskIndex), by squared RGB distance. Colour
+// space is cut into cells of 16 levels a side; each cell, prepared on first
+// use, lists the entries that can be nearest to some colour inside it, so a
+// search looks at a handful of entries instead of all of them.
+class PaletteSearch {
+public:
+    explicit PaletteSearch(const GifFramePalette& palette);
+
+    bool Empty() const { return m_count == 0; }
+    // Prepares every cell, after which copies of the search never change it
+    // (copies may then be used on other threads at once).
+    void PrepareAll();
+    // The nearest entry's index in the palette; Empty() must be false.
+    int Find(int r, int g, int b);
+
+private:
+    static constexpr int kShift = 4;
+    static constexpr int kSide = 256 >> kShift;
+    struct Candidate {
+        std::int32_t nearest;  // the least squared distance from the cell to the entry
+        std::int32_t entry;    // position in m_red etc.
+    };
+    void Prepare(int cell);
+
+    int m_count = 0;
+    int m_red[256], m_green[256], m_blue[256], m_index[256];
+    // Per cell: where its candidates start in m_candidates and how many; -1 unprepared.
+    std::vector<std::int32_t> m_first = std::vector<std::int32_t>(size_t(kSide) * kSide * kSide, -1);
+    std::vector<std::int32_t> m_size = std::vector<std::int32_t>(m_first.size(), 0);
+    std::vector<Candidate> m_candidates;
+};
+
+// Sets one table index per pixel of rgba (width x height pixels of R, G, B,
+// A): the nearest opaque entry of palette, after adding the error left by the
+// pixels already mapped (Floyd-Steinberg, serpentine) times dithering (0 none,
+// 1 full); large errors are damped so that they do not spread as speckles.
+// Pixels of alpha 0 take palette.maskIndex and neither take nor pass on error.
+// Integer arithmetic throughout: the same indices on any machine. search must
+// have been made from palette.
+void RemapToPalette(const unsigned char* rgba, int width, int height, const GifFramePalette& palette,
+                    float dithering, unsigned char* indices, PaletteSearch& search);
+void RemapToPalette(const unsigned char* rgba, int width, int height, const GifFramePalette& palette,
+                    float dithering, unsigned char* indices);
+
+// How well palette serves the pixels: the mean squared error per channel of
+// every step-th pixel of alpha 255 mapped to its nearest opaque entry, without
+// dithering; 0 when there is no such pixel.
+double PaletteError(const unsigned char* rgba, size_t pixelCount, size_t step,
+                    const GifFramePalette& palette, PaletteSearch& search);

@@ -1,0 +1,61 @@
+// Brings a frame to the animation's canvas size and reduces it to a palette,
+// ready for the GIF writer. Works on wxImage only, so that the export can run
+// on a worker thread.
+#pragma once
+
+#include "gif/blocks.h"
+
+#include <wx/image.h>
+
+#include <vector>
+
+// Where a picture goes on the canvas: its size there (shrunk to fit with its
+// aspect ratio kept, never enlarged) and its top-left corner (centred).
+struct FramePlacement {
+    int width = 0;
+    int height = 0;
+    int x = 0;
+    int y = 0;
+    bool scaled = false;  // the picture had to be shrunk
+};
+
+FramePlacement PlaceOnCanvas(int pictureWidth, int pictureHeight,
+                             int canvasWidth, int canvasHeight);
+
+// The picture on a black canvas of exactly canvasWidth x canvasHeight, placed
+// as PlaceOnCanvas says. Masked pixels are black; partly transparent ones are
+// blended over black. The result has no alpha and no mask.
+wxImage RenderFrameForExport(const wxImage& picture, int canvasWidth, int canvasHeight);
+
+// The picture placed the same way for a GIF whose background stays
+// transparent: pixels of alpha below 128, masked pixels and the canvas the
+// picture leaves free are holes (black in the canvas); every other pixel keeps
+// its colour unblended.
+struct RenderedFrame {
+    wxImage canvas;                    // RGB, invalid when the picture is
+    std::vector<unsigned char> holes;  // one byte per pixel, 1 for a hole
+};
+RenderedFrame RenderFrameWithHoles(const wxImage& picture, int canvasWidth, int canvasHeight);
+
+// How frames of more than 256 colours are quantised. Chosen by measuring
+// frames per second, file size and PSNR on photo-like frames (bench/).
+struct QuantizeSettings {
+    int speed = 7;          // 1 (slowest, best) to 10
+    float dithering = 0.5f; // share of the error passed on: 0 (none) to 1 (full)
+    // The palette is chosen from about this many pixels spread evenly over
+    // the frame (0: from all of them); all pixels are then mapped to it.
+    int samplePixels = 50000;
+};
+
+// A copy of the image reduced to at most 256 colours, with a palette holding
+// them: exactly its own colours when it has no more than 256, otherwise a
+// quantised palette. No alpha, no mask, no options. Invalid when the image is
+// invalid or the quantiser fails.
+wxImage ReduceToPalette(const wxImage& rendered, const QuantizeSettings& settings = QuantizeSettings());
+
+// RGBA pixels (4 bytes each, alpha 0 or 255) reduced to at most 256 colours on
+// the calling thread alone, so that the result is the same on any number of
+// cores: the palette, whose maskIndex is the entry of the pixels of alpha 0
+// (-1 when there are none), and one index per pixel. False when the quantiser fails.
+bool QuantizeRgba(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,
+                  GifFramePalette& palette, std::vector<unsigned char>& indices);

@@ -1,0 +1,153 @@
+#include "gif/plan.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The smallest rectangle holding every pixel whose flag equals `value`; empty
+// (width 0) when there is none.
+GifRect Bounds(const unsigned char* flags, int width, int height, unsigned char value) {
+    int left = INT_MAX, right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* row = flags + size_t(y) * width;
+        const void* any = std::memchr(row, value, size_t(width));
+        if (!any) continue;
+        if (top < 0) top = y;
+        bottom = y;
+        const int first = int(static_cast<const unsigned char*>(any) - row);
+        int last = width - 1;
+        while (row[last] != value) --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+    }
+    if (top < 0) return GifRect{};
+    return GifRect{left, top, right - left + 1, bottom - top + 1};
+}
+
+// The flags inside rect, set where they equal `value`.
+std::vector<unsigned char> Cut(const unsigned char* flags, int width, const GifRect& rect,
+                               unsigned char value, int& count) {
+    std::vector<unsigned char> cut(size_t(rect.width) * rect.height);
+    count = 0;
+    for (int y = 0; y < rect.height; ++y) {
+        const unsigned char* row = flags + size_t(rect.y + y) * width + rect.x;
+        unsigned char* out = cut.data() + size_t(y) * rect.width;
+        for (int x = 0; x < rect.width; ++x) {
+            out[x] = row[x] == value;
+            count += out[x];
+        }
+    }
+    return cut;
+}
+
+// The frame's picture in a holder of its own, leaving none behind.
+std::unique_ptr<wxImage> TakeCanvas(RenderedFrame& frame) {
+    auto canvas = std::make_unique<wxImage>(frame.canvas);
+    frame.canvas = wxImage();
+    return canvas;
+}
+
+// An image must hold a pixel: a frame that changes nothing is one
+// transparent pixel, which still shows for its delay.
+GifFramePlan Nothing(GifFramePlan plan) {
+    plan.rect = GifRect{0, 0, 1, 1};
+    plan.clear.assign(1, 1);
+    plan.clearCount = 1;
+    plan.plainAllowed = false;
+    return plan;
+}
+
+}  // namespace
+
+GifScreenModel::GifScreenModel(int width, int height, bool optimise, bool transparent, int tolerance)
+    : m_width(width), m_height(height), m_optimise(optimise), m_transparent(transparent),
+      m_tolerance(tolerance) {}
+
+GifFramePlan GifScreenModel::Plan(RenderedFrame&& frame, bool exact) {
+    GifFramePlan plan;
+    if (m_transparent) plan = Alone(frame, exact);
+    else if (m_first || !m_optimise) plan = Whole(frame, exact);
+    else plan = Changes(frame, exact);
+    m_first = false;
+    return plan;
+}
+
+GifFramePlan GifScreenModel::Whole(RenderedFrame& frame, bool exact) {
+    GifFramePlan plan;
+    plan.rect = GifRect{0, 0, m_width, m_height};
+    plan.exact = exact;
+    plan.plainAllowed = true;
+    if (m_optimise) {
+        const size_t pixels = size_t(m_width) * m_height;
+        m_shown.assign(frame.canvas.GetData(), frame.canvas.GetData() + 3 * pixels);
+        m_exact.assign(pixels, exact ? 1 : 0);
+    }
+    plan.canvas = TakeCanvas(frame);
+    return plan;
+}
+
+// Each frame's holes must show the page beneath, not an earlier frame: every
+// frame is cleared after its delay and stores only the part it covers.
+GifFramePlan GifScreenModel::Alone(RenderedFrame& frame, bool exact) {
+    GifFramePlan plan;
+    plan.exact = exact;
+    plan.disposal = GifDisposal::RestoreBackground;
+    plan.rect = m_optimise ? Bounds(frame.holes.data(), m_width, m_height, 0)
+                           : GifRect{0, 0, m_width, m_height};
+    plan.canvas = TakeCanvas(frame);
+    if (plan.rect.width == 0) return Nothing(std::move(plan));
+    plan.clear = Cut(frame.holes.data(), m_width, plan.rect, 1, plan.clearCount);
+    plan.plainAllowed = plan.clearCount == 0;
+    return plan;
+}
+
+GifFramePlan GifScreenModel::Changes(RenderedFrame& frame, bool exact) {
+    const size_t pixels = size_t(m_width) * m_height;
+    m_changed.resize(pixels);
+    const unsigned char* src = frame.canvas.GetData();
+    const unsigned char* shown = m_shown.data();
+    for (size_t i = 0; i < pixels; ++i, src += 3, shown += 3) {
+        if (exact) {
+            m_changed[i] = !m_exact[i] || src[0] != shown[0] || src[1] != shown[1] || src[2] != shown[2];
+        } else {
+            const int d = std::max({std::abs(src[0] - shown[0]), std::abs(src[1] - shown[1]),
+                                    std::abs(src[2] - shown[2])});
+            m_changed[i] = d > m_tolerance;
+        }
+    }
+    GifFramePlan plan;
+    plan.exact = exact;
+    plan.rect = Bounds(m_changed.data(), m_width, m_height, 1);
+    if (plan.rect.width == 0) {
+        plan.canvas = TakeCanvas(frame);
+        return Nothing(std::move(plan));
+    }
+    plan.clear = Cut(m_changed.data(), m_width, plan.rect, 0, plan.clearCount);
+    // Pixels left as they are show their colour exactly only in exact frames.
+    plan.plainAllowed = exact;
+    // A few transparent pixels scattered through a quantised frame cost more
+    // (broken runs, a table entry) than they save: write every pixel then.
+    const bool sparse = !exact && plan.clearCount * 3 < plan.rect.width * plan.rect.height;
+    if (sparse) {
+        plan.clear.clear();
+        plan.clearCount = 0;
+    }
+    Remember(frame.canvas, plan.rect, sparse ? nullptr : m_changed.data(), exact);
+    plan.canvas = TakeCanvas(frame);
+    return plan;
+}
+
+void GifScreenModel::Remember(const wxImage& canvas, const GifRect& rect,
+                              const unsigned char* changed, bool exact) {
+    for (int y = rect.y; y < rect.y + rect.height; ++y) {
+        const size_t first = size_t(y) * m_width + rect.x;
+        for (size_t i = first; i < first + size_t(rect.width); ++i) {
+            if (changed && !changed[i]) continue;
+            std::memcpy(&m_shown[3 * i], canvas.GetData() + 3 * i, 3);
+            m_exact[i] = exact;
+        }
+    }
+}

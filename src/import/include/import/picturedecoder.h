@@ -1,0 +1,80 @@
+// Turns the paths of one import into pictures: the decoder is chosen from each
+// file's first bytes, every path that gives nothing is recorded with a reason,
+// and one budget of decoded pixels holds for the whole import. Used on the
+// import thread and, for Insert Image, on the main thread; it touches no window.
+#pragma once
+
+#include "gif/reader.h"
+#include "import/pictureformat.h"
+#include "import/skippedpictures.h"
+
+#include <wx/image.h>
+#include <wx/string.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct DecodedPicture {
+    std::unique_ptr<wxImage> picture;
+    wxString path;          // the file, without any frame suffix
+    int frameIndex = 0;     // the frame's position in its GIF, else 0
+    int delay = -1;         // the GIF frame's delay in hundredths, -1 for other pictures
+    bool lastOfPath = true; // no more pictures follow from the same listed path
+};
+
+// The pixels a picture counts against a decoder's budget.
+inline long long PixelCount(const wxImage& image) {
+    return static_cast<long long>(image.GetWidth()) * image.GetHeight();
+}
+
+class PictureDecoder {
+public:
+    // About 2 GB of pictures in all.
+    static constexpr long long kImportPixels = GifReader::kMaxTotalPixels;
+
+    explicit PictureDecoder(long long budgetPixels = kImportPixels) : m_remaining(budgetPixels) {}
+
+    // Receives each picture in order; returns false to stop the path early.
+    using Receiver = std::function<bool(DecodedPicture&&)>;
+    // Decodes a listed path: a picture file, every frame of a file named .gif
+    // (in any letter case), or one frame of a frame reference path. GIF
+    // content under another name gives its first frame.
+    void Decode(const wxString& listed, const Receiver& receive);
+
+    // A delivered picture no longer held decoded (it went to the frame
+    // store): its pixels count no more against the budget.
+    void Release(const wxImage& picture);
+    void Release(long long pixels);
+    // A delivered picture that the frame store could not take (out of
+    // memory): named with the skipped ones.
+    void NotStored(const wxString& path) { Skip(path, SkipReason::OverBudget); }
+
+    const std::vector<SkippedPicture>& GetSkipped() const { return m_skipped; }
+    std::vector<SkippedPicture> TakeSkipped() { return std::move(m_skipped); }
+    // Once a picture did not fit, every later one is skipped.
+    bool IsExhausted() const { return m_exhausted; }
+
+private:
+    void DecodeGif(const wxString& listed, const wxString& path, int frameIndex,
+                   const Receiver& receive);
+    void DecodeWholeGif(const wxString& listed, const wxString& path, const Receiver& receive);
+    void DecodeGifFrame(const wxString& listed, const wxString& path, int frameIndex,
+                        int maxFrames, const Receiver& receive);
+    void DecodePicture(const wxString& listed, const wxString& path, PictureFormat format,
+                       const Receiver& receive);
+    // Reads the GIF unless it is the one read last and still whole.
+    void LoadGif(const wxString& path, int maxFrames);
+    // Counts the pixels against the budget; false (and the budget spent) when
+    // they do not fit.
+    bool Charge(long long pixels);
+    void Skip(const wxString& listed, SkipReason reason);
+
+    long long m_remaining;
+    bool m_exhausted = false;
+    std::vector<SkippedPicture> m_skipped;
+    // A project lists a long GIF frame by frame: it is read once for all of them.
+    GifReader m_gif;
+    bool m_gifCached = false;
+    int m_gifFrameLimit = 0;  // how many frames the cached read was allowed
+};

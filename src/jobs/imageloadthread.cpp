@@ -1,0 +1,105 @@
+#include "jobs/imageloadthread.h"
+
+#include "base/trace.h"
+#include "import/framepath.h"
+#include "jobs/importevents.h"
+
+#include <new>
+
+namespace {
+
+// An independent copy: no string storage is shared with the main thread.
+wxString OwnCopy(const wxString& text) { return wxString::FromUTF8(text.utf8_str()); }
+
+}  // namespace
+
+void ImportSink::Post(std::unique_ptr<ImportEvent> event) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    // Queued, the event belongs to the target; dropped, it goes with its picture.
+    if (m_target) wxQueueEvent(m_target, event.release());
+}
+
+void ImportSink::Close() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_target = nullptr;
+}
+
+bool ImportSink::IsClosed() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_target == nullptr;
+}
+
+ImageLoadThread::ImageLoadThread(wxEvtHandler* owner, const wxArrayString& paths)
+    : ImageLoadThread(std::make_shared<ImportSink>(owner), paths) {}
+
+ImageLoadThread::ImageLoadThread(std::shared_ptr<ImportSink> sink, const wxArrayString& paths,
+                                 long long budgetPixels)
+    : wxThread(wxTHREAD_DETACHED), m_sink(std::move(sink)), m_decoder(budgetPixels) {
+    for (const wxString& path : paths) m_paths.Add(OwnCopy(path));
+}
+
+int ImageLoadThread::Progress(size_t done) const {
+    return static_cast<int>(done * 100 / m_paths.size());
+}
+
+bool ImageLoadThread::ShouldStop() { return TestDestroy() || m_sink->IsClosed(); }
+
+void ImageLoadThread::Post(int progress, DecodedPicture decoded) {
+    // Compressed off this thread, so that neither it nor the window holds
+    // many full-size pictures; the decoder's budget then counts only what is
+    // held. The last event waits for every picture before it.
+    if (progress == 100) m_storing.Finish();
+    ImportedPicture imported{nullptr, OwnCopy(decoded.path), decoded.frameIndex, decoded.delay};
+    if (!decoded.picture) return PostStored(progress, std::move(imported));
+    const long long pixels = PixelCount(*decoded.picture);
+    m_storing.Add(std::move(decoded.picture), [this, progress, pixels, imported](FramePicture stored) mutable {
+        m_decoder.Release(pixels);
+        if (!stored) m_decoder.NotStored(imported.path);
+        imported.picture = std::move(stored);
+        PostStored(progress, std::move(imported));
+    });
+    if (progress == 100) m_storing.Finish();
+}
+
+void ImageLoadThread::PostStored(int progress, ImportedPicture picture) {
+    std::vector<SkippedPicture> skipped;
+    if (progress == 100) {
+        m_finished = true;
+        for (SkippedPicture& skip : m_decoder.TakeSkipped())
+            skipped.push_back({OwnCopy(skip.path), skip.reason});
+    }
+    m_sink->Post(std::make_unique<ImportEvent>(progress, std::move(picture), std::move(skipped)));
+}
+
+wxThread::ExitCode ImageLoadThread::Entry() {
+    if (m_paths.empty()) return nullptr;
+    Trace("thread:");
+    try {
+        LoadAll();
+        m_storing.Finish();
+    } catch (const std::bad_alloc&) {
+        // Out of memory: what arrived stays; the load still ends below.
+    }
+    // The load always ends: the main window closes its progress dialog on 100.
+    try {
+        if (!m_finished) Post(100, DecodedPicture());
+    } catch (const std::bad_alloc&) {
+        if (!m_finished) PostStored(100, ImportedPicture());  // without the pictures still being stored
+    }
+    return nullptr;
+}
+
+void ImageLoadThread::LoadAll() {
+    const size_t n = m_paths.size();
+    for (size_t i = 0; i < n && !ShouldStop(); ++i) {
+        // A whole GIF's frames arrive at the file's start value, the last
+        // picture of the load at 100, any other at the file's end value.
+        const bool wholeGif = FrameIndexFromPath(m_paths[i]) < 0 && HasGifExtension(m_paths[i]);
+        m_decoder.Decode(m_paths[i], [&](DecodedPicture&& decoded) {
+            if (ShouldStop()) return false;
+            const bool last = decoded.lastOfPath && i + 1 == n;
+            Post(last ? 100 : Progress(wholeGif ? i : i + 1), std::move(decoded));
+            return true;
+        });
+    }
+}

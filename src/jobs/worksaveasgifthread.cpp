@@ -1,0 +1,138 @@
+#include "jobs/worksaveasgifthread.h"
+
+#include "base/trace.h"
+#include "jobs/workerevents.h"
+
+#include <wx/event.h>
+#include <wx/image.h>
+
+#include <system_error>
+
+ExportFrameFeed::ExportFrameFeed(wxEvtHandler* sink, int frameCount, int ahead)
+    : m_sink(sink), m_frameCount(frameCount), m_ahead(ahead < 1 ? 1 : ahead) {}
+
+ExportFrameFeed::ExportFrameFeed(wxEvtHandler* sink, std::vector<FramePicture> pictures, int ahead)
+    : m_sink(sink), m_frameCount(static_cast<int>(pictures.size())), m_ahead(ahead < 1 ? 1 : ahead),
+      m_stored(std::move(pictures)) {}
+
+std::unique_ptr<wxImage> ExportFrameFeed::TakeStored(int index) {
+    for (; m_decodeNext < m_frameCount && m_decodeNext <= index + m_ahead; ++m_decodeNext) {
+        const FramePicture picture = m_stored[static_cast<size_t>(m_decodeNext)];
+        try {
+            // The decoding thread lets go of the picture before the export gets it.
+            m_decoding.emplace(m_decodeNext, std::async(std::launch::async, [picture] {
+                return picture ? std::make_unique<wxImage>(picture->Decode()) : nullptr;
+            }));
+        } catch (const std::system_error&) {
+            break;  // no thread to spare: decoded below when taken
+        }
+    }
+    const auto found = m_decoding.find(index);
+    if (found == m_decoding.end()) {
+        if (index < 0 || index >= m_frameCount || !m_stored[static_cast<size_t>(index)]) return nullptr;
+        return std::make_unique<wxImage>(m_stored[static_cast<size_t>(index)]->Decode());
+    }
+    std::unique_ptr<wxImage> picture = found->second.get();
+    m_decoding.erase(found);
+    return picture ? std::move(picture) : std::make_unique<wxImage>();
+}
+
+void ExportFrameFeed::Refill(const std::function<std::unique_ptr<wxImage>(int)>& make) {
+    if (!m_stored.empty()) return;
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_closed || m_handedOver >= m_frameCount || m_handedOver >= m_written + m_ahead)
+                return;
+        }
+        // Made outside the lock: the export thread goes on meanwhile.
+        std::unique_ptr<wxImage> picture = make(m_handedOver);
+        if (!picture) picture = std::make_unique<wxImage>();
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_pictures[m_handedOver++] = std::move(picture);
+        }
+        m_arrived.notify_all();
+    }
+}
+
+void ExportFrameFeed::Close() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_closed = true;
+        m_pictures.clear();
+    }
+    m_arrived.notify_all();
+}
+
+bool ExportFrameFeed::IsClosed() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_closed;
+}
+
+GifExportStatus ExportFrameFeed::Outcome() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_outcome;
+}
+
+std::unique_ptr<wxImage> ExportFrameFeed::Take(int index, const std::function<bool()>& stop) {
+    if (!m_stored.empty()) return IsClosed() || (stop && stop()) ? nullptr : TakeStored(index);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        if (m_closed) return nullptr;
+        const auto found = m_pictures.find(index);
+        if (found != m_pictures.end()) {
+            std::unique_ptr<wxImage> picture = std::move(found->second);
+            m_pictures.erase(found);
+            return picture;
+        }
+        if (stop && stop()) return nullptr;
+        m_arrived.wait_for(lock, std::chrono::milliseconds(50));
+    }
+}
+
+void ExportFrameFeed::FrameWritten(int index) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_written = index + 1;
+    Post(ExportProgress(index, m_frameCount));
+}
+
+void ExportFrameFeed::Finish(GifExportStatus status) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_outcome = status;
+    Post(100);
+}
+
+void ExportFrameFeed::Post(int percent) {
+    // Under the lock, so that Close() on the main thread cannot slip in
+    // between the check and the queueing while the sink is being destroyed.
+    if (m_closed || !m_sink) return;
+    auto* event = new wxCommandEvent(wxEVT_COMMAND_WORKER_PROGRESS, ID_SAVE_GIF_THREAD);
+    event->SetInt(percent);
+    wxQueueEvent(m_sink, event);
+}
+
+WorkSaveAsGifThread::WorkSaveAsGifThread(const GifExportJob& job,
+                                         std::shared_ptr<ExportFrameFeed> feed)
+    : wxThread(wxTHREAD_JOINABLE), m_feed(std::move(feed)), m_job(job) {
+    // A deep copy: no string storage is shared with the main thread.
+    m_job.path = wxString::FromUTF8(job.path.utf8_str());
+}
+
+WorkSaveAsGifThread::~WorkSaveAsGifThread() = default;
+
+wxThread::ExitCode WorkSaveAsGifThread::Entry() {
+    Trace("thread:");
+    m_job.frameCount = m_feed->FrameCount();
+    const auto stop = [this] { return TestDestroy(); };
+    const GifExportStatus status = WriteGifAnimation(
+        m_job, [this, &stop](int index) { return m_feed->Take(index, stop); },
+        [this](int index) {
+            m_feed->FrameWritten(index);
+            return !TestDestroy() && !m_feed->IsClosed();
+        });
+    // Asked to stop: no end is reported. Otherwise the end always is, so that
+    // the progress dialog closes whatever happened.
+    if (!TestDestroy()) m_feed->Finish(status);
+    return nullptr;
+}

@@ -1,0 +1,52 @@
+#include "project/projectdocument.h"
+
+#include "document/framesource.h"
+
+static_assert(static_cast<int>(GifQuality::Fast) == kProjectQualityFast &&
+                  static_cast<int>(GifQuality::Standard) == kProjectQualityStandard &&
+                  static_cast<int>(GifQuality::Best) == kProjectQualityBest,
+              "project files store the quality as these numbers");
+
+void TakeProjectDelays(std::vector<DocumentFrame>& frames, const ProjectFrames& listed,
+                       int fallback) {
+    size_t next = 0;
+    for (DocumentFrame& frame : frames) {
+        size_t at = next;
+        while (at < listed.paths.size() && listed.paths[at] != frame.path) ++at;
+        if (at < listed.paths.size() && at < listed.delays.size()) {
+            frame.delay = listed.delays[at];
+            next = at + 1;
+        } else {
+            frame.delay = fallback;
+        }
+    }
+}
+
+void FillDocumentFromProject(Document& document, std::vector<DocumentFrame> frames,
+                             const ProjectReading& reading, const ProjectFrames& listed,
+                             const wxString& projectPath) {
+    const int delay = reading.delay.value_or(document.DefaultDelay());
+    TakeProjectDelays(frames, listed, delay);
+    document.Clear();
+    document.SetDefaultDelay(delay);
+    document.SetLoopCount(reading.loopCount);
+    GifSettings settings;
+    settings.transparent = reading.transparent;
+    settings.optimise = reading.optimise;
+    settings.quality = static_cast<GifQuality>(reading.quality);
+    document.SetSettings(settings);
+    document.InsertFrames(0, std::move(frames));
+    // The project's own canvas size (perhaps an edited one) is what was saved.
+    if (reading.width && reading.height && *reading.width > 0 && *reading.height > 0)
+        document.SetCanvas(wxSize(*reading.width, *reading.height), document.ReferenceSize());
+    document.SetGif(reading.gifPath, reading.gifName);
+    document.SetProjectPath(projectPath);
+}
+
+std::vector<DocumentFrame> LoadProjectFrames(const ProjectFrames& listed) {
+    std::vector<DocumentFrame> frames;
+    FrameSource source;
+    for (const wxString& path : listed.paths)
+        for (DocumentFrame& frame : source.Load(path, 0)) frames.push_back(std::move(frame));
+    return frames;
+}

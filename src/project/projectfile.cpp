@@ -1,0 +1,359 @@
+#include "project/projectfile.h"
+
+#include "files/replacingfile.h"
+#include "import/framepath.h"
+#include "xmlread/xmltree.h"
+
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/intl.h>
+#include <wx/log.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+// Text as the toolkit's XML writer escapes an element's text, so that files
+// stay byte for byte what they were.
+void AppendEscaped(std::string& out, const wxString& text) {
+    const wxScopedCharBuffer utf8 = text.utf8_str();
+    for (size_t i = 0; i < utf8.length(); ++i) {
+        const char c = utf8.data()[i];
+        switch (c) {
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '&': out += "&amp;"; break;
+            case '\r': out += "&#xD;"; break;
+            default: out += c; break;
+        }
+    }
+}
+
+void AppendElement(std::string& out, const char* indent, const char* name, const wxString& text) {
+    out.append(indent).append("<").append(name).append(">");
+    AppendEscaped(out, text);
+    out.append("</").append(name).append(">\n");
+}
+
+void AppendNumberElement(std::string& out, const char* indent, const char* name, int value) {
+    out.append(indent).append("<").append(name).append(">");
+    out.append(std::to_string(value)).append("</").append(name).append(">\n");
+}
+
+// One entry of the image list: a frame's path, or after a run of frames of
+// one GIF that GIF's path (frame -1).
+struct ImageEntry {
+    wxString path;
+    int frame;
+};
+
+std::vector<ImageEntry> ImageEntries(const wxArrayString& framePaths) {
+    std::vector<ImageEntry> entries;
+    const size_t n = framePaths.size();
+    for (size_t i = 0; i < n; ++i) {
+        const wxString& path = framePaths[i];
+        entries.push_back({path, static_cast<int>(i)});
+        if (i + 1 == n || FrameIndexFromPath(path) < 0) continue;
+        const wxString gif = StripFrameSuffix(path);
+        const bool runGoesOn = framePaths[i + 1].StartsWith(gif);
+        if (!runGoesOn || i + 2 == n) entries.push_back({gif, -1});
+    }
+    return entries;
+}
+
+// The image list; a frame's own delay goes with its entry.
+void AppendImages(std::string& out, const ProjectContent& content) {
+    const std::vector<ImageEntry> entries = ImageEntries(content.framePaths);
+    if (entries.empty()) {
+        out += "  <images/>\n";
+        return;
+    }
+    const bool delays = content.frameDelays.size() == content.framePaths.size();
+    out += "  <images>\n";
+    for (const ImageEntry& entry : entries) {
+        out += "    <path";
+        if (delays && entry.frame >= 0)
+            out.append(" delay=\"").append(std::to_string(content.frameDelays[entry.frame])).append("\"");
+        out += ">";
+        AppendEscaped(out, entry.path);
+        out += "</path>\n";
+    }
+    out += "  </images>\n";
+}
+
+// Delays and the loop count are 16-bit numbers in a GIF.
+constexpr int kGifMaxNumber = 65535;
+
+int Clamp(int value, int low, int high) { return std::min(std::max(value, low), high); }
+
+int NumberIn(const std::string& text, int low, int high) {
+    return Clamp(ParseProjectNumber(wxString::FromUTF8(text)), low, high);
+}
+
+// The node when it is the element name, else None; None stays None.
+XmlTree::Id Expect(const XmlTree& tree, XmlTree::Id node, const char* name) {
+    return tree.IsElement(node, name) ? node : XmlTree::None;
+}
+
+// What a project needs: three levels (project, images, path); a little more
+// is allowed, nothing near what could exhaust anything.
+XmlLimits ProjectLimits() {
+    XmlLimits limits;
+    limits.maxDepth = 6;
+    return limits;
+}
+
+ProjectProblem ToProjectProblem(XmlProblem problem) {
+    switch (problem) {
+        case XmlProblem::None: return ProjectProblem::None;
+        case XmlProblem::CannotOpen: return ProjectProblem::CannotRead;
+        case XmlProblem::TooLarge: return ProjectProblem::TooLarge;
+        case XmlProblem::Malformed: return ProjectProblem::Damaged;
+        default: return ProjectProblem::NotAProject;
+    }
+}
+
+// The entries that follow images: each optional, in any order.
+void ReadAfterImages(const XmlTree& tree, XmlTree::Id images, ProjectReading& reading) {
+    for (XmlTree::Id node = tree.Next(images); node != XmlTree::None; node = tree.Next(node)) {
+        if (tree.IsElement(node, "loop_count"))
+            reading.loopCount = NumberIn(tree.Content(node), 0, kGifMaxNumber);
+        else if (tree.IsElement(node, "transparent"))
+            reading.transparent = ParseProjectNumber(wxString::FromUTF8(tree.Content(node))) != 0;
+        else if (tree.IsElement(node, "optimise"))
+            reading.optimise = ParseProjectNumber(wxString::FromUTF8(tree.Content(node))) != 0;
+        else if (tree.IsElement(node, "quality"))
+            reading.quality = NumberIn(tree.Content(node), kProjectQualityFast, kProjectQualityBest);
+    }
+}
+
+// The project file's folder in full, ending with "/".
+wxString ProjectFolder(const wxString& projectFile) {
+    const wxString folder = wxPathOnly(wxFileName(projectFile).GetAbsolutePath());
+    return folder.EndsWith("/") ? folder : folder + "/";
+}
+
+wxString ResolveIn(const wxString& stored, const wxString& folder) {
+    return stored.empty() || stored.StartsWith("/") ? stored : folder + stored;
+}
+
+wxString FromUtf8(const std::string& text) { return wxString::FromUTF8(text.data(), text.size()); }
+
+}  // namespace
+
+wxArrayString ProjectImageEntries(const wxArrayString& framePaths) {
+    wxArrayString entries;
+    for (const ImageEntry& entry : ImageEntries(framePaths)) entries.Add(entry.path);
+    return entries;
+}
+
+std::string ProjectFileBytes(const ProjectContent& content) {
+    std::string out;
+    out.reserve(256 + 64 * content.framePaths.size());
+    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<project>\n";
+    AppendElement(out, "  ", "name", content.gifName);
+    out += "  <gif>\n";
+    AppendNumberElement(out, "    ", "width", content.width);
+    AppendNumberElement(out, "    ", "height", content.height);
+    AppendNumberElement(out, "    ", "delay_time", content.delay);
+    out += "  </gif>\n";
+    AppendImages(out, content);
+    // Written only when they differ from what their absence means.
+    if (content.loopCount != 0) AppendNumberElement(out, "  ", "loop_count", content.loopCount);
+    if (content.transparent) AppendNumberElement(out, "  ", "transparent", 1);
+    if (!content.optimise) AppendNumberElement(out, "  ", "optimise", 0);
+    if (content.quality != kProjectQualityStandard)
+        AppendNumberElement(out, "  ", "quality", content.quality);
+    out += "</project>\n";
+    return out;
+}
+
+wxString EnsureXmlExtension(const wxString& path) {
+    return path.EndsWith(".xml") ? path : path + ".xml";
+}
+
+ProjectWriteStatus WriteProjectFile(const wxString& path, const ProjectContent& content) {
+    const std::string bytes = ProjectFileBytes(content);
+    if (bytes.empty()) return ProjectWriteStatus::CannotWrite;
+    // The caller tells the user; the toolkit's own messages would repeat it.
+    wxLogNull quiet;
+    ReplacingFile file(path, "tmp");
+    if (file.TargetRefused()) return ProjectWriteStatus::NotAFile;
+    if (!file.IsOpened()) return ProjectWriteStatus::CannotCreate;
+    if (file.File().Write(bytes.data(), bytes.size()) != bytes.size())
+        return ProjectWriteStatus::CannotWrite;
+    switch (file.Commit()) {
+        case ReplacingFile::Result::Replaced: return ProjectWriteStatus::Written;
+        case ReplacingFile::Result::CannotReplace: return ProjectWriteStatus::CannotReplace;
+        default: return ProjectWriteStatus::CannotWrite;
+    }
+}
+
+wxString ProjectWriteFailureText(ProjectWriteStatus status, const wxString& path) {
+    const char* text = nullptr;
+    switch (status) {
+        case ProjectWriteStatus::NotAFile:
+            text = wxTRANSLATE("The project file \"%s\" was not saved: that name belongs to a "
+                               "device, a pipe or a socket, not to an ordinary file.");
+            break;
+        case ProjectWriteStatus::CannotCreate:
+            text = wxTRANSLATE("The project file \"%s\" cannot be created: the folder does not "
+                               "exist or cannot be written to.");
+            break;
+        case ProjectWriteStatus::CannotReplace:
+            text = wxTRANSLATE("The project file \"%s\" was not saved: the file of that name "
+                               "could not be replaced.");
+            break;
+        default:
+            text = wxTRANSLATE("The project file \"%s\" could not be written completely; the "
+                               "disk may be full.");
+            break;
+    }
+    return wxString::Format(wxGetTranslation(text), path) + "\n" +
+           wxGetTranslation("Any file of that name was left as it was.");
+}
+
+int ParseProjectNumber(const wxString& text) {
+    size_t i = 0;
+    const size_t n = text.length();
+    auto isBlank = [](wxUniChar c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    };
+    while (i < n && isBlank(text[i])) ++i;
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < n && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > INT_MAX) break;  // the rest cannot bring it back
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+ProjectReading ReadProjectTree(const XmlTree& tree) {
+    ProjectReading reading;
+    const XmlTree::Id root = tree.Root();
+    if (root == XmlTree::None) {
+        reading.problem = ProjectProblem::Damaged;
+        return reading;
+    }
+    reading.parsed = true;
+    // Until the images element is reached where it belongs.
+    reading.problem = ProjectProblem::NotAProject;
+    const XmlTree::Id project = Expect(tree, root, "project");
+    const XmlTree::Id name = Expect(tree, tree.FirstChild(project), "name");
+    const XmlTree::Id gif = Expect(tree, tree.Next(name), "gif");
+    const XmlTree::Id width = Expect(tree, tree.FirstChild(gif), "width");
+    if (width == XmlTree::None) return reading;
+    reading.width = NumberIn(tree.Content(width), 0, kProjectMaxSide);
+    const XmlTree::Id height = Expect(tree, tree.Next(width), "height");
+    if (height == XmlTree::None) return reading;
+    reading.height = NumberIn(tree.Content(height), 0, kProjectMaxSide);
+    reading.gifName = FromUtf8(tree.Content(name));
+    const XmlTree::Id delay = Expect(tree, tree.Next(height), "delay_time");
+    if (delay == XmlTree::None) return reading;
+    reading.delay = NumberIn(tree.Content(delay), 0, kGifMaxNumber);
+    const XmlTree::Id images = Expect(tree, tree.Next(gif), "images");
+    if (images == XmlTree::None) return reading;
+    reading.images = tree.FirstChild(images) != XmlTree::None ? ProjectImages::Listed
+                                                                : ProjectImages::Empty;
+    for (XmlTree::Id entry = tree.FirstChild(images); entry != XmlTree::None;
+         entry = tree.Next(entry)) {
+        if (!tree.IsElement(entry, "path")) {
+            reading.images = ProjectImages::Misnamed;
+            reading.entries.clear();
+            reading.entryDelays.clear();
+            return reading;
+        }
+        reading.entries.Add(FromUtf8(tree.Content(entry)));
+        const std::string* own = tree.Attribute(entry, "delay");
+        reading.entryDelays.push_back(own ? NumberIn(*own, 0, kGifMaxNumber) : *reading.delay);
+    }
+    reading.problem = ProjectProblem::None;
+    ReadAfterImages(tree, images, reading);
+    return reading;
+}
+
+ProjectReading ReadProjectFile(const wxString& path) {
+    XmlTree tree;
+    const XmlProblem problem = tree.Read(path.fn_str(), ProjectLimits());
+    if (problem != XmlProblem::None) {
+        ProjectReading reading;
+        reading.problem = ToProjectProblem(problem);
+        reading.problemLine = tree.ProblemLine();
+        return reading;
+    }
+    ProjectReading reading = ReadProjectTree(tree);
+    const wxString folder = ProjectFolder(path);
+    for (wxString& entry : reading.entries) entry = ResolveIn(entry, folder);
+    reading.gifPath = ResolveIn(reading.gifName, folder);
+    return reading;
+}
+
+wxString ProjectReadProblemText(const ProjectReading& reading, const wxString& path) {
+    switch (reading.problem) {
+        case ProjectProblem::None: return wxString();
+        case ProjectProblem::CannotRead:
+            return wxString::Format(wxGetTranslation("The project file \"%s\" cannot be read: it "
+                                                     "does not exist, is not an ordinary file or "
+                                                     "may not be read."),
+                                    path);
+        case ProjectProblem::TooLarge:
+            return wxString::Format(
+                wxGetTranslation("The file \"%s\" is too large to be a Loopwright project."), path);
+        case ProjectProblem::Damaged:
+            return wxString::Format(
+                wxGetTranslation("The project file \"%s\" is damaged at line %d."), path,
+                std::max(1, reading.problemLine));
+        default:
+            return wxString::Format(wxGetTranslation("The file \"%s\" is not a Loopwright project."),
+                                    path);
+    }
+}
+
+namespace {
+
+// Whether entry i is not a frame: empty, or a GIF's end-of-run entry, which
+// follows its frames (an older project's ANIM.GIF entry on its own is a picture).
+bool IsNoFrame(const wxArrayString& entries, size_t i) {
+    const wxString& entry = entries[i];
+    return entry.empty() || entry.EndsWith(".gif") ||
+           (i > 0 && FrameIndexFromPath(entries[i - 1]) >= 0 &&
+            StripFrameSuffix(entries[i - 1]) == entry);
+}
+
+}  // namespace
+
+wxArrayString ProjectPathsToLoad(const wxArrayString& entries) {
+    wxArrayString paths;
+    // Missing files stay: the import names them.
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (!IsNoFrame(entries, i)) paths.Add(entries[i]);
+    return paths;
+}
+
+ProjectFrames ProjectFramesToLoad(const ProjectReading& reading) {
+    ProjectFrames frames;
+    for (size_t i = 0; i < reading.entries.size(); ++i) {
+        if (IsNoFrame(reading.entries, i)) continue;
+        frames.paths.Add(reading.entries[i]);
+        frames.delays.push_back(i < reading.entryDelays.size() ? reading.entryDelays[i] : 0);
+    }
+    return frames;
+}
+
+wxString ResolveProjectPath(const wxString& stored, const wxString& projectFile) {
+    return ResolveIn(stored, ProjectFolder(projectFile));
+}
+
+wxString StoreProjectPath(const wxString& path, const wxString& projectFile) {
+    if (path.empty()) return path;
+    const wxString folder = ProjectFolder(projectFile);
+    const wxString whole = wxFileName(path).GetAbsolutePath();
+    wxString rest;
+    return whole.StartsWith(folder, &rest) && !rest.empty() ? rest : whole;
+}

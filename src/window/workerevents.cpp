@@ -1,3 +1,0 @@
-#include "window/workerevents.h"
-
-wxDEFINE_EVENT(wxEVT_COMMAND_WORKER_PROGRESS, wxCommandEvent);
