@@ -3,7 +3,7 @@
 // frame reversed, each until the strip has repainted. Prints milliseconds.
 // Needs a display (run under xvfb-run).
 #include "base/folders.h"
-#include "window/gifframe.h"
+#include "window/mainwindow.h"
 #include "window/thumbnailctrl.h"
 
 #include <wx/app.h>
@@ -84,7 +84,7 @@ private:
         std::printf("%-36s %8.1f ms\n", what, ms);
     }
 
-    GifFrame* m_frame = nullptr;
+    MainWindow* m_frame = nullptr;
 };
 
 }  // namespace

@@ -1,31 +1,20 @@
-// Measures the export's per-frame work: placing each frame on the canvas,
-// reducing it to a palette and writing it as a GIF frame. Prints frames per
-// second, file size and mean PSNR of the reduced frames against the sources.
-// Then times the whole export as the program runs it (the export thread, fed
-// frame by frame from this thread as from the main window) against
-// ImageMagick's convert on the same frames, when it is installed.
+// Times the whole export as the program runs it (the export thread taking
+// the frames' stored pictures, this thread waiting for its progress as the
+// main window does) against ImageMagick's convert on the same frames, when it
+// is installed. Prints time, file size and mean PSNR against the sources.
 //
-// gif_bench [--speed N] [--dither D] [--sample N] [--sweep] [--toolkit] [--out FOLDER]
-//           [--threads N] [--no-whole]
-//   --speed, --dither, --sample  quantiser settings for frames of many colours
-//                                (--sample: pixels the palette is chosen from, 0 all)
-//   --sweep            tries every speed from 1 to 10 on the photo-like corpus
-//   --toolkit          also measures the toolkit's 8-bit BMP round trip
-//   --threads N        frames rendered at once by the whole export (default: cores)
-//   --no-whole         skips the whole export and ImageMagick
+// gif_bench [--out FOLDER] [--threads N]
+//   --threads N        frames rendered at once by the export (default: cores)
+#include "framestore/framestore.h"
 #include "gif/export.h"
 #include "gif/reader.h"
-#include "gif/render.h"
 #include "jobs/worksaveasgifthread.h"
 #include "support/psnr.h"
-#include "window/gif_gifhandler.h"
 
 #include <wx/event.h>
 #include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/init.h>
-#include <wx/mstream.h>
-#include <wx/wfstream.h>
 
 #include <algorithm>
 #include <chrono>
@@ -35,7 +24,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <functional>
 #include <iostream>
 #include <memory>
 #include <mutex>
@@ -50,7 +38,6 @@ constexpr int kHeight = 480;
 constexpr int kFrames = 40;
 
 using Clock = std::chrono::steady_clock;
-using Reducer = std::function<wxImage(const wxImage&)>;
 
 // Gradients, a moving wave and sensor-like noise: tens of thousands of colours.
 wxImage PhotoLikeFrame(int index) {
@@ -84,68 +71,12 @@ wxImage FlatFrame(int index) {
     return image;
 }
 
-// The toolkit's way: an 8-bit BMP written into memory and read back.
-wxImage BmpRoundTrip(const wxImage& rendered) {
-    wxImage image = rendered.Copy();
-    image.SetOption(wxIMAGE_OPTION_BMP_FORMAT, wxBMP_8BPP);
-    wxMemoryOutputStream out;
-    if (!image.SaveFile(out, wxBITMAP_TYPE_BMP)) return wxImage();
-    wxMemoryInputStream in(out);
-    return wxImage(in, wxBITMAP_TYPE_BMP);
-}
-
-struct Figures {
-    double seconds = 0;
-    double render = 0, reduce = 0, write = 0;
-    long long bytes = 0;
-    double psnr = 0;
-    int written = 0;
-};
-
 double Since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-Figures Export(const std::vector<wxImage>& sources, const Reducer& reduce, const std::string& path) {
-    Figures figures;
-    wxFileOutputStream file(path);
-    SetGifOutputStream(&file);
-    const Clock::time_point start = Clock::now();
-    for (size_t i = 0; i < sources.size(); ++i) {
-        Clock::time_point t = Clock::now();
-        const wxImage rendered = RenderFrameForExport(sources[i], kWidth, kHeight);
-        figures.render += Since(t);
-        t = Clock::now();
-        const wxImage reduced = reduce(rendered);
-        figures.reduce += Since(t);
-        t = Clock::now();
-        if (reduced.IsOk()) {
-            MyGifHandler handler;
-            if (MyGifHandler::SaveAnimationFrame(reduced, handler, 100, int(sources.size()), int(i)))
-                ++figures.written;
-        }
-        figures.write += Since(t);
-        if (reduced.IsOk()) figures.psnr += lwtest::Psnr(reduced, sources[i]);
-    }
-    figures.seconds = Since(start);
-    SetGifOutputStream(nullptr);
-    figures.bytes = file.GetLength();
-    file.Close();
-    figures.psnr /= double(sources.size());
-    return figures;
-}
-
-void Print(const char* label, const std::vector<wxImage>& sources, const Figures& f) {
-    const double n = double(sources.size());
-    std::printf("%-28s %3d/%zu frames  %7.1f frames/s  %9lld bytes  PSNR %5.2f dB  "
-                "(ms/frame: render %.2f, reduce %.2f, write %.2f)\n",
-                label, f.written, sources.size(), n / f.seconds, f.bytes, f.psnr,
-                1000 * f.render / n, 1000 * f.reduce / n, 1000 * f.write / n);
-    std::fflush(stdout);
-}
-
 // Takes the progress events of the export thread; this thread plays the main
-// window: it waits for each event and hands over more frames.
+// window and waits for them.
 class ProgressSink : public wxEvtHandler {
 public:
     void QueueEvent(wxEvent* event) override {
@@ -191,13 +122,13 @@ double FilePsnr(const std::string& path, const std::vector<wxImage>& sources) {
     return sum / double(sources.size());
 }
 
-WholeFigures WholeExport(const std::vector<wxImage>& sources, const std::string& path, int threads) {
+WholeFigures WholeExport(const std::vector<FramePicture>& stored, const std::vector<wxImage>& sources,
+                         const std::string& path, int threads) {
     WholeFigures figures;
-    const int n = int(sources.size());
     ProgressSink sink;
-    auto feed = std::make_shared<ExportFrameFeed>(&sink, n, 2 * threads);
-    // The window converts each frame's bitmap here; a deep copy stands in.
-    auto make = [&sources](int i) { return std::make_unique<wxImage>(sources[size_t(i)].Copy()); };
+    // As the window starts it: handles to the stored frames, decoded on the
+    // export's threads.
+    auto feed = std::make_shared<ExportFrameFeed>(&sink, stored, 2 * threads);
     const int delay = 10;
     const Clock::time_point start = Clock::now();
     GifExportJob job;
@@ -211,12 +142,11 @@ WholeFigures WholeExport(const std::vector<wxImage>& sources, const std::string&
         delete thread;
         return figures;
     }
-    feed->Refill(make);
     if (thread->Run() != wxTHREAD_NO_ERROR) {
         delete thread;
         return figures;
     }
-    while (sink.Next() != 100) feed->Refill(make);
+    while (sink.Next() != 100) continue;  // each frame's progress, then 100
     figures.seconds = Since(start);
     thread->Wait(wxTHREAD_WAIT_BLOCK);
     delete thread;
@@ -268,12 +198,17 @@ void PrintWhole(const char* label, const WholeFigures& f) {
 void CompareWholeExports(const char* corpus, const std::vector<wxImage>& sources,
                          const std::string& folder, int threads, bool magick) {
     std::printf("%s, %zu frames of %d x %d, whole export:\n", corpus, sources.size(), kWidth, kHeight);
+    // Stored beforehand (not timed), as the document holds its frames; a
+    // budget that keeps them all in memory.
+    const std::shared_ptr<FrameStore> store = FrameStore::Create(size_t(1) << 31, folder);
+    std::vector<FramePicture> stored;
+    for (const wxImage& source : sources) stored.push_back(store->Store(source));
     const std::string path = folder + "/gif_bench_whole.gif";
-    const WholeFigures one = WholeExport(sources, path, 1);
+    const WholeFigures one = WholeExport(stored, sources, path, 1);
     PrintWhole("export thread, 1 frame at a time", one);
     char label[64];
     std::snprintf(label, sizeof label, "export thread, %d frames at a time", threads);
-    const WholeFigures ours = threads == 1 ? one : WholeExport(sources, path, threads);
+    const WholeFigures ours = threads == 1 ? one : WholeExport(stored, sources, path, threads);
     if (threads != 1) PrintWhole(label, ours);
     std::remove(path.c_str());
     if (!magick) return;
@@ -296,68 +231,33 @@ protected:
 int main(int argc, char** argv) {
     wxInitializer init;
     if (!init.IsOk()) return 2;
-    QuantizeSettings settings;
-    bool sweep = false, toolkit = false, whole = true;
     int threads = DefaultExportParallelism();
     std::string folder = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--speed" && i + 1 < argc) settings.speed = std::atoi(argv[++i]);
-        else if (arg == "--dither" && i + 1 < argc) settings.dithering = float(std::atof(argv[++i]));
-        else if (arg == "--sample" && i + 1 < argc) settings.samplePixels = std::atoi(argv[++i]);
-        else if (arg == "--sweep") sweep = true;
-        else if (arg == "--toolkit") toolkit = true;
-        else if (arg == "--out" && i + 1 < argc) folder = argv[++i];
+        if (arg == "--out" && i + 1 < argc) folder = argv[++i];
         else if (arg == "--threads" && i + 1 < argc) threads = std::max(1, std::atoi(argv[++i]));
-        else if (arg == "--no-whole") whole = false;
         else {
-            std::fprintf(stderr, "usage: %s [--speed N] [--dither D] [--sample N] [--sweep] [--toolkit] [--out FOLDER] [--threads N] [--no-whole]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--out FOLDER] [--threads N]\n", argv[0]);
             return 2;
         }
     }
 
-    std::vector<wxImage> photos, flats, mixed;
+    std::vector<wxImage> photos, flats;
     for (int i = 0; i < kFrames; ++i) {
         photos.push_back(PhotoLikeFrame(i));
         flats.push_back(FlatFrame(i));
     }
-    mixed = photos;
-    mixed.insert(mixed.end(), flats.begin(), flats.end());
 
     wxInitAllImageHandlers();
     // The rendering step traces to standard output; keep the figures readable.
     DiscardBuffer traces;
     std::streambuf* const console = std::cout.rdbuf(&traces);
 
-    std::printf("%d x %d canvas, quantiser speed %d, dithering %.2f, palette from about %d pixels (0: all)\n",
-                kWidth, kHeight, settings.speed, double(settings.dithering), settings.samplePixels);
-    const Reducer chosen = [&](const wxImage& image) { return ReduceToPalette(image, settings); };
-    const std::string out = folder + "/gif_bench.gif";
-    Print("photo-like", photos, Export(photos, chosen, out));
-    Print("flat colours", flats, Export(flats, chosen, out));
-    Print("both (one animation)", mixed, Export(mixed, chosen, out));
-
-    if (sweep) {
-        for (int s = 1; s <= 10; ++s) {
-            QuantizeSettings at = settings;
-            at.speed = s;
-            const Reducer reduce = [at](const wxImage& image) { return ReduceToPalette(image, at); };
-            char label[64];
-            std::snprintf(label, sizeof label, "photo-like, speed %d", s);
-            Print(label, photos, Export(photos, reduce, out));
-        }
-    }
-    if (toolkit) {
-        Print("photo-like, BMP round trip", photos, Export(photos, BmpRoundTrip, out));
-        Print("flat colours, BMP round trip", flats, Export(flats, BmpRoundTrip, out));
-    }
-    std::remove(out.c_str());
-    if (whole) {
-        const bool magick = wxFileName::IsFileExecutable("/usr/bin/convert");
-        if (!magick) std::printf("ImageMagick's /usr/bin/convert is not installed: not compared\n");
-        CompareWholeExports("photo-like", photos, folder, threads, magick);
-        CompareWholeExports("flat colours", flats, folder, threads, magick);
-    }
+    const bool magick = wxFileName::IsFileExecutable("/usr/bin/convert");
+    if (!magick) std::printf("ImageMagick's /usr/bin/convert is not installed: not compared\n");
+    CompareWholeExports("photo-like", photos, folder, threads, magick);
+    CompareWholeExports("flat colours", flats, folder, threads, magick);
     std::cout.rdbuf(console);
     return 0;
 }

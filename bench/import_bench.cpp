@@ -5,7 +5,7 @@
 #include "base/folders.h"
 #include "gif/export.h"
 #include "support/peakmemory.h"
-#include "window/gifframe.h"
+#include "window/mainwindow.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"
 
@@ -128,7 +128,7 @@ private:
         m_frame->Destroy();
     }
 
-    GifFrame* m_frame = nullptr;
+    MainWindow* m_frame = nullptr;
     std::chrono::steady_clock::time_point m_start;
 };
 

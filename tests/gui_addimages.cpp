@@ -35,7 +35,7 @@ protected:
         return lwtest::FindMenuItem(frame, menu, label)->IsEnabled();
     }
 
-    GifFrame* frame = nullptr;
+    MainWindow* frame = nullptr;
     std::string dir;
 };
 

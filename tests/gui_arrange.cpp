@@ -37,7 +37,7 @@ protected:
         strip->GetItemRectImage(n, r);
         return strip->ClientToScreen(r.GetPosition() + wxPoint(r.width / 2, r.height / 2));
     }
-    GifFrame* frame = nullptr;
+    MainWindow* frame = nullptr;
     wxThumbnailCtrl* strip = nullptr;
     wxUIActionSimulator sim;
 };

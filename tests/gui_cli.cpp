@@ -1,12 +1,13 @@
 // The GIF loopwright-cli writes for a project is the one the window's Save
 // writes for it, byte for byte, whether it is named on the command line or
-// taken from the project.
+// taken from the project, with the project's GIF settings.
 #include "support/dialog_answers.h"
 #include "support/main_window.h"
 #include "support/pictures.h"
 #include "support/test_support.h"
 #include "window/thumbnailctrl.h"
 
+#include <wx/checkbox.h>
 #include <wx/spinctrl.h>
 #include <wx/xrc/xmlres.h>
 
@@ -17,10 +18,17 @@ TEST(CliAndWindow, AProjectExportsToTheSameBytes) {
     lwtest::WritePicture(dir + "/a.png", 64, 48, *wxRED);
     lwtest::WriteAnimatedGif(dir + "/anim.gif", 30, 20, {"red", "lime", "blue"});
     lwtest::WritePicture(dir + "/b.jpg", 16, 16, *wxGREEN);
-    GifFrame* frame = lwtest::OpenMainWindow();
+    // A hole that the transparent background keeps, and an opaque export would fill.
+    wxImage hole(24, 24);
+    hole.SetRGB(wxRect(0, 0, 24, 24), 30, 160, 60);
+    hole.InitAlpha();
+    for (int y = 6; y < 18; ++y)
+        for (int x = 6; x < 18; ++x) hole.SetAlpha(x, y, 0);
+    ASSERT_TRUE(hole.SaveFile(dir + "/hole.png", wxBITMAP_TYPE_PNG));
+    MainWindow* frame = lwtest::OpenMainWindow();
     ASSERT_NE(frame, nullptr);
     wxArrayString pictures;
-    for (const char* name : {"a.png", "anim.gif", "b.jpg"}) pictures.Add(dir + "/" + name);
+    for (const char* name : {"a.png", "anim.gif", "b.jpg", "hole.png"}) pictures.Add(dir + "/" + name);
     lwtest::PromptsOf(frame).pictures.push_back(pictures);
     lwtest::ClickMenu(frame, "Frame", "Add Image");
     ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->IsImporting() && frame->IsEnabled(); }));
@@ -31,6 +39,12 @@ TEST(CliAndWindow, AProjectExportsToTheSameBytes) {
     int shown = -1;
     wxTEST_DIALOG(lwtest::ClickMenu(frame, "Frame", "Frame Delay..."),
                   lwtest::ExpectFrameDelay(70, &shown));
+    auto* transparent = wxStaticCast(frame->FindWindow(XRCID("m_checkBox_transparent")), wxCheckBox);
+    transparent->SetValue(true);
+    wxCommandEvent tick(wxEVT_CHECKBOX, transparent->GetId());
+    tick.SetInt(1);
+    tick.SetEventObject(transparent);
+    transparent->ProcessWindowEvent(tick);
     lwtest::PromptsOf(frame).files.push_back(dir + "/out.gif");
     lwtest::ClickMenu(frame, "File", "Save");
     ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->IsExporting(); }));

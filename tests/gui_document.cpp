@@ -44,7 +44,7 @@ protected:
         return lwtest::FindMenuItem(frame, menu, label)->IsEnabled();
     }
 
-    GifFrame* frame = nullptr;
+    MainWindow* frame = nullptr;
     wxThumbnailCtrl* strip = nullptr;
 };
 
@@ -55,14 +55,14 @@ TEST_F(Document, DeletingTheSelectionRemovesHighestFirst) {
     wxTEST_DIALOG(ClickMenu(frame, "Frame", "Delete"), wxExpectModal<wxMessageDialog>(wxID_YES));
     EXPECT_EQ(FramePaths(frame),
               (std::vector<wxString>{Pic("f0.png"), Pic("f3.png"), Pic("f5.png")}));
-    EXPECT_TRUE(frame->GetPreviewRect().IsEmpty());
+    EXPECT_TRUE(frame->GetPreview().GetRect().IsEmpty());
 }
 
 TEST_F(Document, DeleteAnsweredNoKeepsFramesButResetsTheCanvas) {
     AddFrames(3, wxSize(400, 300));
     lwtest::TypeInto(Spin("m_spinctrl_width"), 200);
     ASSERT_EQ(frame->GetCanvasSize(), wxSize(200, 150));
-    frame->ShowFrame(0);
+    frame->GetPreview().ShowFrame(0);
     ASSERT_FALSE(Status(1).empty());
     strip->Select(1);
     wxTEST_DIALOG(ClickMenu(frame, "Frame", "Delete"), wxExpectModal<wxMessageDialog>(wxID_NO));
@@ -90,7 +90,7 @@ TEST_F(Document, DeletingEveryFrameDisablesTheFrameCommands) {
 
 TEST_F(Document, ClearAllEmptiesEverythingWithoutAsking) {
     AddFrames(3, wxSize(50, 20));
-    frame->ShowFrame(1);
+    frame->GetPreview().ShowFrame(1);
     ClickMenu(frame, "Frame", "Clear All");
     EXPECT_EQ(strip->GetCount(), 0);
     EXPECT_EQ(Status(0), "");
@@ -99,7 +99,7 @@ TEST_F(Document, ClearAllEmptiesEverythingWithoutAsking) {
     EXPECT_EQ(Spin("m_spinctrl_height")->GetValue(), 0);
     EXPECT_FALSE(Enabled("Animation", "Run animation"));
     EXPECT_FALSE(Spin("m_spinctrl_delay")->IsEnabled());
-    EXPECT_TRUE(frame->GetPreviewRect().IsEmpty());
+    EXPECT_TRUE(frame->GetPreview().GetRect().IsEmpty());
 }
 
 TEST_F(Document, TheLargerFrameSetsTheCanvas) {
@@ -232,7 +232,7 @@ TEST_F(Document, TheLoopCountDialogSetsThePreviewsPasses) {
     AddFrames(2);
     wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"), lwtest::ExpectLoopCount(3));
     EXPECT_EQ(frame->GetLoopCount(), 3);
-    EXPECT_EQ(frame->GetLoopsPlayed(), 0);
+    EXPECT_EQ(frame->GetPreview().GetLoopsPlayed(), 0);
     wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"),
                   wxExpectDismissableModal<LoopCountDialog>(wxID_CANCEL));
     EXPECT_EQ(frame->GetLoopCount(), 3);
@@ -243,10 +243,10 @@ TEST_F(Document, TheLoopCountDialogSetsThePreviewsPasses) {
 TEST_F(Document, LoopCountStopsThePreview) {
     AddFrames(2);
     ClickMenu(frame, "Animation", "Run animation");
-    ASSERT_TRUE(frame->IsPlaying());
+    ASSERT_TRUE(frame->GetPreview().IsPlaying());
     wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"),
                   wxExpectDismissableModal<LoopCountDialog>(wxID_CANCEL));
-    EXPECT_FALSE(frame->IsPlaying());
+    EXPECT_FALSE(frame->GetPreview().IsPlaying());
 }
 
 class Closing : public Document {
@@ -254,7 +254,7 @@ protected:
     bool CloseAnswering(int answer) {
         // Shared: the window may outlive this call and be destroyed later.
         auto destroyed = std::make_shared<bool>(false);
-        GifFrame* window = frame;
+        MainWindow* window = frame;
         frame->Bind(wxEVT_DESTROY, [destroyed, window](wxWindowDestroyEvent& e) {
             if (e.GetEventObject() == window) *destroyed = true;
             e.Skip();

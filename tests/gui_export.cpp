@@ -102,7 +102,7 @@ protected:
     wxString Status() { return frame->GetStatusBar()->GetStatusText(0); }
     DecodedGif Decode(const std::string& path) { return DecodeGif(lwtest::ReadFile(path)); }
 
-    GifFrame* frame = nullptr;
+    MainWindow* frame = nullptr;
     std::string folder;
     std::vector<int> progress;
     int pictures = 0;

@@ -45,7 +45,7 @@ protected:
         return RunProcess({"/usr/bin/identify", "-format", format, gif}).out;
     }
     std::string dir;
-    GifFrame* frame = nullptr;
+    MainWindow* frame = nullptr;
 };
 
 TEST_F(GifInOut, AnOptimisedGifComesBackAsAViewerShowsItWithItsTimingAndLoopCount) {

@@ -129,7 +129,7 @@ protected:
         lwtest::AppendFrame(frame, wxSize(20, 10), "h1.png");
         lwtest::AppendFrame(frame, wxSize(20, 10), "h2.png", *wxRED);
         ClickMenu(frame, "Animation", "Run animation");
-        ASSERT_TRUE(frame->IsPlaying());
+        ASSERT_TRUE(frame->GetPreview().IsPlaying());
     }
 
     void ShowAbout(AboutSeen& seen, const wxString& menu = "Help", const wxString& item = "About") {
@@ -150,7 +150,7 @@ protected:
     }
 
     std::unique_ptr<DomainOption> options;
-    GifFrame* frame = nullptr;
+    MainWindow* frame = nullptr;
 };
 
 TEST_F(HelpMenu, HelpAndSupportOpenTheirAddresses) {
@@ -164,14 +164,14 @@ TEST_F(HelpMenu, TheWebPageOpensOnlyAfterThePreviewStopped) {
     StartPreview();
     std::vector<bool> playingWhenOpened;
     lwtest::PromptsOf(frame).onWebPage = [&](const wxString&) {
-        playingWhenOpened.push_back(frame->IsPlaying() || frame->GetPreviewTimer().IsRunning());
+        playingWhenOpened.push_back(frame->GetPreview().IsPlaying() || frame->GetPreview().GetTimer().IsRunning());
     };
     ClickMenu(frame, "Help", "Help");
     ClickMenu(frame, "Animation", "Run animation");
-    ASSERT_TRUE(frame->IsPlaying());
+    ASSERT_TRUE(frame->GetPreview().IsPlaying());
     ClickMenu(frame, "Help", "Support");
     EXPECT_EQ(playingWhenOpened, (std::vector<bool>{false, false}));
-    EXPECT_EQ(frame->GetPreviewFrame(), 0);
+    EXPECT_EQ(frame->GetPreview().GetNextFrame(), 0);
     EXPECT_NE(lwtest::FindMenuItem(frame, "Animation", "Run animation"), nullptr);
 }
 
@@ -187,7 +187,7 @@ TEST_F(HelpMenu, AboutShowsNameVersionNoticeAndHomePage) {
     // The dialog grew to its texts.
     EXPECT_GT(seen.size.x, frame->GetTextExtent(seen.notice).x);
     // About leaves the preview playing, and opens no page by itself.
-    EXPECT_TRUE(frame->IsPlaying());
+    EXPECT_TRUE(frame->GetPreview().IsPlaying());
     EXPECT_TRUE(WebPages().empty());
 }
 
@@ -216,7 +216,7 @@ TEST_F(HelpMenu, WithoutAnOptionDocumentAddressesAreEmptyAndTheCheckDoesNothing)
     StartPreview();
     ClickMenu(frame, "Help", "Check for Update");
     lwtest::PumpUntil([] { return false; }, std::chrono::milliseconds(300));
-    EXPECT_FALSE(frame->IsPlaying());
+    EXPECT_FALSE(frame->GetPreview().IsPlaying());
 }
 
 TEST_F(HelpMenu, AnUnusableUpdateAddressShowsNothing) {
@@ -234,7 +234,7 @@ TEST_F(HelpMenu, ANewerVersionOffersTheHomePage) {
     StartPreview();
     MessageSeen seen;
     CheckForUpdateAnswering(seen, wxID_YES);
-    EXPECT_FALSE(frame->IsPlaying());
+    EXPECT_FALSE(frame->GetPreview().IsPlaying());
     EXPECT_EQ(seen.message,
               "A new version of Marvolent Loopwright(1.0.81) is available. Click Yes to open "
               "download page.");

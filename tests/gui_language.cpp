@@ -46,7 +46,7 @@ protected:
         return text ? text->GetLabel() : wxString("<missing>");
     }
 
-    GifFrame* frame = nullptr;
+    MainWindow* frame = nullptr;
 };
 
 TEST_F(Languages, EachCodeActivatesItsCatalog) {

@@ -24,7 +24,7 @@ wxMenu* LanguageMenuOf(wxFrame* frame) {
     return sub->GetSubMenu();
 }
 
-class MainWindow : public ::testing::Test {
+class Window : public ::testing::Test {
 protected:
     void SetUp() override {
         wxRemoveFile(GetLanguageFilePath());
@@ -45,10 +45,10 @@ protected:
     // By position: the toolkit's own catalog translates some labels.
     wxMenu* LanguageMenu() { return LanguageMenuOf(frame); }
 
-    GifFrame* frame = nullptr;
+    MainWindow* frame = nullptr;
 };
 
-TEST_F(MainWindow, TitleIconAndResourceControls) {
+TEST_F(Window, TitleIconAndResourceControls) {
     EXPECT_EQ(frame->GetTitle(), "Marvolent Loopwright");
     EXPECT_EQ(frame->GetIcons().GetIconCount(), 3u);
     EXPECT_TRUE(frame->GetIcons().GetIcon(wxSize(32, 32), wxIconBundle::FALLBACK_NONE).IsOk());
@@ -65,7 +65,7 @@ TEST_F(MainWindow, TitleIconAndResourceControls) {
     EXPECT_GE(frame->GetSize().y, 600);
 }
 
-TEST_F(MainWindow, MenusInOrderWithTheirAccelerators) {
+TEST_F(Window, MenusInOrderWithTheirAccelerators) {
     wxMenuBar* bar = frame->GetMenuBar();
     ASSERT_NE(bar, nullptr);
     ASSERT_EQ(bar->GetMenuCount(), 5u);
@@ -93,7 +93,7 @@ TEST_F(MainWindow, MenusInOrderWithTheirAccelerators) {
     }
 }
 
-TEST_F(MainWindow, LanguageSubmenuChecksEnglishOnFirstStart) {
+TEST_F(Window, LanguageSubmenuChecksEnglishOnFirstStart) {
     wxMenu* languages = LanguageMenu();
     ASSERT_NE(languages, nullptr);
     const std::vector<std::pair<int, wxString>> expected = {
@@ -115,7 +115,7 @@ TEST_F(MainWindow, LanguageSubmenuChecksEnglishOnFirstStart) {
     EXPECT_EQ(lwtest::ReadFile(GetLanguageFilePath().ToStdString()), "58");
 }
 
-TEST_F(MainWindow, CommandsThatNeedFramesStartDisabled) {
+TEST_F(Window, CommandsThatNeedFramesStartDisabled) {
     for (const auto& [menu, label] : std::vector<std::pair<const char*, const char*>>{
              {"File", "Save"}, {"File", "Save As"}, {"File", "Save Project"},
              {"Frame", "Delete"}, {"Frame", "Clear All"},
@@ -135,16 +135,18 @@ TEST_F(MainWindow, CommandsThatNeedFramesStartDisabled) {
     for (const char* name : {"m_spinctrl_delay", "m_spinctrl_width", "m_spinctrl_height"})
         EXPECT_FALSE(Control<wxSpinCtrl>(name)->IsEnabled()) << name;
 
-    frame->EnableFrameCommands();
+    // They follow the document, whoever changes it.
+    lwtest::AppendFrame(frame, wxSize(8, 8), "one.png");
     EXPECT_TRUE(Item("File", "Save Project")->IsEnabled());
     EXPECT_TRUE(Item("Animation", "Run animation")->IsEnabled());
     EXPECT_TRUE(tools->GetToolEnabled(XRCID("m_tool_play")));
     EXPECT_TRUE(Control<wxSpinCtrl>("m_spinctrl_width")->IsEnabled());
-    frame->DisableFrameCommands();
+    lwtest::ClickMenu(frame, frame->GetMenuBar()->GetMenu(1)->FindItemByPosition(0));  // Undo
     EXPECT_FALSE(Item("Frame", "Delete")->IsEnabled());
+    EXPECT_FALSE(tools->GetToolEnabled(XRCID("m_tool_delete")));
 }
 
-TEST_F(MainWindow, ToolsHaveBitmapsAndTooltips) {
+TEST_F(Window, ToolsHaveBitmapsAndTooltips) {
     wxToolBar* tools = Control<wxToolBar>("m_toolBar_button");
     for (const char* name : {"m_tool_insert", "m_tool_delete", "m_tool_play"}) {
         const wxToolBarToolBase* tool = tools->FindById(XRCID(name));
@@ -154,7 +156,7 @@ TEST_F(MainWindow, ToolsHaveBitmapsAndTooltips) {
     }
 }
 
-TEST_F(MainWindow, SpinControlsFitTheGifFormat) {
+TEST_F(Window, SpinControlsFitTheGifFormat) {
     auto* delay = Control<wxSpinCtrl>("m_spinctrl_delay");
     EXPECT_EQ(delay->GetMin(), 0);
     EXPECT_EQ(delay->GetMax(), 65535);
@@ -168,7 +170,7 @@ TEST_F(MainWindow, SpinControlsFitTheGifFormat) {
     }
 }
 
-TEST_F(MainWindow, LabelsAndStatusFields) {
+TEST_F(Window, LabelsAndStatusFields) {
     const std::pair<const char*, const char*> labels[] = {
         {"m_staticText_delay", "Delay :"}, {"m_staticText_sec", "1/100sec "},
         {"m_staticText_gif", "GIF:"},      {"m_staticText_width", "Width:"},
@@ -189,12 +191,12 @@ TEST_F(MainWindow, LabelsAndStatusFields) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(status->GetStatusText(i), "");
 }
 
-TEST_F(MainWindow, PreviewPanelUsesTheInfoBackground) {
+TEST_F(Window, PreviewPanelUsesTheInfoBackground) {
     EXPECT_EQ(Control<wxPanel>("m_panel_down")->GetBackgroundColour(),
               wxSystemSettings::GetColour(wxSYS_COLOUR_INFOBK));
 }
 
-TEST_F(MainWindow, ChoosingALanguageStoresItAndRebuildsTheMenus) {
+TEST_F(Window, ChoosingALanguageStoresItAndRebuildsTheMenus) {
     wxMenuItem* deutsch = LanguageMenu()->FindItem(89);
     ASSERT_NE(deutsch, nullptr);
     lwtest::ClickMenu(frame, deutsch);
@@ -215,7 +217,7 @@ TEST_F(MainWindow, ChoosingALanguageStoresItAndRebuildsTheMenus) {
     EXPECT_EQ(lwtest::ReadFile(GetLanguageFilePath().ToStdString()), "58");
 }
 
-TEST_F(MainWindow, RebuiltMenusRunEachCommandOnce) {
+TEST_F(Window, RebuiltMenusRunEachCommandOnce) {
     for (int i = 0; i < 3; ++i) frame->BuildMenuBar();
     int runs = 0;
     wxMenuItem* about = Item("Help", "About");
@@ -236,14 +238,14 @@ TEST_F(MainWindow, RebuiltMenusRunEachCommandOnce) {
 
 class StartLanguage : public ::testing::Test {
 protected:
-    GifFrame* Open(const std::string& fileContents) {
+    MainWindow* Open(const std::string& fileContents) {
         lwtest::WriteFile(GetLanguageFilePath().ToStdString(), fileContents);
         return lwtest::OpenMainWindow();
     }
 };
 
 TEST_F(StartLanguage, TheStoredLanguageIsCheckedAtTheNextStart) {
-    GifFrame* frame = Open("89");
+    MainWindow* frame = Open("89");
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->GetLanguageCode(), 89);
     wxMenu* languages = LanguageMenuOf(frame);
@@ -254,7 +256,7 @@ TEST_F(StartLanguage, TheStoredLanguageIsCheckedAtTheNextStart) {
 
 TEST_F(StartLanguage, UnknownCodesCheckNothing) {
     for (const char* contents : {"0", "abc", "1234567890", "-5"}) {
-        GifFrame* frame = Open(contents);
+        MainWindow* frame = Open(contents);
         ASSERT_NE(frame, nullptr) << contents;
         wxMenu* languages = LanguageMenuOf(frame);
         for (wxMenuItem* item : languages->GetMenuItems())
@@ -264,7 +266,7 @@ TEST_F(StartLanguage, UnknownCodesCheckNothing) {
 }
 
 TEST(Closing, ExitAndTheCloseBoxDestroyTheWindow) {
-    GifFrame* frame = lwtest::OpenMainWindow();
+    MainWindow* frame = lwtest::OpenMainWindow();
     ASSERT_NE(frame, nullptr);
     lwtest::ClickMenu(frame, FindMenuItem(frame, "File", "Exit"));
     EXPECT_TRUE(lwtest::WaitUntilDestroyed(frame));

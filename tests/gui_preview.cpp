@@ -33,8 +33,8 @@ protected:
     }
     // One tick of the preview timer, as the timer delivers it.
     wxString Tick() {
-        wxTimerEvent tick(const_cast<wxTimer&>(frame->GetPreviewTimer()));
-        frame->OnPreviewTimer(tick);
+        wxTimerEvent tick(const_cast<wxTimer&>(frame->GetPreview().GetTimer()));
+        frame->GetPreview().OnTimer(tick);
         return frame->GetStatusBar()->GetStatusText(1).BeforeFirst(' ');
     }
     wxString RunItemText() {
@@ -45,7 +45,7 @@ protected:
     wxString Shown() { return frame->GetStatusBar()->GetStatusText(1).BeforeFirst(' '); }
     void SetDelay(int delay) { lwtest::TypeInto(frame->FindWindow(XRCID("m_spinctrl_delay")), delay); }
 
-    GifFrame* frame = nullptr;
+    MainWindow* frame = nullptr;
     wxThumbnailCtrl* strip = nullptr;
 };
 
@@ -53,17 +53,17 @@ TEST_F(Preview, PicturesAreFittedWholeAndCentred) {
     lwtest::AppendFrame(frame, wxSize(400, 300), "big.png");
     lwtest::AppendFrame(frame, wxSize(50, 40), "small.png");
     Panel()->SetSize(200, 300);
-    frame->ShowFrame(0);
-    EXPECT_EQ(frame->GetPreviewRect(), wxRect(0, 75, 200, 150));
+    frame->GetPreview().ShowFrame(0);
+    EXPECT_EQ(frame->GetPreview().GetRect(), wxRect(0, 75, 200, 150));
     EXPECT_EQ(frame->GetStatusBar()->GetStatusText(1), "big.png Width:400px,Height:300 px");
-    frame->ShowFrame(1);
-    EXPECT_EQ(frame->GetPreviewRect(), wxRect(75, 130, 50, 40));
+    frame->GetPreview().ShowFrame(1);
+    EXPECT_EQ(frame->GetPreview().GetRect(), wxRect(75, 130, 50, 40));
 }
 
 TEST_F(Preview, TheShownPictureIsPaintedIntoThePanel) {
     lwtest::AppendFrame(frame, wxSize(60, 40), "red.png", *wxRED);
-    frame->ShowFrame(0);
-    const wxRect where = frame->GetPreviewRect();
+    frame->GetPreview().ShowFrame(0);
+    const wxRect where = frame->GetPreview().GetRect();
     ASSERT_FALSE(where.IsEmpty());
     // What a user sees: grab the screen where the panel shows the picture.
     ASSERT_TRUE(lwtest::PumpUntil([&] { return Panel()->IsShownOnScreen(); }));
@@ -90,9 +90,9 @@ TEST_F(Preview, ArrowKeysMoveThePreviewAndShortcutsWorkFromTheDelayField) {
     frame->FindWindow(XRCID("m_spinctrl_delay"))->SetFocus();
     for (const int stopKey : {'P', 'T'}) {
         sim.Char('P', wxMOD_CONTROL);
-        EXPECT_TRUE(lwtest::PumpUntil([&] { return frame->IsPlaying(); }));
+        EXPECT_TRUE(lwtest::PumpUntil([&] { return frame->GetPreview().IsPlaying(); }));
         sim.Char(stopKey, wxMOD_CONTROL);
-        EXPECT_TRUE(lwtest::PumpUntil([&] { return !frame->IsPlaying(); })) << char(stopKey);
+        EXPECT_TRUE(lwtest::PumpUntil([&] { return !frame->GetPreview().IsPlaying(); })) << char(stopKey);
     }
     sim.Char(WXK_INSERT, wxMOD_CONTROL);  // Add Image, cancelled
     EXPECT_TRUE(lwtest::PumpUntil([&] { return !lwtest::PromptsOf(frame).messages.empty(); }));
@@ -107,16 +107,16 @@ TEST_F(Preview, PlayingWithALoopCountStopsAfterItsPasses) {
     AddFrames(3);
     wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"), lwtest::ExpectLoopCount(2));
     ClickMenu(frame, "Animation", "Run animation");
-    ASSERT_TRUE(frame->IsPlaying());
+    ASSERT_TRUE(frame->GetPreview().IsPlaying());
     EXPECT_EQ(RunItemText(), "Stop animation\tCtrl+T");
     std::vector<wxString> shown;
-    for (int i = 0; i < 6 && frame->IsPlaying(); ++i) shown.push_back(Tick());
+    for (int i = 0; i < 6 && frame->GetPreview().IsPlaying(); ++i) shown.push_back(Tick());
     EXPECT_EQ(shown, (std::vector<wxString>{"p0.png", "p1.png", "p2.png", "p0.png", "p1.png",
                                              "p2.png"}));
-    EXPECT_FALSE(frame->IsPlaying());
-    EXPECT_FALSE(frame->GetPreviewTimer().IsRunning());
+    EXPECT_FALSE(frame->GetPreview().IsPlaying());
+    EXPECT_FALSE(frame->GetPreview().GetTimer().IsRunning());
     EXPECT_EQ(RunItemText(), "Run animation\tCtrl+P");
-    EXPECT_EQ(frame->GetLoopsPlayed(), 0);
+    EXPECT_EQ(frame->GetPreview().GetLoopsPlayed(), 0);
 }
 
 TEST_F(Preview, StoppingByHandKeepsThePassesPlayed) {
@@ -126,13 +126,13 @@ TEST_F(Preview, StoppingByHandKeepsThePassesPlayed) {
     ClickMenu(frame, "Animation", "Run animation");
     for (int i = 0; i < 4; ++i) Tick();
     ClickMenu(frame, "Animation", "Stop animation");
-    EXPECT_FALSE(frame->IsPlaying());
-    EXPECT_EQ(frame->GetLoopsPlayed(), 1);
-    EXPECT_EQ(frame->GetPreviewFrame(), 0);
+    EXPECT_FALSE(frame->GetPreview().IsPlaying());
+    EXPECT_EQ(frame->GetPreview().GetLoopsPlayed(), 1);
+    EXPECT_EQ(frame->GetPreview().GetNextFrame(), 0);
     // Two more passes end it.
     ClickMenu(frame, "Animation", "Run animation");
     int ticks = 0;
-    while (frame->IsPlaying() && ticks < 20) {
+    while (frame->GetPreview().IsPlaying() && ticks < 20) {
         Tick();
         ++ticks;
     }
@@ -143,28 +143,28 @@ TEST_F(Preview, TheIntervalIsTheDelay) {
     AddFrames(1);
     SetDelay(5);
     ClickMenu(frame, "Animation", "Run animation");
-    EXPECT_EQ(frame->GetPreviewTimer().GetInterval(), 50);
+    EXPECT_EQ(frame->GetPreview().GetTimer().GetInterval(), 50);
     ClickMenu(frame, "Animation", "Stop animation");
     // A zero delay plays as viewers play it: a tenth of a second.
     SetDelay(0);
     ClickMenu(frame, "Animation", "Run animation");
-    EXPECT_EQ(frame->GetPreviewTimer().GetInterval(), 100);
+    EXPECT_EQ(frame->GetPreview().GetTimer().GetInterval(), 100);
 }
 
 TEST_F(Preview, NothingPlaysWithoutFrames) {
     wxCommandEvent run(wxEVT_MENU, XRCID("m_tool_play"));
     frame->ProcessWindowEvent(run);
-    EXPECT_FALSE(frame->IsPlaying());
-    EXPECT_FALSE(frame->GetPreviewTimer().IsRunning());
+    EXPECT_FALSE(frame->GetPreview().IsPlaying());
+    EXPECT_FALSE(frame->GetPreview().GetTimer().IsRunning());
 }
 
 TEST_F(Preview, TheToolPlaysAndStops) {
     AddFrames(2);
     wxCommandEvent tool(wxEVT_MENU, XRCID("m_tool_play"));
     frame->ProcessWindowEvent(tool);
-    EXPECT_TRUE(frame->IsPlaying());
+    EXPECT_TRUE(frame->GetPreview().IsPlaying());
     frame->ProcessWindowEvent(tool);
-    EXPECT_FALSE(frame->IsPlaying());
+    EXPECT_FALSE(frame->GetPreview().IsPlaying());
 }
 
 TEST_F(Preview, TheRealTimerShowsEveryFrameInTurn) {
@@ -186,7 +186,7 @@ TEST_F(Preview, ClickingAFrameStopsThePreviewAndShowsIt) {
     click.SetItemIndex(2);
     click.SetEventObject(strip);
     strip->GetEventHandler()->ProcessEvent(click);
-    EXPECT_FALSE(frame->IsPlaying());
+    EXPECT_FALSE(frame->GetPreview().IsPlaying());
     EXPECT_EQ(frame->GetStatusBar()->GetStatusText(1).BeforeFirst(' '), "p2.png");
 }
 
@@ -194,11 +194,11 @@ TEST_F(Preview, CommandsThatChangeFramesStopThePreview) {
     AddFrames(2);
     ClickMenu(frame, "Animation", "Run animation");
     lwtest::TypeInto(frame->FindWindow(XRCID("m_spinctrl_delay")), 20);
-    EXPECT_FALSE(frame->IsPlaying());
+    EXPECT_FALSE(frame->GetPreview().IsPlaying());
     ClickMenu(frame, "Animation", "Run animation");
     ClickMenu(frame, "Frame", "Clear All");
-    EXPECT_FALSE(frame->IsPlaying());
-    EXPECT_FALSE(frame->GetPreviewTimer().IsRunning());
+    EXPECT_FALSE(frame->GetPreview().IsPlaying());
+    EXPECT_FALSE(frame->GetPreview().GetTimer().IsRunning());
 }
 
 TEST_F(Preview, MovingTheSashRedrawsTheSelectedFrame) {
@@ -208,7 +208,7 @@ TEST_F(Preview, MovingTheSashRedrawsTheSelectedFrame) {
     wxSplitterEvent moved(wxEVT_SPLITTER_SASH_POS_CHANGED,
                           wxStaticCast(frame->FindWindow(XRCID("m_splitter3")), wxSplitterWindow));
     frame->OnChangeSplitterWindow(moved);
-    EXPECT_EQ(frame->GetPreviewRect().GetSize(), wxSize(100, 75));
+    EXPECT_EQ(frame->GetPreview().GetRect().GetSize(), wxSize(100, 75));
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ protected:
     bool CloseWindow() {
         // Shared: the handler outlives this call when the window stays open.
         auto destroyed = std::make_shared<bool>(false);
-        GifFrame* window = frame;
+        MainWindow* window = frame;
         frame->Bind(wxEVT_DESTROY, [destroyed, window](wxWindowDestroyEvent& e) {
             if (e.GetEventObject() == window) *destroyed = true;
             e.Skip();
@@ -97,14 +97,14 @@ protected:
         EXPECT_EQ(frame->GetThumbnailCtrl()->GetCount(), 0);
         EXPECT_EQ(Status(0), "");
         EXPECT_EQ(Status(1), "");
-        EXPECT_TRUE(frame->GetPreviewRect().IsEmpty());
+        EXPECT_TRUE(frame->GetPreview().GetRect().IsEmpty());
         EXPECT_FALSE(Enabled("File", "Save"));
         EXPECT_FALSE(Enabled("File", "Save Project"));
         EXPECT_FALSE(Enabled("Animation", "Run animation"));
         EXPECT_FALSE(Spin("m_spinctrl_width")->IsEnabled());
     }
 
-    GifFrame* frame = nullptr;
+    MainWindow* frame = nullptr;
     std::string dir;
 };
 
@@ -282,10 +282,10 @@ TEST_F(Project, YesInTheOpenPromptSavesAndThenOpens) {
 
 TEST_F(Project, CancellingTheOpenDialogKeepsTheDocument) {
     AddFrames();
-    frame->ShowFrame(1);
+    frame->GetPreview().ShowFrame(1);
     ClickMenu(frame, "Animation", "Run animation");
     wxTEST_DIALOG(OpenProject(""), wxExpectModal<wxMessageDialog>(wxID_NO));
-    EXPECT_FALSE(frame->IsPlaying());
+    EXPECT_FALSE(frame->GetPreview().IsPlaying());
     EXPECT_EQ(frame->GetThumbnailCtrl()->GetCount(), 5);
     EXPECT_TRUE(Enabled("File", "Save Project"));
     EXPECT_EQ(frame->GetTitle(), kProduct);

@@ -6,7 +6,7 @@
 #include "support/strip_helpers.h"
 
 #include "base/folders.h"
-#include "window/gifframe.h"
+#include "window/mainwindow.h"
 
 #include <wx/xrc/xmlres.h>
 
@@ -43,7 +43,7 @@ protected:
         PumpPending();
     }
 
-    GifFrame* m_frame = nullptr;
+    MainWindow* m_frame = nullptr;
     wxPanel* m_panel = nullptr;
     wxThumbnailCtrl* m_strip = nullptr;
 };

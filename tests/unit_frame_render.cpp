@@ -1,22 +1,15 @@
 // Placing frames on the canvas and reducing them to a palette, as the export
 // does off the main thread.
-#include "support/gif_decode.h"
 #include "support/test_support.h"
 
 #include "gif/palette_remap.h"
 #include "gif/render.h"
-#include "support/psnr.h"
-#include "window/gif_gifhandler.h"
-
-#include <wx/mstream.h>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <random>
-#include <set>
-#include <thread>
 
 namespace {
 
@@ -44,23 +37,15 @@ wxImage PhotoLike(int w, int h, unsigned seed) {
     return image;
 }
 
-std::set<std::uint32_t> Colours(const wxImage& image) {
-    std::set<std::uint32_t> colours;
-    const unsigned char* p = image.GetData();
-    for (int i = 0; i < image.GetWidth() * image.GetHeight(); ++i, p += 3)
-        colours.insert((p[0] << 16) | (p[1] << 8) | p[2]);
-    return colours;
-}
-
-std::set<std::uint32_t> PaletteColours(const wxImage& image) {
-    std::set<std::uint32_t> colours;
-    const wxPalette& palette = image.GetPalette();
-    for (int i = 0; i < palette.GetColoursCount(); ++i) {
-        unsigned char r, g, b;
-        EXPECT_TRUE(palette.GetRGB(i, &r, &g, &b));
-        colours.insert((r << 16) | (g << 8) | b);
+// The image's pixels as the quantiser takes them: RGBA, all opaque.
+std::vector<unsigned char> OpaqueRgba(const wxImage& image) {
+    const size_t pixels = size_t(image.GetWidth()) * size_t(image.GetHeight());
+    std::vector<unsigned char> rgba(pixels * 4);
+    for (size_t i = 0; i < pixels; ++i) {
+        std::copy_n(image.GetData() + 3 * i, 3, &rgba[4 * i]);
+        rgba[4 * i + 3] = 255;
     }
-    return colours;
+    return rgba;
 }
 
 // Every pixel of the canvas is the picture's pixel where the picture lies and
@@ -168,52 +153,6 @@ TEST(FrameRender, MaskedPixelsAreBlackAndAlphaIsBlendedOverBlack) {
 TEST(FrameRender, InvalidInputGivesAnInvalidImage) {
     EXPECT_FALSE(RenderFrameForExport(wxImage(), 10, 10).IsOk());
     EXPECT_FALSE(RenderFrameForExport(Gradient(5, 5), 0, 10).IsOk());
-    EXPECT_FALSE(ReduceToPalette(wxImage()).IsOk());
-}
-
-TEST(PaletteReduction, FewColoursAreKeptExactly) {
-    for (int count : {1, 9, 256}) {
-        SCOPED_TRACE(count);
-        wxImage flat(64, 32, false);
-        for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 64; ++x) {
-                const int k = (y * 64 + x) % count;
-                flat.SetRGB(x, y, k, 255 - k, (k * 37) & 0xFF);
-            }
-        const wxImage reduced = ReduceToPalette(flat);
-        ASSERT_TRUE(reduced.IsOk());
-        ASSERT_TRUE(reduced.HasPalette());
-        EXPECT_EQ(reduced.GetPalette().GetColoursCount(), count);
-        EXPECT_EQ(PaletteColours(reduced), Colours(flat));
-        EXPECT_EQ(lwtest::Psnr(reduced, flat), 99);
-        EXPECT_FALSE(reduced.HasMask());
-        EXPECT_FALSE(reduced.HasAlpha());
-        EXPECT_FALSE(reduced.HasOption(wxIMAGE_OPTION_GIF_COMMENT));
-        EXPECT_FALSE(flat.HasPalette()) << "the input stays as it was";
-    }
-}
-
-TEST(PaletteReduction, ManyColoursAreQuantisedToAtMost256) {
-    // 257 colours: just over; a photo-like frame: thousands.
-    wxImage justOver(257, 4, false);
-    for (int x = 0; x < 257; ++x)
-        for (int y = 0; y < 4; ++y) justOver.SetRGB(x, y, x & 0xFF, x >> 8, 7);
-    const wxImage photo = PhotoLike(320, 240, 1);
-    ASSERT_GT(Colours(photo).size(), 5000u);
-
-    for (const wxImage* source : {static_cast<const wxImage*>(&justOver), &photo}) {
-        const wxImage reduced = ReduceToPalette(*source);
-        ASSERT_TRUE(reduced.IsOk());
-        ASSERT_TRUE(reduced.HasPalette());
-        EXPECT_EQ(reduced.GetWidth(), source->GetWidth());
-        EXPECT_EQ(reduced.GetHeight(), source->GetHeight());
-        EXPECT_LE(reduced.GetPalette().GetColoursCount(), 256);
-        const auto used = Colours(reduced);
-        EXPECT_LE(used.size(), 256u);
-        const auto palette = PaletteColours(reduced);
-        for (std::uint32_t c : used) EXPECT_TRUE(palette.count(c)) << std::hex << c;
-        EXPECT_GT(lwtest::Psnr(reduced, *source), 30.0);
-    }
 }
 
 // The palette of a large frame is chosen from a sample of its pixels; thin
@@ -225,53 +164,19 @@ TEST(PaletteReduction, ThinLinesKeepTheirColourInLargeFrames) {
     for (int i = 0; i < 640 * 480 * 3; ++i) p[i] = static_cast<unsigned char>(100 + random() % 60);
     for (int y = 0; y < 480; ++y) image.SetRGB(301, y, 230, 20, 20);   // odd column
     for (int x = 0; x < 640; ++x) image.SetRGB(x, 211, 20, 200, 40);   // odd row
-    const wxImage reduced = ReduceToPalette(image);
-    ASSERT_TRUE(reduced.IsOk());
-    ASSERT_LE(reduced.GetPalette().GetColoursCount(), 256);
+    const std::vector<unsigned char> rgba = OpaqueRgba(image);
+    GifFramePalette palette;
+    std::vector<unsigned char> indices;
+    ASSERT_TRUE(QuantizeRgba(rgba.data(), 640, 480, QuantizeSettings(), palette, indices));
+    ASSERT_LE(palette.count, 256);
+    auto at = [&](int x, int y) { return palette.colours[indices[size_t(y) * 640 + x]]; };
     for (int y : {0, 100, 479}) {
-        EXPECT_NEAR(reduced.GetRed(301, y), 230, 40) << y;
-        EXPECT_LT(reduced.GetGreen(301, y), 80) << y;
+        EXPECT_NEAR(at(301, y).red, 230, 40) << y;
+        EXPECT_LT(at(301, y).green, 80) << y;
     }
     for (int x : {0, 300, 639}) {
-        EXPECT_NEAR(reduced.GetGreen(x, 211), 200, 40) << x;
-        EXPECT_LT(reduced.GetRed(x, 211), 80) << x;
-    }
-}
-
-// Render, reduce and write on a thread of its own, as the export does, then
-// decode the file: every frame's pixels are those of its reduced image.
-TEST(PaletteReduction, FramesRenderedOffTheMainThreadAreWrittenExactly) {
-    const std::vector<wxImage> pictures = {PhotoLike(160, 120, 2), Gradient(50, 90), PhotoLike(300, 100, 3)};
-    std::vector<wxImage> reduced;
-    wxMemoryOutputStream out;
-    std::vector<bool> results;
-    std::thread worker([&] {
-        SetGifOutputStream(&out);
-        for (size_t i = 0; i < pictures.size(); ++i) {
-            reduced.push_back(ReduceToPalette(RenderFrameForExport(pictures[i], 160, 120)));
-            MyGifHandler handler;
-            results.push_back(MyGifHandler::SaveAnimationFrame(reduced.back(), handler, 100,
-                                                               int(pictures.size()), int(i)));
-        }
-        SetGifOutputStream(nullptr);
-    });
-    worker.join();
-    EXPECT_EQ(results, std::vector<bool>(3, true));
-
-    std::string bytes(out.GetSize(), '\0');
-    out.CopyTo(bytes.data(), bytes.size());
-    const lwtest::DecodedGif gif = lwtest::DecodeGif(bytes);
-    ASSERT_TRUE(gif.ok);
-    ASSERT_EQ(gif.frames.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
-        const unsigned char* p = reduced[i].GetData();
-        size_t wrong = 0;
-        for (const auto& c : gif.frames[i].pixels) {
-            if (!(c == lwtest::GifColour{p[0], p[1], p[2]})) ++wrong;
-            p += 3;
-        }
-        EXPECT_EQ(wrong, 0u);
+        EXPECT_NEAR(at(x, 211).green, 200, 40) << x;
+        EXPECT_LT(at(x, 211).red, 80) << x;
     }
 }
 
@@ -345,12 +250,7 @@ TEST(PaletteReduction, RemappingFindsTheNearestEntryAndDithersToTheMean) {
 // A frame of many colours with a few transparent pixels, none of which the
 // palette's sample takes: they still get the transparent entry.
 TEST(PaletteReduction, FewTransparentPixelsKeepTheirEntry) {
-    const wxImage photo = PhotoLike(640, 480, 7);
-    std::vector<unsigned char> rgba(size_t(640) * 480 * 4);
-    for (size_t i = 0; i < size_t(640) * 480; ++i) {
-        std::copy_n(photo.GetData() + 3 * i, 3, &rgba[4 * i]);
-        rgba[4 * i + 3] = 255;
-    }
+    std::vector<unsigned char> rgba = OpaqueRgba(PhotoLike(640, 480, 7));
     const std::vector<std::pair<int, int>> holes = {{1, 1}, {2, 1}, {1, 2}, {401, 301}};
     for (const auto& [x, y] : holes) rgba[4 * (size_t(y) * 640 + x) + 3] = 0;
     GifFramePalette palette;

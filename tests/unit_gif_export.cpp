@@ -3,6 +3,7 @@
 #include "support/gif_decode.h"
 #include "support/test_support.h"
 
+#include "gif/blocks.h"
 #include "gif/export.h"
 #include "gif/export_memory.h"
 #include "jobs/workerevents.h"
@@ -16,8 +17,8 @@
 
 #include <csignal>
 #include <cmath>
+#include <mutex>
 #include <random>
-#include <thread>
 
 namespace {
 
@@ -133,6 +134,17 @@ TEST(GifExportNames, ProgressAfterEachFrame) {
     EXPECT_EQ(many[249], 100);
     EXPECT_EQ(ExportProgress(99999, 100000), 100);
     EXPECT_EQ(ExportProgress(99998, 100000), 99);
+}
+
+TEST(GifBlocks, ColourTablesTakeTheSmallestPowerOfTwo) {
+    EXPECT_EQ(GifBitsPerPixel(1), 1);
+    EXPECT_EQ(GifBitsPerPixel(2), 1);
+    EXPECT_EQ(GifBitsPerPixel(3), 2);
+    EXPECT_EQ(GifBitsPerPixel(4), 2);
+    EXPECT_EQ(GifBitsPerPixel(5), 3);
+    EXPECT_EQ(GifBitsPerPixel(128), 7);
+    EXPECT_EQ(GifBitsPerPixel(129), 8);
+    EXPECT_EQ(GifBitsPerPixel(256), 8);
 }
 
 TEST(GifExportNames, FailureTextsNameTheFile) {
@@ -402,8 +414,8 @@ TEST_F(GifExportFailure, StoppingLeavesTheOldFile) {
     ExpectOldFileKept();
 }
 
-// The handover between the main thread and the export thread. The sink
-// records what is queued to it, from whichever thread.
+// The feed between the frame store and the export thread. The sink records
+// what is queued to it, from whichever thread.
 class Sink : public wxEvtHandler {
 public:
     void QueueEvent(wxEvent* event) override {
@@ -417,26 +429,32 @@ public:
     std::vector<int> progress;
 };
 
-TEST(ExportFrameFeed, HandsOverOnlyAFewFramesAheadOfTheWriting) {
+// count stored pictures of 2 x 2, frame i all of grey i.
+std::vector<FramePicture> StoredGreys(int count) {
+    std::vector<FramePicture> pictures;
+    for (int i = 0; i < count; ++i) {
+        const auto grey = static_cast<unsigned char>(i);
+        pictures.push_back(StorePicture(Solid(2, 2, grey, grey, grey)));
+    }
+    return pictures;
+}
+
+TEST(ExportFrameFeed, GivesTheStoredPicturesAndQueuesTheProgress) {
     Sink sink;
-    ExportFrameFeed feed(&sink, 10, 3);
-    std::vector<int> made;
-    auto make = [&made](int index) {
-        made.push_back(index);
-        return std::make_unique<wxImage>(Solid(2, 2, 0, 0, 0));
-    };
-    feed.Refill(make);
-    EXPECT_EQ(made, (std::vector<int>{0, 1, 2}));
-    feed.Refill(make);
-    EXPECT_EQ(made.size(), 3u);
-    EXPECT_TRUE(feed.Take(0, nullptr));
+    std::vector<FramePicture> pictures = StoredGreys(10);
+    pictures[4] = nullptr;
+    ExportFrameFeed feed(&sink, std::move(pictures), 3);
+    EXPECT_EQ(feed.FrameCount(), 10);
+    const std::unique_ptr<wxImage> first = feed.Take(0, nullptr);
+    ASSERT_TRUE(first && first->IsOk());
+    EXPECT_EQ(first->GetSize(), wxSize(2, 2));
+    EXPECT_EQ(first->GetRed(1, 1), 0);
     feed.FrameWritten(0);
-    feed.Refill(make);
-    EXPECT_EQ(made, (std::vector<int>{0, 1, 2, 3}));
-    // A frame that cannot be made still arrives, as an invalid picture.
-    auto none = [](int) { return std::unique_ptr<wxImage>(); };
+    const std::unique_ptr<wxImage> third = feed.Take(2, nullptr);
+    ASSERT_TRUE(third && third->IsOk());
+    EXPECT_EQ(third->GetGreen(0, 1), 2);
+    // A frame without a picture still arrives, as an invalid picture.
     feed.FrameWritten(3);
-    feed.Refill(none);
     const std::unique_ptr<wxImage> missing = feed.Take(4, nullptr);
     ASSERT_TRUE(missing);
     EXPECT_FALSE(missing->IsOk());
@@ -445,29 +463,22 @@ TEST(ExportFrameFeed, HandsOverOnlyAFewFramesAheadOfTheWriting) {
     EXPECT_EQ(feed.Outcome(), GifExportStatus::Written);
 }
 
-TEST(ExportFrameFeed, ClosingWakesAWaitingThreadAndSilencesIt) {
+TEST(ExportFrameFeed, ClosingEndsTheTakingAndSilencesIt) {
     Sink sink;
-    ExportFrameFeed feed(&sink, 5, 2);
-    bool gotPicture = true;
-    std::thread worker([&] { gotPicture = feed.Take(0, nullptr) != nullptr; });
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    ExportFrameFeed feed(&sink, StoredGreys(5), 2);
     feed.Close();
-    worker.join();
-    EXPECT_FALSE(gotPicture);
+    EXPECT_TRUE(feed.IsClosed());
+    EXPECT_FALSE(feed.Take(0, nullptr));
     feed.FrameWritten(0);
     feed.Finish(GifExportStatus::Written);
     EXPECT_TRUE(sink.progress.empty());
 }
 
-TEST(ExportFrameFeed, AWaitingTakeGivesUpWhenAskedToStop) {
+TEST(ExportFrameFeed, ATakeGivesUpWhenAskedToStop) {
     Sink sink;
-    ExportFrameFeed feed(&sink, 5, 2);
-    std::atomic<bool> stop{false};
-    bool gotPicture = true;
-    std::thread worker([&] { gotPicture = feed.Take(0, [&stop] { return stop.load(); }) != nullptr; });
-    stop = true;
-    worker.join();
-    EXPECT_FALSE(gotPicture);
+    ExportFrameFeed feed(&sink, StoredGreys(5), 2);
+    EXPECT_FALSE(feed.Take(0, [] { return true; }));
+    EXPECT_TRUE(feed.Take(0, [] { return false; }));
 }
 
 }  // namespace

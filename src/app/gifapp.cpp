@@ -7,7 +7,7 @@
 #include "base/language.h"
 #include "base/trace.h"
 #include "update/domainoption.h"
-#include "window/gifframe.h"
+#include "window/mainwindow.h"
 
 #include <wx/image.h>
 #include <wx/log.h>
@@ -75,7 +75,7 @@ bool GifApp::OnInit() {
     SetDomainOption(option);
     option->ReadValues();
 
-    GifFrame* frame = CreateMainWindow();
+    MainWindow* frame = CreateMainWindow();
     if (!frame) {
         std::cerr << "loopwright: cannot load the main window from "
                   << (GetRootDir() + "/Themes").ToStdString()
@@ -86,7 +86,7 @@ bool GifApp::OnInit() {
     m_frame = frame;
     frame->Show(true);
     // Once the window is on screen, so that questions and progress show over it.
-    if (!FilesToOpen().empty()) frame->CallAfter(&GifFrame::OpenFiles, FilesToOpen());
+    if (!FilesToOpen().empty()) frame->CallAfter(&MainWindow::OpenFiles, FilesToOpen());
     return true;
 }
 

@@ -67,6 +67,9 @@ void BuildPictureDocument(const CliOptions& options, CliDocument& result) {
     Document& document = result.document;
     document.SetDefaultDelay(options.delay.value_or(kCliDefaultDelay));
     document.SetLoopCount(options.loopCount.value_or(0));
+    GifSettings settings = document.Settings();
+    settings.transparent = options.transparent;
+    document.SetSettings(settings);
     document.InsertFrames(0, std::move(frames));
     document.SetCanvas(CanvasFor(options, document.ReferenceSize()), document.ReferenceSize());
     document.SetGif(options.output, wxFileNameFromPath(options.output));

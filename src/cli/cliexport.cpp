@@ -47,7 +47,7 @@ int Fail(int status, const wxString& text) {
 
 }  // namespace
 
-int ExportCliDocument(const Document& document, bool transparent, bool quiet) {
+int ExportCliDocument(const Document& document, bool quiet) {
     const wxSize canvas = document.CanvasSize();
     // As in the window: fewer frames at once when memory is short, none when even one does not fit.
     const int parallelism = ExportParallelismThatFits(
@@ -55,8 +55,7 @@ int ExportCliDocument(const Document& document, bool transparent, bool quiet) {
     if (parallelism == 0)
         return Fail(kCliWriteFailure,
                     ExportMemoryRefusalText(document.GifPath(), canvas.x, canvas.y));
-    GifExportJob job = ExportJobFor(document, parallelism);
-    job.transparent = transparent;
+    const GifExportJob job = ExportJobFor(document, parallelism);
 
     GifExportStatus status;
     {

@@ -35,5 +35,5 @@ int main(int argc, char** argv) {
         std::cerr << "loopwright-cli: " << input.problem.utf8_str() << std::endl;
         return kCliInputProblem;
     }
-    return ExportCliDocument(input.document, options.transparent, options.quiet);
+    return ExportCliDocument(input.document, options.quiet);
 }

@@ -12,7 +12,7 @@ namespace {
 
 // Per frame being prepared, bytes per canvas pixel: the rendered canvas (3),
 // the quantiser's RGBA copy (4), its sample (1), the index map (1) and the
-// reduced image (3); and the two pictures handed over ahead of it (4 each,
+// reduced image (3); and the two pictures decoded ahead of it (4 each,
 // counted at canvas size, which the canvas follows unless it was shrunk).
 constexpr std::uint64_t kBytesPerPixelInFlight = 3 + 4 + 1 + 1 + 3 + 2 * 4;
 // The writer's own buffers, the quantiser's histogram and the stream.

@@ -4,8 +4,6 @@
 #include "gif/colour_index.h"
 #include "gif/palette_remap.h"
 
-#include <wx/palette.h>
-
 #include <libimagequant.h>
 #include <omp.h>
 
@@ -72,23 +70,6 @@ void DrawOnBlack(wxImage& canvas, const wxImage& picture, int x, int y, unsigned
     }
 }
 
-// A plain RGB copy of the image with a palette of the given colours.
-wxImage WithPalette(const wxImage& image, const std::vector<std::uint32_t>& colours) {
-    const int width = image.GetWidth();
-    const int height = image.GetHeight();
-    wxImage result(width, height, false);
-    if (!result.IsOk()) return wxImage();  // out of memory
-    std::memcpy(result.GetData(), image.GetData(), size_t(width) * height * 3);
-    std::vector<unsigned char> red, green, blue;
-    for (std::uint32_t c : colours) {
-        red.push_back(static_cast<unsigned char>(c >> 16));
-        green.push_back(static_cast<unsigned char>(c >> 8));
-        blue.push_back(static_cast<unsigned char>(c));
-    }
-    result.SetPalette(wxPalette(static_cast<int>(colours.size()), red.data(), green.data(), blue.data()));
-    return result;
-}
-
 struct LiqDelete {
     void operator()(liq_attr* p) const { liq_attr_destroy(p); }
     void operator()(liq_image* p) const { liq_image_destroy(p); }
@@ -96,15 +77,6 @@ struct LiqDelete {
 };
 template <typename T>
 using LiqPtr = std::unique_ptr<T, LiqDelete>;
-
-// Pixels as libimagequant reads them.
-std::vector<liq_color> ToRgba(const wxImage& image) {
-    const size_t pixels = size_t(image.GetWidth()) * image.GetHeight();
-    std::vector<liq_color> rgba(pixels);
-    const unsigned char* src = image.GetData();
-    for (size_t i = 0; i < pixels; ++i, src += 3) rgba[i] = {src[0], src[1], src[2], 255};
-    return rgba;
-}
 
 // Every step-th pixel across and down, as a smaller image. Each sampled row
 // and column is shifted by its index so that no line of the picture one pixel
@@ -186,34 +158,6 @@ bool QuantizeInto(const liq_color* rgba, int width, int height, const QuantizeSe
     return true;
 }
 
-wxImage Quantize(const wxImage& image, const QuantizeSettings& settings) {
-    const int width = image.GetWidth();
-    const int height = image.GetHeight();
-    const size_t pixels = size_t(width) * height;
-    const std::vector<liq_color> rgba = ToRgba(image);
-    GifFramePalette palette;
-    std::vector<unsigned char> indices;
-    if (!QuantizeInto(rgba.data(), width, height, settings, palette, indices)) return wxImage();
-
-    wxImage reduced(width, height, false);
-    if (!reduced.IsOk()) return wxImage();  // out of memory
-    unsigned char* dst = reduced.GetData();
-    for (size_t i = 0; i < pixels; ++i, dst += 3) {
-        const GifRgb& c = palette.colours[indices[i]];
-        dst[0] = c.red;
-        dst[1] = c.green;
-        dst[2] = c.blue;
-    }
-    std::vector<unsigned char> red(size_t(palette.count)), green(red.size()), blue(red.size());
-    for (int i = 0; i < palette.count; ++i) {
-        red[size_t(i)] = palette.colours[size_t(i)].red;
-        green[size_t(i)] = palette.colours[size_t(i)].green;
-        blue[size_t(i)] = palette.colours[size_t(i)].blue;
-    }
-    reduced.SetPalette(wxPalette(palette.count, red.data(), green.data(), blue.data()));
-    return reduced;
-}
-
 }  // namespace
 
 FramePlacement PlaceOnCanvas(int pictureWidth, int pictureHeight,
@@ -276,14 +220,6 @@ RenderedFrame RenderFrameWithHoles(const wxImage& picture, int canvasWidth, int 
     frame.canvas = Render(picture, canvasWidth, canvasHeight, frame.holes.data());
     if (!frame.canvas.IsOk()) frame.holes.clear();
     return frame;
-}
-
-wxImage ReduceToPalette(const wxImage& rendered, const QuantizeSettings& settings) {
-    if (!rendered.IsOk()) return wxImage();
-    const size_t pixels = size_t(rendered.GetWidth()) * rendered.GetHeight();
-    const std::vector<std::uint32_t> colours = DistinctColours(rendered.GetData(), pixels, 256);
-    if (colours.size() <= 256) return WithPalette(rendered, colours);
-    return Quantize(rendered, settings);
 }
 
 bool QuantizeRgba(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,

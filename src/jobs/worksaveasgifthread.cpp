@@ -8,9 +8,6 @@
 
 #include <system_error>
 
-ExportFrameFeed::ExportFrameFeed(wxEvtHandler* sink, int frameCount, int ahead)
-    : m_sink(sink), m_frameCount(frameCount), m_ahead(ahead < 1 ? 1 : ahead) {}
-
 ExportFrameFeed::ExportFrameFeed(wxEvtHandler* sink, std::vector<FramePicture> pictures, int ahead)
     : m_sink(sink), m_frameCount(static_cast<int>(pictures.size())), m_ahead(ahead < 1 ? 1 : ahead),
       m_stored(std::move(pictures)) {}
@@ -37,32 +34,9 @@ std::unique_ptr<wxImage> ExportFrameFeed::TakeStored(int index) {
     return picture ? std::move(picture) : std::make_unique<wxImage>();
 }
 
-void ExportFrameFeed::Refill(const std::function<std::unique_ptr<wxImage>(int)>& make) {
-    if (!m_stored.empty()) return;
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_closed || m_handedOver >= m_frameCount || m_handedOver >= m_written + m_ahead)
-                return;
-        }
-        // Made outside the lock: the export thread goes on meanwhile.
-        std::unique_ptr<wxImage> picture = make(m_handedOver);
-        if (!picture) picture = std::make_unique<wxImage>();
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_pictures[m_handedOver++] = std::move(picture);
-        }
-        m_arrived.notify_all();
-    }
-}
-
 void ExportFrameFeed::Close() {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_closed = true;
-        m_pictures.clear();
-    }
-    m_arrived.notify_all();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_closed = true;
 }
 
 bool ExportFrameFeed::IsClosed() const {
@@ -76,24 +50,11 @@ GifExportStatus ExportFrameFeed::Outcome() const {
 }
 
 std::unique_ptr<wxImage> ExportFrameFeed::Take(int index, const std::function<bool()>& stop) {
-    if (!m_stored.empty()) return IsClosed() || (stop && stop()) ? nullptr : TakeStored(index);
-    std::unique_lock<std::mutex> lock(m_mutex);
-    for (;;) {
-        if (m_closed) return nullptr;
-        const auto found = m_pictures.find(index);
-        if (found != m_pictures.end()) {
-            std::unique_ptr<wxImage> picture = std::move(found->second);
-            m_pictures.erase(found);
-            return picture;
-        }
-        if (stop && stop()) return nullptr;
-        m_arrived.wait_for(lock, std::chrono::milliseconds(50));
-    }
+    return IsClosed() || (stop && stop()) ? nullptr : TakeStored(index);
 }
 
 void ExportFrameFeed::FrameWritten(int index) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_written = index + 1;
     Post(ExportProgress(index, m_frameCount));
 }
 

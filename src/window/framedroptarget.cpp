@@ -1,6 +1,6 @@
 #include "window/framedroptarget.h"
 
-#include "window/gifframe.h"
+#include "window/mainwindow.h"
 #include "window/thumbnailctrl.h"
 
 int FrameDropTarget::PositionAt(wxCoord x, wxCoord y) const {

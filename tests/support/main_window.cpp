@@ -12,13 +12,13 @@
 
 namespace lwtest {
 
-GifFrame* OpenMainWindow() {
+MainWindow* OpenMainWindow() {
     static bool loaded = false;
     if (!loaded) {
         wxXmlResource::Get()->InitAllHandlers();
         loaded = wxXmlResource::Get()->LoadAllFiles(GetRootDir() + "/Themes");
     }
-    GifFrame* frame = CreateMainWindow();
+    MainWindow* frame = CreateMainWindow();
     EXPECT_NE(frame, nullptr) << "the resource MyFrame1 did not load";
     if (frame) {
         frame->SetUserPrompts(std::make_unique<ScriptedPrompts>());
@@ -27,7 +27,7 @@ GifFrame* OpenMainWindow() {
     return frame;
 }
 
-ScriptedPrompts& PromptsOf(GifFrame* frame) {
+ScriptedPrompts& PromptsOf(MainWindow* frame) {
     return *static_cast<ScriptedPrompts*>(frame->GetUserPrompts());
 }
 
@@ -71,7 +71,7 @@ bool WaitUntilDestroyed(wxWindow* window) {
     return PumpUntil([gone] { return *gone; });
 }
 
-void CloseMainWindow(GifFrame* frame) {
+void CloseMainWindow(MainWindow* frame) {
     if (!frame) return;
     auto gone = std::make_shared<bool>(false);
     frame->Bind(wxEVT_DESTROY, [gone, frame](wxWindowDestroyEvent& e) {
@@ -111,7 +111,7 @@ wxString PicturePath(const wxString& name) {
     return wxString(folder) + "/" + name;
 }
 
-void AppendFrame(GifFrame* frame, const wxSize& size, const wxString& name, const wxColour& colour) {
+void AppendFrame(MainWindow* frame, const wxSize& size, const wxString& name, const wxColour& colour) {
     auto* image = new wxImage(size);
     image->SetRGB(wxRect(size), colour.Red(), colour.Green(), colour.Blue());
     // The strip takes only frames whose file exists.
@@ -123,7 +123,7 @@ void AppendFrame(GifFrame* frame, const wxSize& size, const wxString& name, cons
     delete image;
 }
 
-void AppendPicture(GifFrame* frame, const wxImage& picture, const wxString& path) {
+void AppendPicture(MainWindow* frame, const wxImage& picture, const wxString& path) {
     DocumentFrame added;
     added.picture = StorePicture(picture);
     added.path = path;
@@ -133,7 +133,7 @@ void AppendPicture(GifFrame* frame, const wxImage& picture, const wxString& path
         document, document.FrameCount(), std::vector<DocumentFrame>{added}, "Add Image")));
 }
 
-std::vector<wxString> FramePaths(GifFrame* frame) {
+std::vector<wxString> FramePaths(MainWindow* frame) {
     std::vector<wxString> paths;
     wxThumbnailCtrl* strip = frame->GetThumbnailCtrl();
     for (int i = 0; i < strip->GetCount(); ++i) paths.push_back(strip->GetItem(i)->GetPath());

@@ -1,7 +1,8 @@
 // Opens the program's main window inside a test, as start-up does.
 #pragma once
 
-#include "window/gifframe.h"
+#include "window/mainwindow.h"
+#include "window/previewpanel.h"
 #include "window/userprompts.h"
 
 #include <wx/menu.h>
@@ -39,13 +40,13 @@ public:
 };
 
 // The scripted prompts that OpenMainWindow installed.
-ScriptedPrompts& PromptsOf(GifFrame* frame);
+ScriptedPrompts& PromptsOf(MainWindow* frame);
 
 // Loads the resources of the build tree once and builds a main window with
 // InitFrame run and scripted prompts; fails the test when the resource is missing.
-GifFrame* OpenMainWindow();
+MainWindow* OpenMainWindow();
 // Destroys the window and waits until it is gone.
-void CloseMainWindow(GifFrame* frame);
+void CloseMainWindow(MainWindow* frame);
 // Runs until the window is destroyed; false on timeout.
 bool WaitUntilDestroyed(wxWindow* window);
 
@@ -60,12 +61,12 @@ void ClickMenu(wxFrame* frame, const wxString& menu, const wxString& label);
 wxString PicturePath(const wxString& name);
 // Writes a picture of one colour named name and appends it as Add Image
 // does, as one undoable command, taking the document's delay.
-void AppendFrame(GifFrame* frame, const wxSize& size, const wxString& name,
+void AppendFrame(MainWindow* frame, const wxSize& size, const wxString& name,
                  const wxColour& colour = *wxBLUE);
 // Appends the picture as a frame with that path, as AppendFrame does.
-void AppendPicture(GifFrame* frame, const wxImage& picture, const wxString& path);
+void AppendPicture(MainWindow* frame, const wxImage& picture, const wxString& path);
 // The paths of the strip's frames, in order.
-std::vector<wxString> FramePaths(GifFrame* frame);
+std::vector<wxString> FramePaths(MainWindow* frame);
 // Types a value into a spin control as the user does: value and text event.
 void TypeInto(wxWindow* spinCtrl, int value);
 

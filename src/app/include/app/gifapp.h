@@ -4,7 +4,7 @@
 #include <wx/app.h>
 #include <wx/arrstr.h>
 
-class GifFrame;
+class MainWindow;
 class wxLocale;
 
 class GifApp : public wxApp {
@@ -22,7 +22,7 @@ protected:
     bool StartCrashHandling();
 
 private:
-    GifFrame* m_frame = nullptr;   // not owned: the toolkit destroys it
+    MainWindow* m_frame = nullptr;   // not owned: the toolkit destroys it
     wxLocale* m_locale = nullptr;  // lives until the process ends
 };
 

@@ -8,4 +8,4 @@
 // (cliline.h), having told standard error why when it is not kCliWritten.
 // SIGINT and SIGTERM stop the export: the target stays as it was, and the
 // process then ends by that signal.
-int ExportCliDocument(const Document& document, bool transparent, bool quiet);
+int ExportCliDocument(const Document& document, bool quiet);

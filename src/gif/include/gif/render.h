@@ -1,6 +1,6 @@
-// Brings a frame to the animation's canvas size and reduces it to a palette,
-// ready for the GIF writer. Works on wxImage only, so that the export can run
-// on a worker thread.
+// Brings a frame to the animation's canvas size and reduces RGBA pixels to a
+// palette, ready for the GIF writer. Works on wxImage and plain pixels only,
+// so that the export can run on worker threads.
 #pragma once
 
 #include "gif/blocks.h"
@@ -46,12 +46,6 @@ struct QuantizeSettings {
     // the frame (0: from all of them); all pixels are then mapped to it.
     int samplePixels = 50000;
 };
-
-// A copy of the image reduced to at most 256 colours, with a palette holding
-// them: exactly its own colours when it has no more than 256, otherwise a
-// quantised palette. No alpha, no mask, no options. Invalid when the image is
-// invalid or the quantiser fails.
-wxImage ReduceToPalette(const wxImage& rendered, const QuantizeSettings& settings = QuantizeSettings());
 
 // RGBA pixels (4 bytes each, alpha 0 or 255) reduced to at most 256 colours on
 // the calling thread alone, so that the result is the same on any number of

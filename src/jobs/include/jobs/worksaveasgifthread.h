@@ -7,8 +7,6 @@
 
 #include <wx/thread.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <future>
 #include <map>
@@ -18,33 +16,28 @@
 
 class wxEvtHandler;
 
-// Carries the frames' pictures to the export thread, a few frames ahead of the
-// writing so that memory stays bounded: decoded from the frame store by the
-// export's own threads, or handed over by the main thread; and carries the progress back as
-// events (wxEVT_COMMAND_WORKER_PROGRESS, id ID_SAVE_GIF_THREAD, GetInt the
+// Carries the frames' pictures to the export thread, decoded from the frame
+// store by the export's own threads a few frames ahead of the writing so that
+// memory stays bounded; and carries the progress back as events
+// (wxEVT_COMMAND_WORKER_PROGRESS, id ID_SAVE_GIF_THREAD, GetInt the
 // percentage). The last event carries 100, whatever the outcome.
 class ExportFrameFeed {
 public:
-    // ahead: how many frames beyond the last one written may be handed over.
-    ExportFrameFeed(wxEvtHandler* sink, int frameCount, int ahead);
     // The stored pictures, decoded in parallel on the export's side, ahead
-    // frames beyond the one taken; nothing for the main thread to hand over.
+    // frames beyond the one taken.
     ExportFrameFeed(wxEvtHandler* sink, std::vector<FramePicture> pictures, int ahead);
     ExportFrameFeed(const ExportFrameFeed&) = delete;
     ExportFrameFeed& operator=(const ExportFrameFeed&) = delete;
 
     int FrameCount() const { return m_frameCount; }
 
-    // Main thread. Hands over the pictures the export may take next, each
-    // made by make(index); a null picture counts as a frame that cannot be drawn.
-    void Refill(const std::function<std::unique_ptr<wxImage>(int index)>& make);
     // Main thread: no event reaches the sink any more, and the export stops.
     void Close();
     // How the export ended; meaningful once the event with 100 arrived.
     GifExportStatus Outcome() const;
 
-    // Export thread: frame index's picture, waiting for it; null once closed
-    // or when stop() says so (asked every few milliseconds while waiting).
+    // Export thread: frame index's picture; null once closed or when stop()
+    // says so.
     std::unique_ptr<wxImage> Take(int index, const std::function<bool()>& stop);
     // Export thread: frame index is written; queues its progress.
     void FrameWritten(int index);
@@ -61,10 +54,6 @@ private:
     const int m_frameCount;
     const int m_ahead;
     mutable std::mutex m_mutex;
-    std::condition_variable m_arrived;
-    std::map<int, std::unique_ptr<wxImage>> m_pictures;
-    int m_handedOver = 0;  // frames given to the feed so far (main thread only)
-    int m_written = 0;
     bool m_closed = false;
     GifExportStatus m_outcome = GifExportStatus::Stopped;
     // Stored pictures and their decoding (export thread only).
@@ -75,8 +64,8 @@ private:
 
 class WorkSaveAsGifThread : public wxThread {
 public:
-    // Detached. Frames come from the feed, which also receives the events and
-    // gives the frame count; the job says everything else.
+    // Frames come from the feed, which also receives the events and gives
+    // the frame count; the job says everything else.
     // Joinable: its owner waits for it (Wait, or Delete once the feed is
     // closed) and deletes it, so that no export outlives the program.
     WorkSaveAsGifThread(const GifExportJob& job, std::shared_ptr<ExportFrameFeed> feed);

@@ -4,14 +4,14 @@
 
 #include <wx/dnd.h>
 
-class GifFrame;
+class MainWindow;
 class wxThumbnailCtrl;
 
 class FrameDropTarget : public wxFileDropTarget {
 public:
     // strip: the strip the files are dropped on (they land where its mark
     // shows), or null for the preview (they go to the end).
-    FrameDropTarget(GifFrame* frame, wxThumbnailCtrl* strip) : m_frame(frame), m_strip(strip) {}
+    FrameDropTarget(MainWindow* frame, wxThumbnailCtrl* strip) : m_frame(frame), m_strip(strip) {}
 
     wxDragResult OnDragOver(wxCoord x, wxCoord y, wxDragResult suggested) override;
     void OnLeave() override;
@@ -20,6 +20,6 @@ public:
 private:
     int PositionAt(wxCoord x, wxCoord y) const;
 
-    GifFrame* m_frame;
+    MainWindow* m_frame;
     wxThumbnailCtrl* m_strip;
 };

@@ -1,5 +1,5 @@
 // The Help menu: web pages, the About dialog and the update check.
-#include "window/gifframe.h"
+#include "window/mainwindow.h"
 
 #include "base/folders.h"
 #include "update/domainoption.h"
@@ -41,20 +41,23 @@ T* FindDialogControl(wxDialog& dialog, const char* name) {
 
 }  // namespace
 
-void GifFrame::OnHelpMenu(wxCommandEvent& event) {
+void MainWindow::OnHelp(wxCommandEvent&) {
     StopPreview();
-    const int id = event.GetId();
-    if (id == m_itemHelp->GetId()) {
-        m_prompts->OpenWebPage(OptionUrl(&DomainOption::GetHelpUrl));
-    } else if (id == m_itemSupport->GetId()) {
-        m_prompts->OpenWebPage(OptionUrl(&DomainOption::GetSupportUrl));
-    } else if (id == m_itemCheckUpdate->GetId()) {
-        if (!m_updateChecker) m_updateChecker = std::make_unique<UpdateChecker>(this);
-        m_updateChecker->Start(OptionUrl(&DomainOption::GetUpdateUrl));
-    }
+    m_prompts->OpenWebPage(OptionUrl(&DomainOption::GetHelpUrl));
 }
 
-void GifFrame::ShowAboutDialog(wxCommandEvent&) {
+void MainWindow::OnSupport(wxCommandEvent&) {
+    StopPreview();
+    m_prompts->OpenWebPage(OptionUrl(&DomainOption::GetSupportUrl));
+}
+
+void MainWindow::OnCheckUpdate(wxCommandEvent&) {
+    StopPreview();
+    if (!m_updateChecker) m_updateChecker = std::make_unique<UpdateChecker>(this);
+    m_updateChecker->Start(OptionUrl(&DomainOption::GetUpdateUrl));
+}
+
+void MainWindow::ShowAboutDialog(wxCommandEvent&) {
     wxLogNull quiet;  // a damaged resource shows what it can, without messages
     wxDialog dialog;
     if (!wxXmlResource::Get()->LoadDialog(&dialog, this, "AboutDialog")) return;
@@ -73,7 +76,7 @@ void GifFrame::ShowAboutDialog(wxCommandEvent&) {
     dialog.ShowModal();
 }
 
-void GifFrame::OnUpdateResult(wxCommandEvent& event) {
+void MainWindow::OnUpdateResult(wxCommandEvent& event) {
     if (m_updateChecker) m_updateChecker->Finished();
     const wxString version = event.GetString();
     const wxString title = GetProductName();

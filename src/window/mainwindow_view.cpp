@@ -1,10 +1,11 @@
 // The window as a view of the document: after every change of the document,
 // whoever made it, the strip, the fields, the status bar and the commands
 // show the document as it now is.
-#include "window/gifframe.h"
+#include "window/mainwindow.h"
 
 #include "document/canvasgeometry.h"
 #include "window/framethumbnail.h"
+#include "window/previewpanel.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
 
@@ -14,7 +15,7 @@
 
 #include <unordered_map>
 
-void GifFrame::FramesInserted(size_t at, size_t count) {
+void MainWindow::FramesInserted(size_t at, size_t count) {
     m_thumbnailCtrl->SuspendUpdates();
     for (size_t i = 0; i < count; ++i) {
         auto* item = new FrameThumbnailItem(m_document.Frame(at + i));
@@ -26,7 +27,7 @@ void GifFrame::FramesInserted(size_t at, size_t count) {
     if (count > 0) m_thumbnailCtrl->ScrollToItem(static_cast<int>(at));
 }
 
-void GifFrame::FramesRemoved(size_t at, size_t count) {
+void MainWindow::FramesRemoved(size_t at, size_t count) {
     m_thumbnailCtrl->SuspendUpdates();
     if (at == 0 && count == static_cast<size_t>(m_thumbnailCtrl->GetCount())) {
         m_thumbnailCtrl->RemoveAllItems();
@@ -36,11 +37,11 @@ void GifFrame::FramesRemoved(size_t at, size_t count) {
     m_thumbnailCtrl->ResumeUpdates();
     // The frame shown may be gone.
     m_statusBar1->SetStatusText(wxEmptyString, 1);
-    ClearPreview();
+    m_preview->Clear();
     FrameListChanged();
 }
 
-void GifFrame::FramesRearranged(size_t first, size_t last) {
+void MainWindow::FramesRearranged(size_t first, size_t last) {
     // The cells of the span show other frames now; their thumbnails are
     // already made, so they are passed on by picture rather than made again.
     std::unordered_map<const StoredPicture*, wxBitmap> thumbnails;
@@ -60,18 +61,18 @@ void GifFrame::FramesRearranged(size_t first, size_t last) {
     DelaysChanged();
 }
 
-void GifFrame::DelaysChanged() {
+void MainWindow::DelaysChanged() {
     m_thumbnailCtrl->SetFrameStartTimes(m_document.StartTimes());
     // The labels show each frame's start time, which just changed.
     m_thumbnailCtrl->Refresh();
 }
 
-void GifFrame::CanvasChanged() {
+void MainWindow::CanvasChanged() {
     m_canvasForm = CanvasForm::Edit;
     UpdateCanvasSize();
 }
 
-void GifFrame::SettingsChanged() {
+void MainWindow::SettingsChanged() {
     if (m_spinctrl_delay->GetValue() != m_document.DefaultDelay())
         m_spinctrl_delay->SetValue(m_document.DefaultDelay());
     m_thumbnailCtrl->SetFrameDelay(m_document.DefaultDelay());
@@ -81,18 +82,17 @@ void GifFrame::SettingsChanged() {
     m_thumbnailCtrl->Refresh();
 }
 
-void GifFrame::FrameListChanged() {
+void MainWindow::FrameListChanged() {
     StopPreview();
     m_thumbnailCtrl->SetFrameStartTimes(m_document.StartTimes());
     m_thumbnailCtrl->Refresh();
     m_canvasForm = CanvasForm::List;
     UpdateCanvasSize();
-    SetFrameCommandsEnabled(!m_document.IsEmpty());
+    RefreshCommands();
 }
 
-void GifFrame::UpdateCanvasSize() {
-    // A cached preview picture may name a gone frame.
-    m_previewSource.reset();
+void MainWindow::UpdateCanvasSize() {
+    m_preview->ForgetShownPicture();
     if (m_document.IsEmpty()) {
         m_statusBar1->SetStatusText(wxEmptyString, 0);
         // Nothing to size: the disabled fields show 0, outside the range of a canvas.

@@ -1,6 +1,6 @@
 // The document's commands: inserting, deleting and clearing frames, the
 // delays and canvas size, the loop count, undo and redo, and closing.
-#include "window/gifframe.h"
+#include "window/mainwindow.h"
 
 #include "document/canvasgeometry.h"
 #include "document/framesource.h"
@@ -8,6 +8,7 @@
 #include "import/picturedecoder.h"
 #include "window/framedelaydialog.h"
 #include "window/loopcountdialog.h"
+#include "window/previewpanel.h"
 #include "window/skipreport.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"
@@ -21,18 +22,18 @@
 
 #include <algorithm>
 
-bool GifFrame::Edit(std::unique_ptr<DocumentCommand> command) {
+bool MainWindow::Edit(std::unique_ptr<DocumentCommand> command) {
     const bool done = m_history.SubmitEdit(std::move(command));
-    UpdateEditMenu();
+    RefreshCommands();
     return done;
 }
 
-bool GifFrame::IsProjectUnsaved(bool evenWithoutPath) const {
+bool MainWindow::IsProjectUnsaved(bool evenWithoutPath) const {
     if (!evenWithoutPath && m_document.ProjectPath().empty()) return !m_document.IsEmpty();
     return m_history.IsDirty();
 }
 
-int GifFrame::AskToSaveProject() {
+int MainWindow::AskToSaveProject() {
     wxMessageDialog prompt(this,
                            wxGetTranslation("The project is unsaved, you can continue to edit\n "
                                             "your project when you open it next time, do you \n"
@@ -42,7 +43,7 @@ int GifFrame::AskToSaveProject() {
     return prompt.ShowModal();
 }
 
-std::vector<size_t> GifFrame::SelectedFrames() const {
+std::vector<size_t> MainWindow::SelectedFrames() const {
     std::vector<size_t> frames;
     for (int index : m_thumbnailCtrl->GetSelectedIndices())
         if (index >= 0 && static_cast<size_t>(index) < m_document.FrameCount())
@@ -51,20 +52,14 @@ std::vector<size_t> GifFrame::SelectedFrames() const {
     return frames;
 }
 
-size_t GifFrame::InsertPosition() const {
+size_t MainWindow::InsertPosition() const {
     // The first frame selected, not the lowest index: as the user chose it.
     const wxArrayInt& selection = m_thumbnailCtrl->GetSelectedIndices();
     if (selection.empty() || selection[0] < 0) return m_document.FrameCount();
     return std::min(static_cast<size_t>(selection[0]), m_document.FrameCount());
 }
 
-DocumentFrame GifFrame::NewFrame(FramePicture picture, const wxString& path,
-                                 int frameIndex, int delay) const {
-    // A GIF's frames keep their own timing; other pictures take the field's.
-    return MakeFrame(std::move(picture), path, frameIndex, delay, m_spinctrl_delay->GetValue());
-}
-
-void GifFrame::OnInsertImages(wxCommandEvent&) {
+void MainWindow::OnInsertImages(wxCommandEvent&) {
     StopPreview();
     const wxArrayString paths = m_prompts->ChoosePictures(
         this, wxGetTranslation("Insert Image Files"), m_places.PictureFolder());
@@ -76,7 +71,7 @@ void GifFrame::OnInsertImages(wxCommandEvent&) {
     for (const wxString& path : paths)
         decoder.Decode(path, [&](DecodedPicture&& decoded) {
             decoder.Release(*decoded.picture);
-            frames.push_back(FrameFromDecoded(std::move(decoded), m_spinctrl_delay->GetValue()));
+            frames.push_back(FrameFromDecoded(std::move(decoded), m_document.DefaultDelay()));
             return true;
         });
     Edit(std::make_unique<InsertFramesCommand>(m_document, InsertPosition(), std::move(frames),
@@ -84,7 +79,7 @@ void GifFrame::OnInsertImages(wxCommandEvent&) {
     ReportSkippedPictures(this, decoder.GetSkipped());
 }
 
-void GifFrame::OnDeleteImages(wxCommandEvent&) {
+void MainWindow::OnDeleteImages(wxCommandEvent&) {
     StopPreview();
     if (m_document.IsEmpty()) return;
     const std::vector<size_t> selection = SelectedFrames();
@@ -104,7 +99,7 @@ void GifFrame::OnDeleteImages(wxCommandEvent&) {
     m_statusBar1->SetStatusText(wxEmptyString, 1);
 }
 
-void GifFrame::OnClearAll(wxCommandEvent&) {
+void MainWindow::OnClearAll(wxCommandEvent&) {
     StopPreview();
     // Undoable, so it asks nothing.
     std::vector<size_t> all(m_document.FrameCount());
@@ -112,7 +107,7 @@ void GifFrame::OnClearAll(wxCommandEvent&) {
     Edit(std::make_unique<RemoveFramesCommand>(m_document, std::move(all), wxTRANSLATE("Clear All")));
 }
 
-void GifFrame::OnFrameDelay(wxCommandEvent&) {
+void MainWindow::OnFrameDelay(wxCommandEvent&) {
     StopPreview();
     const std::vector<size_t> selection = SelectedFrames();
     if (selection.empty()) return;
@@ -123,46 +118,24 @@ void GifFrame::OnFrameDelay(wxCommandEvent&) {
     Edit(std::make_unique<SetDelayCommand>(m_document, selection, dialog.GetDelay()));
 }
 
-void GifFrame::OnUndo(wxCommandEvent&) {
+void MainWindow::OnUndo(wxCommandEvent&) {
     StopPreview();
     if (m_history.CanUndo()) m_history.Undo();
-    UpdateEditMenu();
+    RefreshCommands();
 }
 
-void GifFrame::OnRedo(wxCommandEvent&) {
+void MainWindow::OnRedo(wxCommandEvent&) {
     StopPreview();
     if (m_history.CanRedo()) m_history.Redo();
-    UpdateEditMenu();
+    RefreshCommands();
 }
 
-void GifFrame::UpdateEditMenu() {
-    if (!m_itemUndo) return;
-    m_itemUndo->SetItemLabel(m_history.UndoLabel() + "\tCtrl+Z");
-    m_itemUndo->Enable(m_history.CanUndo());
-    m_itemRedo->SetItemLabel(m_history.RedoLabel() + "\tCtrl+Y");
-    m_itemRedo->Enable(m_history.CanRedo());
-}
-
-void GifFrame::OnThumbnailRightClick(wxThumbnailEvent&) {
-    StopPreview();
-    wxMenu menu;
-    menu.Append(0, wxGetTranslation("&Insert Image") + "\tCtrl+Ins");
-    menu.Append(wxID_DELETE, wxGetTranslation("&Delete") + "\tCtrl+Del");
-    menu.Append(ID_CONTEXT_FRAME_DELAY, wxGetTranslation("Frame Delay...") + "\tCtrl+D");
-    // The Frame menu's own commands, under the same ids.
-    menu.AppendSeparator();
-    for (const wxMenuItem* item : {m_itemMoveLeft, m_itemMoveRight, m_itemDuplicate, m_itemReverse,
-                                   m_itemSelectAll})
-        menu.Append(item->GetId(), item->GetItemLabel());
-    m_prompts->PopupMenu(this, menu);
-}
-
-void GifFrame::OnSetDelay(wxCommandEvent&) {
+void MainWindow::OnSetDelay(wxCommandEvent&) {
     StopPreview();
     Edit(std::make_unique<SetDelayCommand>(m_document, m_spinctrl_delay->GetValue(), true));
 }
 
-void GifFrame::OnSetWidth(wxCommandEvent&) {
+void MainWindow::OnSetWidth(wxCommandEvent&) {
     if (m_document.IsEmpty()) return;
     const int width = ClampCanvasSide(m_spinctrl_width->GetValue());
     const wxSize canvas = m_document.CanvasSize();
@@ -170,7 +143,7 @@ void GifFrame::OnSetWidth(wxCommandEvent&) {
     Edit(std::make_unique<SetCanvasCommand>(m_document, wxSize(width, height), true));
 }
 
-void GifFrame::OnSetHeight(wxCommandEvent&) {
+void MainWindow::OnSetHeight(wxCommandEvent&) {
     if (m_document.IsEmpty()) return;
     const int height = ClampCanvasSide(m_spinctrl_height->GetValue());
     const wxSize canvas = m_document.CanvasSize();
@@ -178,30 +151,24 @@ void GifFrame::OnSetHeight(wxCommandEvent&) {
     Edit(std::make_unique<SetCanvasCommand>(m_document, wxSize(width, height), true));
 }
 
-void GifFrame::OnLoopCount(wxCommandEvent&) {
+void MainWindow::OnRunAnimation(wxCommandEvent&) { m_preview->TogglePlaying(); }
+
+void MainWindow::OnLoopCount(wxCommandEvent&) {
     if (m_document.IsEmpty()) return;
     LoopCountDialog dialog(this);
     if (dialog.ShowModal() == wxID_OK) {
         if (dialog.GetResult() != m_document.LoopCount())
             Edit(std::make_unique<SetLoopCountCommand>(m_document, dialog.GetResult()));
-        m_loopsPlayed = 0;
+        m_preview->RestartLoops();
     }
     StopPreview();
 }
 
-void GifFrame::OnOpenProject(wxCommandEvent&) {
-    // A project that should have been saved but was not stays open.
-    if (!MayReplaceFrames()) return;
-    // The frames stay until the new project's frames have arrived.
-    StopPreview();
-    LoadProject();
-}
+void MainWindow::OnSaveProject(wxCommandEvent&) { SaveProject(); }
 
-void GifFrame::OnSaveProject(wxCommandEvent&) { SaveProject(); }
+void MainWindow::OnExit(wxCommandEvent&) { RequestClose(); }
 
-void GifFrame::OnCloseWindow(wxCommandEvent&) { RequestClose(); }
-
-void GifFrame::OnCloseWindow(wxCloseEvent& event) {
+void MainWindow::OnCloseWindow(wxCloseEvent& event) {
     if (!RequestClose()) {
         if (event.CanVeto())
             event.Veto();
@@ -210,7 +177,7 @@ void GifFrame::OnCloseWindow(wxCloseEvent& event) {
     }
 }
 
-bool GifFrame::RequestClose() {
+bool MainWindow::RequestClose() {
     StopPreview();
     if (m_document.IsEmpty()) {
         Destroy();
@@ -219,7 +186,7 @@ bool GifFrame::RequestClose() {
     return ConfirmClose();
 }
 
-bool GifFrame::ConfirmClose() {
+bool MainWindow::ConfirmClose() {
     if (IsProjectUnsaved(true)) {
         const int answer = AskToSaveProject();
         if (answer == wxID_YES) {

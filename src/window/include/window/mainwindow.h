@@ -1,0 +1,264 @@
+// The main window: the document's view (the strip, the size fields, the status
+// bar and the title) and the place its commands are declared. The preview,
+// the import and the export are parts of their own that it delegates to.
+#pragma once
+
+#include "document/document.h"
+#include "document/history.h"
+#include "window/dialogplaces.h"
+
+#include <wx/frame.h>
+
+#include <memory>
+#include <vector>
+
+class ExportController;
+class ImportController;
+class PreviewPanel;
+class UpdateChecker;
+class UserPrompts;
+class wxCheckBox;
+class wxKeyEvent;
+class wxLocale;
+class wxSpinCtrl;
+class wxSplitterEvent;
+class wxStatusBar;
+class wxThumbnailCtrl;
+class wxThumbnailEvent;
+class wxToolBar;
+class wxUpdateUIEvent;
+struct ProjectFrames;
+struct ProjectReading;
+
+class MainWindow : public wxFrame, private DocumentObserver {
+public:
+    // A command of the window, declared once: its menu item, shortcuts, tool
+    // and context menu entry are built from it, and it is enabled while its
+    // condition holds.
+    struct Command;
+    // The commands, in menu order.
+    static const std::vector<Command>& Commands();
+
+    // Creates no native window: the resource loader creates it.
+    MainWindow();
+    ~MainWindow() override;
+
+    // Called once after the resource "MyFrame1" has been loaded into the frame.
+    void InitFrame();
+
+    // Builds the menu bar from the commands, in the current language.
+    void BuildMenuBar();
+    void RelabelWindow();
+    void SetLanguage(int code);
+    int GetLanguageCode() const { return m_languageCode; }
+    // Enables the commands, tools and fields as the document now allows.
+    void RefreshCommands();
+
+    // Shows the canvas size in the size fields and status field 0.
+    void UpdateCanvasSize();
+    void StopPreview();
+    PreviewPanel& GetPreview() { return *m_preview; }
+    const PreviewPanel& GetPreview() const { return *m_preview; }
+    // Asks before closing when the project is unsaved; destroys the window
+    // unless the user cancels. True when the window is being destroyed.
+    bool ConfirmClose();
+
+    // Writes the project file; true when it was written.
+    bool SaveProject();
+    // Asks for a project file and opens it.
+    void LoadProject();
+    // Reads the project file and loads its pictures; the document is replaced
+    // only once they have arrived. False (and the user told) when the file
+    // cannot be opened: then nothing changed.
+    bool OpenProjectFile(const wxString& path);
+
+    // The document and its undo history. Every edit goes through Edit.
+    const Document& GetDocument() const { return m_document; }
+    Document& GetDocument() { return m_document; }
+    DocumentHistory& GetHistory() { return m_history; }
+    // Runs the command and keeps it for undo; false when it changed nothing.
+    bool Edit(std::unique_ptr<DocumentCommand> command);
+    // Opens files from outside the window (the command line, a drop): a
+    // project as Open Project does, pictures as Add Image does; the rest is
+    // named in one message and skipped.
+    void OpenFiles(const wxArrayString& paths);
+    // Files dropped at a position of the strip (-1: at the end): a project
+    // opens as Open Project does; the rest is imported there, and what is no
+    // picture is named after the import.
+    void DropFiles(const wxArrayString& paths, int position);
+
+    // Replaces the file dialogs and popup menus (tests answer them).
+    void SetUserPrompts(std::unique_ptr<UserPrompts> prompts);
+    UserPrompts* GetUserPrompts() const { return m_prompts.get(); }
+
+    wxThumbnailCtrl* GetThumbnailCtrl() const { return m_thumbnailCtrl; }
+    int GetLoopCount() const { return m_document.LoopCount(); }
+    wxSize GetCanvasSize() const { return m_document.CanvasSize(); }
+    wxSize GetReferenceSize() const { return m_document.ReferenceSize(); }
+    bool IsImporting() const;
+    // A GIF is being written under its progress dialog.
+    bool IsExporting() const;
+
+    // The splitter moved: the shown frame is fitted to the preview again.
+    void OnChangeSplitterWindow(wxSplitterEvent& event);
+
+private:
+    using Handler = void (MainWindow::*)(wxCommandEvent&);
+    using Condition = bool (MainWindow::*)() const;
+
+    // Commands (declared in the table).
+    void OnSaveAnimator(wxCommandEvent& event);
+    void OnSaveAsAnimator(wxCommandEvent& event);
+    void OnGifSettings(wxCommandEvent& event);
+    void OnOpenProject(wxCommandEvent& event);
+    void OnSaveProject(wxCommandEvent& event);
+    void OnExit(wxCommandEvent& event);
+    void OnUndo(wxCommandEvent& event);
+    void OnRedo(wxCommandEvent& event);
+    void OnAddImages(wxCommandEvent& event);
+    void OnInsertImages(wxCommandEvent& event);
+    void OnDeleteImages(wxCommandEvent& event);
+    void OnClearAll(wxCommandEvent& event);
+    void OnFrameDelay(wxCommandEvent& event);
+    void OnMoveLeft(wxCommandEvent& event);
+    void OnMoveRight(wxCommandEvent& event);
+    void OnDuplicate(wxCommandEvent& event);
+    void OnReverse(wxCommandEvent& event);
+    void OnSelectAll(wxCommandEvent& event);
+    void OnRunAnimation(wxCommandEvent& event);
+    void OnLoopCount(wxCommandEvent& event);
+    void OnHelp(wxCommandEvent& event);
+    void OnSupport(wxCommandEvent& event);
+    void OnCheckUpdate(wxCommandEvent& event);
+    void ShowAboutDialog(wxCommandEvent& event);
+    // Their conditions.
+    bool HasFrames() const { return !m_document.IsEmpty(); }
+    bool CanUndo() const { return m_history.CanUndo(); }
+    bool CanRedo() const { return m_history.CanRedo(); }
+
+    // Building and dispatching the commands.
+    void BindCommands();
+    void OnUpdateCommand(wxUpdateUIEvent& event);
+    const Command* FindCommand(int id) const;
+    wxString CommandLabel(const Command& command) const;
+    void AppendLanguageMenu(wxMenu* help);
+    void ShowPlayState(bool playing);
+    void SetStaticLabels();
+
+    // Other events.
+    void OnLanguageMenu(wxCommandEvent& event);
+    void OnCloseWindow(wxCloseEvent& event);
+    void OnTransparentBox(wxCommandEvent& event);
+    void OnSetDelay(wxCommandEvent& event);
+    void OnSetWidth(wxCommandEvent& event);
+    void OnSetHeight(wxCommandEvent& event);
+    void OnUpdateResult(wxCommandEvent& event);
+    void OnThumbnailLeftClick(wxThumbnailEvent& event);
+    // The preview and status bar follow the focused frame as the selection moves.
+    void OnThumbnailSelection(wxThumbnailEvent& event);
+    void OnThumbnailRightClick(wxThumbnailEvent& event);
+    void OnFramesDropped(wxThumbnailEvent& event);
+    void OnStripKey(wxKeyEvent& event);
+    // Menu shortcuts reach their command wherever the focus is in the window:
+    // a focused text field or the strip would otherwise take the keys.
+    void OnCharHook(wxKeyEvent& event);
+
+    // True when the window is being destroyed.
+    bool RequestClose();
+    bool IsProjectUnsaved(bool evenWithoutPath) const;
+    int AskToSaveProject();
+    // The document's view: the strip, the fields, the status bar and the
+    // commands follow every change.
+    void FramesInserted(size_t at, size_t count) override;
+    void FramesRemoved(size_t at, size_t count) override;
+    void FramesRearranged(size_t first, size_t last) override;
+    void DelaysChanged() override;
+    void CanvasChanged() override;
+    void SettingsChanged() override;
+    void FrameListChanged();
+    void ShowFrame(int index);
+    // The selected frames, ascending.
+    std::vector<size_t> SelectedFrames() const;
+    // Where pictures go in: in front of the first selected frame, else at the end.
+    size_t InsertPosition() const;
+    // Puts the frames in the order (as ReorderFramesCommand takes it) and
+    // keeps the moved frames selected where they landed.
+    void Rearrange(const std::vector<size_t>& order, const char* name);
+    // Whether the frames may give way to another project: asks (and saves)
+    // first when they are unsaved; false when the user keeps them.
+    bool MayReplaceFrames();
+    // Imports the pictures and inserts their frames at position (at the end
+    // when past it), as one undoable command named name.
+    bool ImportFrames(const wxArrayString& paths, size_t position, const char* name);
+    void ReportUnloadableProject();
+    // The opened project's frames have arrived: they replace the document.
+    void ReplaceDocument(std::vector<DocumentFrame> frames, const wxString& path,
+                         const ProjectReading& reading, const ProjectFrames& listed);
+    template <typename T>
+    T* FindResourceControl(const char* name);
+    // A file to write: a name with wildcard characters is refused and asked
+    // again; empty when cancelled.
+    wxString ChooseFileToWrite(const wxString& message, const wxString& folder,
+                               const wxString& name, const wxString& wildcard);
+    // Saving the GIF.
+    wxString ChooseGifFile(const wxString& message);
+    bool ConfirmAppendedExtension(const wxString& chosen, const wxString& path);
+    void StartExport(const wxString& title);
+
+    wxLocale* m_locale = nullptr;
+    int m_languageCode = 0;
+
+    // Parts of the layout the window fills and follows.
+    wxThumbnailCtrl* m_thumbnailCtrl = nullptr;
+    wxSpinCtrl* m_spinctrl_delay = nullptr;
+    wxSpinCtrl* m_spinctrl_width = nullptr;
+    wxSpinCtrl* m_spinctrl_height = nullptr;
+    wxCheckBox* m_checkBox_transparent = nullptr;
+    wxToolBar* m_toolBar_button = nullptr;
+    wxStatusBar* m_statusBar1 = nullptr;
+
+    Document m_document;
+    DocumentHistory m_history;
+    // What status field 0 says about the canvas: after a frame list change, a
+    // size edit, or a project load.
+    enum class CanvasForm { List, Edit, Loaded };
+    CanvasForm m_canvasForm = CanvasForm::List;
+
+    std::unique_ptr<PreviewPanel> m_preview;
+    std::unique_ptr<ImportController> m_import;
+    std::unique_ptr<ExportController> m_export;
+    std::unique_ptr<UserPrompts> m_prompts;
+    // Where the file dialogs open.
+    DialogPlaces m_places;
+    // The update check, running on a worker while the window stays usable.
+    std::unique_ptr<UpdateChecker> m_updateChecker;
+};
+
+// Builds the main window from the loaded resources; null when the resource
+// "MyFrame1" is missing.
+MainWindow* CreateMainWindow();
+
+// Where a command's menu item goes.
+enum class CommandMenu { None, File, Edit, Frame, Animation, Help };
+
+struct MainWindow::Command {
+    Command(int id, CommandMenu menu, const char* label, const char* shortcut, Handler handler)
+        : id(id), menu(menu), label(label), shortcut(shortcut), handler(handler) {}
+    Command& EnabledWhile(Condition condition) { enabled = condition; return *this; }
+    Command& OnTool(const char* name, const char* help) { tool = name, toolHelp = help; return *this; }
+    Command& AlsoOnKey(const char* keys) { extraShortcut = keys; return *this; }
+    Command& InContextMenu() { inContextMenu = true; return *this; }
+    Command& AfterSeparator() { separatorBefore = true; return *this; }
+
+    int id;
+    CommandMenu menu;
+    const char* label;     // untranslated
+    const char* shortcut;  // shown in the menu; null for none
+    Handler handler;       // null: the language submenu goes here
+    Condition enabled = nullptr;  // null: always enabled
+    const char* tool = nullptr;   // the resource name of its tool
+    const char* toolHelp = nullptr;
+    const char* extraShortcut = nullptr;  // another key that runs it
+    bool inContextMenu = false;           // also in the strip's context menu
+    bool separatorBefore = false;         // in whichever menu it shows
+};

@@ -1,0 +1,136 @@
+// Bringing frames in: pictures added, dropped or named on the command line,
+// read on a worker by the import; projects, whose frames replace the
+// document only once they have all arrived.
+#include "window/mainwindow.h"
+
+#include "project/projectdocument.h"
+#include "project/projectfile.h"
+#include "window/importcontroller.h"
+#include "window/openedfiles.h"
+#include "window/previewpanel.h"
+#include "window/statustexts.h"
+#include "window/userprompts.h"
+
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/log.h>
+#include <wx/msgdlg.h>
+
+#include <limits>
+
+namespace {
+constexpr size_t kAtTheEnd = std::numeric_limits<size_t>::max();
+}
+
+void MainWindow::OnAddImages(wxCommandEvent&) {
+    StopPreview();
+    const wxArrayString paths = m_prompts->ChoosePictures(
+        this, wxGetTranslation("Add Image Files"), m_places.PictureFolder());
+    if (paths.empty()) return;
+    m_places.PicturesChosen(paths);
+    ImportFrames(paths, kAtTheEnd, wxTRANSLATE("Add Image"));
+}
+
+bool MainWindow::ImportFrames(const wxArrayString& paths, size_t position, const char* name) {
+    return m_import->Start(paths, [this, position, name](std::vector<DocumentFrame> frames) {
+        if (frames.empty()) return;  // nothing could be read
+        const size_t at = std::min(position, m_document.FrameCount());
+        Edit(std::make_unique<InsertFramesCommand>(m_document, at, std::move(frames), name));
+        m_preview->ShowFrame(0);
+    });
+}
+
+void MainWindow::OpenFiles(const wxArrayString& paths) {
+    StopPreview();
+    const OpenedFiles files = SortOpenedFiles(paths);
+    if (!files.skipped.empty())
+        wxMessageBox(SkippedFilesText(files.skipped), wxGetTranslation("Warning"),
+                     wxOK | wxICON_WARNING, this);
+    if (!files.project.empty()) {
+        if (MayReplaceFrames()) OpenProjectFile(files.project);
+    } else if (!files.pictures.empty()) {
+        ImportFrames(files.pictures, kAtTheEnd, wxTRANSLATE("Add Image"));
+    }
+}
+
+void MainWindow::DropFiles(const wxArrayString& paths, int position) {
+    if (IsImporting() || IsExporting() || paths.empty()) return;
+    if (!SortOpenedFiles(paths).project.empty()) {
+        OpenFiles(paths);
+        return;
+    }
+    StopPreview();
+    ImportFrames(paths, position < 0 ? kAtTheEnd : static_cast<size_t>(position),
+                 wxTRANSLATE("Insert Image"));
+}
+
+bool MainWindow::MayReplaceFrames() {
+    // An empty strip has nothing that a save could keep: no question then.
+    if (m_document.IsEmpty() || !IsProjectUnsaved(false)) return true;
+    const int answer = AskToSaveProject();
+    if (answer == wxID_YES) return SaveProject();
+    return answer == wxID_NO;
+}
+
+void MainWindow::OnOpenProject(wxCommandEvent&) {
+    // A project that should have been saved but was not stays open.
+    if (!MayReplaceFrames()) return;
+    // The frames stay until the new project's frames have arrived.
+    StopPreview();
+    LoadProject();
+}
+
+void MainWindow::LoadProject() {
+    StopPreview();
+    // Only one file is opened, so the dialog offers no multiple selection.
+    const wxString path = m_prompts->ChooseFile(this, wxGetTranslation("Load XML Files"),
+                                                m_places.ProjectFolder(), wxEmptyString,
+                                                wxGetTranslation("XML files") + " (*.xml)|*.xml",
+                                                wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (path.empty()) return;
+    m_places.ProjectChosen(path);
+    OpenProjectFile(path);
+}
+
+bool MainWindow::OpenProjectFile(const wxString& path) {
+    auto reading = std::make_shared<const ProjectReading>(ReadProjectFile(path));
+    if (reading->problem != ProjectProblem::None) {
+        wxMessageBox(ProjectReadProblemText(*reading, path), GetTitle(), wxOK | wxICON_INFORMATION,
+                     this);
+        return false;
+    }
+    wxLogNull quiet;
+    auto listed = std::make_shared<const ProjectFrames>(ProjectFramesToLoad(*reading));
+    if (listed->paths.empty()) {
+        ReportUnloadableProject();
+        return false;
+    }
+    // Arriving frames are matched against the paths they were loaded from.
+    return m_import->Start(listed->paths, [this, path, reading, listed](std::vector<DocumentFrame> frames) {
+        ReplaceDocument(std::move(frames), path, *reading, *listed);
+    });
+}
+
+void MainWindow::ReportUnloadableProject() {
+    wxMessageBox(wxGetTranslation("Failed to load XML file!"), GetTitle(), wxOK | wxICON_INFORMATION,
+                 this);
+}
+
+void MainWindow::ReplaceDocument(std::vector<DocumentFrame> frames, const wxString& path,
+                                 const ProjectReading& reading, const ProjectFrames& listed) {
+    // Every listed file was there, but none could be read: the document stays.
+    if (frames.empty()) {
+        ReportUnloadableProject();
+        return;
+    }
+    StopPreview();
+    FillDocumentFromProject(m_document, std::move(frames), reading, listed, path);
+    SetTitle(ProjectTitle(wxFileNameFromPath(path)));
+    // As opened, the project is saved: closing right away asks nothing, and
+    // undo does not reach back into the previous document.
+    m_history.Reset();
+    RefreshCommands();
+    m_canvasForm = CanvasForm::Loaded;
+    UpdateCanvasSize();
+    m_preview->ShowFrame(0);
+}

@@ -1,0 +1,152 @@
+// Saving: the GIF, written on a worker by the export, and the project. The
+// files are chosen here.
+#include "window/mainwindow.h"
+
+#include "base/trace.h"
+#include "gif/export.h"
+#include "project/projectfile.h"
+#include "window/exportcontroller.h"
+#include "window/gifsettingsdialog.h"
+#include "window/statustexts.h"
+#include "window/userprompts.h"
+
+#include <wx/checkbox.h>
+#include <wx/filedlg.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+#include <wx/statusbr.h>
+
+void MainWindow::OnSaveAnimator(wxCommandEvent&) {
+    Trace("OnSaveAnimator");
+    StopPreview();
+    if (IsExporting()) return;
+    if (m_document.GifPath().empty()) {
+        const wxString chosen = ChooseGifFile(wxGetTranslation("Save GIF Files"));
+        const wxString path = EnsureGifExtension(chosen);
+        if (chosen.empty() || !ConfirmAppendedExtension(chosen, path)) return;
+        // The status bar shows the name as it was typed; the file gets ".gif".
+        m_document.SetGif(path, wxFileNameFromPath(chosen));
+        if (m_document.IsEmpty()) return;
+    } else {
+        if (m_document.IsEmpty()) return;
+        // Unchanged since the last save and the file still there: up to date.
+        if (wxFileExists(m_document.GifPath()) && m_history.IsGifUnchanged()) return;
+    }
+    StartExport(wxGetTranslation("Save GIF Progress Dialog"));
+}
+
+void MainWindow::OnSaveAsAnimator(wxCommandEvent&) {
+    StopPreview();
+    if (IsExporting() || m_document.IsEmpty()) return;
+    const wxString chosen = ChooseGifFile(wxGetTranslation("Save As GIF Files"));
+    const wxString path = EnsureGifExtension(chosen);
+    if (chosen.empty() || !ConfirmAppendedExtension(chosen, path)) {
+        // The document has no GIF file any more, so "Save" asks again.
+        m_document.SetGif(wxString(), m_document.GifName());
+        return;
+    }
+    m_document.SetGif(path, wxFileNameFromPath(path));
+    StartExport(wxGetTranslation("Save As GIF Progress Dialog"));
+}
+
+void MainWindow::StartExport(const wxString& title) {
+    const wxSize canvas = m_document.CanvasSize();
+    // Status field 0 as it was, and as it reads once the file is written.
+    const wxString before = m_statusBar1->GetStatusText(0);
+    const wxString after = CanvasEditText(m_document.GifName(), canvas.x, canvas.y);
+    // Recorded now: edits are impossible while the export runs, and a failed
+    // export forgets it, so that the next "Save" writes.
+    m_history.MarkGifSaved();
+    const bool started = m_export->Start(m_document, title, [this, before, after](bool written) {
+        m_statusBar1->SetStatusText(written ? after : before, 0);
+        if (!written) m_history.ForgetGifSaved();
+    });
+    if (!started) m_history.ForgetGifSaved();
+}
+
+void MainWindow::OnGifSettings(wxCommandEvent&) {
+    StopPreview();
+    GifSettingsDialog dialog(this, m_document.Settings());
+    if (dialog.ShowModal() == wxID_OK)
+        Edit(std::make_unique<SetGifSettingsCommand>(m_document, dialog.GetSettings()));
+}
+
+void MainWindow::OnTransparentBox(wxCommandEvent&) {
+    GifSettings settings = m_document.Settings();
+    settings.transparent = m_checkBox_transparent->GetValue();
+    Edit(std::make_unique<SetGifSettingsCommand>(m_document, settings));
+}
+
+wxString MainWindow::ChooseGifFile(const wxString& message) {
+    const wxString firstPicture = m_document.IsEmpty() ? wxString() : m_document.Frame(0).path;
+    const wxString chosen =
+        ChooseFileToWrite(message, m_places.GifFolder(m_document.GifPath(), firstPicture),
+                          ProposedGifName(m_document.GifPath(), m_document.GifName()),
+                          wxGetTranslation("Image files") + " (*.gif)|*.gif");
+    m_places.GifChosen(chosen);
+    return chosen;
+}
+
+// The file dialog asked before replacing the name that was typed, not the one
+// with an extension added: ask about that one here.
+bool MainWindow::ConfirmAppendedExtension(const wxString& chosen, const wxString& path) {
+    if (chosen == path || !wxFileExists(path)) return true;
+    wxMessageDialog ask(this,
+                        wxString::Format(wxGetTranslation("The file \"%s\" already exists. Do you want to replace it?"), path),
+                        wxGetTranslation("Confirm"), wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION);
+    return ask.ShowModal() == wxID_YES;
+}
+
+wxString MainWindow::ChooseFileToWrite(const wxString& message, const wxString& folder,
+                                       const wxString& name, const wxString& wildcard) {
+    for (;;) {
+        const wxString chosen = m_prompts->ChooseFile(this, message, folder, name, wildcard,
+                                                      wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+        // A pattern taken for a name would write a file literally named "*.gif".
+        if (!HasWildcards(chosen)) return chosen;
+        wxMessageBox(wxString::Format(wxGetTranslation("The name \"%s\" contains a wildcard "
+                                                       "character (* ? [ ]). Please choose "
+                                                       "another name."),
+                                      wxFileNameFromPath(chosen)),
+                     wxGetTranslation("Warning"), wxOK | wxICON_WARNING, this);
+    }
+}
+
+bool MainWindow::SaveProject() {
+    if (m_document.IsEmpty()) return false;
+    wxString chosen = m_document.ProjectPath();
+    if (chosen.empty())
+        chosen = ChooseFileToWrite(wxGetTranslation("Save XML Files"), m_places.ProjectFolder(),
+                                   wxEmptyString, wxGetTranslation("XML files") + " (*.xml)|*.xml");
+    if (chosen.empty()) return false;
+    m_places.ProjectChosen(chosen);
+    const wxString path = EnsureXmlExtension(chosen);
+    if (!ConfirmAppendedExtension(chosen, path)) return false;
+
+    ProjectContent content;
+    // A GIF beside the project is stored relative to it, so that the two can move together.
+    content.gifName = StoreProjectPath(m_document.GifPath(), path);
+    content.width = m_document.CanvasSize().x;
+    content.height = m_document.CanvasSize().y;
+    content.delay = m_document.DefaultDelay();
+    for (const DocumentFrame& frame : m_document.Frames()) {
+        content.framePaths.Add(frame.path);
+        content.frameDelays.push_back(frame.delay);
+    }
+    content.loopCount = m_document.LoopCount();
+    content.transparent = m_document.Settings().transparent;
+    content.optimise = m_document.Settings().optimise;
+    content.quality = static_cast<int>(m_document.Settings().quality);
+    const ProjectWriteStatus status = WriteProjectFile(path, content);
+    if (status != ProjectWriteStatus::Written) {
+        // Nothing is recorded as saved: the close prompt keeps asking.
+        wxMessageBox(ProjectWriteFailureText(status, path), wxGetTranslation("Warning"),
+                     wxOK | wxICON_ERROR, this);
+        return false;
+    }
+    m_document.SetProjectPath(path);
+    SetTitle(ProjectTitle(wxFileNameFromPath(path)));
+    m_history.MarkProjectSaved();
+    return true;
+}
