@@ -58,7 +58,8 @@ TEST_F(AddImages, PicturesAndGifFramesAreAppendedInOrder) {
 }
 
 TEST_F(AddImages, TheFramesTakeTheDelayInForce) {
-    wxStaticCast(frame->FindWindow(XRCID("m_spinctrl_delay")), wxSpinCtrl)->SetValue(42);
+    // Typed in the Delay field, it is the document's delay for new frames.
+    lwtest::TypeInto(frame->FindWindow(XRCID("m_spinctrl_delay")), 42);
     lwtest::WritePicture(dir + "/a.png", 8, 8, *wxRED);
     Add({"a.png"});
     ASSERT_EQ(frame->GetDocument().FrameCount(), 1u);

@@ -5,6 +5,7 @@
 #include "support/test_support.h"
 
 #include "jobs/workerevents.h"
+#include "window/exportcontroller.h"
 #include "window/thumbnailctrl.h"
 
 #include <wx/dir.h>
@@ -55,7 +56,7 @@ protected:
         folder = lwtest::MakeTempDir("gui-export");
         frame = lwtest::OpenMainWindow();
         ASSERT_NE(frame, nullptr);
-        frame->Bind(wxEVT_COMMAND_WORKER_PROGRESS, [this](wxCommandEvent& e) {
+        frame->GetExport().Bind(wxEVT_COMMAND_WORKER_PROGRESS, [this](wxCommandEvent& e) {
             if (e.GetId() == ID_SAVE_GIF_THREAD) progress.push_back(e.GetInt());
             e.Skip();
         });

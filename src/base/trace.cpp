@@ -1,6 +1,7 @@
 #include "base/trace.h"
 
 #include <atomic>
+#include <iostream>
 #include <mutex>
 
 namespace {
@@ -13,5 +14,5 @@ void EnableTrace(bool on) { g_enabled = on; }
 void Trace(const wxString& line) {
     if (!g_enabled) return;
     const std::lock_guard<std::mutex> lock(g_output);
-    Trace(line.utf8_str());
+    std::cout << line.utf8_str() << std::endl;
 }

@@ -98,6 +98,8 @@ public:
     bool IsImporting() const;
     // A GIF is being written under its progress dialog.
     bool IsExporting() const;
+    // The export's events arrive here.
+    ExportController& GetExport() { return *m_export; }
 
     // The splitter moved: the shown frame is fitted to the preview again.
     void OnChangeSplitterWindow(wxSplitterEvent& event);
