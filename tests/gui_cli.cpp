@@ -7,7 +7,6 @@
 #include "support/test_support.h"
 #include "window/thumbnailctrl.h"
 
-#include <wx/checkbox.h>
 #include <wx/spinctrl.h>
 #include <wx/xrc/xmlres.h>
 
@@ -19,12 +18,7 @@ TEST(CliAndWindow, AProjectExportsToTheSameBytes) {
     lwtest::WriteAnimatedGif(dir + "/anim.gif", 30, 20, {"red", "lime", "blue"});
     lwtest::WritePicture(dir + "/b.jpg", 16, 16, *wxGREEN);
     // A hole that the transparent background keeps, and an opaque export would fill.
-    wxImage hole(24, 24);
-    hole.SetRGB(wxRect(0, 0, 24, 24), 30, 160, 60);
-    hole.InitAlpha();
-    for (int y = 6; y < 18; ++y)
-        for (int x = 6; x < 18; ++x) hole.SetAlpha(x, y, 0);
-    ASSERT_TRUE(hole.SaveFile(dir + "/hole.png", wxBITMAP_TYPE_PNG));
+    lwtest::WritePictureWithHole(dir + "/hole.png", 24);
     MainWindow* frame = lwtest::OpenMainWindow();
     ASSERT_NE(frame, nullptr);
     wxArrayString pictures;
@@ -39,12 +33,7 @@ TEST(CliAndWindow, AProjectExportsToTheSameBytes) {
     int shown = -1;
     wxTEST_DIALOG(lwtest::ClickMenu(frame, "Frame", "Frame Delay..."),
                   lwtest::ExpectFrameDelay(70, &shown));
-    auto* transparent = wxStaticCast(frame->FindWindow(XRCID("m_checkBox_transparent")), wxCheckBox);
-    transparent->SetValue(true);
-    wxCommandEvent tick(wxEVT_CHECKBOX, transparent->GetId());
-    tick.SetInt(1);
-    tick.SetEventObject(transparent);
-    transparent->ProcessWindowEvent(tick);
+    lwtest::TickTransparentBox(frame);
     lwtest::PromptsOf(frame).files.push_back(dir + "/out.gif");
     lwtest::ClickMenu(frame, "File", "Save");
     ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->IsExporting(); }));

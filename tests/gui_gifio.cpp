@@ -4,10 +4,10 @@
 #include "support/dialog_answers.h"
 #include "support/gif_decode.h"
 #include "support/main_window.h"
+#include "support/pictures.h"
 #include "support/psnr.h"
 #include "support/test_support.h"
 
-#include <wx/checkbox.h>
 #include <wx/xrc/xmlres.h>
 
 namespace {
@@ -86,22 +86,12 @@ TEST_F(GifInOut, AnOptimisedGifComesBackAsAViewerShowsItWithItsTimingAndLoopCoun
 }
 
 TEST_F(GifInOut, ATransparentHoleStaysTransparentOnlyWhenAsked) {
-    wxImage picture(20, 20);
-    picture.SetRGB(wxRect(0, 0, 20, 20), 30, 160, 60);
-    picture.InitAlpha();
-    for (int y = 5; y < 15; ++y)
-        for (int x = 5; x < 15; ++x) picture.SetAlpha(x, y, 0);
-    ASSERT_TRUE(picture.SaveFile(dir + "/hole.png", wxBITMAP_TYPE_PNG));
+    lwtest::WritePictureWithHole(dir + "/hole.png", 20);
     Add(dir + "/hole.png");
-    auto* box = wxStaticCast(frame->FindWindow(XRCID("m_checkBox_transparent")), wxCheckBox);
     // Off by default: black, as always.
     SaveAs(dir + "/black.gif");
     EXPECT_EQ(Identify("%[pixel:p{10,10}]", dir + "/black.gif"), "srgb(0,0,0)");
-    box->SetValue(true);
-    wxCommandEvent tick(wxEVT_CHECKBOX, box->GetId());
-    tick.SetInt(1);
-    tick.SetEventObject(box);
-    box->ProcessWindowEvent(tick);
+    lwtest::TickTransparentBox(frame);
     SaveAs(dir + "/hole.gif");
     EXPECT_EQ(Identify("%[pixel:p{10,10}]", dir + "/hole.gif").find("srgba(0,0,0,0)"), 0u);
     EXPECT_EQ(Identify("%[pixel:p{2,2}]", dir + "/hole.gif"), "srgba(30,160,60,1)");

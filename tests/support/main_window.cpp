@@ -5,6 +5,7 @@
 
 #include "window/thumbnailctrl.h"
 
+#include <wx/checkbox.h>
 #include <wx/spinctrl.h>
 #include <wx/xrc/xmlres.h>
 
@@ -148,6 +149,15 @@ void TypeInto(wxWindow* window, int value) {
     event.SetEventObject(spin);
     event.SetString(wxString::Format("%d", value));
     spin->ProcessWindowEvent(event);
+}
+
+void TickTransparentBox(MainWindow* frame) {
+    auto* box = wxStaticCast(frame->FindWindow(XRCID("m_checkBox_transparent")), wxCheckBox);
+    box->SetValue(true);
+    wxCommandEvent tick(wxEVT_CHECKBOX, box->GetId());
+    tick.SetInt(1);
+    tick.SetEventObject(box);
+    box->ProcessWindowEvent(tick);
 }
 
 }  // namespace lwtest

@@ -69,5 +69,7 @@ void AppendPicture(MainWindow* frame, const wxImage& picture, const wxString& pa
 std::vector<wxString> FramePaths(MainWindow* frame);
 // Types a value into a spin control as the user does: value and text event.
 void TypeInto(wxWindow* spinCtrl, int value);
+// Ticks the window's Transparent background box as the user does.
+void TickTransparentBox(MainWindow* frame);
 
 }  // namespace lwtest

@@ -18,6 +18,15 @@ void WritePicture(const std::string& path, int width, int height, const wxColour
     ASSERT_TRUE(image.SaveFile(path)) << path;
 }
 
+void WritePictureWithHole(const std::string& path, int side) {
+    wxImage picture(side, side);
+    picture.SetRGB(wxRect(0, 0, side, side), 30, 160, 60);
+    picture.InitAlpha();
+    for (int y = side / 4; y < side * 3 / 4; ++y)
+        for (int x = side / 4; x < side * 3 / 4; ++x) picture.SetAlpha(x, y, 0);
+    ASSERT_TRUE(picture.SaveFile(path, wxBITMAP_TYPE_PNG)) << path;
+}
+
 void WriteAnimatedGif(const std::string& path, int width, int height,
                       const std::vector<std::string>& colours) {
     std::vector<std::string> argv = {"/usr/bin/convert", "-size",
