@@ -80,7 +80,7 @@ wxThread::ExitCode ImageLoadThread::Entry() {
     } catch (const std::bad_alloc&) {
         // Out of memory: what arrived stays; the load still ends below.
     }
-    // The load always ends: the main window closes its progress dialog on 100.
+    // The load always ends: whoever receives it closes its progress dialog on 100.
     try {
         if (!m_finished) Post(100, DecodedPicture());
     } catch (const std::bad_alloc&) {

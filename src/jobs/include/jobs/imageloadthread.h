@@ -1,5 +1,5 @@
 // Decodes picture files on a worker thread and queues one progress event per
-// picture to the main window.
+// picture to whoever started it (the window's import).
 #pragma once
 
 #include "import/picturedecoder.h"

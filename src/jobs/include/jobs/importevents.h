@@ -1,4 +1,4 @@
-// The events the import thread queues to the main window: one per decoded
+// The events the import thread queues to whoever started it: one per decoded
 // picture, and on the last one (progress 100) the pictures it skipped.
 #pragma once
 

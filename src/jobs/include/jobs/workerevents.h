@@ -1,4 +1,4 @@
-// Progress events that the worker threads queue to the main window.
+// Progress events that the worker threads queue to whoever started them.
 #pragma once
 
 #include <wx/event.h>

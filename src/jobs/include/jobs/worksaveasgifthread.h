@@ -1,5 +1,5 @@
 // Writes the animation as a GIF file on a worker thread and queues one
-// progress event per frame to the main window.
+// progress event per frame to whoever started it.
 #pragma once
 
 #include "framestore/framestore.h"
