@@ -157,6 +157,8 @@ protected:
         lwtest::PromptsOf(frame).pictures.push_back(list);
         wxCommandEvent event(wxEVT_MENU, 0);
         frame->ProcessWindowEvent(event);
+        // Read on a worker, as Add Image reads them.
+        ASSERT_TRUE(lwtest::PumpUntil([this] { return !frame->IsImporting(); }));
     }
     std::string dir;
 };

@@ -3,17 +3,12 @@
 #include "window/mainwindow.h"
 
 #include "document/canvasgeometry.h"
-#include "document/framesource.h"
-#include "import/framepath.h"
-#include "import/picturedecoder.h"
 #include "window/framedelaydialog.h"
 #include "window/loopcountdialog.h"
 #include "window/previewpanel.h"
-#include "window/skipreport.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"
 
-#include <wx/image.h>
 #include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
@@ -57,26 +52,6 @@ size_t MainWindow::InsertPosition() const {
     const wxArrayInt& selection = m_thumbnailCtrl->GetSelectedIndices();
     if (selection.empty() || selection[0] < 0) return m_document.FrameCount();
     return std::min(static_cast<size_t>(selection[0]), m_document.FrameCount());
-}
-
-void MainWindow::OnInsertImages(wxCommandEvent&) {
-    StopPreview();
-    const wxArrayString paths = m_prompts->ChoosePictures(
-        this, wxGetTranslation("Insert Image Files"), m_places.PictureFolder());
-    if (paths.empty()) return;
-    m_places.PicturesChosen(paths);
-    // The pictures keep the dialog's order and a GIF's frames their file order.
-    std::vector<DocumentFrame> frames;
-    PictureDecoder decoder;
-    for (const wxString& path : paths)
-        decoder.Decode(path, [&](DecodedPicture&& decoded) {
-            decoder.Release(*decoded.picture);
-            frames.push_back(FrameFromDecoded(std::move(decoded), m_document.DefaultDelay()));
-            return true;
-        });
-    Edit(std::make_unique<InsertFramesCommand>(m_document, InsertPosition(), std::move(frames),
-                                               wxTRANSLATE("Insert Image")));
-    ReportSkippedPictures(this, decoder.GetSkipped());
 }
 
 void MainWindow::OnDeleteImages(wxCommandEvent&) {

@@ -24,11 +24,20 @@ constexpr size_t kAtTheEnd = std::numeric_limits<size_t>::max();
 
 void MainWindow::OnAddImages(wxCommandEvent&) {
     StopPreview();
-    const wxArrayString paths = m_prompts->ChoosePictures(
-        this, wxGetTranslation("Add Image Files"), m_places.PictureFolder());
-    if (paths.empty()) return;
-    m_places.PicturesChosen(paths);
-    ImportFrames(paths, kAtTheEnd, wxTRANSLATE("Add Image"));
+    const wxArrayString paths = ChoosePictures(wxGetTranslation("Add Image Files"));
+    if (!paths.empty()) ImportFrames(paths, kAtTheEnd, wxTRANSLATE("Add Image"));
+}
+
+void MainWindow::OnInsertImages(wxCommandEvent&) {
+    StopPreview();
+    const wxArrayString paths = ChoosePictures(wxGetTranslation("Insert Image Files"));
+    if (!paths.empty()) ImportFrames(paths, InsertPosition(), wxTRANSLATE("Insert Image"));
+}
+
+wxArrayString MainWindow::ChoosePictures(const wxString& message) {
+    const wxArrayString paths = m_prompts->ChoosePictures(this, message, m_places.PictureFolder());
+    if (!paths.empty()) m_places.PicturesChosen(paths);
+    return paths;
 }
 
 bool MainWindow::ImportFrames(const wxArrayString& paths, size_t position, const char* name) {

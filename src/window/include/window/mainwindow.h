@@ -189,6 +189,8 @@ private:
     // Whether the frames may give way to another project: asks (and saves)
     // first when they are unsaved; false when the user keeps them.
     bool MayReplaceFrames();
+    // Pictures the user chooses in the file dialog; empty when cancelled.
+    wxArrayString ChoosePictures(const wxString& message);
     // Imports the pictures and inserts their frames at position (at the end
     // when past it), as one undoable command named name.
     bool ImportFrames(const wxArrayString& paths, size_t position, const char* name);
