@@ -74,10 +74,10 @@ void ExportController::End() {
     m_progress.End();
     wxWakeUpIdle();
     const bool written = status == GifExportStatus::Written;
-    if (!written) ReportFailure(GifExportFailureText(status, m_path));
     const Ended ended = std::move(m_ended);
     m_ended = nullptr;
     if (ended) ended(written);
+    if (!written) ReportFailure(GifExportFailureText(status, m_path));
 }
 
 void ExportController::ReportFailure(const wxString& text) {

@@ -57,11 +57,13 @@ void ImportController::OnProgress(ImportEvent& event) {
         m_progress.Update(progress);
         return;
     }
-    m_progress.End();
-    ReportSkippedPictures(m_window, event.GetSkipped());
+    // Taken before the message below: while it is up, a drop may start the
+    // next import.
     std::vector<DocumentFrame> frames = std::move(m_frames);
     m_frames.clear();
     const Finished finished = std::move(m_finished);
     m_finished = nullptr;
+    m_progress.End();
+    ReportSkippedPictures(m_window, event.GetSkipped());
     if (finished) finished(std::move(frames));
 }
