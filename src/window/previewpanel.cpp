@@ -22,6 +22,9 @@ PreviewPanel::~PreviewPanel() {
 }
 
 void PreviewPanel::SetPlaying(bool playing) {
+    // Every command stops the preview: the window's look changes only when
+    // the state does.
+    if (playing == m_playing) return;
     m_playing = playing;
     if (m_listener.playingChanged) m_listener.playingChanged(playing);
 }

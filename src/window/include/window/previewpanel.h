@@ -59,9 +59,9 @@ public:
     // The name and size of the frame last shown.
     const wxString& ShownName() const { return m_shownName; }
     const wxSize& ShownSize() const { return m_shownSize; }
-    PictureAhead& PicturesAhead();
 
 private:
+    PictureAhead& PicturesAhead();
     void SetPlaying(bool playing);
     // The next frame comes after delay hundredths of a second.
     void ScheduleNextFrame(int delay);
