@@ -1,6 +1,7 @@
 #include "cli/clidocument.h"
 
 #include "document/canvasgeometry.h"
+#include "document/commands.h"
 #include "document/framesource.h"
 #include "import/framepath.h"
 #include "project/projectdocument.h"
@@ -50,6 +51,22 @@ wxSize CanvasFor(const CliOptions& options, const wxSize& reference) {
 
 wxString Named(const wxString& path, const wxString& why) { return path + ": " + why; }
 
+// The crop, turns and flips of the options, as the window's commands make
+// them; false when the crop does not lie within the pictures.
+bool ApplyPictureEdits(const CliOptions& options, Document& document) {
+    if (options.crop) {
+        if (!wxRect(wxPoint(0, 0), document.ReferenceSize()).Contains(*options.crop)) return false;
+        SetCropCommand(document, *options.crop, "Crop").Do();
+    }
+    std::vector<size_t> all(document.FrameCount());
+    for (size_t i = 0; i < all.size(); ++i) all[i] = i;
+    for (int turn = 0; turn < options.quarterTurns; ++turn)
+        TurnFramesCommand(document, all, TurnFramesCommand::Turn::Right).Do();
+    if (options.flipHorizontally) TurnFramesCommand(document, all, TurnFramesCommand::Turn::FlipHorizontally).Do();
+    if (options.flipVertically) TurnFramesCommand(document, all, TurnFramesCommand::Turn::FlipVertically).Do();
+    return true;
+}
+
 }  // namespace
 
 void BuildPictureDocument(const CliOptions& options, CliDocument& result) {
@@ -71,7 +88,15 @@ void BuildPictureDocument(const CliOptions& options, CliDocument& result) {
     settings.transparent = options.transparent;
     document.SetSettings(settings);
     document.InsertFrames(0, std::move(frames));
-    document.SetCanvas(CanvasFor(options, document.ReferenceSize()), document.ReferenceSize());
+    if (!ApplyPictureEdits(options, document)) {
+        const wxSize largest = document.ReferenceSize();
+        result.problem = wxString::Format("--crop %dx%d+%d+%d lies outside the pictures (%dx%d)",
+                                          options.crop->width, options.crop->height, options.crop->x,
+                                          options.crop->y, largest.x, largest.y);
+        result.usage = true;
+        return;
+    }
+    document.SetCanvas(CanvasFor(options, document.DrawnSize()), document.ReferenceSize());
     document.SetGif(options.output, wxFileNameFromPath(options.output));
 }
 

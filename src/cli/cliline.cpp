@@ -30,6 +30,12 @@ void DescribeCliLine(wxCmdLineParser& parser) {
         {wxCMD_LINE_OPTION, nullptr, "size",
          "canvas WxH (default: the largest frame; one side 0 keeps the aspect)",
          wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "crop",
+         "keep WxH+X+Y of the pictures (in pixels of the largest frame)", wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "rotate", "turn every frame 90, 180 or 270 degrees clockwise",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "flip", "mirror every frame: h (left to right), v (upside down) or hv",
+         wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_OPTION, nullptr, "loop", "passes the GIF plays, or \"forever\" (default)",
          wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_SWITCH, nullptr, "transparent", "keep transparent pixels transparent",
@@ -41,7 +47,8 @@ void DescribeCliLine(wxCmdLineParser& parser) {
         {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr,
          "\nPictures (PNG, JPEG, BMP, GIF) become frames in the order given; a GIF gives\n"
          "all its frames. A project file (.xml) is exported as the program exports it.\n"
-         "--delay, --size, --loop and --transparent apply to pictures only.\n"
+         "--crop, --rotate and --flip apply in that order, then --size resizes.\n"
+         "They and --delay, --loop and --transparent apply to pictures only.\n"
          "Exit status: 0 written, 1 input problem, 2 usage, 3 write failure.",
          wxCMD_LINE_VAL_NONE, 0},
         wxCMD_LINE_DESC_END};
@@ -73,10 +80,25 @@ wxString ReadOptions(const wxCmdLineParser& parser, CliOptions& options) {
         return "--size must be WxH, each side 0 to 65535, not both 0: " + text;
     if (parser.Found("loop", &text) && !(options.loopCount = ParseLoopCount(text)))
         return "--loop must be \"forever\" or 1 to 65535 passes: " + text;
-    const bool pictureOptions =
-        options.delay || options.size || options.loopCount || options.transparent;
+    if (parser.Found("crop", &text) && !(options.crop = ParseCropGeometry(text)))
+        return "--crop must be WxH+X+Y, sides 1 to 65535 and offsets 0 or more: " + text;
+    if (parser.Found("rotate", &text)) {
+        long degrees = 0;
+        if (!text.ToLong(&degrees) || (degrees != 90 && degrees != 180 && degrees != 270))
+            return "--rotate must be 90, 180 or 270: " + text;
+        options.quarterTurns = static_cast<int>(degrees / 90);
+    }
+    if (parser.Found("flip", &text)) {
+        options.flipHorizontally = text == "h" || text == "hv" || text == "vh";
+        options.flipVertically = text == "v" || text == "hv" || text == "vh";
+        if (!options.flipHorizontally && !options.flipVertically) return "--flip must be h, v or hv: " + text;
+    }
+    const bool pictureOptions = options.delay || options.size || options.loopCount || options.transparent ||
+                                options.crop || options.quarterTurns || options.flipHorizontally ||
+                                options.flipVertically;
     if (options.project && pictureOptions)
-        return "--delay, --size, --loop and --transparent apply to pictures, not to a project";
+        return "--delay, --size, --crop, --rotate, --flip, --loop and --transparent apply to pictures, "
+               "not to a project";
     return wxString();
 }
 
@@ -96,6 +118,15 @@ std::optional<wxSize> ParseCanvasSize(const wxString& text) {
     const std::optional<long> height = SideOf(text.Mid(cross + 1));
     if (!width || !height || (*width == 0 && *height == 0)) return std::nullopt;
     return wxSize(static_cast<int>(*width), static_cast<int>(*height));
+}
+
+std::optional<wxRect> ParseCropGeometry(const wxString& text) {
+    const std::optional<wxSize> size = ParseCanvasSize(text.BeforeFirst('+'));
+    const wxString offsets = text.AfterFirst('+');
+    const std::optional<long> x = SideOf(offsets.BeforeFirst('+'));
+    const std::optional<long> y = SideOf(offsets.AfterFirst('+'));
+    if (!size || size->x == 0 || size->y == 0 || !x || !y || !text.Contains("+")) return std::nullopt;
+    return wxRect(static_cast<int>(*x), static_cast<int>(*y), size->x, size->y);
 }
 
 std::optional<int> ParseLoopCount(const wxString& text) {

@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
             std::cerr << "loopwright-cli: " << warning.utf8_str() << "\n";
     if (!input.problem.empty()) {
         std::cerr << "loopwright-cli: " << input.problem.utf8_str() << std::endl;
-        return kCliInputProblem;
+        return input.usage ? kCliUsage : kCliInputProblem;
     }
     return ExportCliDocument(input.document, options.quiet);
 }

@@ -181,6 +181,78 @@ bool SetCanvasCommand::Absorb(DocumentCommand& next) {
 
 // ---------------------------------------------------------------------------
 
+SetCropCommand::SetCropCommand(Document& document, const wxRect& crop, const char* name)
+    : DocumentCommand(document, name), m_crop(crop) {}
+
+bool SetCropCommand::Do() {
+    m_before = m_document.Crop();
+    m_canvasBefore = m_document.CanvasSize();
+    if (m_crop == m_before) return false;
+    m_document.SetCrop(m_crop);
+    m_document.SetCanvas(m_document.DrawnSize(), m_document.ReferenceSize());
+    return true;
+}
+
+bool SetCropCommand::Undo() {
+    m_document.SetCrop(m_before);
+    m_document.SetCanvas(m_canvasBefore, m_document.ReferenceSize());
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+const char* TurnName(TurnFramesCommand::Turn turn) {
+    switch (turn) {
+        case TurnFramesCommand::Turn::Right: return wxTRANSLATE("Rotate Right");
+        case TurnFramesCommand::Turn::Left: return wxTRANSLATE("Rotate Left");
+        case TurnFramesCommand::Turn::FlipHorizontally: return wxTRANSLATE("Flip Horizontal");
+        default: return wxTRANSLATE("Flip Vertical");
+    }
+}
+
+FrameTurn Turned(const FrameTurn& turn, TurnFramesCommand::Turn how) {
+    switch (how) {
+        case TurnFramesCommand::Turn::Right: return turn.RotatedRight();
+        case TurnFramesCommand::Turn::Left: return turn.RotatedLeft();
+        case TurnFramesCommand::Turn::FlipHorizontally: return turn.FlippedHorizontally();
+        default: return turn.FlippedVertically();
+    }
+}
+
+}  // namespace
+
+TurnFramesCommand::TurnFramesCommand(Document& document, std::vector<size_t> indices, Turn turn)
+    : DocumentCommand(document, TurnName(turn)), m_indices(SortedUnique(std::move(indices))), m_turn(turn) {}
+
+bool TurnFramesCommand::Do() {
+    const size_t count = m_document.FrameCount();
+    while (!m_indices.empty() && m_indices.back() >= count) m_indices.pop_back();
+    if (m_indices.empty()) return false;
+    m_canvasBefore = m_document.CanvasSize();
+    const wxSize drawnBefore = m_document.DrawnSize();
+    m_before.clear();
+    std::vector<FrameTurn> after;
+    for (size_t index : m_indices) {
+        m_before.push_back(m_document.Frame(index).turn);
+        after.push_back(Turned(m_before.back(), m_turn));
+    }
+    m_document.SetTurns(m_indices, after);
+    // The whole animation turned sideways: so is its canvas, edited or not.
+    if (m_document.DrawnSize() != drawnBefore)
+        m_document.SetCanvas(wxSize(m_canvasBefore.y, m_canvasBefore.x), m_document.ReferenceSize());
+    return true;
+}
+
+bool TurnFramesCommand::Undo() {
+    m_document.SetTurns(m_indices, m_before);
+    m_document.SetCanvas(m_canvasBefore, m_document.ReferenceSize());
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
 SetLoopCountCommand::SetLoopCountCommand(Document& document, int count)
     : DocumentCommand(document, wxTRANSLATE("Loop Count")), m_count(count) {}
 

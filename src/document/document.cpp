@@ -82,6 +82,43 @@ void Document::SetCanvas(const wxSize& canvas, const wxSize& reference) {
     if (m_observer) m_observer->CanvasChanged();
 }
 
+wxSize Document::DrawnSize() const {
+    FrameDrawing drawing;
+    drawing.plane = m_reference;
+    drawing.crop = m_crop;
+    const wxSize region = drawing.Region().GetSize();
+    const bool sideways = !m_frames.empty() && std::all_of(m_frames.begin(), m_frames.end(), [](const DocumentFrame& f) {
+        return f.turn.Sideways();
+    });
+    return sideways ? wxSize(region.y, region.x) : region;
+}
+
+void Document::SetCrop(const wxRect& crop) {
+    if (m_crop == crop) return;
+    m_crop = crop;
+    if (m_observer && !m_frames.empty()) m_observer->FramesRedrawn(0, m_frames.size() - 1);
+}
+
+void Document::SetTurns(const std::vector<size_t>& indices, const std::vector<FrameTurn>& turns) {
+    size_t first = m_frames.size(), last = 0;
+    for (size_t i = 0; i < indices.size() && i < turns.size(); ++i) {
+        if (indices[i] >= m_frames.size() || m_frames[indices[i]].turn == turns[i]) continue;
+        m_frames[indices[i]].turn = turns[i];
+        first = std::min(first, indices[i]);
+        last = std::max(last, indices[i]);
+    }
+    if (first <= last && m_observer) m_observer->FramesRedrawn(first, last);
+}
+
+FrameDrawing Document::Drawing(size_t index) const {
+    FrameDrawing drawing;
+    drawing.plane = m_reference;
+    drawing.crop = m_crop;
+    drawing.canvas = m_canvas;
+    if (index < m_frames.size()) drawing.turn = m_frames[index].turn;
+    return drawing;
+}
+
 void Document::SetLoopCount(int count) {
     if (m_loopCount == count) return;
     m_loopCount = count;
@@ -106,5 +143,5 @@ void Document::FollowFrames() {
     sizes.reserve(m_frames.size());
     for (const DocumentFrame& frame : m_frames) sizes.push_back(frame.Size());
     m_reference = m_frames.empty() ? wxSize(0, 0) : ReferenceSizeOf(sizes);
-    m_canvas = m_reference;
+    m_canvas = m_frames.empty() ? m_reference : DrawnSize();
 }

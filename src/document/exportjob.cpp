@@ -7,7 +7,13 @@ GifExportJob ExportJobFor(const Document& document, int parallelism) {
     job.canvasWidth = document.CanvasSize().x;
     job.canvasHeight = document.CanvasSize().y;
     job.delays.reserve(document.FrameCount());
-    for (const DocumentFrame& frame : document.Frames()) job.delays.push_back(frame.delay);
+    job.plane = document.ReferenceSize();
+    job.crop = document.Crop();
+    job.turns.reserve(document.FrameCount());
+    for (const DocumentFrame& frame : document.Frames()) {
+        job.delays.push_back(frame.delay);
+        job.turns.push_back(frame.turn);
+    }
     job.loopCount = document.LoopCount();
     job.quality = document.Settings().quality;
     job.optimise = document.Settings().optimise;

@@ -79,16 +79,16 @@ struct RenderedForExport {
 // involved belongs to the thread that runs this: the toolkit's images share
 // their pixel data with an unguarded reference count, so none may be shared
 // across threads.
-RenderedForExport RenderForExport(std::unique_ptr<wxImage> picture, int width, int height,
+RenderedForExport RenderForExport(std::unique_ptr<wxImage> picture, const FrameDrawing& drawing,
                                   bool transparent) {
     RenderedForExport rendered;
     try {
-        if (transparent) rendered.frame = RenderFrameWithHoles(*picture, width, height);
-        else rendered.frame.canvas = RenderFrameForExport(*picture, width, height);
+        if (transparent) rendered.frame = DrawFrameWithHoles(*picture, drawing);
+        else rendered.frame.canvas = DrawFrame(*picture, drawing);
         picture.reset();
         const wxImage& canvas = rendered.frame.canvas;
         if (canvas.IsOk()) {
-            const size_t pixels = size_t(width) * size_t(height);
+            const size_t pixels = size_t(drawing.canvas.x) * size_t(drawing.canvas.y);
             rendered.exact = DistinctColours(canvas.GetData(), pixels, 256).size() <= 256;
         }
     } catch (const std::bad_alloc&) {
@@ -117,7 +117,7 @@ public:
             std::unique_ptr<wxImage> picture = m_source(m_next);
             if (!picture) return false;
             m_rendering.push_back(std::async(m_policy, RenderForExport, std::move(picture),
-                                             m_job.canvasWidth, m_job.canvasHeight, m_job.transparent));
+                                             GifFrameDrawing(m_job, m_next), m_job.transparent));
             ++m_next;
         }
         return true;
@@ -262,6 +262,15 @@ wxString EnsureGifExtension(const wxString& path) {
 int GifFrameDelay(const GifExportJob& job, int index) {
     if (job.delays.empty() || index < 0) return 0;
     return job.delays[std::min<size_t>(size_t(index), job.delays.size() - 1)];
+}
+
+FrameDrawing GifFrameDrawing(const GifExportJob& job, int index) {
+    FrameDrawing drawing;
+    drawing.canvas = wxSize(job.canvasWidth, job.canvasHeight);
+    drawing.plane = job.plane.x > 0 && job.plane.y > 0 ? job.plane : drawing.canvas;
+    drawing.crop = job.crop;
+    if (index >= 0 && size_t(index) < job.turns.size()) drawing.turn = job.turns[size_t(index)];
+    return drawing;
 }
 
 int ExportProgress(int index, int frameCount) {

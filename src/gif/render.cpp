@@ -3,6 +3,7 @@
 #include "base/trace.h"
 #include "gif/colour_index.h"
 #include "gif/palette_remap.h"
+#include "gif/resample.h"
 
 #include <libimagequant.h>
 #include <omp.h>
@@ -182,44 +183,157 @@ FramePlacement PlaceOnCanvas(int pictureWidth, int pictureHeight,
     return place;
 }
 
+FrameTurn FrameTurn::RotatedRight() const {
+    // Turning after a mirror turns the other way before it.
+    return FrameTurn{(quarterTurns + (mirrored ? 3 : 1)) % 4, mirrored};
+}
+
+FrameTurn FrameTurn::RotatedLeft() const { return FrameTurn{(quarterTurns + (mirrored ? 1 : 3)) % 4, mirrored}; }
+
+FrameTurn FrameTurn::FlippedHorizontally() const { return FrameTurn{quarterTurns, !mirrored}; }
+
+// Upside down is a half turn mirrored.
+FrameTurn FrameTurn::FlippedVertically() const { return FrameTurn{(quarterTurns + 2) % 4, !mirrored}; }
+
+wxRect FrameDrawing::Region() const {
+    const wxRect whole(wxPoint(0, 0), plane);
+    if (crop.IsEmpty()) return whole;
+    const wxRect region = crop.Intersect(whole);
+    return region.IsEmpty() ? whole : region;
+}
+
+wxSize FrameDrawing::TurnedRegionSize() const {
+    const wxSize size = Region().GetSize();
+    return turn.Sideways() ? wxSize(size.y, size.x) : size;
+}
+
+wxRect FitOnCanvas(const wxSize& region, const wxSize& canvas) {
+    if (region.x <= 0 || region.y <= 0) return wxRect(wxPoint(0, 0), canvas);
+    const double fx = double(canvas.x) / region.x;
+    const double fy = double(canvas.y) / region.y;
+    // A canvas sized from the region's aspect was rounded to whole pixels:
+    // it is filled, not given a bar of one pixel.
+    if (std::abs(region.y * fx - canvas.y) <= 1 || std::abs(region.x * fy - canvas.x) <= 1)
+        return wxRect(wxPoint(0, 0), canvas);
+    const double f = std::min(fx, fy);
+    const int width = std::clamp(int(std::lround(region.x * f)), 1, canvas.x);
+    const int height = std::clamp(int(std::lround(region.y * f)), 1, canvas.y);
+    return wxRect((canvas.x - width) / 2, (canvas.y - height) / 2, width, height);
+}
+
 namespace {
 
-wxImage Render(const wxImage& picture, int canvasWidth, int canvasHeight, unsigned char* holes) {
-    const FramePlacement place =
-        PlaceOnCanvas(picture.GetWidth(), picture.GetHeight(), canvasWidth, canvasHeight);
-    wxImage canvas(canvasWidth, canvasHeight, true);
+// The part of the plane the drawing keeps, with the picture placed on it:
+// the picture itself when it covers the part opaquely, else with alpha, 0
+// where the picture leaves the part free or is masked.
+wxImage RegionOf(const wxImage& placed, const wxPoint& at, const wxRect& region) {
+    const wxRect pictureRect(at, placed.GetSize());
+    const bool plain = !placed.HasMask() && !placed.HasAlpha();
+    if (plain && pictureRect.Contains(region)) {
+        if (pictureRect == region) return placed;
+        return placed.GetSubImage(wxRect(region.GetPosition() - at, region.GetSize()));
+    }
+    wxImage part(region.GetSize(), true);
+    if (!part.IsOk()) return part;
+    part.SetAlpha();
+    if (!part.HasAlpha()) return wxImage();
+    std::memset(part.GetAlpha(), 0, size_t(region.width) * region.height);
+    const wxRect covered = pictureRect.Intersect(region);
+    if (covered.IsEmpty()) return part;
+    const bool masked = placed.HasMask();
+    const std::uint32_t mask =
+        masked ? PackRgb(placed.GetMaskRed(), placed.GetMaskGreen(), placed.GetMaskBlue()) : 0;
+    const unsigned char* alpha = placed.HasAlpha() ? placed.GetAlpha() : nullptr;
+    for (int row = covered.y; row < covered.GetBottom() + 1; ++row) {
+        const size_t src = size_t(row - at.y) * placed.GetWidth() + (covered.x - at.x);
+        const size_t dst = size_t(row - region.y) * region.width + (covered.x - region.x);
+        const unsigned char* from = placed.GetData() + 3 * src;
+        std::memcpy(part.GetData() + 3 * dst, from, 3 * size_t(covered.width));
+        unsigned char* a = part.GetAlpha() + dst;
+        for (int i = 0; i < covered.width; ++i, from += 3) {
+            const bool clear = masked && PackRgb(from[0], from[1], from[2]) == mask;
+            a[i] = clear ? 0 : alpha ? alpha[src + size_t(i)] : 255;
+        }
+    }
+    return part;
+}
+
+wxImage Turned(wxImage image, const FrameTurn& turn) {
+    switch (turn.quarterTurns) {
+        case 1: image = image.Rotate90(true); break;
+        case 2: image = image.Rotate180(); break;
+        case 3: image = image.Rotate90(false); break;
+        default: break;
+    }
+    return turn.mirrored ? image.Mirror(true) : image;
+}
+
+wxImage Render(const wxImage& picture, const FrameDrawing& drawing, unsigned char* holes) {
+    const wxSize canvasSize = drawing.canvas;
+    wxImage canvas(canvasSize, true);
     if (!canvas.IsOk()) return wxImage();  // out of memory
-    if (place.scaled) {
-        Trace("thumbnail-1");
-        const bool bars = place.width < canvasWidth || place.height < canvasHeight;
-        if (bars) Trace("thumbnail-2");
-        DrawOnBlack(canvas, picture.Scale(place.width, place.height, wxIMAGE_QUALITY_NORMAL),
-                    place.x, place.y, holes);
-        if (bars) Trace("Rescale");
-    } else {
+    const FramePlacement place =
+        PlaceOnCanvas(picture.GetWidth(), picture.GetHeight(), drawing.plane.x, drawing.plane.y);
+    const wxImage placed = place.scaled ? ResamplePicture(picture, place.width, place.height) : picture;
+    if (!placed.IsOk()) return wxImage();
+    const wxRect region = drawing.Region();
+    const wxRect target = FitOnCanvas(drawing.TurnedRegionSize(), canvasSize);
+    const wxPoint at(place.x, place.y);
+    if (drawing.turn.IsNone() && target.GetSize() == region.GetSize() && !place.scaled) {
+        // Nothing to turn or resample: the picture goes straight onto the canvas.
         Trace("thumbnail-3");
-        DrawOnBlack(canvas, picture, place.x, place.y, holes);
+        DrawOnBlack(canvas, placed, at.x - region.x + target.x, at.y - region.y + target.y, holes);
         Trace("image");
         Trace("m_bitmap");
         Trace("Rescale");
+        return canvas;
     }
+    Trace("thumbnail-1");
+    wxImage part = RegionOf(placed, at, region);
+    if (!part.IsOk()) return wxImage();
+    part = Turned(std::move(part), drawing.turn);
+    if (part.GetSize() != target.GetSize()) part = ResamplePicture(part, target.width, target.height);
+    if (!part.IsOk()) return wxImage();
+    const bool bars = part.GetSize() != canvasSize || place.width < region.width || place.height < region.height;
+    if (bars) Trace("thumbnail-2");
+    DrawOnBlack(canvas, part, target.x, target.y, holes);
+    if (bars) Trace("Rescale");
     return canvas;
+}
+
+// The picture alone, on a plane the canvas's size: placed as before crops and turns.
+FrameDrawing PlainDrawing(int canvasWidth, int canvasHeight) {
+    FrameDrawing drawing;
+    drawing.plane = drawing.canvas = wxSize(canvasWidth, canvasHeight);
+    return drawing;
 }
 
 }  // namespace
 
+wxImage DrawFrame(const wxImage& picture, const FrameDrawing& drawing) {
+    if (!picture.IsOk() || drawing.canvas.x <= 0 || drawing.canvas.y <= 0 || drawing.plane.x <= 0 ||
+        drawing.plane.y <= 0)
+        return wxImage();
+    return Render(picture, drawing, nullptr);
+}
+
+RenderedFrame DrawFrameWithHoles(const wxImage& picture, const FrameDrawing& drawing) {
+    RenderedFrame frame;
+    if (!picture.IsOk() || drawing.canvas.x <= 0 || drawing.canvas.y <= 0 || drawing.plane.x <= 0 ||
+        drawing.plane.y <= 0)
+        return frame;
+    frame.holes.assign(size_t(drawing.canvas.x) * size_t(drawing.canvas.y), 1);
+    frame.canvas = Render(picture, drawing, frame.holes.data());
+    if (!frame.canvas.IsOk()) frame.holes.clear();
+    return frame;
+}
+
 wxImage RenderFrameForExport(const wxImage& picture, int canvasWidth, int canvasHeight) {
-    if (!picture.IsOk() || canvasWidth <= 0 || canvasHeight <= 0) return wxImage();
-    return Render(picture, canvasWidth, canvasHeight, nullptr);
+    return DrawFrame(picture, PlainDrawing(canvasWidth, canvasHeight));
 }
 
 RenderedFrame RenderFrameWithHoles(const wxImage& picture, int canvasWidth, int canvasHeight) {
-    RenderedFrame frame;
-    if (!picture.IsOk() || canvasWidth <= 0 || canvasHeight <= 0) return frame;
-    frame.holes.assign(size_t(canvasWidth) * size_t(canvasHeight), 1);
-    frame.canvas = Render(picture, canvasWidth, canvasHeight, frame.holes.data());
-    if (!frame.canvas.IsOk()) frame.holes.clear();
-    return frame;
+    return DrawFrameWithHoles(picture, PlainDrawing(canvasWidth, canvasHeight));
 }
 
 bool QuantizeRgba(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,

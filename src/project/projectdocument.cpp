@@ -15,6 +15,7 @@ void TakeProjectDelays(std::vector<DocumentFrame>& frames, const ProjectFrames& 
         while (at < listed.paths.size() && listed.paths[at] != frame.path) ++at;
         if (at < listed.paths.size() && at < listed.delays.size()) {
             frame.delay = listed.delays[at];
+            if (at < listed.turns.size()) frame.turn = listed.turns[at];
             next = at + 1;
         } else {
             frame.delay = fallback;
@@ -35,6 +36,7 @@ void FillDocumentFromProject(Document& document, std::vector<DocumentFrame> fram
     settings.optimise = reading.optimise;
     settings.quality = static_cast<GifQuality>(reading.quality);
     document.SetSettings(settings);
+    document.SetCrop(reading.crop);
     document.InsertFrames(0, std::move(frames));
     // The project's own canvas size (perhaps an edited one) is what was saved.
     if (reading.width && reading.height && *reading.width > 0 && *reading.height > 0)
@@ -49,4 +51,24 @@ std::vector<DocumentFrame> LoadProjectFrames(const ProjectFrames& listed) {
     for (const wxString& path : listed.paths)
         for (DocumentFrame& frame : source.Load(path, 0)) frames.push_back(std::move(frame));
     return frames;
+}
+
+ProjectContent ProjectContentOf(const Document& document, const wxString& projectPath) {
+    ProjectContent content;
+    // A GIF beside the project is stored relative to it, so that the two can move together.
+    content.gifName = StoreProjectPath(document.GifPath(), projectPath);
+    content.width = document.CanvasSize().x;
+    content.height = document.CanvasSize().y;
+    content.delay = document.DefaultDelay();
+    for (const DocumentFrame& frame : document.Frames()) {
+        content.framePaths.Add(frame.path);
+        content.frameDelays.push_back(frame.delay);
+        content.frameTurns.push_back(frame.turn);
+    }
+    content.crop = document.Crop();
+    content.loopCount = document.LoopCount();
+    content.transparent = document.Settings().transparent;
+    content.optimise = document.Settings().optimise;
+    content.quality = static_cast<int>(document.Settings().quality);
+    return content;
 }

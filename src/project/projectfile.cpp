@@ -70,11 +70,16 @@ void AppendImages(std::string& out, const ProjectContent& content) {
         return;
     }
     const bool delays = content.frameDelays.size() == content.framePaths.size();
+    const bool turns = content.frameTurns.size() == content.framePaths.size();
     out += "  <images>\n";
     for (const ImageEntry& entry : entries) {
         out += "    <path";
         if (delays && entry.frame >= 0)
             out.append(" delay=\"").append(std::to_string(content.frameDelays[entry.frame])).append("\"");
+        // Only turned frames say so: a file without turns reads as before everywhere.
+        const FrameTurn turn = turns && entry.frame >= 0 ? content.frameTurns[entry.frame] : FrameTurn();
+        if (turn.quarterTurns != 0) out.append(" turn=\"").append(std::to_string(turn.quarterTurns)).append("\"");
+        if (turn.mirrored) out += " mirror=\"1\"";
         out += ">";
         AppendEscaped(out, entry.path);
         out += "</path>\n";
@@ -114,6 +119,28 @@ ProjectProblem ToProjectProblem(XmlProblem problem) {
     }
 }
 
+// A number attribute within [low, high]; fallback when absent.
+int NumberAttribute(const XmlTree& tree, XmlTree::Id node, const char* name, int low, int high, int fallback) {
+    const std::string* text = tree.Attribute(node, name);
+    return text ? NumberIn(*text, low, high) : fallback;
+}
+
+// A crop of at least one pixel inside what a GIF can hold; else none.
+wxRect ReadCrop(const XmlTree& tree, XmlTree::Id node) {
+    const wxRect crop(NumberAttribute(tree, node, "x", 0, kProjectMaxSide, 0),
+                      NumberAttribute(tree, node, "y", 0, kProjectMaxSide, 0),
+                      NumberAttribute(tree, node, "width", 0, kProjectMaxSide, 0),
+                      NumberAttribute(tree, node, "height", 0, kProjectMaxSide, 0));
+    return crop.IsEmpty() ? wxRect() : crop;
+}
+
+FrameTurn ReadTurn(const XmlTree& tree, XmlTree::Id entry) {
+    FrameTurn turn;
+    turn.quarterTurns = NumberAttribute(tree, entry, "turn", 0, 3, 0);
+    turn.mirrored = NumberAttribute(tree, entry, "mirror", 0, 1, 0) != 0;
+    return turn;
+}
+
 // The entries that follow images: each optional, in any order.
 void ReadAfterImages(const XmlTree& tree, XmlTree::Id images, ProjectReading& reading) {
     for (XmlTree::Id node = tree.Next(images); node != XmlTree::None; node = tree.Next(node)) {
@@ -125,6 +152,8 @@ void ReadAfterImages(const XmlTree& tree, XmlTree::Id images, ProjectReading& re
             reading.optimise = ParseProjectNumber(wxString::FromUTF8(tree.Content(node))) != 0;
         else if (tree.IsElement(node, "quality"))
             reading.quality = NumberIn(tree.Content(node), kProjectQualityFast, kProjectQualityBest);
+        else if (tree.IsElement(node, "crop"))
+            reading.crop = ReadCrop(tree, node);
     }
 }
 
@@ -165,6 +194,10 @@ std::string ProjectFileBytes(const ProjectContent& content) {
     if (!content.optimise) AppendNumberElement(out, "  ", "optimise", 0);
     if (content.quality != kProjectQualityStandard)
         AppendNumberElement(out, "  ", "quality", content.quality);
+    if (!content.crop.IsEmpty())
+        out += "  <crop x=\"" + std::to_string(content.crop.x) + "\" y=\"" + std::to_string(content.crop.y) +
+               "\" width=\"" + std::to_string(content.crop.width) + "\" height=\"" +
+               std::to_string(content.crop.height) + "\"/>\n";
     out += "</project>\n";
     return out;
 }
@@ -267,11 +300,13 @@ ProjectReading ReadProjectTree(const XmlTree& tree) {
             reading.images = ProjectImages::Misnamed;
             reading.entries.clear();
             reading.entryDelays.clear();
+            reading.entryTurns.clear();
             return reading;
         }
         reading.entries.Add(FromUtf8(tree.Content(entry)));
         const std::string* own = tree.Attribute(entry, "delay");
         reading.entryDelays.push_back(own ? NumberIn(*own, 0, kGifMaxNumber) : *reading.delay);
+        reading.entryTurns.push_back(ReadTurn(tree, entry));
     }
     reading.problem = ProjectProblem::None;
     ReadAfterImages(tree, images, reading);
@@ -342,6 +377,7 @@ ProjectFrames ProjectFramesToLoad(const ProjectReading& reading) {
         if (IsNoFrame(reading.entries, i)) continue;
         frames.paths.Add(reading.entries[i]);
         frames.delays.push_back(i < reading.entryDelays.size() ? reading.entryDelays[i] : 0);
+        frames.turns.push_back(i < reading.entryTurns.size() ? reading.entryTurns[i] : FrameTurn());
     }
     return frames;
 }

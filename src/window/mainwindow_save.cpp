@@ -4,7 +4,7 @@
 
 #include "base/trace.h"
 #include "gif/export.h"
-#include "project/projectfile.h"
+#include "project/projectdocument.h"
 #include "window/exportcontroller.h"
 #include "window/gifsettingsdialog.h"
 #include "window/statustexts.h"
@@ -124,21 +124,7 @@ bool MainWindow::SaveProject() {
     const wxString path = EnsureXmlExtension(chosen);
     if (!ConfirmAppendedExtension(chosen, path)) return false;
 
-    ProjectContent content;
-    // A GIF beside the project is stored relative to it, so that the two can move together.
-    content.gifName = StoreProjectPath(m_document.GifPath(), path);
-    content.width = m_document.CanvasSize().x;
-    content.height = m_document.CanvasSize().y;
-    content.delay = m_document.DefaultDelay();
-    for (const DocumentFrame& frame : m_document.Frames()) {
-        content.framePaths.Add(frame.path);
-        content.frameDelays.push_back(frame.delay);
-    }
-    content.loopCount = m_document.LoopCount();
-    content.transparent = m_document.Settings().transparent;
-    content.optimise = m_document.Settings().optimise;
-    content.quality = static_cast<int>(m_document.Settings().quality);
-    const ProjectWriteStatus status = WriteProjectFile(path, content);
+    const ProjectWriteStatus status = WriteProjectFile(path, ProjectContentOf(m_document, path));
     if (status != ProjectWriteStatus::Written) {
         // Nothing is recorded as saved: the close prompt keeps asking.
         wxMessageBox(ProjectWriteFailureText(status, path), wxGetTranslation("Warning"),

@@ -16,6 +16,7 @@ struct CliDocument {
     Document document;
     // Why the input cannot be exported, naming the file; empty when it can.
     wxString problem;
+    bool usage = false;  // the problem is an option that does not fit the pictures
     // What was left out without stopping the export (a project's missing
     // pictures), one line each.
     wxArrayString warnings;

@@ -22,6 +22,10 @@ struct CliOptions {
     wxString output;       // the GIF to write; empty: the one the project names
     std::optional<int> delay;      // hundredths of a second for every frame
     std::optional<wxSize> size;    // the canvas; one side 0 keeps the frames' aspect
+    std::optional<wxRect> crop;    // in pixels of the largest frame
+    int quarterTurns = 0;          // clockwise, before the flips
+    bool flipHorizontally = false;
+    bool flipVertically = false;
     std::optional<int> loopCount;  // passes; 0 is forever
     bool transparent = false;
     bool quiet = false;
@@ -33,5 +37,7 @@ CliOptions ReadCliLine(int argc, char** argv);
 
 // "WxH" (also "WXH"), each side 0..65535, not both 0.
 std::optional<wxSize> ParseCanvasSize(const wxString& text);
+// "WxH+X+Y" as ImageMagick writes geometry: sides 1..65535, offsets 0..65535.
+std::optional<wxRect> ParseCropGeometry(const wxString& text);
 // "forever" (0), or a number of passes 1..65535.
 std::optional<int> ParseLoopCount(const wxString& text);

@@ -128,6 +128,36 @@ private:
     GifSettings m_before;
 };
 
+// The part of the pictures every frame shows (Crop, Reset Crop); the canvas
+// takes the crop's size, as it follows the frames.
+class SetCropCommand : public DocumentCommand {
+public:
+    SetCropCommand(Document& document, const wxRect& crop, const char* name);
+    bool Do() override;
+    bool Undo() override;
+
+private:
+    wxRect m_crop;
+    wxRect m_before;
+    wxSize m_canvasBefore;
+};
+
+// Rotations and flips of some frames: each frame's turn is changed the same
+// way. When the frames' drawn size turns sideways, so does the canvas.
+class TurnFramesCommand : public DocumentCommand {
+public:
+    enum class Turn { Right, Left, FlipHorizontally, FlipVertically };
+    TurnFramesCommand(Document& document, std::vector<size_t> indices, Turn turn);
+    bool Do() override;
+    bool Undo() override;
+
+private:
+    std::vector<size_t> m_indices;
+    Turn m_turn;
+    std::vector<FrameTurn> m_before;
+    wxSize m_canvasBefore;
+};
+
 // The order that moves the frames at indices (ascending) one place towards
 // the start (-1) or the end (+1), each past its unselected neighbour; empty
 // when one of them is already at that end.

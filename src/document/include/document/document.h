@@ -20,6 +20,7 @@ struct DocumentFrame {
     FramePicture picture;
     wxString path;        // the picture's file, or "anim.gif_3" for a GIF's frame
     int delay = 0;        // hundredths of a second before the next frame
+    FrameTurn turn;       // how the picture is turned when drawn
     wxSize Size() const;  // the picture's size; 0 by 0 without one
 };
 
@@ -50,6 +51,8 @@ public:
     virtual void FramesRearranged(size_t first, size_t last) = 0;
     virtual void DelaysChanged() = 0;
     virtual void CanvasChanged() = 0;
+    // Frames [first, last] are drawn differently now (a crop, a turn).
+    virtual void FramesRedrawn(size_t first, size_t last) = 0;
     virtual void SettingsChanged() = 0;  // the default delay, the loop count, the GIF settings
 };
 
@@ -80,9 +83,22 @@ public:
     void SetDefaultDelay(int delay);
 
     wxSize CanvasSize() const { return m_canvas; }
-    // The largest frame, which the canvas follows until its size is edited.
+    // The largest frame: the plane the pictures are centred on.
     wxSize ReferenceSize() const { return m_reference; }
     void SetCanvas(const wxSize& canvas, const wxSize& reference);
+    // The size of the frames before the canvas scales them: the crop (or the
+    // largest frame), its sides swapped when every frame is turned sideways.
+    // The canvas follows it until its size is edited, keeping its aspect.
+    wxSize DrawnSize() const;
+
+    // The part of the plane every frame shows; empty: all of it. Kept as
+    // given: frames that come and go change the plane, not the crop.
+    const wxRect& Crop() const { return m_crop; }
+    void SetCrop(const wxRect& crop);
+    // turns[i] for the frame at indices[i]; one notification for all.
+    void SetTurns(const std::vector<size_t>& indices, const std::vector<FrameTurn>& turns);
+    // How frame index is drawn on the canvas.
+    FrameDrawing Drawing(size_t index) const;
 
     // 0 plays forever, N plays N times.
     int LoopCount() const { return m_loopCount; }
@@ -111,6 +127,7 @@ private:
     int m_defaultDelay = 0;
     wxSize m_canvas{0, 0};
     wxSize m_reference{0, 0};
+    wxRect m_crop;
     int m_loopCount = 0;
     GifSettings m_settings;
     wxString m_gifPath;

@@ -4,6 +4,8 @@
 // Works on wxImage only, so that it can run on a worker thread.
 #pragma once
 
+#include "gif/render.h"
+
 #include <wx/image.h>
 #include <wx/string.h>
 
@@ -45,6 +47,12 @@ struct GifExportJob {
     // Hundredths of a second per frame; a frame past the end of the list
     // takes the last delay given (0 when the list is empty).
     std::vector<int> delays;
+    // How the pictures are drawn on the canvas (FrameDrawing): the plane they
+    // are centred on (empty: the canvas), the crop of it, and each frame's
+    // turn (a frame past the end of the list is not turned).
+    wxSize plane;
+    wxRect crop;
+    std::vector<FrameTurn> turns;
     int loopCount = 0;         // 0: forever; N: the animation plays N times
     bool transparent = false;  // transparent pixels stay transparent (else black)
     bool optimise = true;      // frames after the first store only what changed
@@ -54,6 +62,8 @@ struct GifExportJob {
 
 // Frame index's delay in hundredths, as the job's delay list says.
 int GifFrameDelay(const GifExportJob& job, int index);
+// How frame index is drawn on the job's canvas.
+FrameDrawing GifFrameDrawing(const GifExportJob& job, int index);
 
 // Gives frame index's full-size picture, which the export then owns; frames
 // are asked for in order, from the thread that runs the export. Null stops it.

@@ -22,19 +22,59 @@ struct FramePlacement {
 FramePlacement PlaceOnCanvas(int pictureWidth, int pictureHeight,
                              int canvasWidth, int canvasHeight);
 
-// The picture on a black canvas of exactly canvasWidth x canvasHeight, placed
-// as PlaceOnCanvas says. Masked pixels are black; partly transparent ones are
-// blended over black. The result has no alpha and no mask.
-wxImage RenderFrameForExport(const wxImage& picture, int canvasWidth, int canvasHeight);
+// How a frame is turned: a number of quarter turns clockwise, then mirrored
+// left to right or not. Every rotation and flip is one of these eight.
+struct FrameTurn {
+    int quarterTurns = 0;  // 0 to 3
+    bool mirrored = false;
 
-// The picture placed the same way for a GIF whose background stays
-// transparent: pixels of alpha below 128, masked pixels and the canvas the
-// picture leaves free are holes (black in the canvas); every other pixel keeps
-// its colour unblended.
+    FrameTurn RotatedRight() const;
+    FrameTurn RotatedLeft() const;
+    FrameTurn FlippedHorizontally() const;
+    FrameTurn FlippedVertically() const;
+    bool Sideways() const { return quarterTurns % 2 != 0; }
+    bool IsNone() const { return quarterTurns == 0 && !mirrored; }
+    bool operator==(const FrameTurn& o) const { return quarterTurns == o.quarterTurns && mirrored == o.mirrored; }
+    bool operator!=(const FrameTurn& o) const { return !(*this == o); }
+};
+
+// How a picture becomes a frame of the animation: it is centred on the plane
+// (the largest frame's size; shrunk when larger), the crop's part of the
+// plane is taken, turned, and fitted to the canvas with its aspect ratio kept
+// (resampled up or down, centred; black bars only where the aspects differ).
+struct FrameDrawing {
+    wxSize plane;
+    wxRect crop;  // on the plane; empty: all of it
+    FrameTurn turn;
+    wxSize canvas;
+
+    // The crop within the plane, or the whole plane.
+    wxRect Region() const;
+    // The region's size as drawn: its sides swapped for a sideways turn.
+    wxSize TurnedRegionSize() const;
+};
+
+// Where the turned region goes on the canvas: all of it when the aspects agree
+// within a pixel, else the largest centred rectangle of the region's aspect.
+wxRect FitOnCanvas(const wxSize& region, const wxSize& canvas);
+
+// The frame drawn on black: masked pixels are black, partly transparent ones
+// blended over black; the result has no alpha and no mask.
+wxImage DrawFrame(const wxImage& picture, const FrameDrawing& drawing);
+// A frame drawn for a GIF whose background stays transparent: pixels of
+// alpha below 128, masked pixels and the canvas the picture leaves free are
+// holes (black in the canvas); every other pixel keeps its colour unblended.
 struct RenderedFrame {
     wxImage canvas;                    // RGB, invalid when the picture is
     std::vector<unsigned char> holes;  // one byte per pixel, 1 for a hole
 };
+RenderedFrame DrawFrameWithHoles(const wxImage& picture, const FrameDrawing& drawing);
+
+// The picture alone on a black canvas of exactly canvasWidth x canvasHeight,
+// placed as PlaceOnCanvas says (DrawFrame with the canvas as the plane).
+wxImage RenderFrameForExport(const wxImage& picture, int canvasWidth, int canvasHeight);
+
+// The picture placed the same way with holes (DrawFrameWithHoles).
 RenderedFrame RenderFrameWithHoles(const wxImage& picture, int canvasWidth, int canvasHeight);
 
 // How frames of more than 256 colours are quantised. Chosen by measuring

@@ -11,14 +11,14 @@
 
 // The frames arrive in the order of the paths they were loaded from, some
 // perhaps missing (unreadable): each takes the delay of the path it came
-// from, a frame that matches no path the fallback.
+// from, a frame that matches no path the fallback; and the path's turn.
 void TakeProjectDelays(std::vector<DocumentFrame>& frames, const ProjectFrames& listed,
                        int fallback);
 
 // Makes the document the project read from projectPath: frames (loaded from
 // listed.paths, at least one) with the project's delays, its canvas when it
 // gives a usable one, its loop count and its GIF. Delays the project does not
-// give are the document's default delay.
+// give are the document's default delay. The crop is the project's.
 void FillDocumentFromProject(Document& document, std::vector<DocumentFrame> frames,
                              const ProjectReading& reading, const ProjectFrames& listed,
                              const wxString& projectPath);
@@ -27,3 +27,6 @@ void FillDocumentFromProject(Document& document, std::vector<DocumentFrame> fram
 // loads them (framesource.h); files that are gone or unreadable give none.
 // TakeProjectDelays then gives each its delay.
 std::vector<DocumentFrame> LoadProjectFrames(const ProjectFrames& listed);
+
+// What a project written to projectPath records of the document.
+ProjectContent ProjectContentOf(const Document& document, const wxString& projectPath);

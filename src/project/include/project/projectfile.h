@@ -4,17 +4,21 @@
 //   <project>
 //     <name>anim.gif</name>
 //     <gif><width>..</width><height>..</height><delay_time>..</delay_time></gif>
-//     <images><path delay="..">..</path>...</images>
+//     <images><path delay=".." turn=".." mirror="1">..</path>...</images>
 //     <loop_count>..</loop_count>      (optional; absent means forever)
 //     <transparent>1</transparent>     (optional; absent means off)
+//     <crop x=".." y=".." width=".." height=".."/>   (optional; absent means none)
 //   </project>
 //
 // The order of the elements is fixed and readers rely on it. Everything added
-// to the first format (the delay attribute, the two elements after images) is
+// to the first format (the attributes of path, the elements after images) is
 // ignored by readers that do not know it, which read such a file as before.
 #pragma once
 
+#include "gif/render.h"
+
 #include <wx/arrstr.h>
+#include <wx/gdicmn.h>
 #include <wx/string.h>
 
 #include <optional>
@@ -38,6 +42,9 @@ struct ProjectContent {
     // Each frame's delay in hundredths of a second, parallel to framePaths;
     // when empty (or of another length) the frames get no delay of their own.
     std::vector<int> frameDelays;
+    // Each frame's turn, parallel to framePaths like the delays.
+    std::vector<FrameTurn> frameTurns;
+    wxRect crop;               // empty: none
     int loopCount = 0;         // passes the GIF plays; 0 is forever
     bool transparent = false;  // transparent pixels stay transparent in the GIF
     bool optimise = true;      // frames after the first store only what changed
@@ -121,6 +128,9 @@ struct ProjectReading {
     // Each entry's delay: its delay attribute, else the file's delay_time
     // (0 without one); 0..65535. Parallel to entries.
     std::vector<int> entryDelays;
+    // Each entry's turn (turn and mirror attributes); none without them.
+    std::vector<FrameTurn> entryTurns;
+    wxRect crop;                  // crop after images; empty when absent or unusable
     int loopCount = 0;            // loop_count after images; 0 (forever) when absent
     bool transparent = false;     // transparent after images; off when absent
     bool optimise = true;         // optimise after images; on when absent
@@ -145,6 +155,7 @@ wxArrayString ProjectPathsToLoad(const wxArrayString& entries);
 struct ProjectFrames {
     wxArrayString paths;
     std::vector<int> delays;  // parallel to paths
+    std::vector<FrameTurn> turns;  // parallel to paths
 };
 ProjectFrames ProjectFramesToLoad(const ProjectReading& reading);
 
