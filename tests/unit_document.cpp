@@ -7,7 +7,7 @@ namespace {
 
 DocumentFrame Frame(int width, int delay = 10) {
     return DocumentFrame{StorePicture(wxImage(width, 10)), wxString::Format("f%d.png", width),
-                         delay};
+                         delay, {}};
 }
 
 std::vector<int> Widths(const Document& document) {

@@ -2,11 +2,24 @@
 
 #include <algorithm>
 
-wxImage PictureAtSize(const StoredPicture& picture, const wxSize& size) {
-    wxImage decoded = picture.Decode();
-    if (!decoded.IsOk() || size == decoded.GetSize() || size.x <= 0 || size.y <= 0) return decoded;
-    return decoded.Scale(size.x, size.y, wxIMAGE_QUALITY_NORMAL);
+
+PictureRecipe ScaledRecipe(const wxSize& size) {
+    return PictureRecipe{"scaled " + std::to_string(size.x) + "x" + std::to_string(size.y),
+                         [size](const wxImage& decoded) {
+                             if (!decoded.IsOk() || size == decoded.GetSize() || size.x <= 0 || size.y <= 0)
+                                 return decoded;
+                             return decoded.Scale(size.x, size.y, wxIMAGE_QUALITY_NORMAL);
+                         }};
 }
+
+namespace {
+
+wxImage MadeBy(const StoredPicture& picture, const PictureRecipe& recipe) {
+    const wxImage decoded = picture.Decode();
+    return decoded.IsOk() ? recipe.make(decoded) : decoded;
+}
+
+}  // namespace
 
 PictureAhead::PictureAhead() {
     for (size_t i = 0; i < kDepth; ++i) m_workers.emplace_back([this] { Run(); });
@@ -33,11 +46,11 @@ void PictureAhead::Trim() {
     }
 }
 
-void PictureAhead::Prepare(const FramePicture& picture, const wxSize& size) {
+void PictureAhead::Prepare(const FramePicture& picture, const PictureRecipe& recipe) {
     if (!picture) return;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        const Request request{picture, size};
+        const Request request{picture, recipe};
         const bool made = std::any_of(m_made.begin(), m_made.end(),
                                       [&](const Made& m) { return m.request == request; });
         if (made || IsWorking(request) || std::find(m_asked.begin(), m_asked.end(), request) != m_asked.end())
@@ -48,9 +61,9 @@ void PictureAhead::Prepare(const FramePicture& picture, const wxSize& size) {
     m_changed.notify_all();
 }
 
-wxImage PictureAhead::Get(const FramePicture& picture, const wxSize& size) {
+wxImage PictureAhead::Get(const FramePicture& picture, const PictureRecipe& recipe) {
     if (!picture) return wxImage();
-    const Request request{picture, size};
+    const Request request{picture, recipe};
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         // Made here sooner than there.
@@ -65,7 +78,7 @@ wxImage PictureAhead::Get(const FramePicture& picture, const wxSize& size) {
             return *made;
         }
     }
-    return PictureAtSize(*picture, size);
+    return MadeBy(*picture, recipe);
 }
 
 void PictureAhead::Run() {
@@ -77,7 +90,7 @@ void PictureAhead::Run() {
         m_asked.pop_front();
         m_working.push_back(request);
         lock.unlock();
-        auto made = std::make_unique<wxImage>(PictureAtSize(*request.picture, request.size));
+        auto made = std::make_unique<wxImage>(MadeBy(*request.picture, request.recipe));
         lock.lock();
         m_working.erase(std::find(m_working.begin(), m_working.end(), request));
         m_made.push_back(Made{request, std::move(made)});
@@ -85,3 +98,5 @@ void PictureAhead::Run() {
         m_changed.notify_all();
     }
 }
+
+wxImage PictureAtSize(const StoredPicture& picture, const wxSize& size) { return MadeBy(picture, ScaledRecipe(size)); }

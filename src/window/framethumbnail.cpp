@@ -1,23 +1,28 @@
 #include "window/framethumbnail.h"
 
+#include "window/framedisplay.h"
+
 #include <wx/dc.h>
 
-FrameThumbnailItem::FrameThumbnailItem(const DocumentFrame& frame)
-    : wxThumbnailItem(frame.path), m_picture(frame.picture) {}
+FrameThumbnailItem::FrameThumbnailItem(const DocumentFrame& frame, const FrameDrawing& drawing,
+                                       bool transparent)
+    : wxThumbnailItem(frame.path), m_picture(frame.picture), m_drawing(drawing), m_transparent(transparent) {}
 
-bool FrameThumbnailItem::DrawImage(wxDC& dc, wxThumbnailCtrl*, const wxRect& box, int) {
+bool FrameThumbnailItem::DrawImage(wxDC& dc, wxThumbnailCtrl* ctrl, const wxRect& box, int) {
+    // Frames drawn another way are made again when they come into view.
+    if (!m_thumbnail.IsOk()) PrepareThumbnail(ctrl, false);
     if (!m_thumbnail.IsOk()) return true;
     dc.DrawBitmap(m_thumbnail, box.x + (box.width - m_thumbnail.GetWidth()) / 2,
                   box.y + (box.height - m_thumbnail.GetHeight()) / 2, true);
     return true;
 }
 
-bool FrameThumbnailItem::PrepareThumbnail(wxThumbnailCtrl* ctrl, bool force) {
+bool FrameThumbnailItem::PrepareThumbnail(wxThumbnailCtrl*, bool force) {
     if (m_thumbnail.IsOk() && !force) return true;
     // Every frame of the document has a cell, even one without a picture.
     if (!m_picture || !m_picture->IsOk()) return true;
-    const wxSize box = ctrl ? ctrl->GetThumbnailImageSize() : wxSize(80, 80);
-    m_thumbnail = wxImageThumbnailItem::ScaleToThumbnail(*m_picture->Image(), box.x, box.y);
+    const wxImage drawn = DrawForDisplay(*m_picture->Image(), m_drawing, m_transparent);
+    m_thumbnail = drawn.IsOk() ? wxBitmap(drawn) : wxBitmap();
     return true;
 }
 
@@ -25,4 +30,10 @@ void FrameThumbnailItem::Show(const DocumentFrame& frame, const wxBitmap& thumbn
     m_picture = frame.picture;
     m_path = frame.path;
     m_thumbnail = thumbnail;
+}
+
+void FrameThumbnailItem::Redraw(const FrameDrawing& drawing, bool transparent) {
+    m_drawing = drawing;
+    m_transparent = transparent;
+    m_thumbnail = wxBitmap();
 }

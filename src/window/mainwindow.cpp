@@ -34,6 +34,7 @@ MainWindow::~MainWindow() {
     // waited for, a running import drops what it still reads.
     m_export.reset();
     m_import.reset();
+    CancelCrop();
     m_document.SetObserver(nullptr);
     // The strip and its frames go first, before anything they might refer to.
     delete m_thumbnailCtrl;
@@ -170,6 +171,10 @@ bool MainWindow::IsExporting() const { return m_export && m_export->IsRunning();
 
 void MainWindow::OnChangeSplitterWindow(wxSplitterEvent&) {
     Trace("OnChangeSplitterWindow");
+    ShowSelectedFrame();
+}
+
+void MainWindow::ShowSelectedFrame() {
     const wxArrayInt& selection = m_thumbnailCtrl->GetSelectedIndices();
     if (!selection.empty() && selection[0] >= 0) m_preview->ShowFrame(selection[0]);
 }

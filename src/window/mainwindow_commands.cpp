@@ -38,6 +38,12 @@ enum : int {
     ID_MOVE_RIGHT,
     ID_DUPLICATE,
     ID_REVERSE,
+    ID_CROP,
+    ID_RESET_CROP,
+    ID_ROTATE_LEFT,
+    ID_ROTATE_RIGHT,
+    ID_FLIP_HORIZONTAL,
+    ID_FLIP_VERTICAL,
     ID_SELECT_ALL,
     ID_RUN_ANIMATION,
     ID_LOOP_COUNT,
@@ -132,6 +138,25 @@ const std::vector<MainWindow::Command>& MainWindow::Commands() {
         Command(ID_SELECT_ALL, M::Frame, wxTRANSLATE("Select All"), "Ctrl+A", &W::OnSelectAll)
             .EnabledWhile(&W::HasFrames)
             .InContextMenu(),
+        // Picture edits: for the selected frames, or all when none is.
+        Command(ID_ROTATE_LEFT, M::Frame, wxTRANSLATE("Rotate Left"), "Ctrl+Shift+R", &W::OnRotateLeft)
+            .EnabledWhile(&W::HasFrames)
+            .InContextMenu()
+            .AfterSeparator(),
+        Command(ID_ROTATE_RIGHT, M::Frame, wxTRANSLATE("Rotate Right"), "Ctrl+R", &W::OnRotateRight)
+            .EnabledWhile(&W::HasFrames)
+            .InContextMenu(),
+        Command(ID_FLIP_HORIZONTAL, M::Frame, wxTRANSLATE("Flip Horizontal"), nullptr, &W::OnFlipHorizontal)
+            .EnabledWhile(&W::HasFrames)
+            .InContextMenu(),
+        Command(ID_FLIP_VERTICAL, M::Frame, wxTRANSLATE("Flip Vertical"), nullptr, &W::OnFlipVertical)
+            .EnabledWhile(&W::HasFrames)
+            .InContextMenu(),
+        Command(ID_CROP, M::Frame, wxTRANSLATE("Crop..."), "Ctrl+Shift+X", &W::OnCrop)
+            .EnabledWhile(&W::HasFrames)
+            .InContextMenu(),
+        Command(ID_RESET_CROP, M::Frame, wxTRANSLATE("Reset Crop"), nullptr, &W::OnResetCrop)
+            .EnabledWhile(&W::HasCrop),
 
         // While playing it shows "Stop animation" with Ctrl+T, yet the Ctrl+P
         // that started it stops it too.

@@ -4,6 +4,7 @@
 #include "window/mainwindow.h"
 
 #include "document/canvasgeometry.h"
+#include "window/framedisplay.h"
 #include "window/framethumbnail.h"
 #include "window/previewpanel.h"
 #include "window/statustexts.h"
@@ -13,12 +14,15 @@
 #include <wx/spinctrl.h>
 #include <wx/statusbr.h>
 
-#include <unordered_map>
+#include <map>
+#include <utility>
 
 void MainWindow::FramesInserted(size_t at, size_t count) {
     m_thumbnailCtrl->SuspendUpdates();
     for (size_t i = 0; i < count; ++i) {
-        auto* item = new FrameThumbnailItem(m_document.Frame(at + i));
+        auto* item = new FrameThumbnailItem(m_document.Frame(at + i),
+                                            ThumbnailDrawing(m_document, at + i, ThumbnailBox()),
+                                            m_document.Settings().transparent);
         if (m_thumbnailCtrl->InsertItem(item, static_cast<int>(at + i)) < 0) delete item;
     }
     m_thumbnailCtrl->ResumeUpdates();
@@ -43,22 +47,57 @@ void MainWindow::FramesRemoved(size_t at, size_t count) {
 
 void MainWindow::FramesRearranged(size_t first, size_t last) {
     // The cells of the span show other frames now; their thumbnails are
-    // already made, so they are passed on by picture rather than made again.
-    std::unordered_map<const StoredPicture*, wxBitmap> thumbnails;
+    // already made, so they are passed on by picture and turn rather than made again.
+    const auto key = [](const StoredPicture* picture, const FrameTurn& turn) {
+        return std::make_pair(picture, turn.quarterTurns * 2 + turn.mirrored);
+    };
+    std::map<std::pair<const StoredPicture*, int>, wxBitmap> thumbnails;
     for (size_t i = first; i <= last; ++i)
         if (auto* item = dynamic_cast<FrameThumbnailItem*>(m_thumbnailCtrl->GetItem(static_cast<int>(i))))
-            thumbnails.emplace(item->GetPicture().get(), item->GetThumbnail());
+            thumbnails.emplace(key(item->GetPicture().get(), item->Drawing().turn), item->GetThumbnail());
     for (size_t i = first; i <= last; ++i) {
         auto* item = dynamic_cast<FrameThumbnailItem*>(m_thumbnailCtrl->GetItem(static_cast<int>(i)));
         if (!item) continue;
         const DocumentFrame& frame = m_document.Frame(i);
-        const auto found = thumbnails.find(frame.picture.get());
+        const auto found = thumbnails.find(key(frame.picture.get(), frame.turn));
+        item->Redraw(ThumbnailDrawing(m_document, i, ThumbnailBox()), m_document.Settings().transparent);
         item->Show(frame, found != thumbnails.end() ? found->second : wxBitmap());
-        if (found == thumbnails.end()) item->PrepareThumbnail(m_thumbnailCtrl, true);
     }
     // Same frames, same count, same canvas: only the order and the start times changed.
     StopPreview();
     DelaysChanged();
+}
+
+void MainWindow::FramesRedrawn(size_t first, size_t last) {
+    CancelCrop();
+    RedrawThumbnails(first, last);
+    StopPreview();
+    m_preview->ForgetShownPicture();
+    ShowSelectedFrame();
+    RefreshCommands();
+}
+
+wxSize MainWindow::ThumbnailBox() const { return m_thumbnailCtrl->GetThumbnailImageSize(); }
+
+void MainWindow::RedrawThumbnails(size_t first, size_t last) {
+    const bool transparent = m_document.Settings().transparent;
+    for (size_t i = first; i <= last && i < m_document.FrameCount(); ++i)
+        if (auto* item = dynamic_cast<FrameThumbnailItem*>(m_thumbnailCtrl->GetItem(static_cast<int>(i))))
+            item->Redraw(ThumbnailDrawing(m_document, i, ThumbnailBox()), transparent);
+    m_thumbnailBasis = ThumbnailBasisNow();
+    m_thumbnailCtrl->Refresh();
+}
+
+MainWindow::ThumbnailBasis MainWindow::ThumbnailBasisNow() const {
+    return ThumbnailBasis{m_document.ReferenceSize(), m_document.Crop(), m_document.DrawnSize(),
+                          m_document.Settings().transparent};
+}
+
+void MainWindow::RedrawThumbnailsIfNeeded() {
+    // Every frame is drawn on the plane of the largest one, in the drawn size.
+    if (ThumbnailBasisNow() != m_thumbnailBasis && !m_document.IsEmpty())
+        RedrawThumbnails(0, m_document.FrameCount() - 1);
+    m_thumbnailBasis = ThumbnailBasisNow();
 }
 
 void MainWindow::DelaysChanged() {
@@ -70,6 +109,8 @@ void MainWindow::DelaysChanged() {
 void MainWindow::CanvasChanged() {
     m_canvasForm = CanvasForm::Edit;
     UpdateCanvasSize();
+    // The preview shows the frame at the canvas's size.
+    ShowSelectedFrame();
 }
 
 void MainWindow::SettingsChanged() {
@@ -77,13 +118,17 @@ void MainWindow::SettingsChanged() {
         m_spinctrl_delay->SetValue(m_document.DefaultDelay());
     m_thumbnailCtrl->SetFrameDelay(m_document.DefaultDelay());
     m_checkBox_transparent->SetValue(m_document.Settings().transparent);
+    RedrawThumbnailsIfNeeded();
     // The labels show the frames' start times as a viewer plays them.
     m_thumbnailCtrl->SetFrameStartTimes(m_document.StartTimes());
     m_thumbnailCtrl->Refresh();
 }
 
 void MainWindow::FrameListChanged() {
+    // The plane a crop under way is drawn on may have changed.
+    CancelCrop();
     StopPreview();
+    RedrawThumbnailsIfNeeded();
     m_thumbnailCtrl->SetFrameStartTimes(m_document.StartTimes());
     m_thumbnailCtrl->Refresh();
     m_canvasForm = CanvasForm::List;

@@ -1,6 +1,7 @@
 #include "window/previewpanel.h"
 
 #include "document/canvasgeometry.h"
+#include "window/framedisplay.h"
 
 #include <wx/dcclient.h>
 #include <wx/filename.h>
@@ -79,17 +80,20 @@ void PreviewPanel::ShowFrame(int index) {
     const bool ok = frame.picture && frame.picture->IsOk();
     const wxSize picture = frame.Size();
     const wxSize panel = m_panel->GetSize();
-    m_rect = PreviewPlacement(panel, picture);
-    if (m_source != frame.picture || m_panelSize != panel) {
-        // Scaled once per frame and panel size, not at every tick.
+    const PictureRecipe recipe = RecipeFor(static_cast<size_t>(index));
+    m_rect = PreviewPlacement(panel, ShownArea());
+    m_shownIndex = index;
+    if (m_source != frame.picture || m_panelSize != panel || m_recipeKey != recipe.key) {
+        // Drawn once per frame and panel size, not at every tick.
         if (!ok || m_rect.IsEmpty()) {
             m_bitmap = wxNullBitmap;
         } else {
-            const wxImage shown = PicturesAhead().Get(frame.picture, m_rect.GetSize());
+            const wxImage shown = PicturesAhead().Get(frame.picture, recipe);
             m_bitmap = shown.IsOk() ? wxBitmap(shown) : wxNullBitmap;
         }
         m_source = frame.picture;
         m_panelSize = panel;
+        m_recipeKey = recipe.key;
     }
     m_shown = true;
     m_panel->Refresh();
@@ -110,12 +114,29 @@ void PreviewPanel::PrepareFrame(int index) {
     // next tick only converts it.
     const DocumentFrame& frame = m_document.Frame(static_cast<size_t>(index));
     if (!frame.picture || !frame.picture->IsOk()) return;
-    const wxRect placed = PreviewPlacement(m_panel->GetSize(), frame.Size());
-    if (!placed.IsEmpty()) PicturesAhead().Prepare(frame.picture, placed.GetSize());
+    const wxRect placed = PreviewPlacement(m_panel->GetSize(), ShownArea());
+    if (!placed.IsEmpty()) PicturesAhead().Prepare(frame.picture, RecipeFor(static_cast<size_t>(index)));
+}
+
+PictureRecipe PreviewPanel::RecipeFor(size_t index) const {
+    const wxSize panel = m_panel->GetSize();
+    const FrameDrawing drawing =
+        ShowsPlane() ? PlaneDrawing(m_document, index, panel) : DisplayDrawing(m_document, index, panel);
+    return DisplayRecipe(drawing, m_document.Settings().transparent);
+}
+
+wxSize PreviewPanel::ShownArea() const {
+    return ShowsPlane() ? m_document.ReferenceSize() : m_document.CanvasSize();
+}
+
+void PreviewPanel::SetPlaneOverlay(std::function<void(wxDC&)> overlay) {
+    m_overlay = std::move(overlay);
+    if (m_shownIndex >= 0) ShowFrame(m_shownIndex);
 }
 
 void PreviewPanel::Clear() {
     m_shown = false;
+    m_shownIndex = -1;
     m_bitmap = wxNullBitmap;
     m_source.reset();
     m_panel->Refresh();
@@ -124,4 +145,5 @@ void PreviewPanel::Clear() {
 void PreviewPanel::OnPaint(wxPaintEvent&) {
     wxPaintDC dc(m_panel);
     if (m_shown && m_bitmap.IsOk()) dc.DrawBitmap(m_bitmap, m_rect.x, m_rect.y, true);
+    if (m_overlay) m_overlay(dc);
 }

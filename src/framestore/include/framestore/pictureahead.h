@@ -7,10 +7,22 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
+#include <string>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+// How a view makes what it shows from a decoded picture: requests for one
+// picture with the same key make the same image. make runs on a worker.
+struct PictureRecipe {
+    std::string key;
+    std::function<wxImage(const wxImage& decoded)> make;
+};
+
+// The picture scaled to size (kept when it is that size already).
+PictureRecipe ScaledRecipe(const wxSize& size);
 
 class PictureAhead {
 public:
@@ -26,17 +38,20 @@ public:
 
     // Starts making picture at size (scaled when it differs). Of the pictures
     // asked for and not yet taken, the kDepth newest are kept.
-    void Prepare(const FramePicture& picture, const wxSize& size);
+    void Prepare(const FramePicture& picture, const wxSize& size) { Prepare(picture, ScaledRecipe(size)); }
     // Main thread: picture at size, the prepared one when it is that one
     // (waiting for it when it is under way), else made here.
-    wxImage Get(const FramePicture& picture, const wxSize& size);
+    wxImage Get(const FramePicture& picture, const wxSize& size) { return Get(picture, ScaledRecipe(size)); }
+    // The same for any recipe.
+    void Prepare(const FramePicture& picture, const PictureRecipe& recipe);
+    wxImage Get(const FramePicture& picture, const PictureRecipe& recipe);
 
 private:
     struct Request {
         FramePicture picture;
-        wxSize size;
+        PictureRecipe recipe;
         bool operator==(const Request& other) const {
-            return picture == other.picture && size == other.size;
+            return picture == other.picture && recipe.key == other.recipe.key;
         }
     };
     struct Made {

@@ -7,17 +7,24 @@
 
 class FrameThumbnailItem : public wxThumbnailItem {
 public:
-    explicit FrameThumbnailItem(const DocumentFrame& frame);
+    // Shows frame, drawn as drawing says (transparent: holes stay see-through).
+    FrameThumbnailItem(const DocumentFrame& frame, const FrameDrawing& drawing, bool transparent);
 
     bool DrawImage(wxDC& dc, wxThumbnailCtrl* ctrl, const wxRect& imageRect, int flags) override;
     bool PrepareThumbnail(wxThumbnailCtrl* ctrl, bool force) override;
 
     const FramePicture& GetPicture() const { return m_picture; }
     const wxBitmap& GetThumbnail() const { return m_thumbnail; }
-    // Shows another frame, taking a thumbnail already made for its picture.
+    const FrameDrawing& Drawing() const { return m_drawing; }
+    // Shows another frame, taking a thumbnail already made for its picture
+    // drawn the same way.
     void Show(const DocumentFrame& frame, const wxBitmap& thumbnail);
+    // Draws the frame another way from now on (the thumbnail is made again).
+    void Redraw(const FrameDrawing& drawing, bool transparent);
 
 private:
     FramePicture m_picture;
+    FrameDrawing m_drawing;
+    bool m_transparent;
     wxBitmap m_thumbnail;
 };

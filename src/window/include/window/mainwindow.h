@@ -3,6 +3,7 @@
 // the import and the export are parts of their own that it delegates to.
 #pragma once
 
+#include "document/commands.h"
 #include "document/document.h"
 #include "document/history.h"
 #include "window/dialogplaces.h"
@@ -12,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class CropDialog;
 class ExportController;
 class ImportController;
 class PreviewPanel;
@@ -126,6 +128,12 @@ private:
     void OnMoveRight(wxCommandEvent& event);
     void OnDuplicate(wxCommandEvent& event);
     void OnReverse(wxCommandEvent& event);
+    void OnRotateRight(wxCommandEvent& event);
+    void OnRotateLeft(wxCommandEvent& event);
+    void OnFlipHorizontal(wxCommandEvent& event);
+    void OnFlipVertical(wxCommandEvent& event);
+    void OnCrop(wxCommandEvent& event);
+    void OnResetCrop(wxCommandEvent& event);
     void OnSelectAll(wxCommandEvent& event);
     void OnRunAnimation(wxCommandEvent& event);
     void OnLoopCount(wxCommandEvent& event);
@@ -176,8 +184,32 @@ private:
     void FramesRearranged(size_t first, size_t last) override;
     void DelaysChanged() override;
     void CanvasChanged() override;
+    void FramesRedrawn(size_t first, size_t last) override;
     void SettingsChanged() override;
     void FrameListChanged();
+    // Thumbnails are drawn again when what every frame is drawn on changes.
+    struct ThumbnailBasis {
+        wxSize plane;
+        wxRect crop;
+        wxSize drawn;
+        bool transparent = false;
+        bool operator!=(const ThumbnailBasis& o) const {
+            return plane != o.plane || crop != o.crop || drawn != o.drawn || transparent != o.transparent;
+        }
+    };
+    ThumbnailBasis ThumbnailBasisNow() const;
+    void RedrawThumbnails(size_t first, size_t last);
+    void RedrawThumbnailsIfNeeded();
+    wxSize ThumbnailBox() const;
+    // The preview shows the first selected frame again (drawn anew).
+    void ShowSelectedFrame();
+    // Picture edits: the selected frames, or every frame when none is selected.
+    std::vector<size_t> FramesToEdit() const;
+    void TurnFrames(TurnFramesCommand::Turn turn);
+    void ApplyCrop(const wxRect& crop);
+    // Ends a crop under way without applying it (the frames changed).
+    void CancelCrop();
+    bool HasCrop() const { return !m_document.Crop().IsEmpty(); }
     void ShowFrame(int index);
     // The selected frames, ascending.
     std::vector<size_t> SelectedFrames() const;
@@ -227,8 +259,11 @@ private:
     // size edit, or a project load.
     enum class CanvasForm { List, Edit, Loaded };
     CanvasForm m_canvasForm = CanvasForm::List;
+    ThumbnailBasis m_thumbnailBasis;
 
     std::unique_ptr<PreviewPanel> m_preview;
+    // Frame > Crop... while it is open; it destroys itself when it ends.
+    CropDialog* m_cropDialog = nullptr;
     std::unique_ptr<ImportController> m_import;
     std::unique_ptr<ExportController> m_export;
     std::unique_ptr<UserPrompts> m_prompts;

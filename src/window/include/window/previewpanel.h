@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class wxDC;
 class wxPaintEvent;
 class wxPanel;
 
@@ -47,6 +48,14 @@ public:
     // The frames changed: a picture kept for the panel may name a gone frame.
     void ForgetShownPicture() { m_source.reset(); }
 
+    // While the crop tool is on: frames are shown whole (uncropped, unturned,
+    // at the plane's aspect) and overlay draws over them; an empty overlay
+    // ends it. The frame shown is drawn again.
+    void SetPlaneOverlay(std::function<void(wxDC&)> overlay);
+    bool ShowsPlane() const { return static_cast<bool>(m_overlay); }
+    wxPanel* GetPanel() const { return m_panel; }
+    int ShownIndex() const { return m_shownIndex; }
+
     // The next tick: shows the frame due and schedules the one after it.
     void OnTimer(wxTimerEvent& event);
 
@@ -62,6 +71,10 @@ public:
 
 private:
     PictureAhead& PicturesAhead();
+    // How frame index is drawn for the panel as it now is.
+    PictureRecipe RecipeFor(size_t index) const;
+    // The size of what the panel shows: the canvas, or the plane while cropping.
+    wxSize ShownArea() const;
     void SetPlaying(bool playing);
     // The next frame comes after delay hundredths of a second.
     void ScheduleNextFrame(int delay);
@@ -80,6 +93,9 @@ private:
     wxRect m_rect;
     wxBitmap m_bitmap;
     FramePicture m_source;
+    std::string m_recipeKey;
+    int m_shownIndex = -1;
+    std::function<void(wxDC&)> m_overlay;
     wxSize m_panelSize;
     wxString m_shownName;
     wxSize m_shownSize{0, 0};
