@@ -225,7 +225,9 @@ TEST_F(Document, TheContextMenuOffersInsertAndDelete) {
     EXPECT_EQ(labels, (std::vector<wxString>{"&Insert Image\tCtrl+Ins", "&Delete\tCtrl+Del",
                                              "Frame Delay...\tCtrl+D", "", "Move Left\tCtrl+Left",
                                              "Move Right\tCtrl+Right", "Duplicate\tCtrl+J",
-                                             "Reverse Order", "Select All\tCtrl+A"}));
+                                             "Reverse Order", "Select All\tCtrl+A", "",
+                                             "Rotate Left\tCtrl+Shift+R", "Rotate Right\tCtrl+R",
+                                             "Flip Horizontal", "Flip Vertical", "Crop...\tCtrl+Shift+X"}));
     EXPECT_EQ(FramePaths(frame), (std::vector<wxString>{Pic("f0.png"), Pic("f2.png")}));
 }
 

@@ -4,6 +4,7 @@
 #include "support/test_support.h"
 
 #include "gif/render.h"
+#include "gif/resample.h"
 
 #include <wx/dcmemory.h>
 
@@ -46,7 +47,8 @@ wxImage DrawnPlacement(const wxImage& source, int w, int h) {
         const double f = std::min(sx, sy);
         const int nw = static_cast<int>(picture.GetWidth() * f);
         const int nh = static_cast<int>(picture.GetHeight() * f);
-        picture.Rescale(nw, nh, wxIMAGE_QUALITY_NORMAL);
+        // Shrunk with the program's resize, the one thing not drawn here.
+        picture = ResamplePicture(picture, nw, nh);
         if (w > nw || h > nh) return DrawCentredOnBlack(picture, w, h);
         return picture;
     }
@@ -89,7 +91,9 @@ TEST(FrameRenderMatchesDrawing, MaskedPictures) {
         wxImage picture = Gradient(c.bw, c.bh);
         for (int x = 0; x < c.bw; ++x) picture.SetRGB(x, x % c.bh, 250, 0, 250);
         picture.SetMaskColour(250, 0, 250);
-        EXPECT_EQ(LargestDifference(RenderFrameForExport(picture, c.w, c.h), DrawnPlacement(picture, c.w, c.h)), 0);
+        // A shrunk mask is transparency, blended with the drawing's rounding.
+        EXPECT_LE(LargestDifference(RenderFrameForExport(picture, c.w, c.h), DrawnPlacement(picture, c.w, c.h)),
+                  p.scaled ? 1 : 0);
     }
 }
 

@@ -56,8 +56,10 @@ TEST_F(Preview, PicturesAreFittedWholeAndCentred) {
     frame->GetPreview().ShowFrame(0);
     EXPECT_EQ(frame->GetPreview().GetRect(), wxRect(0, 75, 200, 150));
     EXPECT_EQ(frame->GetStatusBar()->GetStatusText(1), "big.png Width:400px,Height:300 px");
+    // Every frame is shown as the GIF shows it: on the canvas, a smaller
+    // picture centred on it.
     frame->GetPreview().ShowFrame(1);
-    EXPECT_EQ(frame->GetPreview().GetRect(), wxRect(75, 130, 50, 40));
+    EXPECT_EQ(frame->GetPreview().GetRect(), wxRect(0, 75, 200, 150));
 }
 
 TEST_F(Preview, TheShownPictureIsPaintedIntoThePanel) {

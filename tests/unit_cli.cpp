@@ -123,3 +123,40 @@ TEST(Cli, AMalformedLineExitsWith2AndWritesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// PSNR of frame 0 of a GIF against a picture, as ImageMagick compares them.
+double MagickPsnr(const std::string& gif, const std::string& reference) {
+    const auto run = lwtest::RunProcess({"/usr/bin/compare", "-metric", "PSNR", gif + "[0]", reference, "null:"});
+    return std::atof(run.err.c_str());
+}
+
+TEST(Cli, CropRotateFlipAndSizeDoWhatImageMagickDoes) {
+    const std::string dir = lwtest::MakeTempDir("cli-edit");
+    // Shapes that show a wrong crop, turn or mirror at once.
+    lwtest::RunProcess({"/usr/bin/convert", "-size", "1920x1080", "gradient:red-blue", "-fill", "yellow", "-draw",
+                        "circle 900,500 1000,640", "-fill", "white", "-draw", "rectangle 500,300 760,350",
+                        dir + "/a.png"});
+    const std::string reference = dir + "/ref.png";
+    lwtest::RunProcess({"/usr/bin/convert", dir + "/a.png", "-crop", "960x540+480+270", "+repage", "-rotate", "90",
+                        "-flop", "-resize", "270x", reference});
+    auto run = Cli({"--crop", "960x540+480+270", "--rotate", "90", "--flip", "h", "--size", "270x0",
+                    dir + "/a.png", dir + "/a.png", "-o", dir + "/out.gif"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(PillowFacts(dir + "/out.gif").substr(0, 12), "2 (270, 480)");
+    // Within the quantiser's error: a wrong turn or mirror gives about 10 dB.
+    EXPECT_GT(MagickPsnr(dir + "/out.gif", reference), 35);
+
+    // Geometry that is malformed or outside the pictures names the option and writes nothing.
+    for (const char* crop : {"0x5+1+1", "100x100", "100x100+1900+0", "10x10+-1+0"}) {
+        run = Cli({"--crop", crop, dir + "/a.png", "-o", dir + "/bad.gif"});
+        EXPECT_EQ(run.exitCode, 2) << crop;
+        EXPECT_NE(run.err.find("--crop"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(Cli({"--rotate", "45", dir + "/a.png", "-o", dir + "/bad.gif"}).exitCode, 2);
+    EXPECT_EQ(Cli({"--flip", "x", dir + "/a.png", "-o", dir + "/bad.gif"}).exitCode, 2);
+    EXPECT_FALSE(lwtest::FileExists(dir + "/bad.gif"));
+}
+
+}  // namespace

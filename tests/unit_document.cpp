@@ -125,3 +125,44 @@ TEST_F(DocumentEdits, ReordersMoveDropAndReverseAndUndoBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// Crops and turns are commands: the canvas follows the crop, turns sideways
+// with the whole animation, and undo gives everything back.
+TEST_F(DocumentEdits, CropAndTurnsMoveTheCanvasAndUndoGivesThemBack) {
+    ASSERT_EQ(document.CanvasSize(), wxSize(4, 10));
+    EXPECT_TRUE(Edit(new SetCropCommand(document, wxRect(1, 2, 3, 6), "Crop")));
+    EXPECT_EQ(document.CanvasSize(), wxSize(3, 6));
+    EXPECT_TRUE(Edit(new TurnFramesCommand(document, {1}, TurnFramesCommand::Turn::Right)));
+    EXPECT_EQ(document.CanvasSize(), wxSize(3, 6));  // one frame turned: it fits the canvas
+    EXPECT_TRUE(Edit(new TurnFramesCommand(document, {0, 2, 3}, TurnFramesCommand::Turn::Left)));
+    EXPECT_EQ(document.DrawnSize(), wxSize(6, 3));
+    EXPECT_EQ(document.CanvasSize(), wxSize(6, 3));  // all sideways: so is the canvas
+    EXPECT_EQ(document.Frame(1).turn, (FrameTurn{1, false}));
+    EXPECT_EQ(document.Frame(0).turn, (FrameTurn{3, false}));
+    // Frames that come later are drawn the same way.
+    EXPECT_TRUE(Edit(new InsertFramesCommand(document, 4, {Frame(8)}, "Add Image")));
+    EXPECT_EQ(document.Drawing(4).crop, wxRect(1, 2, 3, 6));
+    history.Undo();
+    history.Undo();
+    EXPECT_EQ(document.CanvasSize(), wxSize(3, 6));
+    EXPECT_EQ(document.Frame(0).turn, FrameTurn());
+    history.Undo();
+    history.Undo();
+    EXPECT_EQ(document.Crop(), wxRect());
+    EXPECT_EQ(document.CanvasSize(), wxSize(4, 10));
+    EXPECT_EQ(document.Frame(1).turn, FrameTurn());
+}
+
+TEST(FrameTurns, EveryTurnAndFlipComposesToOneOfEight) {
+    const FrameTurn none;
+    EXPECT_EQ(none.RotatedRight().RotatedRight().RotatedRight().RotatedRight(), none);
+    EXPECT_EQ(none.RotatedRight().RotatedLeft(), none);
+    EXPECT_EQ(none.FlippedVertically().FlippedVertically(), none);
+    EXPECT_EQ(none.FlippedHorizontally().FlippedVertically(), (FrameTurn{2, false}));
+    // Mirrored then turned right is turned left then mirrored.
+    EXPECT_EQ(none.FlippedHorizontally().RotatedRight(), none.RotatedLeft().FlippedHorizontally());
+}
+
+}  // namespace
