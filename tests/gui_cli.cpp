@@ -54,3 +54,106 @@ TEST(CliAndWindow, AProjectExportsToTheSameBytes) {
 }
 
 }  // namespace
+
+#include "window/cropdialog.h"
+#include "window/previewpanel.h"
+
+#include <wx/panel.h>
+
+namespace {
+
+// Largest difference of each GIF frame from a picture, as Pillow decodes them.
+std::string PillowDifferences(const std::string& gif, const std::vector<std::string>& references) {
+    const char* script =
+        "import sys\nfrom PIL import Image, ImageChops\ng = Image.open(sys.argv[1])\nout = [str(g.size)]\n"
+        "for i, r in enumerate(sys.argv[2:]):\n    g.seek(i)\n"
+        "    d = ImageChops.difference(g.convert('RGB'), Image.open(r).convert('RGB')).getextrema()\n"
+        "    out.append(str(max(x[1] for x in d)))\nprint(' '.join(out))\n";
+    std::vector<std::string> argv{"/usr/bin/python3", "-c", script, gif};
+    argv.insert(argv.end(), references.begin(), references.end());
+    return lwtest::RunProcess(argv).out;
+}
+
+void Mouse(wxWindow* panel, wxEventType type, const wxPoint& at) {
+    wxMouseEvent event(type);
+    event.SetPosition(at);
+    event.m_leftDown = type != wxEVT_LEFT_UP;
+    event.SetEventObject(panel);
+    panel->ProcessWindowEvent(event);
+}
+
+// Through the window: a crop dragged on the preview and typed as numbers, a
+// frame turned, the GIF saved; ImageMagick's crop and rotate of the sources
+// are what Pillow reads back, undo takes each edit back, and the project
+// keeps the edits for loopwright-cli and another XML reader.
+TEST(PictureEdits, CropAndRotateThroughTheWindowAsImageMagickDoes) {
+    const std::string dir = lwtest::MakeTempDir("edits");
+    wxArrayString pictures;
+    std::vector<std::string> references;
+    const char* colours[] = {"blue", "green", "yellow", "purple"};
+    for (int i = 0; i < 4; ++i) {
+        const std::string name = dir + "/p" + std::to_string(i) + ".png";
+        lwtest::RunProcess({"/usr/bin/convert", "-size", "80x80", "xc:red", "-fill", colours[i], "-draw",
+                            "rectangle 2,2 77,77", "-fill", "white", "-draw", "rectangle 20,20 39,29", name});
+        pictures.Add(name);
+        references.push_back(dir + "/r" + std::to_string(i) + ".png");
+        std::vector<std::string> magick{"/usr/bin/convert", name, "-crop", "40x40+20+20", "+repage"};
+        if (i == 1) magick.insert(magick.end(), {"-rotate", "90"});
+        magick.push_back(references.back());
+        lwtest::RunProcess(magick);
+    }
+    MainWindow* frame = lwtest::OpenMainWindow();
+    ASSERT_NE(frame, nullptr);
+    lwtest::PromptsOf(frame).pictures.push_back(pictures);
+    lwtest::ClickMenu(frame, "Frame", "Add Image");
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->IsImporting() && frame->IsEnabled(); }));
+
+    lwtest::ClickMenu(frame, "Frame", "Crop...");
+    CropDialog* dialog = nullptr;
+    for (wxWindow* child : frame->GetChildren())
+        if (auto* found = wxDynamicCast(child, CropDialog)) dialog = found;
+    ASSERT_NE(dialog, nullptr);
+    // A drag outside the rectangle spans a new one, in pixels of the pictures.
+    wxWindow* panel = frame->GetPreview().GetPanel();
+    const CropTool& tool = dialog->GetTool();
+    Mouse(panel, wxEVT_LEFT_DOWN, tool.ToPanel(wxRect(10, 10, 1, 1)).GetTopLeft() - wxPoint(30, 30));
+    Mouse(panel, wxEVT_MOTION, tool.ToPanel(wxRect(50, 40, 1, 1)).GetTopLeft());
+    Mouse(panel, wxEVT_LEFT_UP, tool.ToPanel(wxRect(50, 40, 1, 1)).GetTopLeft());
+    EXPECT_NEAR(tool.Crop().GetRight(), 49, 1);
+    EXPECT_NEAR(tool.Crop().GetBottom(), 39, 1);
+    // The numbers follow the drag and can be typed; OK applies them.
+    std::vector<wxSpinCtrl*> fields;
+    for (wxWindow* child : dialog->GetChildren())
+        if (auto* field = wxDynamicCast(child, wxSpinCtrl)) fields.push_back(field);
+    ASSERT_EQ(fields.size(), 4u);
+    EXPECT_EQ(fields[2]->GetValue(), tool.Crop().width);
+    for (int i = 0; i < 4; ++i) lwtest::TypeInto(fields[size_t(i)], i < 2 ? 20 : 40);
+    wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
+    dialog->ProcessWindowEvent(ok);
+    EXPECT_EQ(frame->GetCanvasSize(), wxSize(40, 40));
+    frame->GetThumbnailCtrl()->Select(1);
+    lwtest::ClickMenu(frame, "Frame", "Rotate Right");
+
+    lwtest::PromptsOf(frame).files.push_back(dir + "/out.gif");
+    lwtest::ClickMenu(frame, "File", "Save");
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->IsExporting(); }));
+    EXPECT_EQ(PillowDifferences(dir + "/out.gif", references), "(40, 40) 0 0 0 0\n");
+    lwtest::PromptsOf(frame).files.push_back(dir + "/edits.xml");
+    lwtest::ClickMenu(frame, "File", "Save Project");
+    lwtest::ClickMenu(frame, "Edit", "Undo Rotate Right");
+    EXPECT_EQ(frame->GetDocument().Frame(1).turn, FrameTurn());
+    lwtest::ClickMenu(frame, "Edit", "Undo Crop");
+    EXPECT_EQ(frame->GetCanvasSize(), wxSize(80, 80));
+    lwtest::CloseMainWindow(frame);
+
+    const char* xpath =
+        "import sys, xml.etree.ElementTree as E\nr = E.parse(sys.argv[1]).getroot()\nc = r.find('crop').attrib\n"
+        "print(c['x'], c['y'], c['width'], c['height'], [p.get('turn') for p in r.find('images')])\n";
+    EXPECT_EQ(lwtest::RunProcess({"/usr/bin/python3", "-c", xpath, dir + "/edits.xml"}).out,
+              "20 20 40 40 [None, '1', None, None]\n");
+    auto run = lwtest::RunProcess({LW_CLI, dir + "/edits.xml", "-o", dir + "/cli.gif"}, {{"DISPLAY", ""}});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(lwtest::ReadFile(dir + "/cli.gif") == lwtest::ReadFile(dir + "/out.gif"));
+}
+
+}  // namespace
