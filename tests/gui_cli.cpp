@@ -4,6 +4,7 @@
 #include "support/dialog_answers.h"
 #include "support/main_window.h"
 #include "support/pictures.h"
+#include "support/psnr.h"
 #include "support/test_support.h"
 #include "window/thumbnailctrl.h"
 
@@ -56,6 +57,7 @@ TEST(CliAndWindow, AProjectExportsToTheSameBytes) {
 }  // namespace
 
 #include "window/cropdialog.h"
+#include "window/framethumbnail.h"
 #include "window/previewpanel.h"
 
 #include <wx/panel.h>
@@ -134,6 +136,18 @@ TEST(PictureEdits, CropAndRotateThroughTheWindowAsImageMagickDoes) {
     frame->GetThumbnailCtrl()->Select(1);
     lwtest::ClickMenu(frame, "Frame", "Rotate Right");
 
+    // The preview and the strip show each frame with the export's own pixels.
+    for (size_t i = 0; i < 4; ++i) {
+        const DocumentFrame& shown = frame->GetDocument().Frame(i);
+        const wxImage drawn = DrawFrame(*shown.picture->Image(), frame->GetDocument().Drawing(i));
+        frame->GetPreview().ShowFrame(int(i));
+        lwtest::PumpPending();
+        EXPECT_EQ(lwtest::LargestDifference(frame->GetPreview().ShownBitmap().ConvertToImage(), drawn), 0) << i;
+        auto* item = dynamic_cast<FrameThumbnailItem*>(frame->GetThumbnailCtrl()->GetItem(int(i)));
+        ASSERT_NE(item, nullptr);
+        item->PrepareThumbnail(frame->GetThumbnailCtrl(), false);
+        EXPECT_EQ(lwtest::LargestDifference(item->GetThumbnail().ConvertToImage(), drawn), 0) << i;
+    }
     lwtest::PromptsOf(frame).files.push_back(dir + "/out.gif");
     lwtest::ClickMenu(frame, "File", "Save");
     ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->IsExporting(); }));

@@ -73,3 +73,28 @@ TEST(PreviewPlacement, EmptyPicturesDrawNothing) {
 }
 
 }  // namespace
+
+#include "window/cropdrag.h"
+
+namespace {
+
+// The crop tool's geometry: sides and corners grabbed, dragged and nudged,
+// never past the plane or each other; Shift keeps a corner drag's aspect.
+TEST(CropDrag, HandlesMoveTheirSidesWithinThePlane) {
+    const wxSize plane(200, 100);
+    const wxRect crop(50, 20, 100, 50);
+    EXPECT_EQ(CropHandleAt(crop, wxPoint(51, 19), 3), CropHandle::TopLeft);
+    EXPECT_EQ(CropHandleAt(crop, wxPoint(100, 70), 3), CropHandle::Bottom);
+    EXPECT_EQ(CropHandleAt(crop, wxPoint(100, 40), 3), CropHandle::Move);
+    EXPECT_EQ(CropHandleAt(crop, wxPoint(10, 10), 3), CropHandle::None);
+    EXPECT_EQ(DraggedCrop(crop, CropHandle::Right, {150, 40}, {400, 40}, plane, false), wxRect(50, 20, 150, 50));
+    EXPECT_EQ(DraggedCrop(crop, CropHandle::Left, {50, 40}, {300, 40}, plane, false), wxRect(149, 20, 1, 50));
+    EXPECT_EQ(DraggedCrop(crop, CropHandle::BottomRight, {150, 70}, {170, 75}, plane, true),
+              wxRect(50, 20, 120, 60));
+    EXPECT_EQ(DraggedCrop(crop, CropHandle::Move, {100, 40}, {0, 0}, plane, false), wxRect(0, 0, 100, 50));
+    EXPECT_EQ(NudgedCrop(crop, 1, -1, plane), wxRect(51, 19, 100, 50));
+    EXPECT_EQ(NudgedCrop(crop, 0, 500, plane), wxRect(50, 50, 100, 50));
+    EXPECT_EQ(SpannedCrop({150, 80}, {100, 30}, plane, false, {}), wxRect(100, 30, 51, 51));
+}
+
+}  // namespace

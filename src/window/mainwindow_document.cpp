@@ -64,10 +64,10 @@ void MainWindow::OnDeleteImages(wxCommandEvent&) {
                             wxGetTranslation("Confirm"), wxYES_NO | wxNO_DEFAULT | wxICON_INFORMATION);
     if (confirm.ShowModal() == wxID_YES) {
         Edit(std::make_unique<RemoveFramesCommand>(m_document, selection, wxTRANSLATE("Delete")));
-    } else if (m_document.CanvasSize() != m_document.ReferenceSize()) {
+    } else if (m_document.CanvasSize() != m_document.DrawnSize()) {
         // Answered No: the canvas still goes back to the frames' size, as it
         // always did, and that can be undone like any size edit.
-        Edit(std::make_unique<SetCanvasCommand>(m_document, m_document.ReferenceSize(), false));
+        Edit(std::make_unique<SetCanvasCommand>(m_document, m_document.DrawnSize(), false));
         m_canvasForm = CanvasForm::List;
         UpdateCanvasSize();
     }
@@ -114,7 +114,7 @@ void MainWindow::OnSetWidth(wxCommandEvent&) {
     if (m_document.IsEmpty()) return;
     const int width = ClampCanvasSide(m_spinctrl_width->GetValue());
     const wxSize canvas = m_document.CanvasSize();
-    const int height = HeightForWidth(width, m_document.ReferenceSize(), canvas.y);
+    const int height = HeightForWidth(width, m_document.DrawnSize(), canvas.y);
     Edit(std::make_unique<SetCanvasCommand>(m_document, wxSize(width, height), true));
 }
 
@@ -122,7 +122,7 @@ void MainWindow::OnSetHeight(wxCommandEvent&) {
     if (m_document.IsEmpty()) return;
     const int height = ClampCanvasSide(m_spinctrl_height->GetValue());
     const wxSize canvas = m_document.CanvasSize();
-    const int width = WidthForHeight(height, m_document.ReferenceSize(), canvas.x);
+    const int width = WidthForHeight(height, m_document.DrawnSize(), canvas.x);
     Edit(std::make_unique<SetCanvasCommand>(m_document, wxSize(width, height), true));
 }
 

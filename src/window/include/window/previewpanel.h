@@ -65,6 +65,8 @@ public:
     int GetLoopsPlayed() const { return m_loopsPlayed; }
     // Where the panel shows its picture; empty when it shows none.
     wxRect GetRect() const { return m_shown ? m_rect : wxRect(); }
+    // What the panel draws at GetRect().
+    const wxBitmap& ShownBitmap() const { return m_bitmap; }
     // The name and size of the frame last shown.
     const wxString& ShownName() const { return m_shownName; }
     const wxSize& ShownSize() const { return m_shownSize; }
