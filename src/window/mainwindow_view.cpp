@@ -118,7 +118,10 @@ void MainWindow::SettingsChanged() {
         m_spinctrl_delay->SetValue(m_document.DefaultDelay());
     m_thumbnailCtrl->SetFrameDelay(m_document.DefaultDelay());
     m_checkBox_transparent->SetValue(m_document.Settings().transparent);
+    // Transparent or black where the frames leave holes: drawn anew.
+    const bool transparencyChanged = m_thumbnailBasis.transparent != m_document.Settings().transparent;
     RedrawThumbnailsIfNeeded();
+    if (transparencyChanged) ShowSelectedFrame();
     // The labels show the frames' start times as a viewer plays them.
     m_thumbnailCtrl->SetFrameStartTimes(m_document.StartTimes());
     m_thumbnailCtrl->Refresh();
