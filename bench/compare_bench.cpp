@@ -2,11 +2,12 @@
 // wall time, file size and mean PSNR of every frame against its source, each
 // file decoded and composed by ImageMagick (-coalesce), not by us.
 //
-// compare_bench [--gifski PATH] [--out FOLDER] [--only NAME] [--ours] [--whole] [--threads N]
+// compare_bench [--gifski PATH] [--out FOLDER] [--only NAME] [--ours] [--whole] [--threads N] [--frames]
 //   --gifski   the gifski binary (default: $GIFSKI, else not compared)
 //   --only     one corpus: photo, flat, hd, screen
 //   --ours     only the export, no peers and no floor
 //   --whole    the export without frame optimisation
+//   --frames   only write each corpus's frames as PNG files into FOLDER/NAME, and keep them
 //
 // Peers read the frames from PNG files written beforehand (not timed); the
 // export takes them from memory, as the program does. The floor is the time
@@ -202,10 +203,8 @@ Result Peer(const std::string& tool, const std::string& command, const std::stri
     return result;
 }
 
-void Compare(const Corpus& corpus, const std::string& folder, const std::string& gifski, int threads,
-             bool peersToo) {
-    const int w = corpus.frames[0].GetWidth(), h = corpus.frames[0].GetHeight();
-    std::printf("%s: %zu frames of %d x %d\n", corpus.name.c_str(), corpus.frames.size(), w, h);
+// The corpus's frames as FOLDER/NAME/000.png...; where they went.
+std::string WriteFrames(const Corpus& corpus, const std::string& folder) {
     const std::string frames = folder + "/" + corpus.name;
     wxFileName::Mkdir(frames, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     for (size_t i = 0; i < corpus.frames.size(); ++i) {
@@ -213,6 +212,14 @@ void Compare(const Corpus& corpus, const std::string& folder, const std::string&
         std::snprintf(name, sizeof name, "/%03zu.png", i);
         corpus.frames[i].SaveFile(frames + name, wxBITMAP_TYPE_PNG);
     }
+    return frames;
+}
+
+void Compare(const Corpus& corpus, const std::string& folder, const std::string& gifski, int threads,
+             bool peersToo) {
+    const int w = corpus.frames[0].GetWidth(), h = corpus.frames[0].GetHeight();
+    std::printf("%s: %zu frames of %d x %d\n", corpus.name.c_str(), corpus.frames.size(), w, h);
+    const std::string frames = WriteFrames(corpus, folder);
     const std::string pngs = Quoted(frames) + "/*.png";
     const std::string sequence = Quoted(frames + "/%03d.png");
     const std::string out = folder + "/peer.gif";
@@ -263,6 +270,7 @@ int main(int argc, char** argv) {
     std::string folder = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/loopwright-compare";
     std::string only;
     bool peers = true;
+    bool framesOnly = false;
     int threads = DefaultExportParallelism();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -271,9 +279,10 @@ int main(int argc, char** argv) {
         else if (arg == "--only" && i + 1 < argc) only = argv[++i];
         else if (arg == "--ours") peers = false;
         else if (arg == "--whole") g_whole = true;
+        else if (arg == "--frames") framesOnly = true;
         else if (arg == "--threads" && i + 1 < argc) threads = std::max(1, std::atoi(argv[++i]));
         else {
-            std::fprintf(stderr, "usage: %s [--gifski PATH] [--out FOLDER] [--only photo|flat|hd|screen] [--ours] [--whole] [--threads N]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--gifski PATH] [--out FOLDER] [--only photo|flat|hd|screen] [--ours] [--whole] [--threads N] [--frames]\n", argv[0]);
             return 2;
         }
     }
@@ -286,9 +295,12 @@ int main(int argc, char** argv) {
         {"hd", [] { Corpus c{"hd", {}}; for (int i = 0; i < 20; ++i) c.frames.push_back(Photo(1920, 1080, i)); return c; }},
         {"screen", [] { Corpus c{"screen", {}}; for (int i = 0; i < 60; ++i) c.frames.push_back(Screen(i)); return c; }},
     };
-    for (const auto& [name, make] : corpora)
-        if (only.empty() || only == name) Compare(make(), folder, gifski, threads, peers);
-    wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
+    for (const auto& [name, make] : corpora) {
+        if (!only.empty() && only != name) continue;
+        if (framesOnly) WriteFrames(make(), folder);
+        else Compare(make(), folder, gifski, threads, peers);
+    }
+    if (!framesOnly) wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
     std::cout.rdbuf(console);
     return 0;
 }

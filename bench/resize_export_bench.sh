@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Figures for exporting at a smaller size with loopwright-cli --size:
 #   1. speed: 300 frames of 1920x1080 exported with --size 960x540, against
-#      the same frames resized beforehand by ImageMagick and exported as is;
-#   2. size: the file at half width against the full-size file, for a
-#      photo-like and a screen-like corpus of 40 frames of 1280x720;
+#      the same frames resized beforehand by ImageMagick and exported as is,
+#      plus the time the larger pictures take to decode (Pillow);
+#   2. size: the file at half width against the full-size file, for the
+#      photo-like and screen-like corpora of compare_bench (--frames), and a
+#      text-dense still desktop of 40 frames of 1280x720;
 #   3. quality: mean PSNR of a resized export against ImageMagick's Lanczos
 #      resize of the sources, beside the export of those resized frames.
 # It prints measurements only; nothing here passes or fails.
@@ -101,6 +103,10 @@ echo "1. speed: $SPEED_FRAMES frames 1920x1080"
 printf '   --size 960x540 from 1920x1080 : %6s s  (%d bytes)\n' "$t_big" "$(bytes a.gif)"
 printf '   pre-resized 960x540 frames    : %6s s  (%d bytes)\n' "$t_small" "$(bytes b.gif)"
 printf '   ratio resized / pre-resized   : %6s\n' "$(ratio "$t_big" "$t_small")"
+t_decode=$(wall /usr/bin/python3 -c 'import glob; from PIL import Image
+for f in sorted(glob.glob("big/*.png")): Image.open(f).load()')
+printf '   decoding the 1920x1080 PNGs   : %6s s  (budget: pre-resized + decoding = %s s)\n' "$t_decode" \
+    "$(echo "$t_small + $t_decode" | bc -l)"
 echo
 rm -rf big small a.gif b.gif
 
@@ -137,13 +143,29 @@ seq 0 39 | xargs -P "$JOBS" -I{} bash -c '
         -define png:compression-level=1 "screen/f$(printf %03d $i).png"
 ' desk.png {}
 
-echo "2. size: 40 frames 1280x720, full size against --size 640x0"
+echo "2. size: full size against half width"
+COMPARE_BENCH=$(dirname "$CLI")/../bench/compare_bench
+if [[ -x $COMPARE_BENCH ]]; then
+    "$COMPARE_BENCH" --frames --out "$TMP/corpora" --only photo >/dev/null
+    "$COMPARE_BENCH" --frames --out "$TMP/corpora" --only screen >/dev/null
+    for c in photo screen; do
+        w=$($CONVERT "corpora/$c/000.png" -format %w info:)
+        "$CLI" -q corpora/$c/*.png -o $c-full.gif
+        "$CLI" -q --size $((w / 2))x0 corpora/$c/*.png -o $c-half.gif
+        f=$(bytes $c-full.gif); h=$(bytes $c-half.gif)
+        printf '   %-11s full %9d bytes  half %9d bytes  half/full %5s %%  (goal <= 35 %%)\n' \
+            "$c" "$f" "$h" "$(pct "$h" "$f")"
+    done
+    rm -rf corpora ./*.gif
+else
+    echo "   (no $COMPARE_BENCH: build the compare_bench target for its corpora)"
+fi
 for c in photo screen; do
     "$CLI" -q $c/*.png -o $c-full.gif
     "$CLI" -q --size 640x0 $c/*.png -o $c-half.gif
     f=$(bytes $c-full.gif); h=$(bytes $c-half.gif)
-    printf '   %-6s full %9d bytes  half %9d bytes  half/full %5s %%  (goal <= 35 %%)\n' \
-        $c "$f" "$h" "$(pct "$h" "$f")"
+    printf '   %-11s full %9d bytes  half %9d bytes  half/full %5s %%\n' \
+        "$c-1280" "$f" "$h" "$(pct "$h" "$f")"
 done
 echo
 rm -rf photo screen ./*.gif
