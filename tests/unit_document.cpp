@@ -166,3 +166,76 @@ TEST(FrameTurns, EveryTurnAndFlipComposesToOneOfEight) {
 }
 
 }  // namespace
+
+#include "document/duplicates.h"
+#include "document/timing.h"
+
+namespace {
+
+std::vector<int> Delays(const Document& document) {
+    std::vector<int> delays;
+    for (const DocumentFrame& frame : document.Frames()) delays.push_back(frame.delay);
+    return delays;
+}
+
+TEST(TimingTools, SpeedDelaysNeverGoBelowTwo) {
+    std::vector<int> sped;
+    for (int delay : {10, 20, 40, 3}) sped.push_back(DelayAtSpeed(delay, 200));
+    EXPECT_EQ(sped, (std::vector<int>{5, 10, 20, 2}));
+    EXPECT_EQ(DelayAtSpeed(0, 50), 20);  // plays as 10
+    EXPECT_EQ(DelayAtSpeed(60000, 10), 65535);
+}
+
+// Reduce Frames and Remove Duplicates keep the animation's length and come
+// back whole with one undo.
+TEST(TimingTools, DroppedFramesGiveTheirTimeToTheFrameBefore) {
+    Document document;
+    DocumentHistory history;
+    std::vector<DocumentFrame> ten;
+    for (int i = 0; i < 10; ++i) ten.push_back(Frame(10 + i));
+    document.InsertFrames(0, std::move(ten));
+    std::vector<size_t> all(10);
+    for (size_t i = 0; i < 10; ++i) all[i] = i;
+    EXPECT_EQ(ReducedAway(all, 2, true), (std::vector<size_t>{1, 3, 5, 7, 9}));
+    EXPECT_EQ(ReducedAway(all, 3, false), (std::vector<size_t>{2, 5, 8}));
+    ASSERT_TRUE(history.SubmitEdit(std::make_unique<DropFramesCommand>(
+        document, DropFrames(document, ReducedAway(all, 2, true)), "Reduce Frames")));
+    EXPECT_EQ(Delays(document), (std::vector<int>{20, 20, 20, 20, 20}));
+    EXPECT_EQ(Widths(document), (std::vector<int>{10, 12, 14, 16, 18}));
+    history.Undo();
+    EXPECT_EQ(Widths(document).size(), 10u);
+    EXPECT_EQ(Delays(document), std::vector<int>(10, 10));
+    // A first frame dropped gives its time to the first one kept.
+    EXPECT_EQ(DropFrames(document, {0, 1}).kept, (std::vector<size_t>{2}));
+    EXPECT_EQ(DropFrames(document, {0, 1}).delays, (std::vector<int>{30}));
+}
+
+TEST(TimingTools, DuplicatesAreFramesThatDrawTheSameAsTheLastKept) {
+    Document document;
+    wxImage almost(8, 8);
+    almost.SetRGB(wxRect(0, 0, 8, 8), 255, 0, 0);
+    const FramePicture red = StorePicture(almost);
+    almost.SetRGB(3, 3, 250, 0, 0);  // 5 of 255 in one channel of one pixel: 0.01 %
+    std::vector<DocumentFrame> frames;
+    for (const FramePicture& picture :
+         {StorePicture(wxImage(8, 8)), StorePicture(wxImage(8, 8, true)), red, red, StorePicture(almost), red})
+        frames.push_back(DocumentFrame{picture, "f.png", 10, {}});
+    document.InsertFrames(0, std::move(frames));
+    std::vector<size_t> all(document.FrameCount());
+    for (size_t i = 0; i < all.size(); ++i) all[i] = i;
+    // Exactly, the last red follows the almost-red frame that was kept.
+    EXPECT_EQ(*FindDuplicates(FramesToCompare(document, all), 0, nullptr), (std::vector<size_t>{1, 3}));
+    EXPECT_EQ(*FindDuplicates(FramesToCompare(document, all), 0.1, nullptr), (std::vector<size_t>{1, 3, 4, 5}));
+    const FrameDrop drop = DropFrames(document, {3, 4, 5});
+    EXPECT_EQ(drop.kept, (std::vector<size_t>{2}));
+    EXPECT_EQ(drop.delays, (std::vector<int>{40}));
+    // Stopped: nothing is found.
+    EXPECT_FALSE(FindDuplicates(FramesToCompare(document, all), 0, [](size_t) { return false; }));
+    // Forth and back: the middle frames in reverse, sharing their pictures.
+    const std::vector<DocumentFrame> back = ForthAndBack(document, {1, 2, 3, 4});
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].picture, document.Frame(3).picture);
+    EXPECT_EQ(back[1].picture, document.Frame(2).picture);
+}
+
+}  // namespace

@@ -2,6 +2,8 @@
 
 #include "document/canvasgeometry.h"
 #include "document/commands.h"
+#include "document/duplicates.h"
+#include "document/timing.h"
 #include "document/framesource.h"
 #include "import/framepath.h"
 #include "project/projectdocument.h"
@@ -51,6 +53,35 @@ wxSize CanvasFor(const CliOptions& options, const wxSize& reference) {
 
 wxString Named(const wxString& path, const wxString& why) { return path + ": " + why; }
 
+std::vector<size_t> EveryFrame(const Document& document) {
+    std::vector<size_t> all(document.FrameCount());
+    for (size_t i = 0; i < all.size(); ++i) all[i] = i;
+    return all;
+}
+
+// --speed, --reduce, --dedupe and --yoyo in that order, as the window's
+// commands do them to every frame.
+void ApplyTimingTools(const CliOptions& options, Document& document) {
+    if (options.speedPercent) {
+        std::vector<int> delays;
+        for (const DocumentFrame& frame : document.Frames()) delays.push_back(DelayAtSpeed(frame.delay, *options.speedPercent));
+        SetDelaysCommand(document, EveryFrame(document), delays, "Change Speed").Do();
+    }
+    if (options.reduceStep) {
+        const auto away = ReducedAway(EveryFrame(document), *options.reduceStep, true);
+        DropFramesCommand(document, DropFrames(document, away), "Reduce Frames").Do();
+    }
+    if (options.dedupePercent) {
+        const auto found = FindDuplicates(FramesToCompare(document, EveryFrame(document)), *options.dedupePercent, nullptr);
+        // Positions in the whole list are the frames' indices.
+        if (found) DropFramesCommand(document, DropFrames(document, *found), "Remove Duplicates").Do();
+    }
+    if (options.yoyo)
+        InsertFramesCommand(document, document.FrameCount(), ForthAndBack(document, EveryFrame(document)),
+                            "Play Forth and Back")
+            .Do();
+}
+
 // The crop, turns and flips of the options, as the window's commands make
 // them; false when the crop does not lie within the pictures.
 bool ApplyPictureEdits(const CliOptions& options, Document& document) {
@@ -58,8 +89,7 @@ bool ApplyPictureEdits(const CliOptions& options, Document& document) {
         if (!wxRect(wxPoint(0, 0), document.ReferenceSize()).Contains(*options.crop)) return false;
         SetCropCommand(document, *options.crop, "Crop").Do();
     }
-    std::vector<size_t> all(document.FrameCount());
-    for (size_t i = 0; i < all.size(); ++i) all[i] = i;
+    const std::vector<size_t> all = EveryFrame(document);
     for (int turn = 0; turn < options.quarterTurns; ++turn)
         TurnFramesCommand(document, all, TurnFramesCommand::Turn::Right).Do();
     if (options.flipHorizontally) TurnFramesCommand(document, all, TurnFramesCommand::Turn::FlipHorizontally).Do();
@@ -96,6 +126,7 @@ void BuildPictureDocument(const CliOptions& options, CliDocument& result) {
         result.usage = true;
         return;
     }
+    ApplyTimingTools(options, document);
     document.SetCanvas(CanvasFor(options, document.DrawnSize()), document.ReferenceSize());
     document.SetGif(options.output, wxFileNameFromPath(options.output));
 }

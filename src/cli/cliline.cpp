@@ -2,6 +2,7 @@
 
 #include "base/commandline.h"
 #include "base/folders.h"
+#include "document/timing.h"
 
 #include <wx/cmdline.h>
 #include <wx/msgout.h>
@@ -36,6 +37,15 @@ void DescribeCliLine(wxCmdLineParser& parser) {
          wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_OPTION, nullptr, "flip", "mirror every frame: h (left to right), v (upside down) or hv",
          wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "speed", "play PERCENT as fast (10 to 1000; delays never below 2)",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "reduce", "keep 1 of every N frames (2 to 10), their time kept",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "dedupe",
+         "drop frames equal to the one before (=PERCENT: differing at most that much on average)",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_SWITCH, nullptr, "yoyo", "play forth and back: append the frames in reverse",
+         wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_OPTION, nullptr, "loop", "passes the GIF plays, or \"forever\" (default)",
          wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_SWITCH, nullptr, "transparent", "keep transparent pixels transparent",
@@ -47,12 +57,27 @@ void DescribeCliLine(wxCmdLineParser& parser) {
         {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr,
          "\nPictures (PNG, JPEG, BMP, GIF) become frames in the order given; a GIF gives\n"
          "all its frames. A project file (.xml) is exported as the program exports it.\n"
-         "--crop, --rotate and --flip apply in that order, then --size resizes.\n"
-         "They and --delay, --loop and --transparent apply to pictures only.\n"
+         "--crop, --rotate and --flip apply in that order, then --speed, --reduce,\n"
+         "--dedupe and --yoyo, then --size resizes. These and --delay, --loop and\n"
+         "--transparent apply to pictures only.\n"
          "Exit status: 0 written, 1 input problem, 2 usage, 3 write failure.",
          wxCMD_LINE_VAL_NONE, 0},
         wxCMD_LINE_DESC_END};
     parser.SetDesc(entries);
+}
+
+std::optional<int> NumberIn(const wxString& text, long low, long high) {
+    long value = 0;
+    if (!text.ToLong(&value) || value < low || value > high) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+// "--dedupe" alone asks for identical frames: the parser wants a value.
+std::vector<std::string> WithDedupeValue(int argc, char** argv) {
+    std::vector<std::string> arguments(argv, argv + argc);
+    for (size_t i = 1; i < arguments.size() && arguments[i] != "--"; ++i)
+        if (arguments[i] == "--dedupe") arguments[i] = "--dedupe=0";
+    return arguments;
 }
 
 bool IsProjectName(const wxString& path) { return path.Lower().EndsWith(".xml"); }
@@ -93,12 +118,24 @@ wxString ReadOptions(const wxCmdLineParser& parser, CliOptions& options) {
         options.flipVertically = text == "v" || text == "hv" || text == "vh";
         if (!options.flipHorizontally && !options.flipVertically) return "--flip must be h, v or hv: " + text;
     }
+    if (parser.Found("speed", &text) && !(options.speedPercent = NumberIn(text, kMinSpeedPercent, kMaxSpeedPercent)))
+        return "--speed must be a percentage from 10 to 1000: " + text;
+    if (parser.Found("reduce", &text) && !(options.reduceStep = NumberIn(text, kMinReduceStep, kMaxReduceStep)))
+        return "--reduce must be 2 to 10 (keep 1 of that many frames): " + text;
+    if (parser.Found("dedupe", &text)) {
+        double percent = -1;
+        if (!text.ToCDouble(&percent) || percent < 0 || percent > 100)
+            return "--dedupe takes a mean difference of 0 to 100 percent: " + text;
+        options.dedupePercent = percent;
+    }
+    options.yoyo = parser.Found("yoyo");
     const bool pictureOptions = options.delay || options.size || options.loopCount || options.transparent ||
                                 options.crop || options.quarterTurns || options.flipHorizontally ||
-                                options.flipVertically;
+                                options.flipVertically || options.speedPercent || options.reduceStep ||
+                                options.dedupePercent || options.yoyo;
     if (options.project && pictureOptions)
-        return "--delay, --size, --crop, --rotate, --flip, --loop and --transparent apply to pictures, "
-               "not to a project";
+        return "--delay, --size, --crop, --rotate, --flip, --speed, --reduce, --dedupe, --yoyo, --loop and "
+               "--transparent apply to pictures, not to a project";
     return wxString();
 }
 
@@ -139,7 +176,10 @@ std::optional<int> ParseLoopCount(const wxString& text) {
 CliOptions ReadCliLine(int argc, char** argv) {
     wxCmdLineParser parser;
     DescribeCliLine(parser);
-    const int parsed = ParseArguments(parser, argc, argv);
+    std::vector<std::string> arguments = WithDedupeValue(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) pointers.push_back(&argument[0]);
+    const int parsed = ParseArguments(parser, argc, pointers.data());
 
     CliOptions options;
     if (parsed == -1) {

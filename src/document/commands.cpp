@@ -157,6 +157,49 @@ bool SetDelayCommand::Absorb(DocumentCommand& next) {
 
 // ---------------------------------------------------------------------------
 
+SetDelaysCommand::SetDelaysCommand(Document& document, std::vector<size_t> indices, std::vector<int> delays,
+                                   const char* name)
+    : DocumentCommand(document, name), m_indices(std::move(indices)), m_delays(std::move(delays)) {}
+
+bool SetDelaysCommand::Do() {
+    m_before.clear();
+    bool changes = false;
+    for (size_t i = 0; i < m_indices.size() && i < m_delays.size(); ++i) {
+        m_before.push_back(m_indices[i] < m_document.FrameCount() ? m_document.Frame(m_indices[i]).delay : 0);
+        changes = changes || m_before.back() != m_delays[i];
+    }
+    if (!changes) return false;
+    m_document.SetDelays(m_indices, m_delays);
+    return true;
+}
+
+bool SetDelaysCommand::Undo() {
+    m_document.SetDelays(m_indices, m_before);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+DropFramesCommand::DropFramesCommand(Document& document, const FrameDrop& drop, const char* name)
+    : DocumentCommand(document, name), m_delays(document, drop.kept, drop.delays, name),
+      m_remove(document, drop.removed, name) {}
+
+bool DropFramesCommand::Do() {
+    // The delays first: the indices of the kept frames change once the others go.
+    m_delays.Do();
+    if (m_remove.Do()) return true;
+    m_delays.Undo();
+    return false;
+}
+
+bool DropFramesCommand::Undo() {
+    m_remove.Undo();
+    m_delays.Undo();
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
 SetCanvasCommand::SetCanvasCommand(Document& document, const wxSize& canvas, bool typed)
     : DocumentCommand(document, wxTRANSLATE("Canvas Size")), m_canvas(canvas), m_typed(typed) {}
 

@@ -5,6 +5,7 @@
 #include "base/trace.h"
 #include "update/updatechecker.h"
 #include "update/updateevents.h"
+#include "window/duplicatecontroller.h"
 #include "window/exportcontroller.h"
 #include "window/framedroptarget.h"
 #include "window/importcontroller.h"
@@ -34,6 +35,7 @@ MainWindow::~MainWindow() {
     // waited for, a running import drops what it still reads.
     m_export.reset();
     m_import.reset();
+    m_duplicates.reset();
     CancelCrop();
     m_document.SetObserver(nullptr);
     // The strip and its frames go first, before anything they might refer to.
@@ -77,6 +79,7 @@ void MainWindow::InitFrame() {
     m_preview = std::make_unique<PreviewPanel>(down, m_document, std::move(listener));
     m_import = std::make_unique<ImportController>(this, m_document);
     m_export = std::make_unique<ExportController>(this);
+    m_duplicates = std::make_unique<DuplicateController>(this);
 
     m_spinctrl_delay = FindResourceControl<wxSpinCtrl>("m_spinctrl_delay");
     m_spinctrl_width = FindResourceControl<wxSpinCtrl>("m_spinctrl_width");

@@ -44,6 +44,11 @@ enum : int {
     ID_ROTATE_RIGHT,
     ID_FLIP_HORIZONTAL,
     ID_FLIP_VERTICAL,
+    ID_CHANGE_SPEED,
+    ID_REDUCE_FRAMES,
+    ID_REMOVE_DUPLICATES,
+    ID_FORTH_AND_BACK,
+    ID_TRIM,
     ID_SELECT_ALL,
     ID_RUN_ANIMATION,
     ID_LOOP_COUNT,
@@ -137,6 +142,24 @@ const std::vector<MainWindow::Command>& MainWindow::Commands() {
             .InContextMenu(),
         Command(ID_SELECT_ALL, M::Frame, wxTRANSLATE("Select All"), "Ctrl+A", &W::OnSelectAll)
             .EnabledWhile(&W::HasFrames)
+            .InContextMenu(),
+        // Timing tools: for the selected frames, or all when at most one is.
+        Command(ID_CHANGE_SPEED, M::Frame, wxTRANSLATE("Change Speed..."), nullptr, &W::OnChangeSpeed)
+            .EnabledWhile(&W::HasFrames)
+            .InContextMenu()
+            .AfterSeparator(),
+        Command(ID_REDUCE_FRAMES, M::Frame, wxTRANSLATE("Reduce Frames..."), nullptr, &W::OnReduceFrames)
+            .EnabledWhile(&W::HasFrames)
+            .InContextMenu(),
+        Command(ID_REMOVE_DUPLICATES, M::Frame, wxTRANSLATE("Remove Duplicates..."), nullptr,
+                &W::OnRemoveDuplicates)
+            .EnabledWhile(&W::HasFrames)
+            .InContextMenu(),
+        Command(ID_FORTH_AND_BACK, M::Frame, wxTRANSLATE("Play Forth and Back"), nullptr, &W::OnForthAndBack)
+            .EnabledWhile(&W::CanPlayForthAndBack)
+            .InContextMenu(),
+        Command(ID_TRIM, M::Frame, wxTRANSLATE("Trim"), nullptr, &W::OnTrim)
+            .EnabledWhile(&W::HasPartialSelection)
             .InContextMenu(),
         // Picture edits: for the selected frames, or all when none is.
         Command(ID_ROTATE_LEFT, M::Frame, wxTRANSLATE("Rotate Left"), "Ctrl+Shift+R", &W::OnRotateLeft)

@@ -7,10 +7,11 @@ WorkerProgress::WorkerProgress() = default;
 
 WorkerProgress::~WorkerProgress() { End(); }
 
-void WorkerProgress::Begin(wxWindow* parent, const wxString& title, const wxString& message) {
+void WorkerProgress::Begin(wxWindow* parent, const wxString& title, const wxString& message, bool cancellable) {
     End();
     m_dialog = new wxProgressDialog(title, message, 100, parent,
-                                    wxPD_ELAPSED_TIME | wxPD_ESTIMATED_TIME | wxPD_REMAINING_TIME);
+                                    wxPD_ELAPSED_TIME | wxPD_ESTIMATED_TIME | wxPD_REMAINING_TIME |
+                                        (cancellable ? wxPD_CAN_ABORT : 0));
 }
 
 void WorkerProgress::End() {
@@ -20,11 +21,12 @@ void WorkerProgress::End() {
     m_dialog = nullptr;
 }
 
-void WorkerProgress::Update(int percent) {
-    if (!m_dialog) return;
+bool WorkerProgress::Update(int percent) {
+    if (!m_dialog) return true;
     m_updating = true;
-    m_dialog->Update(percent, wxEmptyString);
+    const bool goOn = m_dialog->Update(percent, wxEmptyString);
     m_updating = false;
+    return goOn;
 }
 
 bool WorkerProgress::Defer(const wxEvent& event, wxEvtHandler& handler) const {

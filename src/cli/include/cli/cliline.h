@@ -26,6 +26,10 @@ struct CliOptions {
     int quarterTurns = 0;          // clockwise, before the flips
     bool flipHorizontally = false;
     bool flipVertically = false;
+    std::optional<int> speedPercent;     // every delay played this much as fast
+    std::optional<int> reduceStep;       // keep 1 of every that many frames
+    std::optional<double> dedupePercent; // drop duplicates differing at most this much
+    bool yoyo = false;                   // append the frames in reverse
     std::optional<int> loopCount;  // passes; 0 is forever
     bool transparent = false;
     bool quiet = false;

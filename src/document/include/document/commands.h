@@ -4,6 +4,7 @@
 #pragma once
 
 #include "document/document.h"
+#include "document/timing.h"
 
 #include <wx/cmdproc.h>
 
@@ -89,6 +90,32 @@ private:
     int m_delay;
     std::vector<int> m_before;
     int m_defaultBefore = 0;
+};
+
+// Each frame at indices its own delay (Change Speed).
+class SetDelaysCommand : public DocumentCommand {
+public:
+    SetDelaysCommand(Document& document, std::vector<size_t> indices, std::vector<int> delays, const char* name);
+    bool Do() override;
+    bool Undo() override;
+
+private:
+    std::vector<size_t> m_indices;
+    std::vector<int> m_delays;
+    std::vector<int> m_before;
+};
+
+// Frames taken out with their time given to the frames that stay (Reduce
+// Frames, Remove Duplicates): one undo puts them back with the old delays.
+class DropFramesCommand : public DocumentCommand {
+public:
+    DropFramesCommand(Document& document, const FrameDrop& drop, const char* name);
+    bool Do() override;
+    bool Undo() override;
+
+private:
+    SetDelaysCommand m_delays;
+    RemoveFramesCommand m_remove;
 };
 
 // The canvas size (the Width and Height fields); typing gives one command.

@@ -14,6 +14,7 @@
 #include <vector>
 
 class CropDialog;
+class DuplicateController;
 class ExportController;
 class ImportController;
 class PreviewPanel;
@@ -98,6 +99,8 @@ public:
     wxSize GetCanvasSize() const { return m_document.CanvasSize(); }
     wxSize GetReferenceSize() const { return m_document.ReferenceSize(); }
     bool IsImporting() const;
+    // Remove Duplicates is comparing frames under its progress dialog.
+    bool IsSearchingDuplicates() const;
     // A GIF is being written under its progress dialog.
     bool IsExporting() const;
     // The export's events arrive here.
@@ -133,6 +136,11 @@ private:
     void OnFlipHorizontal(wxCommandEvent& event);
     void OnFlipVertical(wxCommandEvent& event);
     void OnCrop(wxCommandEvent& event);
+    void OnChangeSpeed(wxCommandEvent& event);
+    void OnReduceFrames(wxCommandEvent& event);
+    void OnRemoveDuplicates(wxCommandEvent& event);
+    void OnForthAndBack(wxCommandEvent& event);
+    void OnTrim(wxCommandEvent& event);
     void OnResetCrop(wxCommandEvent& event);
     void OnSelectAll(wxCommandEvent& event);
     void OnRunAnimation(wxCommandEvent& event);
@@ -210,6 +218,13 @@ private:
     // Ends a crop under way without applying it (the frames changed).
     void CancelCrop();
     bool HasCrop() const { return !m_document.Crop().IsEmpty(); }
+    // Timing tools: the selected frames, or every frame when at most one is selected.
+    std::vector<size_t> TimingSpan() const;
+    bool CanPlayForthAndBack() const { return TimingSpan().size() >= 3; }
+    // Some frames are selected, not all.
+    bool HasPartialSelection() const;
+    // Remove Duplicates found these frames (ascending): they go, their time kept.
+    void RemoveDuplicates(const std::vector<size_t>& frames);
     void ShowFrame(int index);
     // The selected frames, ascending.
     std::vector<size_t> SelectedFrames() const;
@@ -266,6 +281,12 @@ private:
     CropDialog* m_cropDialog = nullptr;
     std::unique_ptr<ImportController> m_import;
     std::unique_ptr<ExportController> m_export;
+    std::unique_ptr<DuplicateController> m_duplicates;
+    // The timing tools' last choices, offered again.
+    int m_speedPercent = 200;
+    int m_reduceStep = 2;
+    bool m_reduceKeepsOne = true;
+    double m_duplicatePercent = 0;
     std::unique_ptr<UserPrompts> m_prompts;
     // Where the file dialogs open.
     DialogPlaces m_places;

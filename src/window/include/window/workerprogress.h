@@ -20,11 +20,13 @@ public:
     WorkerProgress& operator=(const WorkerProgress&) = delete;
 
     // Shows the dialog over parent, which it disables until End.
-    void Begin(wxWindow* parent, const wxString& title, const wxString& message);
+    // With cancellable, it has a Cancel button.
+    void Begin(wxWindow* parent, const wxString& title, const wxString& message, bool cancellable = false);
     // Removes the dialog: the parent is usable again at once.
     void End();
     bool IsShown() const { return m_dialog != nullptr; }
-    void Update(int percent);
+    // False once the user has cancelled.
+    bool Update(int percent);
     // True when the event arrived inside an Update: it was queued again to
     // handler, behind the others, so the order of the worker's events stays.
     bool Defer(const wxEvent& event, wxEvtHandler& handler) const;
