@@ -226,6 +226,8 @@ TEST_F(Document, TheContextMenuOffersInsertAndDelete) {
                                              "Frame Delay...\tCtrl+D", "", "Move Left\tCtrl+Left",
                                              "Move Right\tCtrl+Right", "Duplicate\tCtrl+J",
                                              "Reverse Order", "Select All\tCtrl+A", "",
+                                             "Change Speed...", "Reduce Frames...", "Remove Duplicates...",
+                                             "Play Forth and Back", "Trim", "",
                                              "Rotate Left\tCtrl+Shift+R", "Rotate Right\tCtrl+R",
                                              "Flip Horizontal", "Flip Vertical", "Crop...\tCtrl+Shift+X"}));
     EXPECT_EQ(FramePaths(frame), (std::vector<wxString>{Pic("f0.png"), Pic("f2.png")}));
@@ -313,6 +315,60 @@ TEST_F(Document, OpenProjectCancelledAtThePromptChangesNothing) {
     // No, then the file dialog cancelled: the frames are still there.
     wxTEST_DIALOG(ClickMenu(frame, "File", "Open Project"), wxExpectModal<wxMessageDialog>(wxID_NO));
     EXPECT_EQ(strip->GetCount(), 2);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<int> FrameDelays(MainWindow* frame) {
+    std::vector<int> delays;
+    for (const DocumentFrame& f : frame->GetDocument().Frames()) delays.push_back(f.delay);
+    return delays;
+}
+
+// The timing tools through the window's menus: each one step to undo, the
+// animation's length kept where frames go, as another reader plays the GIF.
+TEST_F(Document, TimingToolsChangeDelaysAndFramesAsOneEditEach) {
+    const wxColour colours[10] = {*wxRED, *wxGREEN, *wxBLUE, *wxBLUE, *wxBLUE,
+                                  *wxRED, *wxGREEN, *wxBLACK, *wxWHITE, *wxCYAN};
+    for (int i = 0; i < 10; ++i)
+        lwtest::AppendFrame(frame, wxSize(20, 20), wxString::Format("t%d.png", i), colours[i]);
+    wxTEST_DIALOG(ClickMenu(frame, "Frame", "Reduce Frames..."), lwtest::ExpectReduce(2, true));
+    EXPECT_EQ(FrameDelays(frame), std::vector<int>(5, 20));
+    const std::string dir = lwtest::MakeTempDir("timing");
+    lwtest::PromptsOf(frame).files.push_back(dir + "/reduced.gif");
+    ClickMenu(frame, "File", "Save");
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->IsExporting(); }));
+    const char* total = "import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1]); t = 0\n"
+                        "for i in range(im.n_frames):\n    im.seek(i); t += im.info['duration']\nprint(im.n_frames, t)\n";
+    EXPECT_EQ(lwtest::RunProcess({"/usr/bin/python3", "-c", total, dir + "/reduced.gif"}).out, "5 1000\n");
+    ClickMenu(frame, "Edit", "Undo Reduce Frames");
+    ASSERT_EQ(frame->GetDocument().FrameCount(), 10u);
+
+    // Frames 3 to 5 are the same: found on the worker, frame 3 keeps their time.
+    wxTEST_DIALOG(ClickMenu(frame, "Frame", "Remove Duplicates..."), lwtest::ExpectDuplicates(0));
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->IsSearchingDuplicates(); }));
+    EXPECT_EQ(FrameDelays(frame), (std::vector<int>{10, 10, 30, 10, 10, 10, 10, 10}));
+    ClickMenu(frame, "Edit", "Undo Remove Duplicates");
+    EXPECT_EQ(FrameDelays(frame), std::vector<int>(10, 10));
+
+    // Two frames selected: they alone change speed; forth and back needs three.
+    strip->SelectOnly({0, 1}, 1);
+    frame->Edit(std::make_unique<SetDelaysCommand>(frame->GetDocument(), std::vector<size_t>{0, 1},
+                                                   std::vector<int>{3, 20}, "Frame Delay"));
+    wxTEST_DIALOG(ClickMenu(frame, "Frame", "Change Speed..."), lwtest::ExpectSpeed(200));
+    EXPECT_EQ(FrameDelays(frame)[0], 2);
+    EXPECT_EQ(FrameDelays(frame)[1], 10);
+    EXPECT_EQ(FrameDelays(frame)[2], 10);
+    strip->SelectOnly({0, 1, 2}, 2);
+    ClickMenu(frame, "Frame", "Play Forth and Back");
+    EXPECT_EQ(frame->GetDocument().FrameCount(), 11u);
+    EXPECT_EQ(frame->GetDocument().Frame(3).picture, frame->GetDocument().Frame(1).picture);
+    // Trim keeps the selection alone, after asking.
+    strip->SelectOnly({0, 1}, 1);
+    wxTEST_DIALOG(ClickMenu(frame, "Frame", "Trim"), wxExpectModal<wxMessageDialog>(wxID_YES));
+    EXPECT_EQ(frame->GetDocument().FrameCount(), 2u);
 }
 
 }  // namespace

@@ -160,3 +160,32 @@ TEST(Cli, CropRotateFlipAndSizeDoWhatImageMagickDoes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The timing options in their order on a GIF's own delays: ten frames of
+// 10 cs, twice as fast (5), keep 1 of 2 (10 each), forth and back (3 more).
+TEST(Cli, TimingOptionsWorkOnAGifsOwnDelays) {
+    const std::string dir = lwtest::MakeTempDir("cli-timing");
+    lwtest::WriteAnimatedGif(dir + "/a.gif", 8, 8,
+                             {"red", "lime", "blue", "red", "lime", "blue", "red", "lime", "blue", "red"});
+    auto run = Cli({"--speed", "200", "--reduce", "2", "--yoyo", dir + "/a.gif", "-o", dir + "/b.gif"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(PillowFacts(dir + "/b.gif").substr(0, 2), "8 ");
+    EXPECT_NE(PillowFacts(dir + "/b.gif").find("[100, 100, 100, 100, 100, 100, 100, 100]"), std::string::npos);
+    // Frames 3 to 5 the same: frame 3 keeps their three delays.
+    lwtest::WriteAnimatedGif(dir + "/d.gif", 8, 8, {"red", "lime", "blue", "blue", "blue", "red"});
+    run = Cli({"--dedupe", dir + "/d.gif", "-o", dir + "/e.gif"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    // Its delays are 0, played as 10: the kept frame gets the 30 they play.
+    EXPECT_NE(PillowFacts(dir + "/e.gif").find("[0, 0, 300, 0]"), std::string::npos) << PillowFacts(dir + "/e.gif");
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--speed", "5"}, {"--reduce", "1"}, {"--dedupe=x"}, {"--dedupe=101"}}) {
+        std::vector<std::string> line = bad;
+        line.insert(line.end(), {dir + "/a.gif", "-o", dir + "/bad.gif"});
+        EXPECT_EQ(Cli(line).exitCode, 2) << bad[0];
+    }
+    EXPECT_FALSE(lwtest::FileExists(dir + "/bad.gif"));
+}
+
+}  // namespace

@@ -34,7 +34,7 @@ SpeedDialog::SpeedDialog(wxWindow* parent, int percent)
     auto* body = new wxBoxSizer(wxVERTICAL);
     body->Add(Row({new wxStaticText(this, wxID_ANY, wxGetTranslation("Speed:")), m_percent,
                    new wxStaticText(this, wxID_ANY, "%")}));
-    body->Add(new wxStaticText(this, wxID_ANY, wxGetTranslation("200 % plays twice as fast, 50 % half as fast.")),
+    body->Add(new wxStaticText(this, wxID_ANY, wxGetTranslation("Twice as fast at 200 %, half as fast at 50 %.")),
               0, wxTOP, 8);
     Finish(this, body);
 }

@@ -3,6 +3,7 @@
 
 #include "window/framedelaydialog.h"
 #include "window/loopcountdialog.h"
+#include "window/timingdialogs.h"
 
 #include <wx/msgdlg.h>
 #include <wx/radiobut.h>
@@ -44,6 +45,50 @@ protected:
 private:
     int m_delay;
     int* m_shown;
+};
+
+// Answers the timing tools' dialogs with a setting and OK.
+class ExpectSpeed : public wxExpectModalBase<SpeedDialog, ExpectSpeed> {
+public:
+    explicit ExpectSpeed(int percent) : m_percent(percent) {}
+
+protected:
+    int OnInvoked(SpeedDialog* dialog) const override {
+        dialog->SetPercent(m_percent);
+        return wxID_OK;
+    }
+
+private:
+    int m_percent;
+};
+
+class ExpectReduce : public wxExpectModalBase<ReduceDialog, ExpectReduce> {
+public:
+    ExpectReduce(int step, bool keepOne) : m_step(step), m_keepOne(keepOne) {}
+
+protected:
+    int OnInvoked(ReduceDialog* dialog) const override {
+        dialog->Set(m_step, m_keepOne);
+        return wxID_OK;
+    }
+
+private:
+    int m_step;
+    bool m_keepOne;
+};
+
+class ExpectDuplicates : public wxExpectModalBase<DuplicatesDialog, ExpectDuplicates> {
+public:
+    explicit ExpectDuplicates(double percent) : m_percent(percent) {}
+
+protected:
+    int OnInvoked(DuplicatesDialog* dialog) const override {
+        dialog->SetPercent(m_percent);
+        return wxID_OK;
+    }
+
+private:
+    double m_percent;
 };
 
 // Answers a message box and keeps what it said.
