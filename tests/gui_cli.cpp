@@ -113,7 +113,7 @@ TEST(PictureEdits, CropAndRotateThroughTheWindowAsImageMagickDoes) {
     lwtest::ClickMenu(frame, "Frame", "Crop...");
     CropDialog* dialog = nullptr;
     for (wxWindow* child : frame->GetChildren())
-        if (auto* found = wxDynamicCast(child, CropDialog)) dialog = found;
+        if (auto* found = dynamic_cast<CropDialog*>(child)) dialog = found;
     ASSERT_NE(dialog, nullptr);
     // A drag outside the rectangle spans a new one, in pixels of the pictures.
     wxWindow* panel = frame->GetPreview().GetPanel();
