@@ -179,7 +179,9 @@ void MainWindow::OnChangeSplitterWindow(wxSplitterEvent&) {
 
 void MainWindow::ShowSelectedFrame() {
     const wxArrayInt& selection = m_thumbnailCtrl->GetSelectedIndices();
-    if (!selection.empty() && selection[0] >= 0) m_preview->ShowFrame(selection[0]);
+    // Without a selection, the frame on show stays on show, drawn anew.
+    const int shown = !selection.empty() && selection[0] >= 0 ? selection[0] : m_preview->ShownIndex();
+    if (shown >= 0) m_preview->ShowFrame(shown);
 }
 
 void MainWindow::OnThumbnailLeftClick(wxThumbnailEvent& event) {

@@ -39,6 +39,9 @@ void MainWindow::OnCrop(wxCommandEvent&) {
                                       m_cropDialog = nullptr;
                                       if (crop) ApplyCrop(*crop);
                                   });
+    // Beside the preview, not over it: at the window's top right, over the strip.
+    const wxRect window = GetScreenRect();
+    m_cropDialog->Move(window.GetRight() - m_cropDialog->GetSize().x - 16, window.y + 60);
     m_cropDialog->Show();
 }
 

@@ -209,7 +209,7 @@ private:
     void RedrawThumbnails(size_t first, size_t last);
     void RedrawThumbnailsIfNeeded();
     wxSize ThumbnailBox() const;
-    // The preview shows the first selected frame again (drawn anew).
+    // The preview shows the first selected frame (else the one on show) again, drawn anew.
     void ShowSelectedFrame();
     // Picture edits: the selected frames, or every frame when none is selected.
     std::vector<size_t> FramesToEdit() const;
