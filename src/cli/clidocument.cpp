@@ -28,17 +28,18 @@ wxString UnreadableReason(const wxString& path) {
     return wxString();
 }
 
-// The frames of one picture file; empty with problem set when it gives none.
-std::vector<DocumentFrame> PictureFrames(const wxString& path, const CliOptions& options,
-                                         FrameSource& source, wxString& problem) {
-    problem = UnreadableReason(path);
-    if (!problem.empty()) return {};
-    std::vector<DocumentFrame> frames = source.Load(path, options.delay.value_or(kCliDefaultDelay));
-    if (frames.empty()) problem = "is not a picture this program reads, or is damaged";
+// Appends the frames of one picture file (their pictures arrive when the
+// source finishes); the problem when it gives none.
+wxString AddPictureFrames(const wxString& path, const CliOptions& options, FrameSource& source,
+                          std::vector<DocumentFrame>& frames) {
+    const wxString problem = UnreadableReason(path);
+    if (!problem.empty()) return problem;
+    const size_t added = source.Add(path, options.delay.value_or(kCliDefaultDelay), frames);
+    if (added == 0) return "is not a picture this program reads, or is damaged";
     // --delay holds for every frame, a GIF's too.
     if (options.delay)
-        for (DocumentFrame& frame : frames) frame.delay = *options.delay;
-    return frames;
+        for (size_t i = frames.size() - added; i < frames.size(); ++i) frames[i].delay = *options.delay;
+    return wxString();
 }
 
 // The canvas the options ask for: the frames' own (the largest) unless --size
@@ -103,14 +104,14 @@ void BuildPictureDocument(const CliOptions& options, CliDocument& result) {
     std::vector<DocumentFrame> frames;
     FrameSource source;
     for (const wxString& path : options.inputs) {
-        wxString problem;
-        std::vector<DocumentFrame> more = PictureFrames(path, options, source, problem);
+        const wxString problem = AddPictureFrames(path, options, source, frames);
         if (!problem.empty()) {
+            source.Finish();
             result.problem = Named(path, problem);
             return;
         }
-        for (DocumentFrame& frame : more) frames.push_back(std::move(frame));
     }
+    source.Finish();
     Document& document = result.document;
     document.SetDefaultDelay(options.delay.value_or(kCliDefaultDelay));
     document.SetLoopCount(options.loopCount.value_or(0));

@@ -18,11 +18,21 @@ DocumentFrame FrameFromDecoded(DecodedPicture&& decoded, int fallbackDelay) {
 
 std::vector<DocumentFrame> FrameSource::Load(const wxString& listed, int fallbackDelay) {
     std::vector<DocumentFrame> frames;
+    Add(listed, fallbackDelay, frames);
+    Finish();
+    return frames;
+}
+
+size_t FrameSource::Add(const wxString& listed, int fallbackDelay, std::vector<DocumentFrame>& frames) {
+    const size_t before = frames.size();
     m_decoder.Decode(listed, [&](DecodedPicture&& decoded) {
         // Once stored, its pixels no longer count against the import's budget.
         m_decoder.Release(*decoded.picture);
-        frames.push_back(FrameFromDecoded(std::move(decoded), fallbackDelay));
+        const size_t at = frames.size();
+        frames.push_back(MakeFrame(nullptr, decoded.path, decoded.frameIndex, decoded.delay, fallbackDelay));
+        m_storing.Add(std::move(decoded.picture),
+                      [&frames, at](FramePicture stored) { frames[at].picture = std::move(stored); });
         return true;
     });
-    return frames;
+    return frames.size() - before;
 }

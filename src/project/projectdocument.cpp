@@ -48,8 +48,8 @@ void FillDocumentFromProject(Document& document, std::vector<DocumentFrame> fram
 std::vector<DocumentFrame> LoadProjectFrames(const ProjectFrames& listed) {
     std::vector<DocumentFrame> frames;
     FrameSource source;
-    for (const wxString& path : listed.paths)
-        for (DocumentFrame& frame : source.Load(path, 0)) frames.push_back(std::move(frame));
+    for (const wxString& path : listed.paths) source.Add(path, 0, frames);
+    source.Finish();
     return frames;
 }
 

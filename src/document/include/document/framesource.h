@@ -5,6 +5,7 @@
 
 #include "document/document.h"
 #include "import/picturedecoder.h"
+#include "import/storingqueue.h"
 
 #include <vector>
 
@@ -23,8 +24,14 @@ public:
     // under another name its first frame, any other picture itself. None when
     // the file is gone, not an ordinary file or not a picture (Skipped says why).
     std::vector<DocumentFrame> Load(const wxString& listed, int fallbackDelay);
+    // The same frames appended to frames, how many; their pictures go into
+    // the frame store on workers while the next files are decoded, and are
+    // in frames once Finish returns (frames must stay until then).
+    size_t Add(const wxString& listed, int fallbackDelay, std::vector<DocumentFrame>& frames);
+    void Finish() { m_storing.Finish(); }
     const std::vector<SkippedPicture>& Skipped() const { return m_decoder.GetSkipped(); }
 
 private:
     PictureDecoder m_decoder;
+    StoringQueue m_storing;
 };
