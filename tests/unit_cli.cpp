@@ -10,6 +10,8 @@
 
 #include <map>
 
+#include <unistd.h>
+
 namespace {
 
 // No display of any kind: the command must not need one.
@@ -97,6 +99,8 @@ TEST(Cli, AMalformedLineExitsWith2AndWritesNothing) {
     const std::string dir = lwtest::MakeTempDir("cli-usage");
     const std::string a = dir + "/a.png", out = dir + "/out.gif";
     lwtest::WritePicture(a, 8, 8, *wxRED);
+    const std::string link = lwtest::MakeTempDir("cli-link") + "/link.gif";
+    ASSERT_EQ(::symlink(a.c_str(), link.c_str()), 0);
     const std::vector<std::vector<std::string>> lines{{},
                                                       {a},
                                                       {a, "-o"},
@@ -108,13 +112,21 @@ TEST(Cli, AMalformedLineExitsWith2AndWritesNothing) {
                                                       {a, "-o", out, "--size", "40"},
                                                       {a, "-o", out, "--bogus"},
                                                       {dir + "/p.xml", "--loop", "2"},
-                                                      {a, dir + "/p.xml", "-o", out}};
+                                                      {a, dir + "/p.xml", "-o", out},
+                                                      {a, "-o", a},
+                                                      {a, "-o", dir + "/./a.png"},
+                                                      {a, "-o", link}};
     for (const auto& line : lines) {
         const auto run = Cli(line);
         EXPECT_EQ(run.exitCode, 2) << (line.empty() ? "" : line.back());
-        EXPECT_NE(run.err.find("Usage:"), std::string::npos);
+        // The error, then where to read more: not the whole usage.
+        EXPECT_NE(run.err.find("Try 'loopwright-cli --help'."), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("Usage:"), std::string::npos);
     }
+    // An output that is an input, also by another name, leaves it untouched.
     EXPECT_EQ(lwtest::FolderContents(dir), std::vector<std::string>{"a.png"});
+    wxImage kept(wxString::FromUTF8(a));
+    EXPECT_EQ(kept.GetSize(), wxSize(8, 8));
     const auto help = Cli({"--help"}), version = Cli({"--version"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--loop"), std::string::npos);

@@ -3,6 +3,7 @@
 #include "base/commandline.h"
 #include "base/folders.h"
 #include "document/timing.h"
+#include "files/samefile.h"
 
 #include <wx/cmdline.h>
 #include <wx/msgout.h>
@@ -93,6 +94,9 @@ wxString ReadOptions(const wxCmdLineParser& parser, CliOptions& options) {
     parser.Found("output", &options.output);
     if (parser.Found("output") && options.output.empty()) return "-o needs a file name";
     if (!options.project && options.output.empty()) return "pictures need -o OUT.gif";
+    // Writing the GIF over an input would destroy it: refused before anything is read.
+    for (const wxString& input : options.inputs)
+        if (IsSameFile(options.output, input)) return "-o names one of the inputs: " + input;
     options.transparent = parser.Found("transparent");
     options.quiet = parser.Found("quiet");
     long delay = 0;
@@ -195,8 +199,9 @@ CliOptions ReadCliLine(int argc, char** argv) {
     }
     const wxString problem = parsed == 0 ? ReadOptions(parser, options) : wxString();
     if (parsed != 0 || !problem.empty()) {
+        // One line says what is wrong; the whole usage would bury it.
         if (!problem.empty()) std::cerr << "loopwright-cli: " << problem.utf8_str() << "\n";
-        std::cerr << parser.GetUsageString().utf8_str() << std::flush;
+        std::cerr << "Try 'loopwright-cli --help'." << std::endl;
         options.exitCode = kCliUsage;
     }
     return options;
