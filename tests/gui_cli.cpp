@@ -154,6 +154,7 @@ TEST(PictureEdits, CropAndRotateThroughTheWindowAsImageMagickDoes) {
     EXPECT_EQ(PillowDifferences(dir + "/out.gif", references), "(40, 40) 0 0 0 0\n");
     lwtest::PromptsOf(frame).files.push_back(dir + "/edits.xml");
     lwtest::ClickMenu(frame, "File", "Save Project");
+    EXPECT_EQ(lwtest::PromptsOf(frame).proposed.back(), "out.xml");  // beside the GIF, by its name
     lwtest::ClickMenu(frame, "Edit", "Undo Rotate Right");
     EXPECT_EQ(frame->GetDocument().Frame(1).turn, FrameTurn());
     lwtest::ClickMenu(frame, "Edit", "Undo Crop");

@@ -116,9 +116,14 @@ wxString MainWindow::ChooseFileToWrite(const wxString& message, const wxString& 
 bool MainWindow::SaveProject() {
     if (m_document.IsEmpty()) return false;
     wxString chosen = m_document.ProjectPath();
-    if (chosen.empty())
-        chosen = ChooseFileToWrite(wxGetTranslation("Save XML Files"), m_places.ProjectFolder(),
-                                   wxEmptyString, wxGetTranslation("XML files") + " (*.xml)|*.xml");
+    if (chosen.empty()) {
+        // A first project of a saved GIF is proposed beside it, by its name.
+        const wxString gif = m_document.GifPath();
+        const wxString folder = gif.empty() ? m_places.ProjectFolder() : wxPathOnly(gif);
+        const wxString name = gif.empty() ? wxString() : wxFileName(gif).GetName() + ".xml";
+        chosen = ChooseFileToWrite(wxGetTranslation("Save XML Files"), folder, name,
+                                   wxGetTranslation("XML files") + " (*.xml)|*.xml");
+    }
     if (chosen.empty()) return false;
     m_places.ProjectChosen(chosen);
     const wxString path = EnsureXmlExtension(chosen);
