@@ -126,7 +126,7 @@ TEST(PictureEdits, CropAndRotateThroughTheWindowAsImageMagickDoes) {
     // The numbers follow the drag and can be typed; OK applies them.
     std::vector<wxSpinCtrl*> fields;
     for (wxWindow* child : dialog->GetChildren())
-        if (auto* field = wxDynamicCast(child, wxSpinCtrl)) fields.push_back(field);
+        if (auto* field = dynamic_cast<wxSpinCtrl*>(child)) fields.push_back(field);
     ASSERT_EQ(fields.size(), 4u);
     EXPECT_EQ(fields[2]->GetValue(), tool.Crop().width);
     for (int i = 0; i < 4; ++i) lwtest::TypeInto(fields[size_t(i)], i < 2 ? 20 : 40);
