@@ -26,7 +26,7 @@ protected:
         wxArrayString paths;
         for (const auto& n : names) paths.Add(dir + "/" + n);
         lwtest::PromptsOf(frame).pictures.push_back(paths);
-        lwtest::ClickMenu(frame, "Frame", "Add Image");
+        lwtest::ClickMenu(frame, "Frame", "Add Image...");
         ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->IsImporting(); }));
         // The window takes input again once the progress dialog has gone.
         ASSERT_TRUE(lwtest::PumpUntil([&] { return frame->IsEnabled(); }));
@@ -98,7 +98,7 @@ TEST_F(AddImages, AGoodPictureAmongBrokenOnesArrivesAndTheOthersAreNamed) {
 }
 
 TEST_F(AddImages, CancellingTheDialogStartsNothing) {
-    lwtest::ClickMenu(frame, "Frame", "Add Image");
+    lwtest::ClickMenu(frame, "Frame", "Add Image...");
     EXPECT_FALSE(frame->IsImporting());
     EXPECT_EQ(frame->GetThumbnailCtrl()->GetCount(), 0);
     EXPECT_FALSE(Enabled("File", "Save"));

@@ -25,7 +25,7 @@ TEST(CliAndWindow, AProjectExportsToTheSameBytes) {
     wxArrayString pictures;
     for (const char* name : {"a.png", "anim.gif", "b.jpg", "hole.png"}) pictures.Add(dir + "/" + name);
     lwtest::PromptsOf(frame).pictures.push_back(pictures);
-    lwtest::ClickMenu(frame, "Frame", "Add Image");
+    lwtest::ClickMenu(frame, "Frame", "Add Image...");
     ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->IsImporting() && frame->IsEnabled(); }));
     // A delay and a canvas of the user's own, which the project keeps.
     lwtest::TypeInto(wxStaticCast(frame->FindWindow(XRCID("m_spinctrl_delay")), wxSpinCtrl), 30);
@@ -107,7 +107,7 @@ TEST(PictureEdits, CropAndRotateThroughTheWindowAsImageMagickDoes) {
     MainWindow* frame = lwtest::OpenMainWindow();
     ASSERT_NE(frame, nullptr);
     lwtest::PromptsOf(frame).pictures.push_back(pictures);
-    lwtest::ClickMenu(frame, "Frame", "Add Image");
+    lwtest::ClickMenu(frame, "Frame", "Add Image...");
     ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->IsImporting() && frame->IsEnabled(); }));
 
     lwtest::ClickMenu(frame, "Frame", "Crop...");

@@ -222,7 +222,7 @@ TEST_F(Document, TheContextMenuOffersInsertAndDelete) {
     click.SetEventObject(strip);
     strip->GetEventHandler()->ProcessEvent(click);
     EXPECT_EQ(prompts.popups, 1);
-    EXPECT_EQ(labels, (std::vector<wxString>{"&Insert Image\tCtrl+Ins", "&Delete\tCtrl+Del",
+    EXPECT_EQ(labels, (std::vector<wxString>{"&Insert Image...\tCtrl+Ins", "&Delete\tCtrl+Del",
                                              "Frame Delay...\tCtrl+D", "", "Move Left\tCtrl+Left",
                                              "Move Right\tCtrl+Right", "Duplicate\tCtrl+J",
                                              "Reverse Order", "Select All\tCtrl+A", "",
@@ -234,15 +234,15 @@ TEST_F(Document, TheContextMenuOffersInsertAndDelete) {
 }
 
 TEST_F(Document, TheLoopCountDialogSetsThePreviewsPasses) {
-    ClickMenu(frame, "Animation", "Loop Count");  // empty strip: no dialog
+    ClickMenu(frame, "Animation", "Loop Count...");  // empty strip: no dialog
     AddFrames(2);
-    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"), lwtest::ExpectLoopCount(3));
+    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count..."), lwtest::ExpectLoopCount(3));
     EXPECT_EQ(frame->GetLoopCount(), 3);
     EXPECT_EQ(frame->GetPreview().GetLoopsPlayed(), 0);
-    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"),
+    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count..."),
                   wxExpectDismissableModal<LoopCountDialog>(wxID_CANCEL));
     EXPECT_EQ(frame->GetLoopCount(), 3);
-    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"), lwtest::ExpectLoopCount(0));
+    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count..."), lwtest::ExpectLoopCount(0));
     EXPECT_EQ(frame->GetLoopCount(), 0);
 }
 
@@ -250,7 +250,7 @@ TEST_F(Document, LoopCountStopsThePreview) {
     AddFrames(2);
     ClickMenu(frame, "Animation", "Run animation");
     ASSERT_TRUE(frame->GetPreview().IsPlaying());
-    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"),
+    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count..."),
                   wxExpectDismissableModal<LoopCountDialog>(wxID_CANCEL));
     EXPECT_FALSE(frame->GetPreview().IsPlaying());
 }
@@ -307,13 +307,13 @@ TEST_F(Closing, ExitAsksTheSameWay) {
 
 TEST_F(Document, OpenProjectCancelledAtThePromptChangesNothing) {
     AddFrames(2);
-    wxTEST_DIALOG(ClickMenu(frame, "File", "Open Project"),
+    wxTEST_DIALOG(ClickMenu(frame, "File", "Open Project..."),
                   wxExpectModal<wxMessageDialog>(wxID_CANCEL));
     EXPECT_EQ(strip->GetCount(), 2);
-    wxTEST_DIALOG(ClickMenu(frame, "File", "Open Project"), wxExpectModal<wxMessageDialog>(wxID_YES));
+    wxTEST_DIALOG(ClickMenu(frame, "File", "Open Project..."), wxExpectModal<wxMessageDialog>(wxID_YES));
     EXPECT_EQ(strip->GetCount(), 2) << "the project was not saved, so nothing was replaced";
     // No, then the file dialog cancelled: the frames are still there.
-    wxTEST_DIALOG(ClickMenu(frame, "File", "Open Project"), wxExpectModal<wxMessageDialog>(wxID_NO));
+    wxTEST_DIALOG(ClickMenu(frame, "File", "Open Project..."), wxExpectModal<wxMessageDialog>(wxID_NO));
     EXPECT_EQ(strip->GetCount(), 2);
 }
 

@@ -156,7 +156,7 @@ TEST_F(Export, ProgressIsReportedAfterEachFrame) {
     AddSolidFrames(7);
     progress.clear();
     Answer(folder + "/seven.gif");
-    Run("Save As");
+    Run("Save As...");
     EXPECT_EQ(progress, (std::vector<int>{14, 28, 42, 57, 71, 85, 100}));
     EXPECT_EQ(Decode(folder + "/seven.gif").frames.size(), 7u);
 }
@@ -237,7 +237,7 @@ TEST_F(Export, EachChangeMakesSaveWriteAgainAtTheCurrentSize) {
 TEST_F(Export, SaveAsAlwaysAsksAndWrites) {
     AddSolidFrames(2);
     Answer(folder + "/x.GIF");
-    Run("Save As");
+    Run("Save As...");
     EXPECT_EQ(Asked(), std::vector<wxString>{"Save As GIF Files"});
     EXPECT_EQ(lwtest::FolderContents(folder),
               (std::vector<std::string>{"picture1.png", "picture2.png", "x.GIF.gif"}));
@@ -246,7 +246,7 @@ TEST_F(Export, SaveAsAlwaysAsksAndWrites) {
     const ino_t first = Inode(folder + "/x.GIF.gif");
 
     Answer(folder + "/x.GIF.gif");
-    Run("Save As");  // nothing changed, written all the same
+    Run("Save As...");  // nothing changed, written all the same
     EXPECT_NE(Inode(folder + "/x.GIF.gif"), first);
 }
 
@@ -255,7 +255,7 @@ TEST_F(Export, CancellingSaveAsForgetsTheGifSoSaveAsksAgain) {
     Answer(folder + "/anim.gif");
     Run("Save");
     const ino_t first = Inode(folder + "/anim.gif");
-    Click("Save As");  // no answer: cancelled
+    Click("Save As...");  // no answer: cancelled
     EXPECT_FALSE(frame->IsExporting());
     EXPECT_EQ(Inode(folder + "/anim.gif"), first);
 
@@ -270,17 +270,17 @@ TEST_F(Export, SaveAsProposesTheGifNameWhereItGoesAndNeverWritesAPattern) {
     AddSolidFrames(1);
     const std::string other = lwtest::MakeTempDir("gui-export-other");
     lwtest::ScriptedPrompts& prompts = lwtest::PromptsOf(frame);
-    Click("Save As");  // cancelled
+    Click("Save As...");  // cancelled
     EXPECT_EQ(prompts.proposed.back(), "Untitled.gif");
     EXPECT_EQ(prompts.folders.back(), folder);  // beside the first picture
 
     // Enter on a pattern gives back the pattern: refused, and asked again.
     Answer(folder + "/*.gif");
     Answer(other + "/anim.gif");
-    wxTEST_DIALOG(Run("Save As"), wxExpectModal<wxMessageDialog>(wxID_OK));
+    wxTEST_DIALOG(Run("Save As..."), wxExpectModal<wxMessageDialog>(wxID_OK));
     EXPECT_FALSE(lwtest::FileExists(folder + "/*.gif"));
 
-    Click("Save As");
+    Click("Save As...");
     EXPECT_EQ(prompts.proposed.back(), "anim.gif");
     EXPECT_EQ(prompts.folders.back(), other);
 }
@@ -289,7 +289,7 @@ TEST_F(Export, AnEmptyStripWritesNothing) {
     Answer(folder + "/empty");
     Click("Save");  // remembers the name, writes nothing
     EXPECT_FALSE(frame->IsExporting());
-    Click("Save As");  // does not even ask
+    Click("Save As...");  // does not even ask
     Click("Save");
     EXPECT_FALSE(frame->IsExporting());
     lwtest::PumpPending();
@@ -318,11 +318,15 @@ TEST_F(Export, AFolderThatCannotBeWrittenIsReportedAndNothingClaimsSuccess) {
     EXPECT_EQ(Status(), before);
     EXPECT_TRUE(frame->IsEnabled());
 
-    // Not recorded as saved: the next "Save" tries again, without a dialog.
-    text.clear();
-    wxTEST_DIALOG(Run("Save"), AnswerMessage(wxID_OK, &text));
-    EXPECT_TRUE(text.Contains(gif)) << text;
-    EXPECT_EQ(Asked().size(), 1u);
+    // A failed save changes nothing: the GIF has no name yet, and the next
+    // "Save" asks again instead of aiming at the failed one.
+    EXPECT_EQ(frame->GetDocument().GifPath(), "");
+    const std::string elsewhere = folder + "/anim.gif";
+    Answer(elsewhere);
+    Run("Save");
+    EXPECT_EQ(Asked().size(), 2u);
+    EXPECT_EQ(Decode(elsewhere).frames.size(), 2u);
+    EXPECT_EQ(frame->GetDocument().GifPath(), elsewhere);
 }
 
 TEST_F(Export, ACanvasTooLargeForMemoryIsRefusedBeforeRendering) {
@@ -352,7 +356,7 @@ TEST_F(Export, AFailedWriteKeepsTheOldFile) {
         rlimit limit = saved;
         limit.rlim_cur = 4000;
         setrlimit(RLIMIT_FSIZE, &limit);
-        wxTEST_DIALOG(Run("Save As"), AnswerMessage(wxID_OK, &text));
+        wxTEST_DIALOG(Run("Save As..."), AnswerMessage(wxID_OK, &text));
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, handler);
     }
@@ -362,7 +366,9 @@ TEST_F(Export, AFailedWriteKeepsTheOldFile) {
               (std::vector<std::string>{"anim.gif", "picture1.png", "picture2.png", "picture3.png"}));
     EXPECT_EQ(progress.back(), 100);
 
-    // Space again: the same name is written, the old file replaced.
+    // The failed name was not taken: Save asks, and then replaces the old file.
+    EXPECT_EQ(frame->GetDocument().GifPath(), "");
+    Answer(gif);
     Run("Save");
     EXPECT_EQ(Decode(gif).frames.size(), 3u);
 }

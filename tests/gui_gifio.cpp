@@ -27,12 +27,12 @@ protected:
         wxArrayString paths;
         paths.Add(path);
         lwtest::PromptsOf(frame).pictures.push_back(paths);
-        ClickMenu(frame, "Frame", "Add Image");
+        ClickMenu(frame, "Frame", "Add Image...");
         ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->IsImporting() && frame->IsEnabled(); }));
     }
     void SaveAs(const std::string& path) {
         lwtest::PromptsOf(frame).files.push_back(path);
-        ClickMenu(frame, "File", "Save As");
+        ClickMenu(frame, "File", "Save As...");
         ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->IsExporting(); }));
     }
     // What ImageMagick shows of the file: every frame composed, as RGBA bytes.
@@ -69,7 +69,7 @@ TEST_F(GifInOut, AnOptimisedGifComesBackAsAViewerShowsItWithItsTimingAndLoopCoun
 
     Add(dir + "/opt.gif");
     ASSERT_EQ(frame->GetDocument().FrameCount(), 8u);
-    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"), lwtest::ExpectLoopCount(3));
+    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count..."), lwtest::ExpectLoopCount(3));
     SaveAs(dir + "/again.gif");
     EXPECT_EQ(Coalesced(dir + "/again.gif"), Coalesced(dir + "/opt.gif"));
     EXPECT_EQ(Identify("%T ", dir + "/again.gif"), "8 8 8 8 8 8 8 8 ");
@@ -77,7 +77,7 @@ TEST_F(GifInOut, AnOptimisedGifComesBackAsAViewerShowsItWithItsTimingAndLoopCoun
     const auto verbose = RunProcess({"/usr/bin/identify", "-verbose", dir + "/again.gif[0]"});
     EXPECT_NE(verbose.out.find("Iterations: 3"), std::string::npos);
     // Forever is still the loop extension with 0.
-    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"), lwtest::ExpectLoopCount(0));
+    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count..."), lwtest::ExpectLoopCount(0));
     SaveAs(dir + "/forever.gif");
     const lwtest::DecodedGif forever = lwtest::DecodeGif(lwtest::ReadFile(dir + "/forever.gif"));
     ASSERT_FALSE(forever.frames.empty());

@@ -120,13 +120,13 @@ TEST_F(Languages, SwitchingToDeutschWarnsOfNothingAndKeepsTheTitleSizesAndComman
     lwtest::ClickMenu(frame, "File", "Save Project");
     auto* width = wxDynamicCast(frame->FindWindow(XRCID("m_spinctrl_width")), wxSpinCtrl);
     lwtest::TypeInto(width, 80);
-    ASSERT_EQ(frame->GetTitle(), "trip - Marvolent Loopwright");
+    ASSERT_EQ(frame->GetTitle(), "trip * - Marvolent Loopwright");
     LogRecorder log;
     wxLog* const previous = wxLog::SetActiveTarget(&log);
     lwtest::ClickMenu(frame, frame->GetMenuBar()->FindItem(89));
     wxLog::SetActiveTarget(previous);
     EXPECT_EQ(log.seen, "");
-    EXPECT_EQ(frame->GetTitle(), "trip - Marvolent Loopwright");
+    EXPECT_EQ(frame->GetTitle(), "trip * - Marvolent Loopwright");
     EXPECT_EQ(width->GetValue(), 80);
     // Nothing to redo before, nothing after.
     EXPECT_FALSE(lwtest::FindMenuItem(frame, "Bearbeiten", "Wiederholen")->IsEnabled());

@@ -73,14 +73,14 @@ TEST_F(Window, MenusInOrderWithTheirAccelerators) {
     for (size_t i = 0; i < 5; ++i) EXPECT_EQ(bar->GetMenuLabelText(i), menus[i]);
 
     const std::vector<std::vector<const char*>> items = {
-        {"Save", "Save As", "GIF Settings...", "Open Project", "Save Project\tCtrl+S", "Exit\tCtrl+Q"},
+        {"New\tCtrl+N", "Save", "Save As...\tCtrl+Shift+S", "GIF Settings...", "Open Project...", "Save Project\tCtrl+S", "Exit\tCtrl+Q"},
         {"Undo\tCtrl+Z", "Redo\tCtrl+Y"},
-        {"Add Image\tCtrl+Ins", "Delete\tCtrl+Del", "Clear All", "Frame Delay...\tCtrl+D", "",
+        {"Add Image...\tCtrl+Ins", "Delete\tCtrl+Del", "Clear All", "Frame Delay...\tCtrl+D", "",
          "Move Left\tCtrl+Left", "Move Right\tCtrl+Right", "Duplicate\tCtrl+J", "Reverse Order",
          "Select All\tCtrl+A", "", "Change Speed...", "Reduce Frames...", "Remove Duplicates...",
          "Play Forth and Back", "Trim", "", "Rotate Left\tCtrl+Shift+R", "Rotate Right\tCtrl+R", "Flip Horizontal",
          "Flip Vertical", "Crop...\tCtrl+Shift+X", "Reset Crop"},
-        {"Run animation\tCtrl+P", "Loop Count"},
+        {"Run animation\tCtrl+P", "Loop Count..."},
         {"Help", "Language", "Support", "Check for Update", "About"},
     };
     for (size_t m = 0; m < items.size(); ++m) {
@@ -119,12 +119,12 @@ TEST_F(Window, LanguageSubmenuChecksEnglishOnFirstStart) {
 
 TEST_F(Window, CommandsThatNeedFramesStartDisabled) {
     for (const auto& [menu, label] : std::vector<std::pair<const char*, const char*>>{
-             {"File", "Save"}, {"File", "Save As"}, {"File", "Save Project"},
+             {"File", "Save"}, {"File", "Save As..."}, {"File", "Save Project"},
              {"Frame", "Delete"}, {"Frame", "Clear All"},
-             {"Animation", "Run animation"}, {"Animation", "Loop Count"}})
+             {"Animation", "Run animation"}, {"Animation", "Loop Count..."}})
         EXPECT_FALSE(Item(menu, label)->IsEnabled()) << label;
     for (const auto& [menu, label] : std::vector<std::pair<const char*, const char*>>{
-             {"File", "Open Project"}, {"File", "Exit"}, {"Frame", "Add Image"},
+             {"File", "Open Project..."}, {"File", "Exit"}, {"Frame", "Add Image..."},
              {"Help", "Help"}, {"Help", "Language"}, {"Help", "Support"},
              {"Help", "Check for Update"}, {"Help", "About"}})
         EXPECT_TRUE(Item(menu, label)->IsEnabled()) << label;

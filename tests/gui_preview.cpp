@@ -107,7 +107,7 @@ TEST_F(Preview, ArrowKeysMoveThePreviewAndShortcutsWorkFromTheDelayField) {
 
 TEST_F(Preview, PlayingWithALoopCountStopsAfterItsPasses) {
     AddFrames(3);
-    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"), lwtest::ExpectLoopCount(2));
+    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count..."), lwtest::ExpectLoopCount(2));
     ClickMenu(frame, "Animation", "Run animation");
     ASSERT_TRUE(frame->GetPreview().IsPlaying());
     EXPECT_EQ(RunItemText(), "Stop animation\tCtrl+T");
@@ -123,7 +123,7 @@ TEST_F(Preview, PlayingWithALoopCountStopsAfterItsPasses) {
 
 TEST_F(Preview, StoppingByHandKeepsThePassesPlayed) {
     AddFrames(3);
-    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count"), lwtest::ExpectLoopCount(3));
+    wxTEST_DIALOG(ClickMenu(frame, "Animation", "Loop Count..."), lwtest::ExpectLoopCount(3));
     ASSERT_EQ(frame->GetLoopCount(), 3);
     ClickMenu(frame, "Animation", "Run animation");
     for (int i = 0; i < 4; ++i) Tick();

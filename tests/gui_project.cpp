@@ -47,7 +47,7 @@ protected:
         wxArrayString paths;
         for (const auto& n : names) paths.Add(dir + "/" + n);
         PromptsOf(frame).pictures.push_back(paths);
-        ClickMenu(frame, "Frame", "Add Image");
+        ClickMenu(frame, "Frame", "Add Image...");
         Settle();
     }
     // The frames a.png, anim.gif's three and b.jpg.
@@ -64,7 +64,7 @@ protected:
     // "Open Project" answering the file dialog with path (empty: cancelled).
     void OpenProject(const std::string& path) {
         if (!path.empty()) PromptsOf(frame).files.push_back(path);
-        ClickMenu(frame, "File", "Open Project");
+        ClickMenu(frame, "File", "Open Project...");
     }
     void WriteProject(const std::string& path, const std::string& inside) {
         lwtest::WriteFile(path, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<project>" + inside +
@@ -111,7 +111,7 @@ protected:
 TEST_F(Project, TheDialogsOpenWhereTheLastPicturesAndProjectWere) {
     const std::string elsewhere = lwtest::MakeTempDir("project-elsewhere");
     AddPictures({"a.png"});
-    ClickMenu(frame, "Frame", "Add Image");  // cancelled
+    ClickMenu(frame, "Frame", "Add Image...");  // cancelled
     EXPECT_EQ(PromptsOf(frame).folders.back(), dir);
     SaveProjectAs(elsewhere + "/p.xml");
     OpenProject("");
@@ -175,7 +175,7 @@ TEST_F(Project, AnAppendedExtensionDoesNotReplaceAFileWithoutAsking) {
     wxTEST_DIALOG(SaveProjectAs(dir + "/p"), lwtest::ExpectMessage(wxID_NO, &shown));
     EXPECT_TRUE(shown.message.Contains(dir + "/p.xml")) << shown.message;
     EXPECT_EQ(lwtest::ReadFile(dir + "/p.xml"), "keep me");
-    EXPECT_EQ(frame->GetTitle(), kProduct);
+    EXPECT_EQ(frame->GetTitle(), wxString("Untitled * - ") + kProduct);
 
     wxTEST_DIALOG(SaveProjectAs(dir + "/p"), wxExpectModal<wxMessageDialog>(wxID_YES));
     EXPECT_EQ(ReadProjectFile(dir + "/p.xml").entries.size(), 1u);
@@ -219,7 +219,7 @@ TEST_F(Project, AFrameReplacedByAnotherStillCountsAsAChange) {
 TEST_F(Project, ACancelledSaveIsNotTakenForASavedProject) {
     AddFrames();
     ClickMenu(frame, "File", "Save Project");  // the file dialog is cancelled
-    EXPECT_EQ(frame->GetTitle(), kProduct);
+    EXPECT_EQ(frame->GetTitle(), wxString("Untitled * - ") + kProduct);
     bool closed = true;
     wxTEST_DIALOG(closed = CloseWindow(), wxExpectModal<wxMessageDialog>(wxID_CANCEL));
     EXPECT_FALSE(closed) << "the frames were never saved, so closing still asks";
@@ -243,7 +243,7 @@ TEST_F(Project, AFailingSaveKeepsTheWindowAndTheOldFile) {
     EXPECT_TRUE(shown.message.Contains(path)) << shown.message;
     EXPECT_TRUE(shown.style & wxICON_ERROR);
     EXPECT_EQ(lwtest::ReadFile(path), "the previous project");
-    EXPECT_EQ(frame->GetTitle(), kProduct);
+    EXPECT_EQ(frame->GetTitle(), wxString("Untitled * - ") + kProduct);
     EXPECT_EQ(frame->GetThumbnailCtrl()->GetCount(), 5);
 
     // Not recorded as saved: the next save asks for the file again and writes it.
@@ -258,7 +258,7 @@ TEST_F(Project, AFailedSaveFromTheOpenPromptKeepsTheFrames) {
     AddFrames();
     PromptsOf(frame).files.push_back(dir + "/missing/folder/p.xml");
     lwtest::ShownMessage shown;
-    wxTEST_DIALOG(ClickMenu(frame, "File", "Open Project"), wxExpectModal<wxMessageDialog>(wxID_YES),
+    wxTEST_DIALOG(ClickMenu(frame, "File", "Open Project..."), wxExpectModal<wxMessageDialog>(wxID_YES),
                   lwtest::ExpectMessage(wxID_OK, &shown));
     EXPECT_TRUE(shown.message.Contains(dir + "/missing/folder/p.xml")) << shown.message;
     EXPECT_EQ(frame->GetThumbnailCtrl()->GetCount(), 5);
@@ -272,7 +272,7 @@ TEST_F(Project, YesInTheOpenPromptSavesAndThenOpens) {
                                          dir + "/a.png</path></images>");
     PromptsOf(frame).files.push_back(dir + "/first.xml");
     PromptsOf(frame).files.push_back(dir + "/other.xml");
-    wxTEST_DIALOG(ClickMenu(frame, "File", "Open Project"), wxExpectModal<wxMessageDialog>(wxID_YES));
+    wxTEST_DIALOG(ClickMenu(frame, "File", "Open Project..."), wxExpectModal<wxMessageDialog>(wxID_YES));
     Settle();
     EXPECT_EQ(ReadProjectFile(dir + "/first.xml").entries.size(), 1u);
     EXPECT_EQ(FramePaths(frame), Paths({"a.png"}));
@@ -288,7 +288,7 @@ TEST_F(Project, CancellingTheOpenDialogKeepsTheDocument) {
     EXPECT_FALSE(frame->GetPreview().IsPlaying());
     EXPECT_EQ(frame->GetThumbnailCtrl()->GetCount(), 5);
     EXPECT_TRUE(Enabled("File", "Save Project"));
-    EXPECT_EQ(frame->GetTitle(), kProduct);
+    EXPECT_EQ(frame->GetTitle(), wxString("Untitled * - ") + kProduct);
     wxTEST_DIALOG(EXPECT_FALSE(CloseWindow()), wxExpectModal<wxMessageDialog>(wxID_CANCEL));
 }
 
@@ -326,7 +326,7 @@ TEST_F(Project, AProjectWithoutLoadablePicturesSaysSo) {
         EXPECT_EQ(frame->GetThumbnailCtrl()->GetCount(), 0);
         EXPECT_FALSE(frame->IsImporting());
         EXPECT_FALSE(Enabled("File", "Save Project"));
-        EXPECT_FALSE(Enabled("Animation", "Loop Count"));
+        EXPECT_FALSE(Enabled("Animation", "Loop Count..."));
     }
 }
 

@@ -18,9 +18,12 @@ TEST(OpenedFiles, SortsProjectsPicturesAndTheRest) {
     OpenedFiles files = SortOpenedFiles(wxSplit(d + "fake.png|" + d + "C.GIF|" + d + "folder.png|" +
                                                 d + "pipe.bmp|" + d + "gone.bmp|" + d + "a.png", '|'));
     EXPECT_EQ(wxJoin(files.pictures, '|'), d + "C.GIF|" + d + "a.png");
-    EXPECT_EQ(wxJoin(files.skipped, '|'),
-              d + "fake.png|" + d + "folder.png|" + d + "pipe.bmp|" + d + "gone.bmp");
-    EXPECT_NE(SkippedFilesText(files.skipped).Find(d + "pipe.bmp\n" + d + "gone.bmp"), wxNOT_FOUND);
+    EXPECT_EQ(wxJoin(files.skipped, '|'), d + "fake.png|" + d + "folder.png|" + d + "pipe.bmp");
+    // A file that is not there is named as not found, not as the wrong kind.
+    EXPECT_EQ(wxJoin(files.missing, '|'), d + "gone.bmp");
+    const wxString told = UnopenedFilesText(files);
+    EXPECT_TRUE(told.StartsWith("These files were not found:\n\n" + d + "gone.bmp\n\nOnly pictures")) << told;
+    EXPECT_NE(told.Find(d + "folder.png\n" + d + "pipe.bmp"), wxNOT_FOUND) << told;
 
     // A project is an .xml file with a project root, whatever stands before it;
     // the first one opens, and pictures with it would be replaced at once.

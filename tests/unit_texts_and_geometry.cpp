@@ -7,10 +7,13 @@
 namespace {
 
 TEST(Title, DropsOnlyALowerCaseXmlEnding) {
-    EXPECT_EQ(ProjectTitle("demo.xml"), "demo - Marvolent Loopwright");
-    EXPECT_EQ(ProjectTitle("my.anim.xml"), "my.anim - Marvolent Loopwright");
-    EXPECT_EQ(ProjectTitle("SHOUT.XML"), "SHOUT.XML - Marvolent Loopwright");
-    EXPECT_EQ(ProjectTitle("xml"), "xml - Marvolent Loopwright");
+    EXPECT_EQ(WindowTitle("demo.xml", false), "demo - Marvolent Loopwright");
+    EXPECT_EQ(WindowTitle("demo.xml", true), "demo * - Marvolent Loopwright");
+    EXPECT_EQ(WindowTitle("my.anim.gif", false), "my.anim - Marvolent Loopwright");
+    EXPECT_EQ(WindowTitle("SHOUT.XML", false), "SHOUT.XML - Marvolent Loopwright");
+    EXPECT_EQ(WindowTitle("xml", false), "xml - Marvolent Loopwright");
+    EXPECT_EQ(WindowTitle("", false), "Marvolent Loopwright");
+    EXPECT_EQ(WindowTitle("", true), "Untitled * - Marvolent Loopwright");
 }
 
 TEST(StatusTexts, CanvasFormsWithAndWithoutAGifName) {

@@ -3,8 +3,9 @@
 #include "document/canvasgeometry.h"
 #include "document/commands.h"
 #include "document/duplicates.h"
-#include "document/timing.h"
 #include "document/framesource.h"
+#include "document/timing.h"
+#include "files/wholepath.h"
 #include "import/framepath.h"
 #include "project/projectdocument.h"
 #include "project/projectfile.h"
@@ -34,7 +35,7 @@ wxString AddPictureFrames(const wxString& path, const CliOptions& options, Frame
                           std::vector<DocumentFrame>& frames) {
     const wxString problem = UnreadableReason(path);
     if (!problem.empty()) return problem;
-    const size_t added = source.Add(path, options.delay.value_or(kCliDefaultDelay), frames);
+    const size_t added = source.Add(WholePath(path), options.delay.value_or(kCliDefaultDelay), frames);
     if (added == 0) return "is not a picture this program reads, or is damaged";
     // --delay holds for every frame, a GIF's too.
     if (options.delay)

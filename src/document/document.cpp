@@ -138,6 +138,15 @@ void Document::SetGif(const wxString& path, const wxString& name) {
 
 void Document::Clear() { RemoveFrames(0, m_frames.size()); }
 
+void Document::StartAnew() {
+    Clear();
+    SetCrop(wxRect());
+    SetLoopCount(0);
+    SetSettings(GifSettings());
+    SetGif(wxString(), wxString());
+    SetProjectPath(wxString());
+}
+
 void Document::FollowFrames() {
     std::vector<wxSize> sizes;
     sizes.reserve(m_frames.size());

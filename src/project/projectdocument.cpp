@@ -61,7 +61,8 @@ ProjectContent ProjectContentOf(const Document& document, const wxString& projec
     content.height = document.CanvasSize().y;
     content.delay = document.DefaultDelay();
     for (const DocumentFrame& frame : document.Frames()) {
-        content.framePaths.Add(frame.path);
+        // Pictures beside the project or below it are stored relative to it too.
+        content.framePaths.Add(StoreProjectPath(frame.path, projectPath));
         content.frameDelays.push_back(frame.delay);
         content.frameTurns.push_back(frame.turn);
     }

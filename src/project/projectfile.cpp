@@ -1,6 +1,7 @@
 #include "project/projectfile.h"
 
 #include "files/replacingfile.h"
+#include "files/wholepath.h"
 #include "import/framepath.h"
 #include "xmlread/xmltree.h"
 
@@ -164,7 +165,7 @@ wxString ProjectFolder(const wxString& projectFile) {
 }
 
 wxString ResolveIn(const wxString& stored, const wxString& folder) {
-    return stored.empty() || stored.StartsWith("/") ? stored : folder + stored;
+    return stored.empty() || stored.StartsWith("/") ? stored : WholePath(folder + stored);
 }
 
 wxString FromUtf8(const std::string& text) { return wxString::FromUTF8(text.data(), text.size()); }

@@ -15,9 +15,10 @@ ExportController::ExportController(wxWindow* window) : m_window(window) {
 
 ExportController::~ExportController() { Abandon(); }
 
-bool ExportController::Start(const Document& document, const wxString& title, Ended ended) {
+bool ExportController::Start(const Document& document, const wxString& path, const wxString& title,
+                             Ended ended) {
     if (IsRunning()) return false;
-    m_path = document.GifPath();
+    m_path = path;
     const wxSize canvas = document.CanvasSize();
     // Fewer frames at once when memory is short; none when even one does not fit.
     const int parallelism = ExportParallelismThatFits(canvas.x, canvas.y, DefaultExportParallelism(),
@@ -32,7 +33,9 @@ bool ExportController::Start(const Document& document, const wxString& title, En
     std::vector<FramePicture> pictures;
     for (const DocumentFrame& frame : document.Frames()) pictures.push_back(frame.picture);
     auto feed = std::make_shared<ExportFrameFeed>(this, std::move(pictures), 2 * parallelism);
-    auto thread = std::make_unique<WorkSaveAsGifThread>(ExportJobFor(document, parallelism), feed);
+    GifExportJob job = ExportJobFor(document, parallelism);
+    job.path = path;
+    auto thread = std::make_unique<WorkSaveAsGifThread>(std::move(job), feed);
     const wxString noThread =
         wxString::Format(wxGetTranslation("The GIF file \"%s\" cannot be saved: the system "
                                           "refused to start a thread."),

@@ -153,8 +153,15 @@ void MainWindow::RelabelWindow() {
     const wxSize shown = m_preview->ShownSize();
     m_statusBar1->SetStatusText(FrameInfoText(m_preview->ShownName(), shown.x, shown.y), 1);
     UpdateCanvasSize();
+    ShowTitle();
+}
+
+void MainWindow::ShowTitle() {
     const wxString& project = m_document.ProjectPath();
-    SetTitle(project.empty() ? GetProductName() : ProjectTitle(wxFileNameFromPath(project)));
+    const wxString& named = project.empty() ? m_document.GifPath() : project;
+    // A document that is new and empty has nothing to lose.
+    const bool unsaved = IsProjectUnsaved(true) && !(m_document.IsEmpty() && named.empty());
+    SetTitle(WindowTitle(wxFileNameFromPath(named), unsaved));
 }
 
 void MainWindow::OnLanguageMenu(wxCommandEvent& event) {

@@ -13,6 +13,7 @@
 #include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/spinctrl.h>
+#include <wx/textentry.h>
 #include <wx/toolbar.h>
 #include <wx/xrc/xmlres.h>
 
@@ -23,6 +24,7 @@ enum : int {
     ID_CONTEXT_INSERT = 0,
     ID_CONTEXT_FRAME_DELAY = 2,
     ID_SAVE = wxID_HIGHEST + 100,
+    ID_NEW,
     ID_SAVE_AS,
     ID_GIF_SETTINGS,
     ID_OPEN_PROJECT,
@@ -87,18 +89,34 @@ wxMenuItem* ItemForKey(wxMenu* menu, int flags, int key) {
     return nullptr;
 }
 
+// The keys a text field edits with; the menu shortcuts on the others keep
+// working from a field. Undo and redo stay the document's: each keystroke in
+// a field is already an edit of the document.
+bool IsTextEditingKey(int flags, int key) {
+    if (flags & wxACCEL_ALT) return false;
+    switch (key) {
+        case 'A': case 'C': case 'X': case 'V':
+        case WXK_LEFT: case WXK_RIGHT: case WXK_HOME: case WXK_END:
+        case WXK_DELETE: case WXK_BACK:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 const std::vector<MainWindow::Command>& MainWindow::Commands() {
     using M = CommandMenu;
     using W = MainWindow;
     static const std::vector<Command> commands = {
+        Command(ID_NEW, M::File, wxTRANSLATE("New"), "Ctrl+N", &W::OnNew),
         Command(ID_SAVE, M::File, wxTRANSLATE("Save"), nullptr, &W::OnSaveAnimator)
             .EnabledWhile(&W::HasFrames),
-        Command(ID_SAVE_AS, M::File, wxTRANSLATE("Save As"), nullptr, &W::OnSaveAsAnimator)
+        Command(ID_SAVE_AS, M::File, wxTRANSLATE("Save As..."), "Ctrl+Shift+S", &W::OnSaveAsAnimator)
             .EnabledWhile(&W::HasFrames),
         Command(ID_GIF_SETTINGS, M::File, wxTRANSLATE("GIF Settings..."), nullptr, &W::OnGifSettings),
-        Command(ID_OPEN_PROJECT, M::File, wxTRANSLATE("Open Project"), nullptr, &W::OnOpenProject),
+        Command(ID_OPEN_PROJECT, M::File, wxTRANSLATE("Open Project..."), nullptr, &W::OnOpenProject),
         Command(ID_SAVE_PROJECT, M::File, wxTRANSLATE("Save Project"), "Ctrl+S", &W::OnSaveProject)
             .EnabledWhile(&W::HasFrames),
         Command(ID_EXIT, M::File, wxTRANSLATE("Exit"), "Ctrl+Q", &W::OnExit),
@@ -109,7 +127,7 @@ const std::vector<MainWindow::Command>& MainWindow::Commands() {
             .EnabledWhile(&W::CanRedo)
             .AlsoOnKey("Ctrl+Shift+Z"),
 
-        Command(ID_ADD_IMAGE, M::Frame, wxTRANSLATE("Add Image"), "Ctrl+Ins", &W::OnAddImages)
+        Command(ID_ADD_IMAGE, M::Frame, wxTRANSLATE("Add Image..."), "Ctrl+Ins", &W::OnAddImages)
             .OnTool("m_tool_insert", wxTRANSLATE("Add pictures at the end")),
         Command(ID_DELETE, M::Frame, wxTRANSLATE("Delete"), "Ctrl+Del", &W::OnDeleteImages)
             .EnabledWhile(&W::HasFrames)
@@ -119,7 +137,7 @@ const std::vector<MainWindow::Command>& MainWindow::Commands() {
         Command(ID_FRAME_DELAY, M::Frame, wxTRANSLATE("Frame Delay..."), "Ctrl+D", &W::OnFrameDelay)
             .EnabledWhile(&W::HasFrames),
         // The context menu's own entries, first in it.
-        Command(ID_CONTEXT_INSERT, M::None, wxTRANSLATE("&Insert Image"), "Ctrl+Ins",
+        Command(ID_CONTEXT_INSERT, M::None, wxTRANSLATE("&Insert Image..."), "Ctrl+Ins",
                 &W::OnInsertImages)
             .InContextMenu(),
         Command(wxID_DELETE, M::None, wxTRANSLATE("&Delete"), "Ctrl+Del", &W::OnDeleteImages)
@@ -188,7 +206,7 @@ const std::vector<MainWindow::Command>& MainWindow::Commands() {
             .EnabledWhile(&W::HasFrames)
             .OnTool("m_tool_play", wxTRANSLATE("Play or stop the animation"))
             .AlsoOnKey("Ctrl+P"),
-        Command(ID_LOOP_COUNT, M::Animation, wxTRANSLATE("Loop Count"), nullptr, &W::OnLoopCount)
+        Command(ID_LOOP_COUNT, M::Animation, wxTRANSLATE("Loop Count..."), nullptr, &W::OnLoopCount)
             .EnabledWhile(&W::HasFrames),
 
         Command(ID_HELP, M::Help, wxTRANSLATE("Help"), nullptr, &W::OnHelp),
@@ -255,6 +273,7 @@ void MainWindow::OnUpdateCommand(wxUpdateUIEvent& event) {
 }
 
 void MainWindow::RefreshCommands() {
+    ShowTitle();
     DoMenuUpdates();
     UpdateWindowUI(wxUPDATE_UI_RECURSE);
 }
@@ -290,7 +309,7 @@ void MainWindow::BuildMenuBar() {
 void MainWindow::AppendLanguageMenu(wxMenu* help) {
     auto* languages = new wxMenu;
     for (const InterfaceLanguage& language : InterfaceLanguages())
-        languages->AppendCheckItem(language.code, wxString::FromUTF8(language.label))
+        languages->AppendRadioItem(language.code, wxString::FromUTF8(language.label))
             ->Check(language.code == m_languageCode);
     help->AppendSubMenu(languages, wxGetTranslation("Language"));
 }
@@ -328,6 +347,7 @@ void MainWindow::OnCharHook(wxKeyEvent& event) {
     const int flags = (modifiers & wxMOD_CONTROL ? wxACCEL_CTRL : 0) |
                       (modifiers & wxMOD_SHIFT ? wxACCEL_SHIFT : 0) |
                       (modifiers & wxMOD_ALT ? wxACCEL_ALT : 0);
+    if (dynamic_cast<wxTextEntry*>(FindFocus()) && IsTextEditingKey(flags, key)) return;
     // The shortcut the menu shows now (the run item's changes with playing),
     // else another key of a command.
     int id = wxID_NONE;

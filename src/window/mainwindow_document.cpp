@@ -105,8 +105,15 @@ void MainWindow::OnRedo(wxCommandEvent&) {
     RefreshCommands();
 }
 
-void MainWindow::OnSetDelay(wxCommandEvent&) {
+void MainWindow::OnSetDelay(wxCommandEvent& event) {
     StopPreview();
+    // The field itself would turn a larger number into its maximum without a word.
+    long typed = 0;
+    if (event.GetString().ToLong(&typed) && typed > m_spinctrl_delay->GetMax())
+        m_statusBar1->SetStatusText(
+            wxString::Format(wxGetTranslation("A delay is at most %d hundredths of a second."),
+                             m_spinctrl_delay->GetMax()),
+            2);
     Edit(std::make_unique<SetDelayCommand>(m_document, m_spinctrl_delay->GetValue(), true));
 }
 
@@ -154,24 +161,27 @@ void MainWindow::OnCloseWindow(wxCloseEvent& event) {
 
 bool MainWindow::RequestClose() {
     StopPreview();
-    if (m_document.IsEmpty()) {
-        Destroy();
-        return true;
-    }
-    return ConfirmClose();
-}
-
-bool MainWindow::ConfirmClose() {
-    if (IsProjectUnsaved(true)) {
-        const int answer = AskToSaveProject();
-        if (answer == wxID_YES) {
-            // Unsaved frames are never dropped: a save that did not happen
-            // keeps the window open.
-            if (!SaveProject()) return false;
-        } else if (answer != wxID_NO) {
-            return false;
-        }
-    }
+    if (!MayDiscardDocument()) return false;
     Destroy();
     return true;
+}
+
+bool MainWindow::MayDiscardDocument() {
+    if (m_document.IsEmpty() || !IsProjectUnsaved(true)) return true;
+    const int answer = AskToSaveProject();
+    // Unsaved frames are never dropped: a save that did not happen keeps them.
+    if (answer == wxID_YES) return SaveProject();
+    return answer == wxID_NO;
+}
+
+void MainWindow::OnNew(wxCommandEvent&) {
+    StopPreview();
+    if (IsImporting() || IsExporting() || IsSearchingDuplicates() || !MayDiscardDocument()) return;
+    CancelCrop();
+    m_document.StartAnew();
+    // Undo does not reach back into the document set aside.
+    m_history.Reset();
+    m_canvasForm = CanvasForm::List;
+    RefreshCommands();
+    UpdateCanvasSize();
 }

@@ -3,6 +3,7 @@
 // document only once they have all arrived.
 #include "window/mainwindow.h"
 
+#include "files/wholepath.h"
 #include "project/projectdocument.h"
 #include "project/projectfile.h"
 #include "window/importcontroller.h"
@@ -51,10 +52,10 @@ bool MainWindow::ImportFrames(const wxArrayString& paths, size_t position, const
 
 void MainWindow::OpenFiles(const wxArrayString& paths) {
     StopPreview();
-    const OpenedFiles files = SortOpenedFiles(paths);
-    if (!files.skipped.empty())
-        wxMessageBox(SkippedFilesText(files.skipped), wxGetTranslation("Warning"),
-                     wxOK | wxICON_WARNING, this);
+    const OpenedFiles files = SortOpenedFiles(WholePaths(paths));
+    if (!files.skipped.empty() || !files.missing.empty())
+        wxMessageBox(UnopenedFilesText(files), wxGetTranslation("Warning"), wxOK | wxICON_WARNING,
+                     this);
     if (!files.project.empty()) {
         if (MayReplaceFrames()) OpenProjectFile(files.project);
     } else if (!files.pictures.empty()) {
@@ -69,7 +70,7 @@ void MainWindow::DropFiles(const wxArrayString& paths, int position) {
         return;
     }
     StopPreview();
-    ImportFrames(paths, position < 0 ? kAtTheEnd : static_cast<size_t>(position),
+    ImportFrames(WholePaths(paths), position < 0 ? kAtTheEnd : static_cast<size_t>(position),
                  wxTRANSLATE("Insert Image"));
 }
 
@@ -134,7 +135,6 @@ void MainWindow::ReplaceDocument(std::vector<DocumentFrame> frames, const wxStri
     }
     StopPreview();
     FillDocumentFromProject(m_document, std::move(frames), reading, listed, path);
-    SetTitle(ProjectTitle(wxFileNameFromPath(path)));
     // As opened, the project is saved: closing right away asks nothing, and
     // undo does not reach back into the previous document.
     m_history.Reset();

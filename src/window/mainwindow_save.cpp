@@ -3,6 +3,7 @@
 #include "window/mainwindow.h"
 
 #include "base/trace.h"
+#include "files/samefile.h"
 #include "gif/export.h"
 #include "project/projectdocument.h"
 #include "window/exportcontroller.h"
@@ -24,16 +25,20 @@ void MainWindow::OnSaveAnimator(wxCommandEvent&) {
     if (m_document.GifPath().empty()) {
         const wxString chosen = ChooseGifFile(wxGetTranslation("Save GIF Files"));
         const wxString path = EnsureGifExtension(chosen);
-        if (chosen.empty() || !ConfirmAppendedExtension(chosen, path)) return;
+        if (chosen.empty() || !ConfirmAppendedExtension(chosen, path) || RefusesPictureTarget(path))
+            return;
         // The status bar shows the name as it was typed; the file gets ".gif".
-        m_document.SetGif(path, wxFileNameFromPath(chosen));
-        if (m_document.IsEmpty()) return;
-    } else {
-        if (m_document.IsEmpty()) return;
-        // Unchanged since the last save and the file still there: up to date.
-        if (wxFileExists(m_document.GifPath()) && m_history.IsGifUnchanged()) return;
+        // An empty strip keeps the name for when there are frames.
+        if (m_document.IsEmpty())
+            m_document.SetGif(path, wxFileNameFromPath(chosen));
+        else
+            StartExport(path, wxFileNameFromPath(chosen), wxGetTranslation("Save GIF Progress Dialog"));
+        return;
     }
-    StartExport(wxGetTranslation("Save GIF Progress Dialog"));
+    if (m_document.IsEmpty()) return;
+    // Unchanged since the last save and the file still there: up to date.
+    if (wxFileExists(m_document.GifPath()) && m_history.IsGifUnchanged()) return;
+    StartExport(m_document.GifPath(), m_document.GifName(), wxGetTranslation("Save GIF Progress Dialog"));
 }
 
 void MainWindow::OnSaveAsAnimator(wxCommandEvent&) {
@@ -46,22 +51,42 @@ void MainWindow::OnSaveAsAnimator(wxCommandEvent&) {
         m_document.SetGif(wxString(), m_document.GifName());
         return;
     }
-    m_document.SetGif(path, wxFileNameFromPath(path));
-    StartExport(wxGetTranslation("Save As GIF Progress Dialog"));
+    if (RefusesPictureTarget(path)) return;
+    StartExport(path, wxFileNameFromPath(path), wxGetTranslation("Save As GIF Progress Dialog"));
 }
 
-void MainWindow::StartExport(const wxString& title) {
+bool MainWindow::RefusesPictureTarget(const wxString& path) {
+    for (const DocumentFrame& frame : m_document.Frames()) {
+        if (!IsSameFile(frame.path, path)) continue;
+        wxMessageBox(wxString::Format(wxGetTranslation("The GIF cannot be saved as \"%s\": that file "
+                                                       "is one of the animation's pictures."),
+                                      path),
+                     wxGetTranslation("Warning"), wxOK | wxICON_WARNING, this);
+        return true;
+    }
+    return false;
+}
+
+// The document takes the file's name only once it is written: a failed save
+// leaves Save aiming where it did.
+void MainWindow::StartExport(const wxString& path, const wxString& name, const wxString& title) {
     const wxSize canvas = m_document.CanvasSize();
     // Status field 0 as it was, and as it reads once the file is written.
     const wxString before = m_statusBar1->GetStatusText(0);
-    const wxString after = CanvasEditText(m_document.GifName(), canvas.x, canvas.y);
+    const wxString after = CanvasEditText(name, canvas.x, canvas.y);
     // Recorded now: edits are impossible while the export runs, and a failed
     // export forgets it, so that the next "Save" writes.
     m_history.MarkGifSaved();
-    const bool started = m_export->Start(m_document, title, [this, before, after](bool written) {
-        m_statusBar1->SetStatusText(written ? after : before, 0);
-        if (!written) m_history.ForgetGifSaved();
-    });
+    const bool started =
+        m_export->Start(m_document, path, title, [this, path, name, before, after](bool written) {
+            m_statusBar1->SetStatusText(written ? after : before, 0);
+            if (written) {
+                m_document.SetGif(path, name);
+                ShowTitle();
+            } else {
+                m_history.ForgetGifSaved();
+            }
+        });
     if (!started) m_history.ForgetGifSaved();
 }
 
@@ -137,7 +162,7 @@ bool MainWindow::SaveProject() {
         return false;
     }
     m_document.SetProjectPath(path);
-    SetTitle(ProjectTitle(wxFileNameFromPath(path)));
     m_history.MarkProjectSaved();
+    ShowTitle();
     return true;
 }

@@ -82,7 +82,9 @@ OpenedFiles SortOpenedFiles(const wxArrayString& paths) {
     if (project < paths.size()) files.project = paths[project];
     for (size_t i = 0; i < paths.size(); ++i) {
         if (i == project) continue;
-        if (files.project.empty() && IsPicture(paths[i]))
+        if (!wxFileName::Exists(paths[i]))
+            files.missing.Add(paths[i]);
+        else if (files.project.empty() && IsPicture(paths[i]))
             files.pictures.Add(paths[i]);
         else
             files.skipped.Add(paths[i]);
@@ -96,4 +98,15 @@ wxString SkippedFilesText(const wxArrayString& skipped) {
     return wxString::Format(wxGetTranslation("Only pictures (PNG, JPEG, BMP, GIF) or one project "
                                              "file can be opened. These were skipped:\n\n%s"),
                             names);
+}
+
+wxString UnopenedFilesText(const OpenedFiles& files) {
+    wxString text;
+    if (!files.missing.empty()) {
+        wxString names;
+        for (const wxString& path : files.missing) names += (names.empty() ? "" : "\n") + path;
+        text = wxString::Format(wxGetTranslation("These files were not found:\n\n%s"), names);
+    }
+    if (!files.skipped.empty()) text += (text.empty() ? "" : "\n\n") + SkippedFilesText(files.skipped);
+    return text;
 }

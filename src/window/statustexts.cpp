@@ -6,10 +6,11 @@
 
 wxString UntitledGifName() { return wxGetTranslation("Untitled.gif"); }
 
-wxString ProjectTitle(const wxString& projectName) {
-    wxString name = projectName;
-    if (name.EndsWith(".xml")) name.RemoveLast(4);
-    return name + " - " + GetProductName();
+wxString WindowTitle(const wxString& fileName, bool unsaved) {
+    if (fileName.empty() && !unsaved) return GetProductName();
+    wxString name = fileName.empty() ? UntitledGifName() : fileName;
+    if (name.EndsWith(".xml") || name.EndsWith(".gif")) name.RemoveLast(4);
+    return name + (unsaved ? " *" : "") + " - " + GetProductName();
 }
 
 namespace {

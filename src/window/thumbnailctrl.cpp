@@ -307,6 +307,7 @@ wxBEGIN_EVENT_TABLE(wxThumbnailCtrl, wxScrolledWindow)
     EVT_MIDDLE_DOWN(wxThumbnailCtrl::OnMiddleClick)
     EVT_LEFT_DCLICK(wxThumbnailCtrl::OnLeftDClick)
     EVT_CHAR(wxThumbnailCtrl::OnChar)
+    EVT_KEY_UP(wxThumbnailCtrl::OnKeyUp)
     EVT_SIZE(wxThumbnailCtrl::OnSize)
     EVT_SET_FOCUS(wxThumbnailCtrl::OnSetFocus)
     EVT_KILL_FOCUS(wxThumbnailCtrl::OnKillFocus)
@@ -834,6 +835,7 @@ void wxThumbnailCtrl::SendThumbnailEvent(wxEventType type, int index, int flags)
 
 void wxThumbnailCtrl::OnLeftClick(wxMouseEvent& event) {
     SetFocus();
+    m_tabbedIn = false;
     int n = -1;
     if (!ItemAtPoint(event.GetPosition(), n)) return;
     const int flags = ModifierFlags(event);
@@ -854,6 +856,7 @@ void wxThumbnailCtrl::OnLeftClick(wxMouseEvent& event) {
 
 void wxThumbnailCtrl::OnRightClick(wxMouseEvent& event) {
     SetFocus();
+    m_tabbedIn = false;
     int n = -1;
     if (!ItemAtPoint(event.GetPosition(), n)) return;
     if (n != m_focusItem) SetFocusItem(n);
@@ -911,10 +914,22 @@ void wxThumbnailCtrl::OnSize(wxSizeEvent& event) {
 
 void wxThumbnailCtrl::OnSetFocus(wxFocusEvent& event) {
     if (GetCount() > 0) Refresh(false);
+    // Whether Tab brought the focus shows when its key is released here.
+    m_tabbedIn = true;
+    event.Skip();
+}
+
+// Reached with Tab and nothing selected: the keys need a frame to start from.
+// A click, or the window coming back to the front, chooses nothing.
+void wxThumbnailCtrl::OnKeyUp(wxKeyEvent& event) {
+    if (m_tabbedIn && event.GetKeyCode() == WXK_TAB && GetCount() > 0 && m_selections.IsEmpty())
+        SelectWithModifiers(0, 0);
+    m_tabbedIn = false;
     event.Skip();
 }
 
 void wxThumbnailCtrl::OnKillFocus(wxFocusEvent& event) {
+    m_tabbedIn = false;
     if (GetCount() > 0) Refresh(false);
     event.Skip();
 }

@@ -117,6 +117,9 @@ public:
 
     // Empties the frame list and resets the canvas, keeping the files and settings.
     void Clear();
+    // A new document: no frames, no crop, the default settings, no GIF or
+    // project file; the delay new frames take stays.
+    void StartAnew();
 
     void SetObserver(DocumentObserver* observer) { m_observer = observer; }
 

@@ -24,9 +24,9 @@ public:
     // Stops a running export and waits for its thread.
     ~ExportController() override;
 
-    // Writes the document's GIF; ended runs when the thread is done. False
-    // (and the user told why) when it could not start.
-    bool Start(const Document& document, const wxString& title, Ended ended);
+    // Writes the document's frames as the GIF at path; ended runs when the
+    // thread is done. False (and the user told why) when it could not start.
+    bool Start(const Document& document, const wxString& path, const wxString& title, Ended ended);
     bool IsRunning() const { return m_feed != nullptr; }
     // Stops a running export without a word: its temporary file is removed,
     // no event of it arrives any more. Waits for the thread.

@@ -62,9 +62,6 @@ public:
     void StopPreview();
     PreviewPanel& GetPreview() { return *m_preview; }
     const PreviewPanel& GetPreview() const { return *m_preview; }
-    // Asks before closing when the project is unsaved; destroys the window
-    // unless the user cancels. True when the window is being destroyed.
-    bool ConfirmClose();
 
     // Writes the project file; true when it was written.
     bool SaveProject();
@@ -114,6 +111,7 @@ private:
     using Condition = bool (MainWindow::*)() const;
 
     // Commands (declared in the table).
+    void OnNew(wxCommandEvent& event);
     void OnSaveAnimator(wxCommandEvent& event);
     void OnSaveAsAnimator(wxCommandEvent& event);
     void OnGifSettings(wxCommandEvent& event);
@@ -183,6 +181,9 @@ private:
 
     // True when the window is being destroyed.
     bool RequestClose();
+    // Whether the document may be set aside: asks (and saves) first when it
+    // is unsaved; false when the user keeps it.
+    bool MayDiscardDocument();
     bool IsProjectUnsaved(bool evenWithoutPath) const;
     int AskToSaveProject();
     // The document's view: the strip, the fields, the status bar and the
@@ -254,7 +255,11 @@ private:
     // Saving the GIF.
     wxString ChooseGifFile(const wxString& message);
     bool ConfirmAppendedExtension(const wxString& chosen, const wxString& path);
-    void StartExport(const wxString& title);
+    // A Save onto one of the frames' pictures is refused (and the user told).
+    bool RefusesPictureTarget(const wxString& path);
+    void StartExport(const wxString& path, const wxString& name, const wxString& title);
+    // The title: the project's name, else the GIF's, marked while unsaved.
+    void ShowTitle();
 
     wxLocale* m_locale = nullptr;
     int m_languageCode = 0;

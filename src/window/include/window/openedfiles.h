@@ -10,13 +10,14 @@ struct OpenedFiles {
     wxString project;        // the project to open; empty when none
     wxArrayString pictures;  // to add, in the order given
     wxArrayString skipped;   // as given, in the order given
+    wxArrayString missing;   // not there at all, in the order given
 };
 
 // A project is a file named *.xml (in any case) whose root element is
 // "project"; a picture is a PNG, JPEG, BMP or GIF file by its content. Only
 // the first project opens; opening it replaces the frames, so pictures given
 // with it are skipped too. Anything else (a folder, a missing file, another
-// kind of file) is skipped.
+// kind of file) is skipped; a file that is not there is missing.
 OpenedFiles SortOpenedFiles(const wxArrayString& paths);
 
 // Whether the file starts like an XML document whose root element is
@@ -28,3 +29,6 @@ bool IsPicture(const wxString& path);
 
 // What the user is told about the skipped files: one message naming each.
 wxString SkippedFilesText(const wxArrayString& skipped);
+// The one message about the files that were not opened: the missing ones
+// as not found, then the skipped ones.
+wxString UnopenedFilesText(const OpenedFiles& files);

@@ -7,8 +7,10 @@
 // The translated name of a GIF that has none yet.
 wxString UntitledGifName();
 
-// "demo.xml" gives "demo - <product name>"; only a lower-case ".xml" is dropped.
-wxString ProjectTitle(const wxString& projectName);
+// "demo.xml" gives "demo - <product name>", "demo * - <product name>" while
+// unsaved; only a lower-case ".xml" or ".gif" is dropped. No name: the
+// product name alone, or "Untitled * - ..." while unsaved.
+wxString WindowTitle(const wxString& fileName, bool unsaved);
 
 // Field 0 after the frame list changed: "<gif name> (w * h)px", untitled
 // when the GIF has no name yet.

@@ -263,6 +263,9 @@ public:
 
     bool Create(wxWindow* parent, const wxPoint& pos = wxDefaultPosition,
                 const wxSize& size = wxDefaultSize);
+    // The strip takes part in the Tab order, also while empty.
+    bool AcceptsFocus() const override { return true; }
+    bool AcceptsFocusFromKeyboard() const override { return true; }
 
     // Painting of one cell, forwarded to the item; false without an item.
     virtual bool PaintItemImage(int n, wxDC& dc, const wxRect& imageRect, int flags);
@@ -374,6 +377,7 @@ protected:
     void OnSize(wxSizeEvent& event);
     void OnSetFocus(wxFocusEvent& event);
     void OnKillFocus(wxFocusEvent& event);
+    void OnKeyUp(wxKeyEvent& event);
     void OnSelectAll(wxCommandEvent& event);
     void OnUpdateSelectAll(wxUpdateUIEvent& event);
     // Dragging the selection to another place.
@@ -430,6 +434,7 @@ private:
     bool m_dragging = false;
     wxPoint m_dragStart;
     int m_pendingClick = -1;  // a selected item pressed: selected alone unless dragged
+    bool m_tabbedIn = false;  // focused, and no key released or click since
     int m_dropPosition = -1;
     int m_dragScrollStep = 0;
     wxTimer m_dragScrollTimer;
