@@ -10,6 +10,7 @@
 #include <wx/radiobut.h>
 #include <wx/spinctrl.h>
 #include <wx/statusbr.h>
+#include <wx/uiaction.h>
 #include <wx/xrc/xmlres.h>
 
 #include <memory>
@@ -369,6 +370,39 @@ TEST_F(Document, TimingToolsChangeDelaysAndFramesAsOneEditEach) {
     strip->SelectOnly({0, 1}, 1);
     wxTEST_DIALOG(ClickMenu(frame, "Frame", "Trim"), wxExpectModal<wxMessageDialog>(wxID_YES));
     EXPECT_EQ(frame->GetDocument().FrameCount(), 2u);
+}
+
+TEST_F(Document, AFocusedFieldKeepsItsEditingKeysAndTabReachesTheStrip) {
+    AddFrames(3);
+    wxSpinCtrl* delay = Spin("m_spinctrl_delay");
+    delay->SetFocus();
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return wxWindow::FindFocus() == delay; }));
+    wxUIActionSimulator keys;
+    keys.Char('a', wxMOD_CONTROL);  // the field's text, not every frame
+    keys.Text("20");
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return delay->GetValue() == 20; })) << delay->GetValue();
+    EXPECT_TRUE(strip->GetSelectedIndices().empty());
+    // Shortcuts that mean nothing in a field still run their command.
+    keys.Char('j', wxMOD_CONTROL);  // Duplicate: nothing selected, so nothing to do
+    keys.Char('p', wxMOD_CONTROL);
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return frame->GetPreview().IsPlaying(); }));
+    keys.Char('p', wxMOD_CONTROL);
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->GetPreview().IsPlaying(); }));
+    // Tab goes round the fields to the strip, which then starts at its first frame.
+    for (int i = 0; i < 12 && wxWindow::FindFocus() != strip; ++i) {
+        keys.Char(WXK_TAB);
+        lwtest::PumpPending();
+    }
+    ASSERT_EQ(wxWindow::FindFocus(), strip);
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return strip->GetSelectedIndices().size() == 1; }));
+    EXPECT_TRUE(strip->IsSelected(0));
+    // A delay the GIF cannot hold is said so, not silently changed.
+    wxCommandEvent typed(wxEVT_TEXT, delay->GetId());
+    typed.SetEventObject(delay);
+    typed.SetString("70000");
+    delay->SetValue(65535);
+    delay->ProcessWindowEvent(typed);
+    EXPECT_TRUE(Status(2).Contains("65535")) << Status(2);
 }
 
 }  // namespace

@@ -9,10 +9,14 @@
 #include "support/test_support.h"
 #include "window/thumbnailctrl.h"
 
+#include <wx/filefn.h>
 #include <wx/spinctrl.h>
 #include <wx/uiaction.h>
 #include <wx/statusbr.h>
 #include <wx/xrc/xmlres.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -464,6 +468,76 @@ TEST_F(Project, FilesGivenToTheWindowOpenAsPicturesOrAProject) {
     EXPECT_EQ(Spin("m_spinctrl_delay")->GetValue(), savedDelay);
     EXPECT_EQ(frame->GetThumbnailCtrl()->GetCount(), 2);
     EXPECT_TRUE(CloseWindow()) << "as opened, nothing to save";
+}
+
+TEST_F(Project, PicturesGivenRelativelyComeBackFromAnyFolder) {
+    ASSERT_EQ(mkdir((dir + "/odd").c_str(), 0700), 0);
+    lwtest::WritePicture(dir + "/odd/a.png", 8, 6, *wxRED);
+    lwtest::WritePicture(dir + "/odd/b.png", 8, 6, *wxBLUE);
+    const wxString started = wxGetCwd();
+    ASSERT_TRUE(wxSetWorkingDirectory(dir));
+    frame->OpenFiles(wxSplit("odd/a.png|odd/./b.png", '|'));  // as a shell gives them
+    Settle();
+    ASSERT_TRUE(wxSetWorkingDirectory("/"));
+    EXPECT_EQ(FramePaths(frame), Paths({"odd/a.png", "odd/b.png"}));
+    SaveProjectAs(dir + "/odd/proj.xml");
+    // Beside the project, they are stored relative to it, so that both can move.
+    const std::string saved = lwtest::ReadFile(dir + "/odd/proj.xml");
+    EXPECT_NE(saved.find(">a.png</path>"), std::string::npos) << saved;
+    // From other folders, by a relative or a whole name: every picture is found.
+    for (const std::string& command :
+         {"cd / && \"$0\" " + dir + "/odd/proj.xml -o " + dir + "/whole.gif",
+          "cd " + dir + " && \"$0\" odd/proj.xml -o relative.gif"}) {
+        const auto run = lwtest::RunProcess({"/bin/sh", "-c", command, LW_CLI}, {{"DISPLAY", ""}});
+        EXPECT_EQ(run.exitCode, 0) << command << "\n" << run.err;
+    }
+    EXPECT_EQ(lwtest::DecodeGif(lwtest::ReadFile(dir + "/relative.gif")).frames.size(), 2u);
+    ASSERT_TRUE(wxSetWorkingDirectory(started));
+    ClickMenu(frame, "File", "New");
+    OpenProject(dir + "/odd/proj.xml");
+    Settle();
+    EXPECT_EQ(FramePaths(frame), Paths({"odd/a.png", "odd/b.png"}));
+}
+
+TEST_F(Project, NewSetsTheDocumentAsideAndTheNextSaveAsksForAName) {
+    AddFrames();
+    const std::string gif = dir + "/first.gif";
+    PromptsOf(frame).files.push_back(gif);
+    ClickMenu(frame, "File", "Save");
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return !frame->IsExporting(); }));
+    EXPECT_EQ(frame->GetTitle(), wxString("first * - ") + kProduct);
+    const std::string written = lwtest::ReadFile(gif);
+    // Unsaved frames: New asks as closing does, and Cancel keeps them.
+    wxTEST_DIALOG(ClickMenu(frame, "File", "New"), wxExpectModal<wxMessageDialog>(wxID_CANCEL));
+    EXPECT_EQ(frame->GetThumbnailCtrl()->GetCount(), 5);
+    wxTEST_DIALOG(ClickMenu(frame, "File", "New"), wxExpectModal<wxMessageDialog>(wxID_NO));
+    ExpectEmptyDocument();
+    EXPECT_EQ(frame->GetTitle(), kProduct);
+    EXPECT_FALSE(Enabled("Edit", "Undo"));
+    AddPictures({"b.jpg"});
+    const size_t asked = PromptsOf(frame).messages.size();
+    ClickMenu(frame, "File", "Save");  // the file dialog is cancelled
+    EXPECT_EQ(PromptsOf(frame).messages.size(), asked + 1);
+    EXPECT_EQ(lwtest::ReadFile(gif), written);
+    // A saved project is set aside without a question.
+    SaveProjectAs(dir + "/second.xml");
+    ClickMenu(frame, "File", "New");
+    EXPECT_EQ(frame->GetThumbnailCtrl()->GetCount(), 0);
+}
+
+TEST_F(Project, TheGifIsNeverSavedOverOneOfItsPictures) {
+    AddFrames();
+    const std::string picture = lwtest::ReadFile(dir + "/anim.gif");
+    ASSERT_EQ(symlink((dir + "/anim.gif").c_str(), (dir + "/link.gif").c_str()), 0);
+    for (const char* target : {"/anim.gif", "/link.gif"}) {
+        PromptsOf(frame).files.push_back(dir + target);
+        lwtest::ShownMessage shown;
+        wxTEST_DIALOG(ClickMenu(frame, "File", "Save As..."), lwtest::ExpectMessage(wxID_OK, &shown));
+        EXPECT_TRUE(shown.message.Contains("one of the animation's pictures")) << shown.message;
+        EXPECT_FALSE(frame->IsExporting());
+    }
+    EXPECT_EQ(lwtest::ReadFile(dir + "/anim.gif"), picture);
+    EXPECT_EQ(frame->GetDocument().GifPath(), "");
 }
 
 }  // namespace

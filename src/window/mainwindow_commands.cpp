@@ -104,6 +104,11 @@ bool IsTextEditingKey(int flags, int key) {
     }
 }
 
+// A spin field edits text too, though the toolkit does not say so on every platform.
+bool IsTextField(wxWindow* window) {
+    return dynamic_cast<wxTextEntry*>(window) || dynamic_cast<wxSpinCtrlBase*>(window);
+}
+
 }  // namespace
 
 const std::vector<MainWindow::Command>& MainWindow::Commands() {
@@ -347,7 +352,7 @@ void MainWindow::OnCharHook(wxKeyEvent& event) {
     const int flags = (modifiers & wxMOD_CONTROL ? wxACCEL_CTRL : 0) |
                       (modifiers & wxMOD_SHIFT ? wxACCEL_SHIFT : 0) |
                       (modifiers & wxMOD_ALT ? wxACCEL_ALT : 0);
-    if (dynamic_cast<wxTextEntry*>(FindFocus()) && IsTextEditingKey(flags, key)) return;
+    if (IsTextField(FindFocus()) && IsTextEditingKey(flags, key)) return;
     // The shortcut the menu shows now (the run item's changes with playing),
     // else another key of a command.
     int id = wxID_NONE;

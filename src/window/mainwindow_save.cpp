@@ -5,6 +5,7 @@
 #include "base/trace.h"
 #include "files/samefile.h"
 #include "gif/export.h"
+#include "import/framepath.h"
 #include "project/projectdocument.h"
 #include "window/exportcontroller.h"
 #include "window/gifsettingsdialog.h"
@@ -57,7 +58,7 @@ void MainWindow::OnSaveAsAnimator(wxCommandEvent&) {
 
 bool MainWindow::RefusesPictureTarget(const wxString& path) {
     for (const DocumentFrame& frame : m_document.Frames()) {
-        if (!IsSameFile(frame.path, path)) continue;
+        if (!IsSameFile(StripFrameSuffix(frame.path), path)) continue;
         wxMessageBox(wxString::Format(wxGetTranslation("The GIF cannot be saved as \"%s\": that file "
                                                        "is one of the animation's pictures."),
                                       path),
