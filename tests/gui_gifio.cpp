@@ -95,6 +95,13 @@ TEST_F(GifInOut, ATransparentHoleStaysTransparentOnlyWhenAsked) {
     SaveAs(dir + "/hole.gif");
     EXPECT_EQ(Identify("%[pixel:p{10,10}]", dir + "/hole.gif").find("srgba(0,0,0,0)"), 0u);
     EXPECT_EQ(Identify("%[pixel:p{2,2}]", dir + "/hole.gif"), "srgba(30,160,60,1)");
+    // The screen's background is the transparent entry, so that viewers that
+    // clear to it show the hole, not an opaque colour.
+    const auto pil = RunProcess({"/usr/bin/python3", "-c",
+                                 "import sys; from PIL import Image; i = Image.open(sys.argv[1]); "
+                                 "print(i.info['background'] == i.info['transparency'])",
+                                 dir + "/hole.gif"});
+    EXPECT_EQ(pil.out, "True\n") << pil.err;
 }
 
 TEST_F(GifInOut, AScreenRecordingStoresOnlyWhatChangesWithinTheQuantisersError) {

@@ -95,6 +95,27 @@ TEST(Cli, InputThatCannotBeReadIsNamedAndWritesNothing) {
     EXPECT_EQ(lwtest::FolderContents(dir), (std::vector<std::string>{"a.png", "old.gif"}));
 }
 
+TEST(Cli, APictureReadOnlyInPartIsNamedAndFailsOnlyWhenStrict) {
+    const std::string dir = lwtest::MakeTempDir("cli-partly");
+    ASSERT_EQ(lwtest::RunProcess({"/usr/bin/convert", "-size", "64x48", "plasma:", dir + "/whole.jpg"}).exitCode, 0);
+    lwtest::WriteAnimatedGif(dir + "/whole.gif", 8, 8, {"red", "lime", "blue"});
+    for (const char* name : {"whole.jpg", "whole.gif"}) {
+        const std::string bytes = lwtest::ReadFile(dir + "/" + name);
+        const std::string cut = dir + "/cut-" + name;
+        lwtest::WriteFile(cut, bytes.substr(0, bytes.size() * 2 / 3));
+        auto run = Cli({cut, "-o", dir + "/out.gif"});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_NE(run.err.find(cut + ": is damaged"), std::string::npos) << run.err;
+        run = Cli({cut, "-o", dir + "/strict.gif", "--strict"});
+        EXPECT_EQ(run.exitCode, 1) << run.err;
+        EXPECT_FALSE(lwtest::FileExists(dir + "/strict.gif"));
+        // Whole files say nothing.
+        run = Cli({dir + "/" + name, "-o", dir + "/out.gif", "--strict"});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.err.find("damaged"), std::string::npos) << run.err;
+    }
+}
+
 TEST(Cli, AMalformedLineExitsWith2AndWritesNothing) {
     const std::string dir = lwtest::MakeTempDir("cli-usage");
     const std::string a = dir + "/a.png", out = dir + "/out.gif";
@@ -115,7 +136,9 @@ TEST(Cli, AMalformedLineExitsWith2AndWritesNothing) {
                                                       {a, dir + "/p.xml", "-o", out},
                                                       {a, "-o", a},
                                                       {a, "-o", dir + "/./a.png"},
-                                                      {a, "-o", link}};
+                                                      {a, "-o", link},
+                                                      {a, "-o", dir + "/"},
+                                                      {a, "-o", dir}};
     for (const auto& line : lines) {
         const auto run = Cli(line);
         EXPECT_EQ(run.exitCode, 2) << (line.empty() ? "" : line.back());
@@ -130,6 +153,7 @@ TEST(Cli, AMalformedLineExitsWith2AndWritesNothing) {
     const auto help = Cli({"--help"}), version = Cli({"--version"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--loop"), std::string::npos);
+    EXPECT_NE(help.out.find("[PICTURE... | PROJECT.xml]"), std::string::npos) << help.out;
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_NE(version.out.find("1.0.80"), std::string::npos);
 }

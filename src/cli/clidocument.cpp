@@ -29,14 +29,23 @@ wxString UnreadableReason(const wxString& path) {
     return wxString();
 }
 
+wxString Named(const wxString& path, const wxString& why) { return path + ": " + why; }
+
 // Appends the frames of one picture file (their pictures arrive when the
-// source finishes); the problem when it gives none.
+// source finishes); the problem when it gives none, or gives only part of
+// itself under --strict (else a warning).
 wxString AddPictureFrames(const wxString& path, const CliOptions& options, FrameSource& source,
-                          std::vector<DocumentFrame>& frames) {
+                          std::vector<DocumentFrame>& frames, wxArrayString& warnings) {
     const wxString problem = UnreadableReason(path);
     if (!problem.empty()) return problem;
-    const size_t added = source.Add(WholePath(path), options.delay.value_or(kCliDefaultDelay), frames);
+    const wxString whole = WholePath(path);
+    const size_t added = source.Add(whole, options.delay.value_or(kCliDefaultDelay), frames);
     if (added == 0) return "is not a picture this program reads, or is damaged";
+    const std::vector<SkippedPicture>& skipped = source.Skipped();
+    if (!skipped.empty() && skipped.back().path == whole && skipped.back().reason == SkipReason::PartlyRead) {
+        if (options.strict) return "is damaged: only part of it could be read";
+        warnings.Add(Named(path, "is damaged: only the part that could be read is used"));
+    }
     // --delay holds for every frame, a GIF's too.
     if (options.delay)
         for (size_t i = frames.size() - added; i < frames.size(); ++i) frames[i].delay = *options.delay;
@@ -53,7 +62,6 @@ wxSize CanvasFor(const CliOptions& options, const wxSize& reference) {
     return wxSize(std::max(canvas.x, 1), std::max(canvas.y, 1));
 }
 
-wxString Named(const wxString& path, const wxString& why) { return path + ": " + why; }
 
 std::vector<size_t> EveryFrame(const Document& document) {
     std::vector<size_t> all(document.FrameCount());
@@ -105,7 +113,7 @@ void BuildPictureDocument(const CliOptions& options, CliDocument& result) {
     std::vector<DocumentFrame> frames;
     FrameSource source;
     for (const wxString& path : options.inputs) {
-        const wxString problem = AddPictureFrames(path, options, source, frames);
+        const wxString problem = AddPictureFrames(path, options, source, frames, result.warnings);
         if (!problem.empty()) {
             source.Finish();
             result.problem = Named(path, problem);

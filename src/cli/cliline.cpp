@@ -6,6 +6,7 @@
 #include "files/samefile.h"
 
 #include <wx/cmdline.h>
+#include <wx/filefn.h>
 #include <wx/msgout.h>
 
 #include <iostream>
@@ -53,6 +54,8 @@ void DescribeCliLine(wxCmdLineParser& parser) {
          wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_SWITCH, "q", "quiet", "print no progress and no warnings", wxCMD_LINE_VAL_NONE,
          0},
+        {wxCMD_LINE_SWITCH, nullptr, "strict", "a damaged picture read only in part is an error (exit 1)",
+         wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_PARAM, nullptr, nullptr, "PICTURE... | PROJECT.xml", wxCMD_LINE_VAL_STRING,
          wxCMD_LINE_PARAM_OPTIONAL | wxCMD_LINE_PARAM_MULTIPLE},
         {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr,
@@ -94,11 +97,15 @@ wxString ReadOptions(const wxCmdLineParser& parser, CliOptions& options) {
     parser.Found("output", &options.output);
     if (parser.Found("output") && options.output.empty()) return "-o needs a file name";
     if (!options.project && options.output.empty()) return "pictures need -o OUT.gif";
+    // A name ending in "/" would give a hidden ".gif" inside that folder.
+    if (options.output.EndsWith("/")) return "-o names a folder, not a file: " + options.output;
+    if (wxDirExists(options.output)) return "-o names a folder, not a file: " + options.output;
     // Writing the GIF over an input would destroy it: refused before anything is read.
     for (const wxString& input : options.inputs)
         if (IsSameFile(options.output, input)) return "-o names one of the inputs: " + input;
     options.transparent = parser.Found("transparent");
     options.quiet = parser.Found("quiet");
+    options.strict = parser.Found("strict");
     long delay = 0;
     if (parser.Found("delay", &delay)) {
         if (delay < 0 || delay > kMaxNumber) return "--delay must be 0 to 65535 hundredths";
@@ -187,7 +194,10 @@ CliOptions ReadCliLine(int argc, char** argv) {
 
     CliOptions options;
     if (parsed == -1) {
-        std::cout << parser.GetUsageString().utf8_str() << std::flush;
+        // The parser marks every parameter as repeatable; only pictures are.
+        wxString usage = parser.GetUsageString();
+        usage.Replace("| PROJECT.xml...]", "| PROJECT.xml]", false);
+        std::cout << usage.utf8_str() << std::flush;
         options.exitCode = kCliWritten;
         return options;
     }

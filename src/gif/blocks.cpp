@@ -39,11 +39,12 @@ GifByteWriter& GifByteWriter::ColourTable(const GifFramePalette& palette) {
     return Bytes(table.data(), table.size());
 }
 
-void WriteGifHeader(GifByteWriter& out, int width, int height, const GifFramePalette& global) {
+void WriteGifHeader(GifByteWriter& out, int width, int height, const GifFramePalette& global,
+                    int backgroundIndex) {
     const unsigned bits = GifBitsPerPixel(global.count) - 1;
     out.Bytes("GIF89a", 6).Word(width).Word(height)
         .Byte(0x80 | (bits << 4) | bits)
-        .Byte(0)   // background colour index
+        .Byte(unsigned(backgroundIndex))
         .Byte(0)   // pixel aspect ratio
         .ColourTable(global);
 }

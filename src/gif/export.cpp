@@ -206,7 +206,10 @@ public:
             m_global = code.palette;
             m_global.maskIndex = -1;
             code.global = true;
-            WriteGifHeader(m_out, m_job.canvasWidth, m_job.canvasHeight, m_global);
+            // Viewers that clear to the background colour must clear to the
+            // transparent entry, not paint an opaque colour where holes are.
+            const int background = m_job.transparent && code.transparentIndex >= 0 ? code.transparentIndex : 0;
+            WriteGifHeader(m_out, m_job.canvasWidth, m_job.canvasHeight, m_global, background);
             WriteGifLoopExtension(m_out, m_job.loopCount);
         }
         WriteGifGraphicControl(m_out, code.transparentIndex, GifFrameDelay(m_job, m_index), code.disposal);

@@ -3,8 +3,10 @@
 #include "import/framepath.h"
 #include "import/pictureformat.h"
 
+#include <wx/ffile.h>
 #include <wx/filename.h>
 #include <wx/log.h>
+#include <wx/mstream.h>
 
 #include <climits>
 #include <new>
@@ -19,6 +21,16 @@ wxBitmapType BitmapTypeOf(PictureFormat format) {
         case PictureFormat::Bmp: return wxBITMAP_TYPE_BMP;
         default: return wxBITMAP_TYPE_INVALID;
     }
+}
+
+std::string FileBytes(const wxString& path) {
+    wxFFile file(path, "rb");
+    std::string bytes;
+    const wxFileOffset length = file.IsOpened() ? file.Length() : 0;
+    if (length <= 0) return bytes;
+    bytes.resize(static_cast<size_t>(length));
+    bytes.resize(file.Read(&bytes[0], bytes.size()));
+    return bytes;
 }
 
 }  // namespace
@@ -89,9 +101,14 @@ void PictureDecoder::DecodeWholeGif(const wxString& listed, const wxString& path
         case GifReader::Outcome::TooLarge:
             if (!held) return Skip(listed, SkipReason::OverBudget);
             break;
-        default:
-            // A damaged file gives the frames before the damage, unnamed.
+        case GifReader::Outcome::Damaged:
+            // A damaged file gives the frames before the damage, and is named.
             if (!held) return Skip(listed, SkipReason::Damaged);
+            held->lastOfPath = true;
+            if (deliver(std::move(*held))) Skip(listed, SkipReason::PartlyRead);
+            return;
+        default:
+            break;
     }
     if (!held) return;
     held->lastOfPath = true;
@@ -128,11 +145,21 @@ void PictureDecoder::DecodePicture(const wxString& listed, const wxString& path,
     if (pixels > GifReader::kMaxFramePixels) return Skip(listed, SkipReason::OverBudget);
     if (!Charge(pixels)) return Skip(listed, SkipReason::OverBudget);
     auto picture = std::make_unique<wxImage>();
-    const bool loaded = picture->LoadFile(path, BitmapTypeOf(format)) && picture->IsOk();
+    // A JPEG is read whole first: whether it ends early shows in its bytes only.
+    const std::string bytes = format == PictureFormat::Jpeg ? FileBytes(path) : std::string();
+    bool loaded;
+    if (format == PictureFormat::Jpeg) {
+        wxMemoryInputStream stream(bytes.data(), bytes.size());
+        loaded = picture->LoadFile(stream, BitmapTypeOf(format)) && picture->IsOk();
+    } else {
+        loaded = picture->LoadFile(path, BitmapTypeOf(format)) && picture->IsOk();
+    }
     m_remaining += pixels;  // charged again below at its real size
     if (!loaded) return Skip(listed, SkipReason::Damaged);
     if (!Charge(PixelCount(*picture))) return Skip(listed, SkipReason::OverBudget);
-    receive(DecodedPicture{std::move(picture), path, 0, -1, true});
+    if (receive(DecodedPicture{std::move(picture), path, 0, -1, true}) && format == PictureFormat::Jpeg &&
+        JpegEndsEarly(bytes))
+        Skip(listed, SkipReason::PartlyRead);
 }
 
 void PictureDecoder::LoadGif(const wxString& path, int maxFrames) {

@@ -3,6 +3,7 @@
 #include <wx/ffile.h>
 
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -110,4 +111,34 @@ std::optional<wxSize> PictureSizeOfFile(const wxString& path, PictureFormat form
         case PictureFormat::Bmp: return BmpSize(file);
         default: return std::nullopt;
     }
+}
+
+bool JpegEndsEarly(const std::string& b) {
+    const size_t size = b.size();
+    auto byte = [&b](size_t at) { return static_cast<uint8_t>(b[at]); };
+    size_t at = 2;  // after the start-of-image marker
+    while (at + 1 < size) {
+        if (byte(at) != 0xFF) return false;  // damaged otherwise: the decoder says so itself
+        const uint8_t marker = byte(at + 1);
+        at += 2;
+        if (marker == 0xFF) { --at; continue; }  // fill byte
+        if (marker == 0xD9) return false;          // end of image
+        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) continue;  // no length
+        if (at + 2 > size) return true;
+        const size_t length = BigEndian(b, at, 2);
+        if (length < 2 || at + length > size) return true;
+        at += length;
+        if (marker != 0xDA) continue;
+        // Entropy-coded data runs to the next marker that is not a stuffed
+        // zero or a restart.
+        for (;; ++at) {
+            const void* found = at < size ? std::memchr(b.data() + at, 0xFF, size - at) : nullptr;
+            if (!found) return true;
+            at = static_cast<size_t>(static_cast<const char*>(found) - b.data());
+            if (at + 1 >= size) return true;
+            const uint8_t next = byte(at + 1);
+            if (next != 0x00 && !(next >= 0xD0 && next <= 0xD7) && next != 0xFF) break;
+        }
+    }
+    return true;
 }

@@ -3,19 +3,26 @@
 #include <wx/filename.h>
 #include <wx/intl.h>
 
+#include <algorithm>
+
 wxString SkipReasonText(SkipReason reason) {
     switch (reason) {
         case SkipReason::NotFound: return wxGetTranslation("not found");
         case SkipReason::NotAPicture: return wxGetTranslation("not a picture");
         case SkipReason::Damaged: return wxGetTranslation("damaged");
         case SkipReason::OverBudget: return wxGetTranslation("over the memory budget");
+        case SkipReason::PartlyRead: return wxGetTranslation("damaged (partly read)");
     }
     return wxString();
 }
 
 wxString SkippedPicturesText(const std::vector<SkippedPicture>& skipped) {
     if (skipped.empty()) return wxString();
-    wxString text = wxGetTranslation("These pictures could not be added:");
+    const bool partly = std::any_of(skipped.begin(), skipped.end(), [](const SkippedPicture& s) {
+        return s.reason == SkipReason::PartlyRead;
+    });
+    wxString text = partly ? wxGetTranslation("These pictures could not be added, or only in part:")
+                           : wxGetTranslation("These pictures could not be added:");
     for (size_t i = 0; i < skipped.size() && i < kNamedSkips; ++i)
         text << "\n"
              << wxString::Format(wxGetTranslation("%s: %s"), wxFileNameFromPath(skipped[i].path),

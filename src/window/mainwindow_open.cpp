@@ -128,11 +128,9 @@ void MainWindow::ReportUnloadableProject() {
 
 void MainWindow::ReplaceDocument(std::vector<DocumentFrame> frames, const wxString& path,
                                  const ProjectReading& reading, const ProjectFrames& listed) {
-    // Every listed file was there, but none could be read: the document stays.
-    if (frames.empty()) {
-        ReportUnloadableProject();
-        return;
-    }
+    // None could be read: the document stays, and the import has named each
+    // picture and why; the project file itself was fine.
+    if (frames.empty()) return;
     StopPreview();
     FillDocumentFromProject(m_document, std::move(frames), reading, listed, path);
     // As opened, the project is saved: closing right away asks nothing, and

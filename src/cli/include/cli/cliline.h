@@ -33,6 +33,7 @@ struct CliOptions {
     std::optional<int> loopCount;  // passes; 0 is forever
     bool transparent = false;
     bool quiet = false;
+    bool strict = false;  // a picture read only in part fails the command
 };
 
 // Reads the line; --help, --version and malformed lines are answered here

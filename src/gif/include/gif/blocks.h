@@ -59,7 +59,8 @@ private:
 };
 
 // Header, logical screen descriptor and global colour table.
-void WriteGifHeader(GifByteWriter& out, int width, int height, const GifFramePalette& global);
+void WriteGifHeader(GifByteWriter& out, int width, int height, const GifFramePalette& global,
+                    int backgroundIndex);
 
 // How many times viewers play the animation: 0 forever, N times otherwise.
 // Browsers and ImageMagick play a file once more than the count it stores

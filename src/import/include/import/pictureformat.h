@@ -18,3 +18,6 @@ PictureFormat PictureFormatOfFile(const wxString& path);
 // Width and height from the header of a PNG, JPEG or BMP file, before any
 // pixel is decoded; nothing when the header is broken.
 std::optional<wxSize> PictureSizeOfFile(const wxString& path, PictureFormat format);
+// Whether the bytes of a JPEG file end before its end-of-image marker: the
+// decoder then fills the rest in grey without a word.
+bool JpegEndsEarly(const std::string& bytes);

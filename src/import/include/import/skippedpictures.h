@@ -5,7 +5,8 @@
 
 #include <vector>
 
-enum class SkipReason { NotFound, NotAPicture, Damaged, OverBudget };
+// PartlyRead pictures were added as far as they could be read.
+enum class SkipReason { NotFound, NotAPicture, Damaged, OverBudget, PartlyRead };
 
 struct SkippedPicture {
     wxString path;  // as listed: a picture path or a frame reference path
