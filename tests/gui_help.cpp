@@ -10,6 +10,7 @@
 #include <wx/hyperlink.h>
 #include <wx/msgdlg.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
 #include <memory>
@@ -62,6 +63,22 @@ protected:
 
 private:
     AboutSeen* m_seen;
+};
+
+// The text selected in the dialog that shows a web address.
+class ExpectAddress : public wxExpectModalBase<wxDialog, ExpectAddress> {
+public:
+    explicit ExpectAddress(wxString& text) : m_text(&text) {}
+
+protected:
+    int OnInvoked(wxDialog* dialog) const override {
+        for (wxWindow* child : dialog->GetChildren())
+            if (auto* field = dynamic_cast<wxTextCtrl*>(child)) *m_text = field->GetStringSelection();
+        return wxID_OK;
+    }
+
+private:
+    wxString* m_text;
 };
 
 // What a message box or message dialog said.
@@ -160,6 +177,13 @@ TEST_F(HelpMenu, HelpAndSupportOpenTheirAddresses) {
     EXPECT_EQ(WebPages(), (std::vector<wxString>{kHelp, kSupport, kHelp}));
 }
 
+TEST_F(HelpMenu, WithoutABrowserTheAddressIsShownToCopy) {
+    lwtest::PromptsOf(frame).browserStarts = false;
+    wxString shown;
+    wxTEST_DIALOG(ClickMenu(frame, "Help", "Help"), ExpectAddress(shown));
+    EXPECT_EQ(shown, kHelp);  // selected, ready to copy
+}
+
 TEST_F(HelpMenu, TheWebPageOpensOnlyAfterThePreviewStopped) {
     StartPreview();
     std::vector<bool> playingWhenOpened;
@@ -181,11 +205,13 @@ TEST_F(HelpMenu, AboutShowsNameVersionNoticeAndHomePage) {
     ShowAbout(seen);
     EXPECT_EQ(seen.title, "About");
     EXPECT_EQ(seen.version, "Marvolent Loopwright 1.0.80");
-    EXPECT_EQ(seen.notice, "Copyright (C) 2026 Marvolent. All rights reserved.");
+    // The licence the program is under, not a reservation of rights.
+    EXPECT_EQ(seen.notice, "Copyright (C) 2026 Marvolent.\nFree software under the GNU General Public "
+                           "License, version 3 or later. It comes with no warranty.");
     EXPECT_EQ(seen.linkLabel, kHome);
     EXPECT_EQ(seen.linkUrl, kHome);
     // The dialog grew to its texts.
-    EXPECT_GT(seen.size.x, frame->GetTextExtent(seen.notice).x);
+    EXPECT_GT(seen.size.x, frame->GetTextExtent(seen.notice.AfterFirst('\n')).x);
     // About leaves the preview playing, and opens no page by itself.
     EXPECT_TRUE(frame->GetPreview().IsPlaying());
     EXPECT_TRUE(WebPages().empty());
@@ -193,15 +219,16 @@ TEST_F(HelpMenu, AboutShowsNameVersionNoticeAndHomePage) {
 
 TEST_F(HelpMenu, AboutInFrenchUsesTheFrenchNotice) {
     ClickMenu(frame, frame->GetMenuBar()->FindItem(80));
-    ASSERT_EQ(Tr(". All rights reserved."), U8(". Tous droits réservés."));
+    const char* licence = "Free software under the GNU General Public License, version 3 or later. "
+                          "It comes with no warranty.";
+    ASSERT_NE(Tr(licence), licence);
     AboutSeen seen;
     ShowAbout(seen, Tr("Help"), Tr("About"));
     EXPECT_EQ(seen.title, Tr("About"));
     EXPECT_NE(seen.title, "About");
     EXPECT_EQ(seen.version, "Marvolent Loopwright 1.0.80");
-    // The four pieces in order: label, year, maker, closing sentence.
-    EXPECT_EQ(seen.notice, Tr("Copyright (C)") + " 2026 Marvolent" + Tr(". All rights reserved."));
-    EXPECT_TRUE(seen.notice.EndsWith(U8("Marvolent. Tous droits réservés."))) << seen.notice;
+    // The pieces in order: label, year, maker, licence.
+    EXPECT_EQ(seen.notice, Tr("Copyright (C)") + " 2026 Marvolent.\n" + Tr(licence));
 }
 
 TEST_F(HelpMenu, WithoutAnOptionDocumentAddressesAreEmptyAndTheCheckDoesNothing) {

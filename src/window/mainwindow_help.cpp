@@ -15,6 +15,7 @@
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
 namespace {
@@ -30,8 +31,30 @@ wxString OptionUrl(OptionValue value) {
 }
 
 wxString RightsNotice() {
-    return wxGetTranslation("Copyright (C)") + " " + kReleaseYear + " " + GetMakerName() +
-           wxGetTranslation(". All rights reserved.");
+    return wxGetTranslation("Copyright (C)") + " " + kReleaseYear + " " + GetMakerName() + ".\n" +
+           wxGetTranslation("Free software under the GNU General Public License, version 3 or "
+                            "later. It comes with no warranty.");
+}
+
+// When no browser starts, the address is shown to be copied: the user is
+// never left with a menu item that does nothing.
+void ShowWebAddress(wxWindow* parent, const wxString& url) {
+    wxDialog dialog(parent, wxID_ANY, GetProductName());
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    const wxString text = url.empty()
+                              ? wxGetTranslation("This page has no address: the program's option file is missing.")
+                              : wxGetTranslation("No web browser could be started. The page's address:");
+    sizer->Add(new wxStaticText(&dialog, wxID_ANY, text), wxSizerFlags().Border());
+    if (!url.empty()) {
+        auto* address = new wxTextCtrl(&dialog, wxID_ANY, url, wxDefaultPosition,
+                                       dialog.FromDIP(wxSize(360, -1)), wxTE_READONLY);
+        address->SelectAll();
+        sizer->Add(address, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT));
+    }
+    sizer->Add(dialog.CreateStdDialogButtonSizer(wxOK), wxSizerFlags().Expand().Border());
+    dialog.SetSizerAndFit(sizer);
+    dialog.CentreOnParent();
+    dialog.ShowModal();
 }
 
 template <typename T>
@@ -41,14 +64,18 @@ T* FindDialogControl(wxDialog& dialog, const char* name) {
 
 }  // namespace
 
+void MainWindow::OpenWebPage(const wxString& url) {
+    if (!m_prompts->OpenWebPage(url)) ShowWebAddress(this, url);
+}
+
 void MainWindow::OnHelp(wxCommandEvent&) {
     StopPreview();
-    m_prompts->OpenWebPage(OptionUrl(&DomainOption::GetHelpUrl));
+    OpenWebPage(OptionUrl(&DomainOption::GetHelpUrl));
 }
 
 void MainWindow::OnSupport(wxCommandEvent&) {
     StopPreview();
-    m_prompts->OpenWebPage(OptionUrl(&DomainOption::GetSupportUrl));
+    OpenWebPage(OptionUrl(&DomainOption::GetSupportUrl));
 }
 
 void MainWindow::OnCheckUpdate(wxCommandEvent&) {
@@ -91,7 +118,7 @@ void MainWindow::OnUpdateResult(wxCommandEvent& event) {
         wxMessageDialog dialog(this, text, title, wxYES_NO | wxCENTRE);
         dialog.SetTitle(title);
         if (dialog.ShowModal() == wxID_YES)
-            m_prompts->OpenWebPage(OptionUrl(&DomainOption::GetHomeUrl));
+            OpenWebPage(OptionUrl(&DomainOption::GetHomeUrl));
         return;
     }
     wxMessageBox("This version of " + title + "(" + GetProductVersion() + ") is the latest version.",

@@ -30,4 +30,4 @@ wxString UserPrompts::ChooseFile(wxWindow* parent, const wxString& message,
 
 void UserPrompts::PopupMenu(wxWindow* window, wxMenu& menu) { window->PopupMenu(&menu); }
 
-void UserPrompts::OpenWebPage(const wxString& url) { wxLaunchDefaultBrowser(url, 0); }
+bool UserPrompts::OpenWebPage(const wxString& url) { return wxLaunchDefaultBrowser(url, 0); }

@@ -58,9 +58,10 @@ void ScriptedPrompts::PopupMenu(wxWindow* window, wxMenu& menu) {
     if (onPopup) onPopup(window, menu);
 }
 
-void ScriptedPrompts::OpenWebPage(const wxString& url) {
+bool ScriptedPrompts::OpenWebPage(const wxString& url) {
     if (onWebPage) onWebPage(url);
     webPages.push_back(url);
+    return browserStarts;
 }
 
 bool WaitUntilDestroyed(wxWindow* window) {

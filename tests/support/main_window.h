@@ -23,7 +23,7 @@ public:
                         const wxString& defaultFile, const wxString& wildcard,
                         long style) override;
     void PopupMenu(wxWindow* window, wxMenu& menu) override;
-    void OpenWebPage(const wxString& url) override;
+    bool OpenWebPage(const wxString& url) override;
 
     std::deque<wxArrayString> pictures;
     std::deque<wxString> files;
@@ -35,6 +35,7 @@ public:
     int popups = 0;
     // The addresses the window would have opened in a browser, in order.
     std::vector<wxString> webPages;
+    bool browserStarts = true;
     // Runs as a web page is opened, before it is recorded.
     std::function<void(const wxString&)> onWebPage;
 };

@@ -147,6 +147,8 @@ private:
     void OnSupport(wxCommandEvent& event);
     void OnCheckUpdate(wxCommandEvent& event);
     void ShowAboutDialog(wxCommandEvent& event);
+    // Opens the page in a browser, else shows its address to be copied.
+    void OpenWebPage(const wxString& url);
     // Their conditions.
     bool HasFrames() const { return !m_document.IsEmpty(); }
     bool CanUndo() const { return m_history.CanUndo(); }

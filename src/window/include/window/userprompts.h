@@ -25,6 +25,6 @@ public:
                                 long style);
     // Shows a popup menu at the mouse; its command reaches the window.
     virtual void PopupMenu(wxWindow* window, wxMenu& menu);
-    // Opens the address in the default browser; whether that worked is not known.
-    virtual void OpenWebPage(const wxString& url);
+    // Opens the address in the default browser; false when none could be started.
+    virtual bool OpenWebPage(const wxString& url);
 };
