@@ -8,7 +8,8 @@ packages=(cmake g++ make pkg-config libwxgtk3.2-dev gettext libimagequant-dev li
   libexpat1-dev libcurl4-openssl-dev libzstd-dev liblz4-dev libswscale-dev dpkg-dev file fonts-noto-cjk)
 if [ "${1:-run}" = test ]; then
   packages+=(libgtest-dev xvfb xauth xdotool imagemagick giflib-tools gifsicle libxml2-utils unzip
-    openssl desktop-file-utils appstream xdg-utils shared-mime-info libglib2.0-bin libpango1.0-dev)
+    openssl desktop-file-utils appstream xdg-utils shared-mime-info libglib2.0-bin libpango1.0-dev
+    groff-base)
 fi
 if [ "${1:-run}" = test ]; then
   packages+=(python3-pil)  # a second reader of the GIF loop count

@@ -104,7 +104,9 @@ TEST(Startup, RunsFromTheDebianPackage) {
              "./usr/bin/loopwright-cli -> ../lib/loopwright/bin/loopwright-cli",
              "applications/" + id + ".desktop", "metainfo/" + id + ".metainfo.xml",
              "mime/packages/" + id + ".xml", "48x48/apps/" + id + ".png", "scalable/apps/" + id + ".svg",
-             "libwxgtk3.2-1", "libimagequant0", "libgif7", "fonts-noto-cjk"})
+             "libwxgtk3.2-1", "libimagequant0", "libgif7", "fonts-noto-cjk",
+             "./usr/share/doc/loopwright/copyright", "./usr/share/man/man1/loopwright.1.gz",
+             "./usr/share/man/man1/loopwright-cli.1.gz"})
         EXPECT_NE(listing.find(entry), std::string::npos) << entry << "\n" << listing;
 
     // Unpacked into a folder of its own, not installed: the test machine stays
@@ -114,6 +116,14 @@ TEST(Startup, RunsFromTheDebianPackage) {
     Shell("dpkg -x " + deb + " " + root + " && cd " + share +
           " && desktop-file-validate applications/* && appstreamcli validate --no-net metainfo/*" +
           " && update-mime-database mime && update-desktop-database applications");
+    // Debian's machine-readable copyright, and manual pages that render without a warning.
+    const std::string copyright = lwtest::ReadFile(share + "/doc/loopwright/copyright");
+    EXPECT_EQ(copyright.find("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"),
+              0u);
+    EXPECT_NE(copyright.find("/usr/share/common-licenses/GPL-3"), std::string::npos) << copyright;
+    for (const std::string page : {"loopwright.1.gz", "loopwright-cli.1.gz"})
+        EXPECT_EQ(Shell("(zcat " + share + "/man/man1/" + page + " | groff -man -Tutf8 -ww -z) 2>&1"), "")
+            << page;
     const std::map<std::string, std::string> desktop{{"XDG_DATA_DIRS", share + ":/usr/share"},
                                                      {"XDG_CURRENT_DESKTOP", ""}};
     EXPECT_EQ(Shell("xdg-mime query default application/x-loopwright-project", desktop),
