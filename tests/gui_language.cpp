@@ -179,4 +179,37 @@ TEST_F(Languages, TheJapaneseWindowShowsNoBoxes) {
     EXPECT_EQ(BoxesIn(texts), 0) << texts;
 }
 
+// The controls of the row below the preview, where they are in the window.
+std::vector<std::pair<wxString, wxRect>> BottomRow(wxFrame* frame) {
+    std::vector<std::pair<wxString, wxRect>> row;
+    for (const char* name : {"m_staticText_delay", "m_spinctrl_delay", "m_staticText_sec", "m_staticText_gif",
+                             "m_staticText_width", "m_spinctrl_width", "m_staticText_wpx", "m_staticText_height",
+                             "m_spinctrl_height", "m_staticText_hpx", "m_checkBox_transparent"}) {
+        wxWindow* control = frame->FindWindow(XRCID(name));
+        row.emplace_back(name, wxRect(frame->ScreenToClient(control->GetScreenPosition()), control->GetSize()));
+    }
+    return row;
+}
+
+TEST_F(Languages, TheWindowFitsASmallScreenInEveryLanguageWithoutTextsTouching) {
+    for (int code : {58, 89, 112}) {  // English, German, Japanese
+        lwtest::ClickMenu(frame, frame->GetMenuBar()->FindItem(code));
+        for (int width : {1000, 640}) {
+            frame->SetSize(width, 560);
+            frame->Layout();
+            lwtest::PumpPending();
+            EXPECT_LE(frame->GetSize().x, width) << code;
+            const auto row = BottomRow(frame);
+            const wxRect client(frame->GetClientSize());
+            for (size_t i = 0; i < row.size(); ++i) {
+                EXPECT_TRUE(client.Contains(row[i].second)) << code << " " << width << " " << row[i].first;
+                // At least a few pixels between any two: no "Sek.GIF:".
+                for (size_t j = i + 1; j < row.size(); ++j)
+                    EXPECT_FALSE(row[i].second.Inflate(2, 0).Intersects(row[j].second))
+                        << code << " " << width << " " << row[i].first << " " << row[j].first;
+            }
+        }
+    }
+}
+
 }  // namespace

@@ -28,6 +28,8 @@
 #include <wx/toolbar.h>
 #include <wx/xrc/xmlres.h>
 
+#include <algorithm>
+
 MainWindow::MainWindow() : m_prompts(std::make_unique<UserPrompts>()) {}
 
 MainWindow::~MainWindow() {
@@ -72,9 +74,15 @@ void MainWindow::InitFrame() {
     down->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_INFOBK));
     down->SetDropTarget(new FrameDropTarget(this, nullptr));
     PreviewPanel::Listener listener;
-    listener.playingChanged = [this](bool playing) { ShowPlayState(playing); };
-    listener.frameShown = [this](const wxString& name, const wxSize& size) {
+    listener.playingChanged = [this](bool playing) {
+        ShowPlayState(playing);
+        // Stopped: back to the frame the user chose, not wherever playing was.
+        if (!playing) ShowSelectedFrame();
+    };
+    listener.frameShown = [this](int index, const wxString& name, const wxSize& size) {
         m_statusBar1->SetStatusText(FrameInfoText(name, size.x, size.y), 1);
+        // The strip follows the animation.
+        if (m_preview && m_preview->IsPlaying()) m_thumbnailCtrl->ScrollToItem(index);
     };
     m_preview = std::make_unique<PreviewPanel>(down, m_document, std::move(listener));
     m_import = std::make_unique<ImportController>(this, m_document);
@@ -97,7 +105,9 @@ void MainWindow::InitFrame() {
     Bind(wxEVT_CLOSE_WINDOW, &MainWindow::OnCloseWindow, this);
     Bind(wxEVT_COMMAND_UPDATE_RESULT, &MainWindow::OnUpdateResult, this);
     m_statusBar1 = FindResourceControl<wxStatusBar>("m_statusBar1");
-    const int widths[] = {200, 400, -1};
+    // Shares of the width, so that long texts in any language end with an
+    // ellipsis inside their own field instead of running into the next.
+    const int widths[] = {-2, -3, -2};
     m_statusBar1->SetFieldsCount(3, widths);
 
     BindCommands();
@@ -145,13 +155,29 @@ void MainWindow::SetStaticLabels() {
     for (const Command& command : Commands())
         if (command.tool)
             m_toolBar_button->SetToolShortHelp(XRCID(command.tool), wxGetTranslation(command.toolHelp));
-    if (GetSizer()) Layout();
+    if (GetSizer()) {
+        Layout();
+        KeepNarrowMinimum();
+    }
+}
+
+// The row below the preview wraps its groups, so the window may be as narrow
+// as its widest group (or the panes above): it then fits small screens.
+void MainWindow::KeepNarrowMinimum() {
+    wxSizer* body = GetSizer();
+    if (!body || body->GetItemCount() < 2 || !body->GetItem(1)->IsSizer()) return;
+    int widest = body->GetItem(size_t(0))->CalcMin().x;
+    for (wxSizerItem* group : body->GetItem(1)->GetSizer()->GetChildren())
+        widest = std::max(widest, group->CalcMin().x + 2 * body->GetItem(1)->GetBorder());
+    const wxSize frame = GetSize() - GetClientSize();
+    SetMinSize(wxSize(widest + frame.x, GetMinSize().y));
 }
 
 void MainWindow::RelabelWindow() {
     SetStaticLabels();
     const wxSize shown = m_preview->ShownSize();
-    m_statusBar1->SetStatusText(FrameInfoText(m_preview->ShownName(), shown.x, shown.y), 1);
+    m_statusBar1->SetStatusText(
+        m_preview->ShownName().empty() ? wxString() : FrameInfoText(m_preview->ShownName(), shown.x, shown.y), 1);
     UpdateCanvasSize();
     ShowTitle();
 }

@@ -66,6 +66,9 @@ void MainWindow::FramesRearranged(size_t first, size_t last) {
     // Same frames, same count, same canvas: only the order and the start times changed.
     StopPreview();
     DelaysChanged();
+    // The frame at the place on show is another one now.
+    m_preview->ForgetShownPicture();
+    ShowSelectedFrame();
 }
 
 void MainWindow::FramesRedrawn(size_t first, size_t last) {

@@ -100,7 +100,7 @@ void PreviewPanel::ShowFrame(int index) {
 
     m_shownName = wxFileNameFromPath(frame.path);
     m_shownSize = picture;
-    if (m_listener.frameShown) m_listener.frameShown(m_shownName, m_shownSize);
+    if (m_listener.frameShown) m_listener.frameShown(index, m_shownName, m_shownSize);
 }
 
 PictureAhead& PreviewPanel::PicturesAhead() {
@@ -137,6 +137,8 @@ void PreviewPanel::SetPlaneOverlay(std::function<void(wxDC&)> overlay) {
 void PreviewPanel::Clear() {
     m_shown = false;
     m_shownIndex = -1;
+    m_shownName.clear();
+    m_shownSize = wxSize(0, 0);
     m_bitmap = wxNullBitmap;
     m_source.reset();
     m_panel->Refresh();

@@ -3,6 +3,7 @@
 #include "base/trace.h"
 #include "import/framepath.h"
 
+#include <wx/control.h>
 #include <wx/dcbuffer.h>
 #include <wx/filename.h>
 #include <wx/image.h>
@@ -52,7 +53,11 @@ wxString ExtensionOf(const wxString& fileName) {
 }
 
 // Draws text inside a band, clipped to it; centred when it fits.
-void DrawBandText(wxDC& dc, const wxString& text, const wxRect& band, bool centre) {
+void DrawBandText(wxDC& dc, const wxString& label, const wxRect& band, bool centre) {
+    // Longer than the cell: it ends with an ellipsis rather than mid-letter.
+    const wxString text = dc.GetTextExtent(label).x > band.width
+                              ? wxControl::Ellipsize(label, dc, wxELLIPSIZE_END, band.width)
+                              : label;
     int x = band.x;
     if (centre) x += std::max(0, (band.width - dc.GetTextExtent(text).x) / 2);
     dc.SetClippingRegion(band);

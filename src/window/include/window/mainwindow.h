@@ -162,6 +162,7 @@ private:
     void AppendLanguageMenu(wxMenu* help);
     void ShowPlayState(bool playing);
     void SetStaticLabels();
+    void KeepNarrowMinimum();
 
     // Other events.
     void OnLanguageMenu(wxCommandEvent& event);

@@ -21,7 +21,7 @@ public:
     // the menu item), and the frame on show (a status field).
     struct Listener {
         std::function<void(bool playing)> playingChanged;
-        std::function<void(const wxString& name, const wxSize& size)> frameShown;
+        std::function<void(int index, const wxString& name, const wxSize& size)> frameShown;
     };
 
     // Draws in panel, a view of document; both outlive it.
