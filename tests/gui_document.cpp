@@ -188,13 +188,18 @@ TEST_F(Inserting, AnUpperCaseGifGivesEveryFrameAndBrokenFilesAreNamed) {
     AddFrames(1);
     lwtest::WriteAnimatedGif(dir + "/LOUD.GIF", 5, 5, {"red", "blue"});
     lwtest::WriteBrokenPictures(dir);
+    // A photo cut short is added as far as it goes, and named.
+    ASSERT_EQ(lwtest::RunProcess({"/usr/bin/convert", "-size", "64x48", "plasma:", dir + "/photo.jpg"}).exitCode, 0);
+    const std::string photo = lwtest::ReadFile(dir + "/photo.jpg");
+    lwtest::WriteFile(dir + "/cut.jpg", photo.substr(0, photo.size() / 2));
     lwtest::ShownMessage shown;
-    wxTEST_DIALOG(Insert({"LOUD.GIF", "empty.png", "half.png", "folder.png", "gone.png"}),
+    wxTEST_DIALOG(Insert({"LOUD.GIF", "empty.png", "half.png", "folder.png", "gone.png", "cut.jpg"}),
                   lwtest::ExpectMessage(wxID_OK, &shown));
     EXPECT_EQ(FramePaths(frame), (std::vector<wxString>{Pic("f0.png"), dir + "/LOUD.GIF_0",
-                                                        dir + "/LOUD.GIF_1"}));
-    EXPECT_EQ(shown.message, "These pictures could not be added:\nempty.png: not a picture\n"
-                             "half.png: damaged\nfolder.png: not a picture\ngone.png: not found");
+                                                        dir + "/LOUD.GIF_1", dir + "/cut.jpg"}));
+    EXPECT_EQ(shown.message, "These pictures could not be added, or only in part:\nempty.png: not a picture\n"
+                             "half.png: damaged\nfolder.png: not a picture\ngone.png: not found\n"
+                             "cut.jpg: damaged (partly read)");
 }
 
 TEST_F(Inserting, CancellingChangesNothing) {

@@ -192,6 +192,26 @@ TEST_F(Preview, ClickingAFrameStopsThePreviewAndShowsIt) {
     EXPECT_EQ(frame->GetStatusBar()->GetStatusText(1).BeforeFirst(' '), "p2.png");
 }
 
+TEST_F(Preview, TheStripFollowsThePlayAndStopShowsTheSelectedFrame) {
+    AddFrames(60);  // more rows than the strip shows
+    strip->Select(1);
+    frame->GetPreview().ShowFrame(1);
+    ClickMenu(frame, "Animation", "Run animation");
+    wxString shown;
+    for (int i = 0; i < 59; ++i) shown = Tick();
+    ASSERT_EQ(shown, "p58.png");
+    wxRect cell;
+    strip->GetItemRect(58, cell);  // in the strip's window, scrolled
+    EXPECT_TRUE(wxRect(strip->GetClientSize()).Contains(cell)) << cell.y;
+    ClickMenu(frame, "Animation", "Stop animation");
+    EXPECT_EQ(frame->GetPreview().ShownIndex(), 1);
+    EXPECT_EQ(frame->GetStatusBar()->GetStatusText(1).BeforeFirst(' '), "p1.png");
+    // Deleted, the frame is named no more, also after the window is relabelled.
+    wxTEST_DIALOG(ClickMenu(frame, "Frame", "Delete"), wxExpectModal<wxMessageDialog>(wxID_YES));
+    ClickMenu(frame, frame->GetMenuBar()->FindItem(89));
+    EXPECT_EQ(frame->GetStatusBar()->GetStatusText(1), "");
+}
+
 TEST_F(Preview, CommandsThatChangeFramesStopThePreview) {
     AddFrames(2);
     ClickMenu(frame, "Animation", "Run animation");

@@ -114,6 +114,11 @@ TEST(Cli, APictureReadOnlyInPartIsNamedAndFailsOnlyWhenStrict) {
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_EQ(run.err.find("damaged"), std::string::npos) << run.err;
     }
+    // A project's pictures are held to the same.
+    lwtest::WriteFile(dir + "/p.xml", "<project><name/><gif><width>64</width><height>48</height><delay_time>9"
+                                      "</delay_time></gif><images><path>cut-whole.jpg</path></images></project>");
+    EXPECT_EQ(Cli({dir + "/p.xml", "-o", dir + "/p.gif"}).exitCode, 0);
+    EXPECT_EQ(Cli({dir + "/p.xml", "-o", dir + "/p.gif", "--strict"}).exitCode, 1);
 }
 
 TEST(Cli, AMalformedLineExitsWith2AndWritesNothing) {

@@ -161,7 +161,16 @@ void BuildProjectDocument(const CliOptions& options, CliDocument& result) {
             result.warnings.Add(Named(file, "no such file; its frames are left out"));
     }
     const ProjectFrames listed = ProjectFramesToLoad(reading);
-    std::vector<DocumentFrame> frames = LoadProjectFrames(listed);
+    std::vector<SkippedPicture> skipped;
+    std::vector<DocumentFrame> frames = LoadProjectFrames(listed, &skipped);
+    for (const SkippedPicture& skip : skipped) {
+        if (skip.reason != SkipReason::PartlyRead) continue;
+        if (options.strict) {
+            result.problem = Named(StripFrameSuffix(skip.path), "is damaged: only part of it could be read");
+            return;
+        }
+        result.warnings.Add(Named(StripFrameSuffix(skip.path), "is damaged: only the part that could be read is used"));
+    }
     if (frames.empty()) {
         result.problem = Named(path, "none of its pictures can be read");
         return;

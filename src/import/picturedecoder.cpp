@@ -104,8 +104,10 @@ void PictureDecoder::DecodeWholeGif(const wxString& listed, const wxString& path
         case GifReader::Outcome::Damaged:
             // A damaged file gives the frames before the damage, and is named.
             if (!held) return Skip(listed, SkipReason::Damaged);
+            // Named before its last frame goes, which may be the import's last word.
             held->lastOfPath = true;
-            if (deliver(std::move(*held))) Skip(listed, SkipReason::PartlyRead);
+            Skip(listed, SkipReason::PartlyRead);
+            if (!deliver(std::move(*held))) Unskip(listed, SkipReason::PartlyRead);
             return;
         default:
             break;
@@ -157,9 +159,10 @@ void PictureDecoder::DecodePicture(const wxString& listed, const wxString& path,
     m_remaining += pixels;  // charged again below at its real size
     if (!loaded) return Skip(listed, SkipReason::Damaged);
     if (!Charge(PixelCount(*picture))) return Skip(listed, SkipReason::OverBudget);
-    if (receive(DecodedPicture{std::move(picture), path, 0, -1, true}) && format == PictureFormat::Jpeg &&
-        JpegEndsEarly(bytes))
-        Skip(listed, SkipReason::PartlyRead);
+    const bool partly = format == PictureFormat::Jpeg && JpegEndsEarly(bytes);
+    if (partly) Skip(listed, SkipReason::PartlyRead);
+    if (!receive(DecodedPicture{std::move(picture), path, 0, -1, true}) && partly)
+        Unskip(listed, SkipReason::PartlyRead);
 }
 
 void PictureDecoder::LoadGif(const wxString& path, int maxFrames) {
@@ -167,6 +170,11 @@ void PictureDecoder::LoadGif(const wxString& path, int maxFrames) {
     m_gif.Load(path, m_remaining, maxFrames);
     m_gifCached = true;
     m_gifFrameLimit = maxFrames;
+}
+
+void PictureDecoder::Unskip(const wxString& listed, SkipReason reason) {
+    if (!m_skipped.empty() && m_skipped.back().path == listed && m_skipped.back().reason == reason)
+        m_skipped.pop_back();
 }
 
 void PictureDecoder::Release(const wxImage& picture) { Release(PixelCount(picture)); }

@@ -45,11 +45,13 @@ void FillDocumentFromProject(Document& document, std::vector<DocumentFrame> fram
     document.SetProjectPath(projectPath);
 }
 
-std::vector<DocumentFrame> LoadProjectFrames(const ProjectFrames& listed) {
+std::vector<DocumentFrame> LoadProjectFrames(const ProjectFrames& listed,
+                                             std::vector<SkippedPicture>* skipped) {
     std::vector<DocumentFrame> frames;
     FrameSource source;
     for (const wxString& path : listed.paths) source.Add(path, 0, frames);
     source.Finish();
+    if (skipped) *skipped = source.Skipped();
     return frames;
 }
 

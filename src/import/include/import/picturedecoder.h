@@ -69,6 +69,8 @@ private:
     // they do not fit.
     bool Charge(long long pixels);
     void Skip(const wxString& listed, SkipReason reason);
+    // Takes back the last Skip when it is this one.
+    void Unskip(const wxString& listed, SkipReason reason);
 
     long long m_remaining;
     bool m_exhausted = false;

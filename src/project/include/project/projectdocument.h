@@ -5,6 +5,7 @@
 #pragma once
 
 #include "document/document.h"
+#include "import/skippedpictures.h"
 #include "project/projectfile.h"
 
 #include <vector>
@@ -25,8 +26,10 @@ void FillDocumentFromProject(Document& document, std::vector<DocumentFrame> fram
 
 // The frames of listed.paths loaded on this thread as the window's import
 // loads them (framesource.h); files that are gone or unreadable give none.
-// TakeProjectDelays then gives each its delay.
-std::vector<DocumentFrame> LoadProjectFrames(const ProjectFrames& listed);
+// TakeProjectDelays then gives each its delay. What could not be added, or
+// only in part, goes into skipped when given.
+std::vector<DocumentFrame> LoadProjectFrames(const ProjectFrames& listed,
+                                             std::vector<SkippedPicture>* skipped = nullptr);
 
 // What a project written to projectPath records of the document.
 ProjectContent ProjectContentOf(const Document& document, const wxString& projectPath);
