@@ -89,9 +89,9 @@ TEST_F(Languages, ChoosingALanguageFromTheMenuTranslatesMenusAndLabels) {
     EXPECT_EQ(bar->GetMenuLabelText(0), "Datei");
     EXPECT_EQ(bar->GetMenuLabelText(4), "Hilfe");
     EXPECT_NE(lwtest::FindMenuItem(frame, "Datei", "Projekt speichern"), nullptr);
-    wxMenuItem* add = lwtest::FindMenuItem(frame, U8("Einzelbild"), U8("Bild hinzufügen"));
+    wxMenuItem* add = lwtest::FindMenuItem(frame, U8("Einzelbild"), U8("Bild hinzufügen..."));
     ASSERT_NE(add, nullptr);
-    EXPECT_EQ(add->GetItemLabel(), U8("Bild hinzufügen\tCtrl+Ins"));
+    EXPECT_EQ(add->GetItemLabel(), U8("Bild hinzufügen...\tCtrl+Ins"));
     EXPECT_EQ(Label("m_staticText_delay"), U8("Verzögerung:"));
     EXPECT_EQ(Label("m_staticText_sec"), "1/100 Sek.");
     EXPECT_EQ(Label("m_staticText_width"), "Breite:");

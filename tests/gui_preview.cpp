@@ -208,7 +208,7 @@ TEST_F(Preview, TheStripFollowsThePlayAndStopShowsTheSelectedFrame) {
     EXPECT_EQ(frame->GetStatusBar()->GetStatusText(1).BeforeFirst(' '), "p1.png");
     // Deleted, the frame is named no more, also after the window is relabelled.
     wxTEST_DIALOG(ClickMenu(frame, "Frame", "Delete"), wxExpectModal<wxMessageDialog>(wxID_YES));
-    ClickMenu(frame, frame->GetMenuBar()->FindItem(89));
+    frame->RelabelWindow();
     EXPECT_EQ(frame->GetStatusBar()->GetStatusText(1), "");
 }
 

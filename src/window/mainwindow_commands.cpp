@@ -313,9 +313,12 @@ void MainWindow::BuildMenuBar() {
 
 void MainWindow::AppendLanguageMenu(wxMenu* help) {
     auto* languages = new wxMenu;
+    // One of a radio group is always checked: an unknown code shows English.
+    bool known = false;
+    for (const InterfaceLanguage& language : InterfaceLanguages()) known |= language.code == m_languageCode;
+    const int shown = known ? m_languageCode : kDefaultLanguageCode;
     for (const InterfaceLanguage& language : InterfaceLanguages())
-        languages->AppendRadioItem(language.code, wxString::FromUTF8(language.label))
-            ->Check(language.code == m_languageCode);
+        languages->AppendRadioItem(language.code, wxString::FromUTF8(language.label))->Check(language.code == shown);
     help->AppendSubMenu(languages, wxGetTranslation("Language"));
 }
 
