@@ -4,6 +4,8 @@
 #include "support/main_window.h"
 #include "support/test_support.h"
 
+#include "document/commands.h"
+#include "framestore/framestore.h"
 #include "jobs/workerevents.h"
 #include "window/exportcontroller.h"
 #include "window/thumbnailctrl.h"
@@ -15,8 +17,10 @@
 #include <wx/statusbr.h>
 #include <wx/xrc/xmlres.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <random>
@@ -371,6 +375,33 @@ TEST_F(Export, AFailedWriteKeepsTheOldFile) {
     Answer(gif);
     Run("Save");
     EXPECT_EQ(Decode(gif).frames.size(), 3u);
+}
+
+TEST_F(Export, AFrameTheCacheCannotGiveBackIsNamedAndShownAsSuch) {
+    // Frames of a store that keeps nothing in memory, one of them changed in
+    // its file behind the program's back.
+    auto store = FrameStore::Create(0, folder + "/cache");
+    std::vector<DocumentFrame> frames(3);
+    for (size_t i = 0; i < frames.size(); ++i) {
+        wxImage image(40, 30);
+        image.SetRGB(wxRect(0, 0, 40, 30), 80 * i, 40, 200);
+        frames[i].picture = store->Store(image);
+        frames[i].path = folder + "/f" + std::to_string(i) + ".png";
+        frames[i].delay = 10;
+    }
+    const int fd = open(store->SpillPath().c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    const off_t size = lseek(fd, 0, SEEK_END);
+    ASSERT_EQ(pwrite(fd, "\xff\x00\xff", 3, size / 2), 3);  // inside the second frame
+    close(fd);
+    frame->Edit(std::make_unique<InsertFramesCommand>(frame->GetDocument(), 0, frames, "Add Image"));
+    frame->GetPreview().ShowFrame(1);
+    EXPECT_FALSE(frame->GetPreview().ShownBitmap().IsOk());
+    Answer(folder + "/anim.gif");
+    wxString text;
+    wxTEST_DIALOG(Run("Save"), AnswerMessage(wxID_OK, &text));
+    EXPECT_TRUE(text.Contains("frame 2 could not be read back from the cache")) << text;
+    EXPECT_FALSE(lwtest::FileExists(folder + "/anim.gif"));
 }
 
 TEST_F(Export, AnAddedExtensionDoesNotReplaceAFileWithoutAsking) {

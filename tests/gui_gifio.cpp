@@ -102,6 +102,10 @@ TEST_F(GifInOut, ATransparentHoleStaysTransparentOnlyWhenAsked) {
                                  "print(i.info['background'] == i.info['transparency'])",
                                  dir + "/hole.gif"});
     EXPECT_EQ(pil.out, "True\n") << pil.err;
+    // Composed as ImageMagick composes frames, the hole stays clear, not red.
+    const std::string rgba = Coalesced(dir + "/hole.gif");
+    ASSERT_GE(rgba.size(), size_t(4) * (10 * 20 + 10) + 4);
+    EXPECT_EQ(rgba[4 * (10 * 20 + 10) + 3], '\0');
 }
 
 TEST_F(GifInOut, AScreenRecordingStoresOnlyWhatChangesWithinTheQuantisersError) {

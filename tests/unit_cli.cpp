@@ -121,6 +121,18 @@ TEST(Cli, APictureReadOnlyInPartIsNamedAndFailsOnlyWhenStrict) {
     EXPECT_EQ(Cli({dir + "/p.xml", "-o", dir + "/p.gif", "--strict"}).exitCode, 1);
 }
 
+TEST(Cli, AMemorySettingThatIsNoSizeIsSaidOnce) {
+    const std::string dir = lwtest::MakeTempDir("cli-memory");
+    lwtest::WritePicture(dir + "/a.png", 8, 8, *wxRED);
+    lwtest::WritePicture(dir + "/b.png", 8, 8, *wxBLUE);
+    const auto run = lwtest::RunProcess({LW_CLI, dir + "/a.png", dir + "/b.png", "-o", dir + "/out.gif"},
+                                        {{"DISPLAY", ""}, {"LOOPWRIGHT_FRAME_MEMORY", " 5M"}});
+    EXPECT_EQ(run.exitCode, 0);
+    const std::string said = "LOOPWRIGHT_FRAME_MEMORY=\" 5M\" is not a size";
+    EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find(said), run.err.rfind(said));
+}
+
 TEST(Cli, AMalformedLineExitsWith2AndWritesNothing) {
     const std::string dir = lwtest::MakeTempDir("cli-usage");
     const std::string a = dir + "/a.png", out = dir + "/out.gif";

@@ -2,13 +2,16 @@
 #include "framestore/memorybudget.h"
 #include "framestore/pictureahead.h"
 #include "framestore/spillfile.h"
+#include "framestore/storenotices.h"
 #include "import/storingqueue.h"
 #include "support/synthetic_pictures.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <fstream>
@@ -70,8 +73,8 @@ TEST(FrameStore, PicturesComeBackBitExact) {
     EXPECT_FALSE(out.IsOk());
 }
 
-// Past the budget frames go to a file named for this process, which goes
-// when its last frame does; files of ended processes are removed at start.
+// Past the budget frames go to a file without a name, which goes when its
+// last frame does; named files that ended processes left are removed at start.
 TEST(FrameStore, SpillsPastTheBudgetAndCleansUp) {
     const std::string folder = lwtest::MakeTempDir("spill") + "/cache/loopwright";
     const wxImage photo = lwtest::SyntheticPicture(PictureKind::Photo, 320, 240, 3);
@@ -82,8 +85,8 @@ TEST(FrameStore, SpillsPastTheBudgetAndCleansUp) {
     EXPECT_TRUE(frames[2]->IsSpilled());
     EXPECT_LE(store->MemoryBytes(), store->Budget());
     const std::string spill = store->SpillPath();
-    EXPECT_EQ(spill.rfind(folder + "/frames-" + std::to_string(getpid()) + "-", 0), 0u) << spill;
     EXPECT_TRUE(lwtest::FileExists(spill));
+    EXPECT_TRUE(lwtest::FolderContents(folder).empty()) << "no other program can find the frames";
     ExpectSame(photo, frames[4]->Decode(), "spilled");
     frames.erase(frames.begin() + 2, frames.end());
     EXPECT_FALSE(lwtest::FileExists(spill)) << "no spilled frame left";
@@ -98,6 +101,38 @@ TEST(FrameStore, SpillsPastTheBudgetAndCleansUp) {
     EXPECT_FALSE(lwtest::FileExists(stale));
     EXPECT_TRUE(lwtest::FileExists(other));
     EXPECT_TRUE(lwtest::FileExists(store->SpillPath())) << "this process's own file stays";
+}
+
+// A spilled frame changed or cut short by another program is found by its
+// checksum and read as nothing, never as another picture; a cache folder that
+// cannot be used is said once, and the frames stay in memory.
+TEST(FrameStore, DamageIsFoundAndAnUnusableCacheIsSaid) {
+    const std::string folder = lwtest::MakeTempDir("damage");
+    const wxImage photo = lwtest::SyntheticPicture(PictureKind::Photo, 160, 120, 5);
+    auto store = FrameStore::Create(0, folder);
+    const FramePicture first = store->Store(photo), second = store->Store(photo);
+    ASSERT_TRUE(first->IsSpilled() && second->IsSpilled());
+    const int fd = open(store->SpillPath().c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    const off_t size = lseek(fd, 0, SEEK_END);
+    ASSERT_EQ(pwrite(fd, "\x5a\xa5", 2, size / 4), 2);  // inside the first frame
+    EXPECT_FALSE(first->Decode().IsOk());
+    ASSERT_EQ(ftruncate(fd, size - 100), 0);  // the second one cut short
+    EXPECT_FALSE(second->Decode().IsOk());
+    close(fd);
+
+    std::vector<StoreNotice> told;
+    SetStoreNoticeHandler([&](const StoreNotice& notice) { told.push_back(notice); });
+    lwtest::WriteFile(folder + "/file", "a file where the cache folder should be");
+    auto blocked = FrameStore::Create(0, folder + "/file/loopwright");
+    std::vector<FramePicture> kept;
+    for (int i = 0; i < 3; ++i) kept.push_back(blocked->Store(photo));
+    SetStoreNoticeHandler(nullptr);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].problem, StoreProblem::CacheUnusable);
+    EXPECT_NE(told[0].detail.find(folder + "/file"), std::string::npos) << told[0].detail;
+    EXPECT_FALSE(kept[2]->IsSpilled());
+    ExpectSame(photo, kept[2]->Decode(), "kept in memory");
 }
 
 TEST(FrameStore, BudgetFromTheEnvironment) {

@@ -149,7 +149,8 @@ TEST(GifBlocks, ColourTablesTakeTheSmallestPowerOfTwo) {
 
 TEST(GifExportNames, FailureTextsNameTheFile) {
     for (GifExportStatus status :
-         {GifExportStatus::NotAFile, GifExportStatus::CannotCreate, GifExportStatus::BadFrame,
+         {GifExportStatus::NotAFile, GifExportStatus::IsAFolder, GifExportStatus::LinkLoop,
+          GifExportStatus::CannotCreate, GifExportStatus::BadFrame,
           GifExportStatus::CannotWrite,
           GifExportStatus::CannotReplace, GifExportStatus::Stopped}) {
         const wxString text = GifExportFailureText(status, "/some/where/anim 100%.gif");
@@ -356,8 +357,16 @@ TEST_F(GifExportFailure, ATargetThatIsAFolderIsNotReplaced) {
     ASSERT_TRUE(wxFileName::Mkdir(taken));
     lwtest::WriteFile(taken + "/keep.txt", "keep");
     EXPECT_EQ(WriteGifAnimation(Job(taken, 4, 64, 48), frames.Source(), Record(written)),
-              GifExportStatus::CannotReplace);
+              GifExportStatus::IsAFolder);
+    EXPECT_TRUE(frames.asked.empty()) << "found before any frame is drawn";
     EXPECT_EQ(lwtest::ReadFile(taken + "/keep.txt"), "keep");
+    // Two links that point at each other are a loop, not a device.
+    ASSERT_EQ(::symlink((folder + "/b.gif").c_str(), (folder + "/a.gif").c_str()), 0);
+    ASSERT_EQ(::symlink((folder + "/a.gif").c_str(), (folder + "/b.gif").c_str()), 0);
+    EXPECT_EQ(WriteGifAnimation(Job(folder + "/a.gif", 4, 64, 48), frames.Source(), Record(written)),
+              GifExportStatus::LinkLoop);
+    ::unlink((folder + "/a.gif").c_str());
+    ::unlink((folder + "/b.gif").c_str());
     EXPECT_EQ(lwtest::FolderContents(folder), (std::vector<std::string>{"anim.gif", "taken.gif"}));
 }
 

@@ -40,8 +40,15 @@ wxString AddPictureFrames(const wxString& path, const CliOptions& options, Frame
     if (!problem.empty()) return problem;
     const wxString whole = WholePath(path);
     const size_t added = source.Add(whole, options.delay.value_or(kCliDefaultDelay), frames);
-    if (added == 0) return "is not a picture this program reads, or is damaged";
     const std::vector<SkippedPicture>& skipped = source.Skipped();
+    if (added == 0) {
+        const bool named = !skipped.empty() && skipped.back().path == whole;
+        switch (named ? skipped.back().reason : SkipReason::Damaged) {
+            case SkipReason::NotAPicture: return "is not a picture this program reads";
+            case SkipReason::OverBudget: return "is too large: its pictures do not fit in the memory budget";
+            default: return "is damaged: no picture in it could be read";
+        }
+    }
     if (!skipped.empty() && skipped.back().path == whole && skipped.back().reason == SkipReason::PartlyRead) {
         if (options.strict) return "is damaged: only part of it could be read";
         warnings.Add(Named(path, "is damaged: only the part that could be read is used"));
@@ -157,8 +164,10 @@ void BuildProjectDocument(const CliOptions& options, CliDocument& result) {
     std::set<wxString> missing;
     for (const wxString& entry : reading.entries) {
         const wxString file = StripFrameSuffix(entry);
-        if (!wxFileName::FileExists(file) && missing.insert(file).second)
-            result.warnings.Add(Named(file, "no such file; its frames are left out"));
+        // A folder, a device or a pipe is named as what it is, not as missing.
+        const wxString why = UnreadableReason(file);
+        if (!why.empty() && missing.insert(file).second)
+            result.warnings.Add(Named(file, why + "; its frames are left out"));
     }
     const ProjectFrames listed = ProjectFramesToLoad(reading);
     std::vector<SkippedPicture> skipped;

@@ -6,6 +6,7 @@
 #include "gif/export.h"
 #include "gif/export_memory.h"
 
+#include <atomic>
 #include <csignal>
 #include <iostream>
 
@@ -58,15 +59,20 @@ int ExportCliDocument(const Document& document, bool quiet) {
     const GifExportJob job = ExportJobFor(document, parallelism);
 
     GifExportStatus status;
+    // The first frame the frame store could not give back; -1: none.
+    std::atomic<int> unreadable{-1};
     {
         StopSignals signals;
         ProgressBar bar(job.frameCount, !quiet && StandardErrorIsTerminal());
         status = WriteGifAnimation(
             job,
-            [&document](int index) -> std::unique_ptr<wxImage> {
+            [&document, &unreadable](int index) -> std::unique_ptr<wxImage> {
                 const FramePicture& picture = document.Frame(static_cast<size_t>(index)).picture;
-                return picture && picture->IsOk() ? std::make_unique<wxImage>(picture->Decode())
-                                                  : nullptr;
+                auto decoded = picture && picture->IsOk() ? std::make_unique<wxImage>(picture->Decode())
+                                                          : nullptr;
+                int none = -1;
+                if (!decoded || !decoded->IsOk()) unreadable.compare_exchange_strong(none, index);
+                return decoded;
             },
             [&bar](int index) {
                 bar.Update(index + 1);
@@ -78,6 +84,8 @@ int ExportCliDocument(const Document& document, bool quiet) {
         std::raise(g_stopSignal);
     }
     if (status != GifExportStatus::Written)
-        return Fail(kCliWriteFailure, GifExportFailureText(status, job.path));
+        return Fail(kCliWriteFailure, status == GifExportStatus::BadFrame && unreadable >= 0
+                                          ? UnreadableFrameText(job.path, unreadable)
+                                          : GifExportFailureText(status, job.path));
     return kCliWritten;
 }

@@ -4,12 +4,29 @@
 #include "cli/clidocument.h"
 #include "cli/cliexport.h"
 #include "cli/cliline.h"
+#include "framestore/storenotices.h"
 
 #include <wx/image.h>
 #include <wx/init.h>
 #include <wx/log.h>
 
 #include <iostream>
+#include <string>
+
+namespace {
+
+// Messages for scripts and logs are in English.
+std::string StoreNoticeLine(const StoreNotice& notice) {
+    switch (notice.problem) {
+        case StoreProblem::CacheUnusable:
+            return "the cache folder cannot be used (" + notice.detail + "): frames stay in memory";
+        case StoreProblem::MemorySettingIgnored:
+            return "LOOPWRIGHT_FRAME_MEMORY=\"" + notice.detail + "\" is not a size: the default is used";
+    }
+    return std::string();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     wxDisableAsserts();
@@ -22,6 +39,10 @@ int main(int argc, char** argv) {
     }
     wxLog::SetLogLevel(wxLOG_Warning);
     wxInitAllImageHandlers();
+    if (!options.quiet)
+        SetStoreNoticeHandler([](const StoreNotice& notice) {
+            std::cerr << "loopwright-cli: " << StoreNoticeLine(notice) << std::endl;
+        });
 
     CliDocument input;
     if (options.project)

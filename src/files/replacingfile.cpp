@@ -88,10 +88,14 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& target
 
 ReplacingFile::ReplacingFile(const wxString& target, const char* suffix)
     : m_target(FollowLinks(std::string(target.fn_str()))) {
-    // Renaming over a device or a pipe would put a file in its place.
-    if (IsSpecial(m_target)) {
-        m_refused = true;
-        return;
+    // Renaming over a device or a pipe would put a file in its place, and
+    // over a folder would fail only after all the work: refused first.
+    struct stat info;
+    if (::lstat(m_target.c_str(), &info) == 0) {
+        if (S_ISLNK(info.st_mode)) m_refusal = Refusal::LinkLoop;  // links still: a loop
+        else if (S_ISDIR(info.st_mode)) m_refusal = Refusal::Folder;
+        else if (!S_ISREG(info.st_mode)) m_refusal = Refusal::Special;
+        if (m_refusal != Refusal::None) return;
     }
     const std::string folder = FolderOf(m_target);
     RemoveStaleTemporaries(folder, NameOf(m_target));

@@ -2,8 +2,11 @@
 
 #include "framestore/memorybudget.h"
 #include "framestore/spillfile.h"
+#include "framestore/storenotices.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 StoredPicture::StoredPicture(std::shared_ptr<FrameStore> store, uint64_t id, const wxImage& picture)
     : m_store(std::move(store)), m_id(id), m_size(picture.GetSize()), m_alpha(picture.HasAlpha()) {}
@@ -66,7 +69,8 @@ void FrameStore::Place(StoredPicture& picture, PictureBytes bytes) {
     std::lock_guard<std::mutex> lock(m_mutex);
     picture.m_bytes = bytes.size();
     if (m_memoryBytes + bytes.size() > m_budget) {
-        if (!m_spill) m_spill = SpillFile::Create(m_spillFolder);
+        std::string why;
+        if (!m_spill) m_spill = SpillFile::Create(m_spillFolder, &why);
         uint64_t offset = 0;
         if (m_spill && m_spill->Append(bytes.data(), bytes.size(), &offset)) {
             picture.m_spill = m_spill;
@@ -75,6 +79,9 @@ void FrameStore::Place(StoredPicture& picture, PictureBytes bytes) {
             ++m_spilledCount;
             return;
         }
+        // Memory grows past the budget from here: say so once.
+        if (m_spill) why = m_spillFolder + ": " + std::strerror(errno);
+        NoticeStoreProblem(StoreProblem::CacheUnusable, why);
     }
     picture.m_memory = std::move(bytes);
     m_memoryBytes += picture.m_bytes;

@@ -1,5 +1,7 @@
 #include "framestore/memorybudget.h"
 
+#include "framestore/storenotices.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,6 +50,7 @@ size_t FrameMemoryBudget() {
     const char* set = std::getenv("LOOPWRIGHT_FRAME_MEMORY");
     if (set) {
         if (const auto parsed = ParseMemorySize(set)) return *parsed;
+        NoticeStoreProblem(StoreProblem::MemorySettingIgnored, set);
     }
     return DefaultFrameMemory();
 }

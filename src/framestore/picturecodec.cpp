@@ -55,8 +55,11 @@ PictureBytes CompressPicture(const wxImage& picture, int level) {
         static thread_local std::vector<unsigned char> scratch;
         if (!context) return {};
         scratch.resize(ZSTD_compressBound(RawSize(header)));
-        const size_t packed =
-            ZSTD_compressCCtx(context.get(), scratch.data(), scratch.size(), raw, RawSize(header), level);
+        // A checksum of the content, checked on every read: a spilled frame
+        // changed by another program, or cut short, is found instead of shown.
+        ZSTD_CCtx_setParameter(context.get(), ZSTD_c_compressionLevel, level);
+        ZSTD_CCtx_setParameter(context.get(), ZSTD_c_checksumFlag, 1);
+        const size_t packed = ZSTD_compress2(context.get(), scratch.data(), scratch.size(), raw, RawSize(header));
         if (ZSTD_isError(packed)) return {};
         PictureBytes bytes(sizeof header + packed);
         std::memcpy(bytes.data(), &header, sizeof header);

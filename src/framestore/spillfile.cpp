@@ -13,6 +13,7 @@
 #include <iterator>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -40,20 +41,35 @@ bool ProcessRuns(long pid) { return kill(pid_t(pid), 0) == 0 || errno == EPERM; 
 
 }  // namespace
 
-std::unique_ptr<SpillFile> SpillFile::Create(const std::string& folder) {
+std::unique_ptr<SpillFile> SpillFile::Create(const std::string& folder, std::string* why) {
     static std::atomic<unsigned> made{0};
-    if (folder.empty() || !MakeFolders(folder)) return nullptr;
+    auto fail = [why](const std::string& what) {
+        if (why) *why = what + ": " + std::strerror(errno);
+        return nullptr;
+    };
+    if (folder.empty()) {
+        if (why) *why = "there is no cache folder (neither XDG_CACHE_HOME nor HOME is set)";
+        return nullptr;
+    }
+    if (!MakeFolders(folder)) return fail(folder);
+    // No name at all where the file system allows: no other program can
+    // reach the frames, and a killed process leaves nothing behind.
+#ifdef O_TMPFILE
+    const int unnamed = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (unnamed >= 0) return std::unique_ptr<SpillFile>(new SpillFile(unnamed));
+#endif
+    // Elsewhere the name goes as soon as the file is open.
     const std::string path = folder + "/frames-" + std::to_string(getpid()) + "-" +
                              std::to_string(made++) + ".spill";
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) return nullptr;
-    return std::unique_ptr<SpillFile>(new SpillFile(fd, path));
+    if (fd < 0) return fail(path);
+    unlink(path.c_str());
+    return std::unique_ptr<SpillFile>(new SpillFile(fd));
 }
 
-SpillFile::~SpillFile() {
-    close(m_fd);
-    unlink(m_path.c_str());
-}
+SpillFile::~SpillFile() { close(m_fd); }
+
+std::string SpillFile::Path() const { return "/proc/self/fd/" + std::to_string(m_fd); }
 
 bool SpillFile::Append(const unsigned char* bytes, size_t size, uint64_t* offset) {
     auto hole = m_free.begin();

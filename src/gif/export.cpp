@@ -291,7 +291,12 @@ GifExportStatus WriteGifAnimation(const GifExportJob& job, const ExportFrameSour
     // repeat them (and from a worker thread would pop up later).
     wxLogNull quiet;
     ReplacingFile file(job.path, "part");
-    if (file.TargetRefused()) return GifExportStatus::NotAFile;
+    switch (file.TargetRefusal()) {
+        case ReplacingFile::Refusal::None: break;
+        case ReplacingFile::Refusal::Folder: return GifExportStatus::IsAFolder;
+        case ReplacingFile::Refusal::LinkLoop: return GifExportStatus::LinkLoop;
+        case ReplacingFile::Refusal::Special: return GifExportStatus::NotAFile;
+    }
     if (!file.IsOpened()) return GifExportStatus::CannotCreate;
     GifExportStatus status;
     {
@@ -315,6 +320,13 @@ wxString GifExportFailureText(GifExportStatus status, const wxString& path) {
             text = wxTRANSLATE("The GIF file \"%s\" was not saved: that name belongs to a device, "
                                "a pipe or a socket, not to an ordinary file.");
             break;
+        case GifExportStatus::IsAFolder:
+            text = wxTRANSLATE("The GIF file \"%s\" was not saved: that name belongs to a folder.");
+            break;
+        case GifExportStatus::LinkLoop:
+            text = wxTRANSLATE("The GIF file \"%s\" was not saved: that name is a symbolic link that "
+                               "leads round in a loop.");
+            break;
         case GifExportStatus::CannotCreate:
             text = wxTRANSLATE("The GIF file \"%s\" cannot be created: the folder does not exist "
                                "or cannot be written to.");
@@ -336,4 +348,12 @@ wxString GifExportFailureText(GifExportStatus status, const wxString& path) {
     }
     return wxString::Format(wxGetTranslation(text), path) + "\n" +
            wxGetTranslation("Any file of that name was left as it was.");
+}
+
+wxString UnreadableFrameText(const wxString& path, int index) {
+    return wxString::Format(wxGetTranslation("The GIF file \"%s\" was not saved: frame %d could not be "
+                                             "read back from the cache, whose copy of it was changed or "
+                                             "cut short."),
+                            path, index + 1) +
+           "\n" + wxGetTranslation("Any file of that name was left as it was.");
 }

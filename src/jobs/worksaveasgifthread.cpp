@@ -50,7 +50,18 @@ GifExportStatus ExportFrameFeed::Outcome() const {
 }
 
 std::unique_ptr<wxImage> ExportFrameFeed::Take(int index, const std::function<bool()>& stop) {
-    return IsClosed() || (stop && stop()) ? nullptr : TakeStored(index);
+    if (IsClosed() || (stop && stop())) return nullptr;
+    std::unique_ptr<wxImage> picture = TakeStored(index);
+    if (!picture || !picture->IsOk()) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_unreadable < 0) m_unreadable = index;
+    }
+    return picture;
+}
+
+int ExportFrameFeed::UnreadableFrame() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_unreadable;
 }
 
 void ExportFrameFeed::FrameWritten(int index) {

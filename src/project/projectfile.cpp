@@ -213,6 +213,7 @@ ProjectWriteStatus WriteProjectFile(const wxString& path, const ProjectContent& 
     // The caller tells the user; the toolkit's own messages would repeat it.
     wxLogNull quiet;
     ReplacingFile file(path, "tmp");
+    if (file.TargetRefusal() == ReplacingFile::Refusal::Folder) return ProjectWriteStatus::CannotReplace;
     if (file.TargetRefused()) return ProjectWriteStatus::NotAFile;
     if (!file.IsOpened()) return ProjectWriteStatus::CannotCreate;
     if (file.File().Write(bytes.data(), bytes.size()) != bytes.size())

@@ -70,6 +70,7 @@ void ExportController::OnProgress(wxCommandEvent& event) {
 
 void ExportController::End() {
     const GifExportStatus status = m_feed->Outcome();
+    const int unreadable = m_feed->UnreadableFrame();
     m_feed.reset();
     // It posted its last event and is ending.
     if (m_thread) m_thread->Wait(wxTHREAD_WAIT_BLOCK);
@@ -80,7 +81,11 @@ void ExportController::End() {
     const Ended ended = std::move(m_ended);
     m_ended = nullptr;
     if (ended) ended(written);
-    if (!written) ReportFailure(GifExportFailureText(status, m_path));
+    if (!written) {
+        ReportFailure(status == GifExportStatus::BadFrame && unreadable >= 0
+                          ? UnreadableFrameText(m_path, unreadable)
+                          : GifExportFailureText(status, m_path));
+    }
 }
 
 void ExportController::ReportFailure(const wxString& text) {

@@ -39,6 +39,7 @@ MainWindow::~MainWindow() {
     m_import.reset();
     m_duplicates.reset();
     CancelCrop();
+    SetStoreNoticeHandler(nullptr);
     m_document.SetObserver(nullptr);
     // The strip and its frames go first, before anything they might refer to.
     delete m_thumbnailCtrl;
@@ -110,6 +111,10 @@ void MainWindow::InitFrame() {
     const int widths[] = {-2, -3, -2};
     m_statusBar1->SetFieldsCount(3, widths);
 
+    // The store speaks from worker threads; the status bar hears it here.
+    SetStoreNoticeHandler([this](const StoreNotice& notice) {
+        CallAfter([this, notice] { m_statusBar1->SetStatusText(StoreNoticeText(notice), 2); });
+    });
     BindCommands();
     BuildMenuBar();
     SetStaticLabels();

@@ -87,9 +87,11 @@ void PreviewPanel::ShowFrame(int index) {
         // Drawn once per frame and panel size, not at every tick.
         if (!ok || m_rect.IsEmpty()) {
             m_bitmap = wxNullBitmap;
+            m_unreadable = false;
         } else {
             const wxImage shown = PicturesAhead().Get(frame.picture, recipe);
             m_bitmap = shown.IsOk() ? wxBitmap(shown) : wxNullBitmap;
+            m_unreadable = !shown.IsOk();
         }
         m_source = frame.picture;
         m_panelSize = panel;
@@ -138,6 +140,7 @@ void PreviewPanel::Clear() {
     m_shown = false;
     m_shownIndex = -1;
     m_shownName.clear();
+    m_unreadable = false;
     m_shownSize = wxSize(0, 0);
     m_bitmap = wxNullBitmap;
     m_source.reset();
@@ -147,5 +150,8 @@ void PreviewPanel::Clear() {
 void PreviewPanel::OnPaint(wxPaintEvent&) {
     wxPaintDC dc(m_panel);
     if (m_shown && m_bitmap.IsOk()) dc.DrawBitmap(m_bitmap, m_rect.x, m_rect.y, true);
+    if (m_shown && m_unreadable)
+        dc.DrawLabel(wxGetTranslation("This frame could not be read back from the cache."), m_rect,
+                     wxALIGN_CENTER);
     if (m_overlay) m_overlay(dc);
 }

@@ -37,3 +37,18 @@ wxString FrameInfoText(const wxString& name, int width, int height) {
                             "," + wxGetTranslation("Height") + ":%d " + wxGetTranslation("px");
     return wxString::Format(format, name, width, height);
 }
+
+wxString StoreNoticeText(const StoreNotice& notice) {
+    const wxString detail = wxString::FromUTF8(notice.detail);
+    switch (notice.problem) {
+        case StoreProblem::CacheUnusable:
+            return wxString::Format(wxGetTranslation("The cache folder cannot be used (%s): frames "
+                                                     "stay in memory."),
+                                    detail);
+        case StoreProblem::MemorySettingIgnored:
+            return wxString::Format(wxGetTranslation("LOOPWRIGHT_FRAME_MEMORY=\"%s\" is not a size: "
+                                                     "the default is used."),
+                                    detail);
+    }
+    return wxString();
+}

@@ -26,9 +26,12 @@ public:
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
-    // The target is neither an ordinary file nor a folder (a device, a pipe,
-    // a socket, a loop of links): nothing was created.
-    bool TargetRefused() const { return m_refused; }
+    // Why the target cannot be replaced, told before anything is created.
+    enum class Refusal { None, Special, Folder, LinkLoop };
+    // The target is not an ordinary file (a device, a pipe, a socket, a
+    // folder, a loop of links): nothing was created.
+    bool TargetRefused() const { return m_refusal != Refusal::None; }
+    Refusal TargetRefusal() const { return m_refusal; }
     bool IsOpened() const { return m_file.IsOpened(); }
     wxFile& File() { return m_file; }
 
@@ -41,6 +44,6 @@ private:
     std::string m_target;  // file-system bytes, links followed
     std::string m_path;    // the temporary file
     wxFile m_file;
-    bool m_refused = false;
+    Refusal m_refusal = Refusal::None;
     bool m_committed = false;
 };

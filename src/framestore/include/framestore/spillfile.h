@@ -1,6 +1,6 @@
 // Compressed frames that do not fit in memory, appended to a temporary file
-// in the user's cache folder. The file is named for the process that owns it
-// (frames-PID-N.spill) so that a later start can remove what a crash left.
+// in the user's cache folder. The file has no name: another program cannot
+// find it, and nothing is left when the process ends, even when killed.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +11,9 @@
 
 class SpillFile {
 public:
-    // Null when the folder or the file cannot be made.
-    static std::unique_ptr<SpillFile> Create(const std::string& folder);
-    ~SpillFile();  // closes and removes the file
+    // Null when the folder or the file cannot be made (why says so).
+    static std::unique_ptr<SpillFile> Create(const std::string& folder, std::string* why = nullptr);
+    ~SpillFile();  // closes the file, which then goes
     SpillFile(const SpillFile&) = delete;
     SpillFile& operator=(const SpillFile&) = delete;
 
@@ -26,17 +26,19 @@ public:
     void Free(uint64_t offset, size_t size);
     // Any thread: reads back what Append wrote.
     bool Read(uint64_t offset, size_t size, unsigned char* out) const;
-    const std::string& Path() const { return m_path; }
+    // A name that reaches the open file from this process only.
+    std::string Path() const;
 
 private:
-    SpillFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
+    explicit SpillFile(int fd) : m_fd(fd) {}
     int m_fd;
-    std::string m_path;
     uint64_t m_end = 0;
     std::map<uint64_t, uint64_t> m_free;  // freed space before m_end: offset -> size, none adjacent
 };
 
 // $XDG_CACHE_HOME/loopwright, else ~/.cache/loopwright.
 std::string SpillFolder();
-// Removes the spill files in folder whose owning process has ended.
+// Removes the named spill files (frames-PID-N.spill) in folder whose owning
+// process has ended: what earlier versions, or a crash between the file's
+// creation and its unlinking, left.
 void RemoveStaleSpillFiles(const std::string& folder);

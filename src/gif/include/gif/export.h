@@ -24,6 +24,8 @@ enum class GifExportStatus {
     Written,         // the file holds every frame
     NothingToWrite,  // no frames: no file was touched
     NotAFile,        // the target is a device, a pipe or a socket: nothing was written
+    IsAFolder,       // the target is a folder: nothing was written
+    LinkLoop,        // the target is a loop of symbolic links: nothing was written
     CannotCreate,    // no file could be created beside the target
     BadFrame,        // a frame could not be rendered or reduced to a palette
     CannotWrite,     // writing failed (a full disk, an I/O error)
@@ -82,3 +84,5 @@ int DefaultExportParallelism();
 
 // What the user is told when an export of path ended with status (not Written).
 wxString GifExportFailureText(GifExportStatus status, const wxString& path);
+// The same when frame index (from 0) could not be read back from the frame store.
+wxString UnreadableFrameText(const wxString& path, int index);

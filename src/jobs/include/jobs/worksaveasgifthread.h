@@ -35,6 +35,8 @@ public:
     void Close();
     // How the export ended; meaningful once the event with 100 arrived.
     GifExportStatus Outcome() const;
+    // The first frame whose stored picture could not be read back; -1: none.
+    int UnreadableFrame() const;
 
     // Export thread: frame index's picture; null once closed or when stop()
     // says so.
@@ -56,6 +58,7 @@ private:
     mutable std::mutex m_mutex;
     bool m_closed = false;
     GifExportStatus m_outcome = GifExportStatus::Stopped;
+    int m_unreadable = -1;
     // Stored pictures and their decoding (export thread only).
     const std::vector<FramePicture> m_stored;
     std::map<int, std::future<std::unique_ptr<wxImage>>> m_decoding;

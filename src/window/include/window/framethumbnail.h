@@ -27,4 +27,5 @@ private:
     FrameDrawing m_drawing;
     bool m_transparent;
     wxBitmap m_thumbnail;
+    bool m_unreadable = false;  // the store could not give the picture back
 };

@@ -100,6 +100,7 @@ private:
     std::function<void(wxDC&)> m_overlay;
     wxSize m_panelSize;
     wxString m_shownName;
+    bool m_unreadable = false;  // the frame on show could not be read back
     wxSize m_shownSize{0, 0};
     // Makes the frame shown next while the current one is up.
     std::unique_ptr<PictureAhead> m_picturesAhead;

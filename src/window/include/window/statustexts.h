@@ -2,6 +2,8 @@
 // looked up when a text is made; the formats are used exactly as they stand.
 #pragma once
 
+#include "framestore/storenotices.h"
+
 #include <wx/string.h>
 
 // The translated name of a GIF that has none yet.
@@ -21,3 +23,5 @@ wxString CanvasEditText(const wxString& gifName, int width, int height);
 wxString CanvasLoadedText(const wxString& gifName, int width, int height);
 // Field 1: the frame shown in the preview.
 wxString FrameInfoText(const wxString& name, int width, int height);
+// Field 2: what the frame store had to say.
+wxString StoreNoticeText(const StoreNotice& notice);
