@@ -77,6 +77,21 @@ TEST(PictureDecoder, OneBudgetForTheWholeImportNamesEverythingPastIt) {
                                                                  {"g4.gif", SkipReason::OverBudget},
                                                                  {"g5.gif", SkipReason::OverBudget}}));
     EXPECT_TRUE(decoder.IsExhausted());
+
+    // Frames given back as they are stored (as the frame source does) free
+    // their room: a long GIF whose frames together exceed the budget comes whole.
+    PictureDecoder storing(2 * 40000);
+    int frames = 0;
+    std::vector<std::string> make = {"/usr/bin/convert"};
+    for (int i = 0; i < 12; ++i) make.insert(make.end(), {"-size", "200x200", i % 2 ? "xc:red" : "xc:blue"});
+    make.push_back(dir + "/long.gif");
+    ASSERT_EQ(lwtest::RunProcess(make).exitCode, 0);
+    storing.Decode(dir + "/long.gif", [&](DecodedPicture&& decoded) {
+        storing.Release(*decoded.picture);
+        return ++frames > 0;
+    });
+    EXPECT_EQ(frames, 12);
+    EXPECT_TRUE(storing.GetSkipped().empty());
 }
 
 }  // namespace

@@ -49,6 +49,10 @@ wxString AddPictureFrames(const wxString& path, const CliOptions& options, Frame
             default: return "is damaged: no picture in it could be read";
         }
     }
+    // Frames that did not fit are never dropped without a word.
+    if (!skipped.empty() && skipped.back().path == whole && skipped.back().reason == SkipReason::OverBudget)
+        return wxString::Format("gives more frames than fit in the memory budget: only the first %zu could be kept",
+                                added);
     if (!skipped.empty() && skipped.back().path == whole && skipped.back().reason == SkipReason::PartlyRead) {
         if (options.strict) return "is damaged: only part of it could be read";
         warnings.Add(Named(path, "is damaged: only the part that could be read is used"));

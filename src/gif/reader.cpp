@@ -253,7 +253,9 @@ void GifReader::LoadFrames(const wxString& path, long long maxTotalPixels, int m
             m_outcome = Outcome::OverBudget;
             return;
         }
-        totalPixels += pixels;
+        // Streamed frames leave here one at a time: their receiver counts
+        // what it keeps, so only the frame in hand counts against the budget.
+        if (!m_sink) totalPixels += pixels;
         std::vector<uint8_t> indices;
         if (!ReadRows(gif.get(), rect.width, rect.height, desc.Interlace, indices)) return;
         const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
