@@ -1,8 +1,10 @@
 // Saving over what is already there: devices and pipes are refused, links are
 // written through, a killed save's leftovers go away, and long names work.
+#include "files/replacingfile.h"
 #include "project/projectfile.h"
 #include "support/test_support.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,6 +80,25 @@ TEST(ReplacingFile, AKilledSavesLeftoversGoAndALongNameWorks) {
     const std::string longName = dir + "/" + std::string(246, 'n') + ".xml";
     EXPECT_EQ(WriteProjectFile(longName, Content()), ProjectWriteStatus::Written);
     EXPECT_EQ(lwtest::ReadFile(longName), ProjectFileBytes(Content()));
+}
+
+// While it is written the file has no name where the file system allows, so
+// that a save killed then leaves nothing; it gets one only to be renamed.
+TEST(ReplacingFile, TheFileBeingWrittenIsNotInTheFolder) {
+    const std::string dir = lwtest::MakeTempDir("unnamed");
+    lwtest::WriteFile(dir + "/p.xml", "old");
+    const int probe = ::open(dir.c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (probe < 0) GTEST_SKIP() << "this file system has no unnamed files";
+    ::close(probe);
+    {
+        ReplacingFile file(dir + "/p.xml", "part");
+        ASSERT_TRUE(file.IsOpened());
+        ASSERT_TRUE(file.File().Write("new", 3));
+        EXPECT_EQ(lwtest::FolderContents(dir), std::vector<std::string>{"p.xml"});
+        EXPECT_EQ(file.Commit(), ReplacingFile::Result::Replaced);
+    }
+    EXPECT_EQ(lwtest::ReadFile(dir + "/p.xml"), "new");
+    EXPECT_EQ(lwtest::FolderContents(dir), std::vector<std::string>{"p.xml"});
 }
 
 }  // namespace

@@ -98,24 +98,54 @@ ReplacingFile::ReplacingFile(const wxString& target, const char* suffix)
         if (m_refusal != Refusal::None) return;
     }
     const std::string folder = FolderOf(m_target);
+    m_suffix = suffix;
     RemoveStaleTemporaries(folder, NameOf(m_target));
-    // A fresh name that nothing else uses.
-    const long pid = static_cast<long>(::getpid());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char name[64];
-        std::snprintf(name, sizeof name, "%s%ld-%d.%s", kPrefix, pid, attempt, suffix);
-        const std::string path = folder + "/" + name;
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno == EEXIST) continue;
-        if (fd < 0) break;
-        m_file.Attach(fd);
-        m_path = path;
-        break;
+#ifdef O_TMPFILE
+    // Without a name until it is complete: a save that is killed leaves nothing.
+    const int unnamed = ::open(folder.c_str(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
+    if (unnamed >= 0) m_file.Attach(unnamed);
+#endif
+    // Where the file system has no unnamed files: a fresh name nothing else uses.
+    if (!m_file.IsOpened()) {
+        const int fd = CreateNamed(folder);
+        if (fd >= 0) m_file.Attach(fd);
     }
     // A replaced file keeps its permissions.
     struct stat existing;
     if (m_file.IsOpened() && ::stat(m_target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-        ::chmod(m_path.c_str(), existing.st_mode & 07777);
+        ::fchmod(m_file.fd(), existing.st_mode & 07777);
+}
+
+int ReplacingFile::CreateNamed(const std::string& folder) {
+    const long pid = static_cast<long>(::getpid());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[64];
+        std::snprintf(name, sizeof name, "%s%ld-%d.%s", kPrefix, pid, attempt, m_suffix.c_str());
+        const std::string path = folder + "/" + name;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd >= 0) m_path = path;
+        return fd;
+    }
+    return -1;
+}
+
+// Gives the unnamed file a fresh name in its folder, for the rename.
+bool ReplacingFile::NameUnnamed() {
+    const std::string folder = FolderOf(m_target);
+    const std::string open = "/proc/self/fd/" + std::to_string(m_file.fd());
+    const long pid = static_cast<long>(::getpid());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[64];
+        std::snprintf(name, sizeof name, "%s%ld-%d.%s", kPrefix, pid, attempt, m_suffix.c_str());
+        const std::string path = folder + "/" + name;
+        if (::linkat(AT_FDCWD, open.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            m_path = path;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
 }
 
 ReplacingFile::~ReplacingFile() {
@@ -124,7 +154,11 @@ ReplacingFile::~ReplacingFile() {
 }
 
 ReplacingFile::Result ReplacingFile::Commit() {
-    if (!m_file.IsOpened() || !m_file.Flush() || !m_file.Close()) return Result::CannotWrite;
+    // On the disk first (Flush syncs), so that a power cut after the rename
+    // finds the new bytes, not an empty file.
+    if (!m_file.IsOpened() || !m_file.Flush()) return Result::CannotWrite;
+    if (m_path.empty() && !NameUnnamed()) return Result::CannotWrite;
+    if (!m_file.Close()) return Result::CannotWrite;
     // Something else may have taken the target's name meanwhile.
     if (IsSpecial(m_target)) return Result::CannotReplace;
     // A rename would replace even a file the user protected against writing.
@@ -136,5 +170,11 @@ ReplacingFile::Result ReplacingFile::Commit() {
     // leave it half written.
     if (std::rename(m_path.c_str(), m_target.c_str()) != 0) return Result::CannotReplace;
     m_committed = true;
+    // The rename itself is on the disk once the folder is.
+    const int folder = ::open(FolderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
     return Result::Replaced;
 }

@@ -2,9 +2,11 @@
 // is complete, so a failed save never destroys what was there before.
 //
 // The target is the file a symbolic link points to, not the link. Targets that
-// are devices, pipes or sockets are refused before anything is created. The
-// temporary file has a short name of its own (".loopwright-PID-N.suffix"), so
-// any target name the folder accepts works; temporaries of that naming (and of
+// are devices, pipes, sockets, folders or loops of links are refused before
+// anything is created. The temporary file has no name while it is written
+// where the file system allows (a killed save leaves nothing), and gets a
+// short name of its own (".loopwright-PID-N.suffix") just before the rename;
+// elsewhere it has that name throughout. Temporaries of that naming (and of
 // the earlier "target.PID-N.suffix" naming) that a killed save left behind are
 // removed when a save next writes into their folder.
 #pragma once
@@ -41,7 +43,12 @@ public:
     Result Commit();
 
 private:
+    // The named temporary: its descriptor, or -1.
+    int CreateNamed(const std::string& folder);
+    bool NameUnnamed();
+
     std::string m_target;  // file-system bytes, links followed
+    std::string m_suffix;
     std::string m_path;    // the temporary file
     wxFile m_file;
     Refusal m_refusal = Refusal::None;
