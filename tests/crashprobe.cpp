@@ -1,10 +1,12 @@
 // A program that crashes on purpose, so that tests can check the crash report
 // of the real application object. "crashprobe main" faults on the main thread,
 // "crashprobe worker" on a worker thread, "crashprobe overflow" overflows the
-// main thread's stack. The crash reporter is this program again: its message
+// main thread's stack and "crashprobe worker-overflow" a worker's, started as
+// the program starts its threads. The crash reporter is this program again: its message
 // box is answered at once and its caption and text are written to standard
 // output between markers.
 #include "app/gifapp.h"
+#include "base/signalstack.h"
 
 #include <wx/log.h>
 #include <wx/modalhook.h>
@@ -46,13 +48,20 @@ protected:
 
 class FaultingThread : public wxThread {
 public:
-    FaultingThread() : wxThread(wxTHREAD_DETACHED) {}
+    explicit FaultingThread(bool overflow) : wxThread(wxTHREAD_DETACHED), m_overflow(overflow) {}
 
 protected:
     ExitCode Entry() override {
-        CrashProbeFault();
+        ThreadSignalStack stack;
+        if (m_overflow)
+            CrashProbeOverflow(0);
+        else
+            CrashProbeFault();
         return nullptr;
     }
+
+private:
+    const bool m_overflow;
 };
 
 // The real application object, started without its window.
@@ -67,11 +76,11 @@ public:
                 CrashProbeOverflow(0);
                 return;
             }
-            if (mode != "worker") {
+            if (mode != "worker" && mode != "worker-overflow") {
                 CrashProbeFault();
                 return;
             }
-            auto* thread = new FaultingThread;
+            auto* thread = new FaultingThread(mode == "worker-overflow");
             if (thread->Run() != wxTHREAD_NO_ERROR) delete thread;
         });
         return true;

@@ -145,6 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(CrashCase{"MainThread", "main", "crash", "CrashProbeFault()"},
                       CrashCase{"WorkerThread", "worker", "crash", "CrashProbeFault()"},
                       CrashCase{"StackOverflow", "overflow", "crash", "CrashProbeOverflow(int)"},
+                      CrashCase{"WorkerStackOverflow", "worker-overflow", "crash", "CrashProbeOverflow(int)"},
                       CrashCase{"MainThreadPercentFolder", "main", "odd%s%d%", "CrashProbeFault()"},
                       CrashCase{"WorkerThreadPercentFolder", "worker", "100%-%s",
                                 "CrashProbeFault()"}),

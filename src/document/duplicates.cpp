@@ -1,5 +1,7 @@
 #include "document/duplicates.h"
 
+#include "base/signalstack.h"
+
 #include <cstdlib>
 #include <algorithm>
 #include <cstring>
@@ -62,10 +64,10 @@ std::optional<std::vector<size_t>> FindDuplicates(const std::vector<FrameToCompa
     wxImage kept = Drawn(frames[0]);
     // The next frame is decoded and drawn while this one is compared.
     std::future<wxImage> next;
-    if (frames.size() > 1) next = std::async(std::launch::async, Drawn, frames[1]);
+    if (frames.size() > 1) next = std::async(std::launch::async, WithSignalStack(Drawn), frames[1]);
     for (size_t i = 1; i < frames.size(); ++i) {
         wxImage drawn = next.get();
-        if (i + 1 < frames.size()) next = std::async(std::launch::async, Drawn, frames[i + 1]);
+        if (i + 1 < frames.size()) next = std::async(std::launch::async, WithSignalStack(Drawn), frames[i + 1]);
         if (Same(kept, drawn, percent)) duplicates.push_back(i);
         else kept = std::move(drawn);
         if (progress && !progress(i + 1)) {

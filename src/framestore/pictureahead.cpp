@@ -1,5 +1,7 @@
 #include "framestore/pictureahead.h"
 
+#include "base/signalstack.h"
+
 #include <algorithm>
 
 
@@ -22,7 +24,7 @@ wxImage MadeBy(const StoredPicture& picture, const PictureRecipe& recipe) {
 }  // namespace
 
 PictureAhead::PictureAhead() {
-    for (size_t i = 0; i < kDepth; ++i) m_workers.emplace_back([this] { Run(); });
+    for (size_t i = 0; i < kDepth; ++i) m_workers.emplace_back(WithSignalStack([this] { Run(); }));
 }
 
 PictureAhead::~PictureAhead() {

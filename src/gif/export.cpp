@@ -1,5 +1,6 @@
 #include "gif/export.h"
 
+#include "base/signalstack.h"
 #include "files/replacingfile.h"
 
 #include "gif/blocks.h"
@@ -116,7 +117,7 @@ public:
         while (m_next < m_job.frameCount && int(m_rendering.size()) < m_limit) {
             std::unique_ptr<wxImage> picture = m_source(m_next);
             if (!picture) return false;
-            m_rendering.push_back(std::async(m_policy, RenderForExport, std::move(picture),
+            m_rendering.push_back(std::async(m_policy, WithSignalStack(RenderForExport), std::move(picture),
                                              GifFrameDrawing(m_job, m_next), m_job.transparent));
             ++m_next;
         }
@@ -155,13 +156,13 @@ public:
                 promise->set_value(std::move(global));
                 return code;
             };
-            m_encoding.push_back(std::async(m_policy, task, std::move(plan)));
+            m_encoding.push_back(std::async(m_policy, WithSignalStack(task), std::move(plan)));
             return;
         }
         auto task = [settings, global = GlobalTableSource(m_globalReady)](GifFramePlan planned) {
             return EncodeGifFrame(planned, settings, global);
         };
-        m_encoding.push_back(std::async(m_policy, task, std::move(plan)));
+        m_encoding.push_back(std::async(m_policy, WithSignalStack(task), std::move(plan)));
     }
 
     // Frame 0 goes first: frames still waiting for its table are released

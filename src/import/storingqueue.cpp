@@ -1,5 +1,7 @@
 #include "import/storingqueue.h"
 
+#include "base/signalstack.h"
+
 #include <new>
 #include <system_error>
 
@@ -15,7 +17,7 @@ void StoringQueue::Add(std::unique_ptr<wxImage> picture, Done done) {
     };
     std::future<FramePicture> stored;
     try {
-        stored = std::async(std::launch::async | std::launch::deferred, store);
+        stored = std::async(std::launch::async | std::launch::deferred, WithSignalStack(store));
     } catch (const std::system_error&) {
         std::promise<FramePicture> here;  // no thread of any kind: stored on this one
         here.set_value(store());

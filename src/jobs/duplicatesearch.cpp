@@ -1,5 +1,7 @@
 #include "jobs/duplicatesearch.h"
 
+#include "base/signalstack.h"
+
 #include <system_error>
 
 wxDEFINE_EVENT(EVT_DUPLICATE_SEARCH, wxThreadEvent);
@@ -21,6 +23,7 @@ bool DuplicateSearch::Start(std::vector<FrameToCompare> frames, double percent, 
     m_stop = false;
     try {
         m_thread = std::thread([this, frames = std::move(frames), percent, handler] {
+            ThreadSignalStack stack;
             const size_t total = frames.size();
             // A tenth of a percent at most between events: a thousand frames
             // do not flood the window with a thousand updates.

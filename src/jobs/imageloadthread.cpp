@@ -1,5 +1,6 @@
 #include "jobs/imageloadthread.h"
 
+#include "base/signalstack.h"
 #include "base/trace.h"
 #include "import/framepath.h"
 #include "jobs/importevents.h"
@@ -72,6 +73,7 @@ void ImageLoadThread::PostStored(int progress, ImportedPicture picture) {
 }
 
 wxThread::ExitCode ImageLoadThread::Entry() {
+    ThreadSignalStack stack;
     if (m_paths.empty()) return nullptr;
     Trace("thread:");
     try {

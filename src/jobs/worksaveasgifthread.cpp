@@ -1,5 +1,6 @@
 #include "jobs/worksaveasgifthread.h"
 
+#include "base/signalstack.h"
 #include "base/trace.h"
 #include "jobs/workerevents.h"
 
@@ -17,9 +18,9 @@ std::unique_ptr<wxImage> ExportFrameFeed::TakeStored(int index) {
         const FramePicture picture = m_stored[static_cast<size_t>(m_decodeNext)];
         try {
             // The decoding thread lets go of the picture before the export gets it.
-            m_decoding.emplace(m_decodeNext, std::async(std::launch::async, [picture] {
+            m_decoding.emplace(m_decodeNext, std::async(std::launch::async, WithSignalStack([picture] {
                 return picture ? std::make_unique<wxImage>(picture->Decode()) : nullptr;
-            }));
+            })));
         } catch (const std::system_error&) {
             break;  // no thread to spare: decoded below when taken
         }
@@ -94,6 +95,7 @@ WorkSaveAsGifThread::WorkSaveAsGifThread(const GifExportJob& job,
 WorkSaveAsGifThread::~WorkSaveAsGifThread() = default;
 
 wxThread::ExitCode WorkSaveAsGifThread::Entry() {
+    ThreadSignalStack stack;
     Trace("thread:");
     m_job.frameCount = m_feed->FrameCount();
     const auto stop = [this] { return TestDestroy(); };

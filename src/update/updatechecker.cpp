@@ -1,5 +1,6 @@
 #include "update/updatechecker.h"
 
+#include "base/signalstack.h"
 #include "update/updatecheck.h"
 #include "update/updateevents.h"
 
@@ -48,7 +49,7 @@ bool UpdateChecker::Start(const wxString& address, long deadlineMs) {
     request.deadlineMs = deadlineMs;
     std::shared_ptr<UpdateResultSink> sink = m_sink;
     request.cancelled = [sink] { return sink->IsClosed(); };
-    m_worker = std::thread([request, sink] { sink->Post(DownloadUpdateVersion(request)); });
+    m_worker = std::thread(WithSignalStack([request, sink] { sink->Post(DownloadUpdateVersion(request)); }));
     m_running = true;
     ShowBusy();
     return true;
