@@ -57,7 +57,7 @@ void MainWindow::OpenFiles(const wxArrayString& paths) {
         wxMessageBox(UnopenedFilesText(files), wxGetTranslation("Warning"), wxOK | wxICON_WARNING,
                      this);
     if (!files.project.empty()) {
-        if (MayReplaceFrames()) OpenProjectFile(files.project);
+        if (MayDiscardDocument()) OpenProjectFile(files.project);
     } else if (!files.pictures.empty()) {
         ImportFrames(files.pictures, kAtTheEnd, wxTRANSLATE("Add Image"));
     }
@@ -74,17 +74,9 @@ void MainWindow::DropFiles(const wxArrayString& paths, int position) {
                  wxTRANSLATE("Insert Image"));
 }
 
-bool MainWindow::MayReplaceFrames() {
-    // An empty strip has nothing that a save could keep: no question then.
-    if (m_document.IsEmpty() || !IsProjectUnsaved(false)) return true;
-    const int answer = AskToSaveProject();
-    if (answer == wxID_YES) return SaveProject();
-    return answer == wxID_NO;
-}
-
 void MainWindow::OnOpenProject(wxCommandEvent&) {
     // A project that should have been saved but was not stays open.
-    if (!MayReplaceFrames()) return;
+    if (!MayDiscardDocument()) return;
     // The frames stay until the new project's frames have arrived.
     StopPreview();
     LoadProject();

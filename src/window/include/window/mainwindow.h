@@ -237,9 +237,6 @@ private:
     // Puts the frames in the order (as ReorderFramesCommand takes it) and
     // keeps the moved frames selected where they landed.
     void Rearrange(const std::vector<size_t>& order, const char* name);
-    // Whether the frames may give way to another project: asks (and saves)
-    // first when they are unsaved; false when the user keeps them.
-    bool MayReplaceFrames();
     // Pictures the user chooses in the file dialog; empty when cancelled.
     wxArrayString ChoosePictures(const wxString& message);
     // Imports the pictures and inserts their frames at position (at the end
