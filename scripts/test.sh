@@ -7,9 +7,11 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOOPWRIGHT_TESTS=ON ${LOOPWRIGHT_CMAKE_ARGS:-}
 cmake --build build-test -j"$(nproc)"
-(cd build-test && ctest --output-on-failure -j"$(nproc)")
+# Twice as many test binaries as cores: the GUI tests wait on timers and
+# their X servers much of the time.
+(cd build-test && ctest --output-on-failure -j"$((2 * $(nproc)))")
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOOPWRIGHT_TESTS=ON \
   -DLOOPWRIGHT_SANITIZE=address,undefined ${LOOPWRIGHT_CMAKE_ARGS:-}
 cmake --build build-asan -j"$(nproc)"
-(cd build-asan && ctest --output-on-failure -j"$(nproc)")
+(cd build-asan && ctest --output-on-failure -j"$((2 * $(nproc)))")

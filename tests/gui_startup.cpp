@@ -93,6 +93,11 @@ std::string Shell(const std::string& command, const std::map<std::string, std::s
 }
 
 TEST(Startup, RunsFromTheDebianPackage) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // The package is built and checked from the plain build; its program is
+    // the same one the sanitizer builds' other tests start.
+    GTEST_SKIP() << "checked in the plain build";
+#endif
     const std::string dir = lwtest::MakeTempDir("package"), root = dir + "/root";
     const std::string id = "com.marvolent.Loopwright", deb = dir + "/loopwright.deb";
     const std::string cpack = wxFileName(LW_CMAKE).GetPath().ToStdString() + "/cpack";
