@@ -4,7 +4,9 @@
 #include "support/pictures.h"
 #include "support/test_support.h"
 
+#include "base/filenames.h"
 #include "gif/export.h"
+#include "project/projectfile.h"
 
 #include <gtest/gtest.h>
 
@@ -124,6 +126,30 @@ TEST(Cli, APictureReadOnlyInPartIsNamedAndFailsOnlyWhenStrict) {
                                       "</delay_time></gif><images><path>cut-whole.jpg</path></images></project>");
     EXPECT_EQ(Cli({dir + "/p.xml", "-o", dir + "/p.gif"}).exitCode, 0);
     EXPECT_EQ(Cli({dir + "/p.xml", "-o", dir + "/p.gif", "--strict"}).exitCode, 1);
+}
+
+// File names are bytes: one that is not UTF-8 is read, written, kept in a
+// project and named in a message as the system gives it.
+TEST(Cli, FileNamesThatAreNotUtf8AreUsedAsTheyAre) {
+    const std::string dir = lwtest::MakeTempDir("cli-bytes");
+    const std::string picture = dir + "/\xe9t\xe9.png", out = dir + "/\xff.gif";
+    lwtest::WritePicture(dir + "/a.png", 8, 8, *wxRED);
+    ASSERT_EQ(::rename((dir + "/a.png").c_str(), picture.c_str()), 0);
+    auto run = Cli({picture, "-o", out});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(PillowFacts(out).substr(0, 9), "1 (8, 8) ");
+    run = Cli({dir + "/gone\xe9.png", "-o", out});
+    EXPECT_NE(run.err.find(dir + "/gone\xe9.png: no such file"), std::string::npos) << run.err;
+
+    UseByteExactFileNames();
+    ProjectContent content;
+    content.gifName = FileNameFromBytes("\xfe.gif");
+    content.width = content.height = 8;
+    content.framePaths.Add(FileNameFromBytes(picture.c_str()));
+    ASSERT_EQ(WriteProjectFile(FileNameFromBytes((dir + "/p\xe9.xml").c_str()), content),
+              ProjectWriteStatus::Written);
+    EXPECT_EQ(Cli({dir + "/p\xe9.xml", "-q"}).exitCode, 0);
+    EXPECT_EQ(PillowFacts(dir + "/\xfe.gif").substr(0, 9), "1 (8, 8) ");
 }
 
 TEST(Cli, AMalformedLineExitsWith2AndWritesNothing) {

@@ -356,11 +356,16 @@ TEST(ProjectReader, HostileFilesAreRefusedWithAReason) {
     const struct {
         std::string xml;
         ProjectProblem problem;
+        const char* said = "";  // the limit passed, named
     } cases[] = {
         {[] { std::string x; for (int i = 0; i < 150000; ++i) x += "<a>"; return x; }(),
          ProjectProblem::NotAProject},
-        {head + std::string(4 << 20, 'x') + "</path></images></project>", ProjectProblem::TooLarge},
-        {head + std::string(17 << 20, ' ') + "</path></images></project>", ProjectProblem::TooLarge},
+        {head + std::string(4 << 20, 'x') + "</path></images></project>", ProjectProblem::TextTooLong,
+         "line 1: a text is at most 64 KB"},
+        {head + std::string(17 << 20, ' ') + "</path></images></project>", ProjectProblem::TooLarge,
+         "at most 16 MB"},
+        {[&] { std::string x = head + "</path>"; for (int i = 0; i < 2000000; ++i) x += "<path/>"; return x; }(),
+         ProjectProblem::TooManyParts, "at most 2000000 elements"},
         {laughs + "]>" + head + "&l9;</path></images></project>", ProjectProblem::NotAProject},
         {"<!DOCTYPE project [<!ENTITY s SYSTEM \"file://" + dir + "/secret.txt\">]>" + head +
              "&s;</path></images></project>",
@@ -374,6 +379,7 @@ TEST(ProjectReader, HostileFilesAreRefusedWithAReason) {
         EXPECT_TRUE(r.entries.empty());
         const wxString text = ProjectReadProblemText(r, "/p/x.xml");
         EXPECT_TRUE(text.Contains("\"/p/x.xml\"")) << text;
+        EXPECT_TRUE(text.Contains(c.said)) << text;
         EXPECT_FALSE(text.Contains("SECRET"));
     }
     EXPECT_EQ(ReadText("<project>\n<name/>\n<gif><width>1</wid></gif></project>").problemLine, 3);

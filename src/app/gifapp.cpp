@@ -3,6 +3,7 @@
 #include "app/crashfacts.h"
 #include "app/crashhandler.h"
 #include "app/crashreport.h"
+#include "base/filenames.h"
 #include "base/folders.h"
 #include "base/language.h"
 #include "base/trace.h"
@@ -58,6 +59,9 @@ bool GifApp::OnInit() {
     // The window's trace lines go to the console it was started from.
     EnableTrace(true);
     if (!wxApp::OnInit()) return false;
+    // The toolkit chose its file name conversion from the locale; names that
+    // came from the command line were read keeping their bytes.
+    UseByteExactFileNames();
 
     // Muted from the start: where the English locale is not installed the
     // toolkit would otherwise greet every start with an error box.

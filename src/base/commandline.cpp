@@ -1,5 +1,6 @@
 #include "base/commandline.h"
 
+#include "base/filenames.h"
 #include "base/folders.h"
 
 #include <wx/cmdline.h>
@@ -31,11 +32,7 @@ void DescribeCommandLine(wxCmdLineParser& parser) {
 
 }  // namespace
 
-wxString CommandLineArgument(const char* argument) {
-    const wxString utf8 = wxString::FromUTF8(argument);
-    if (!utf8.empty() || !*argument) return utf8;
-    return wxString(argument, wxConvLocal);
-}
+wxString CommandLineArgument(const char* argument) { return FileNameFromBytes(argument); }
 
 int ParseArguments(wxCmdLineParser& parser, int argc, char** argv) {
     std::vector<std::wstring> texts;

@@ -1,5 +1,6 @@
 #include "cli/cliexport.h"
 
+#include "base/filenames.h"
 #include "cli/cliline.h"
 #include "cli/progressbar.h"
 #include "document/exportjob.h"
@@ -42,7 +43,7 @@ private:
 };
 
 int Fail(int status, const wxString& text) {
-    std::cerr << "loopwright-cli: " << text.utf8_str() << std::endl;
+    std::cerr << "loopwright-cli: " << SystemBytes(text) << std::endl;
     return status;
 }
 

@@ -1,6 +1,7 @@
 #include "cli/cliline.h"
 
 #include "base/commandline.h"
+#include "base/filenames.h"
 #include "base/folders.h"
 #include "document/timing.h"
 #include "files/samefile.h"
@@ -210,7 +211,7 @@ CliOptions ReadCliLine(int argc, char** argv) {
     const wxString problem = parsed == 0 ? ReadOptions(parser, options) : wxString();
     if (parsed != 0 || !problem.empty()) {
         // One line says what is wrong; the whole usage would bury it.
-        if (!problem.empty()) std::cerr << "loopwright-cli: " << problem.utf8_str() << "\n";
+        if (!problem.empty()) std::cerr << "loopwright-cli: " << SystemBytes(problem) << "\n";
         std::cerr << "Try 'loopwright-cli --help'." << std::endl;
         options.exitCode = kCliUsage;
     }

@@ -1,6 +1,7 @@
 // Entry point of loopwright-cli: makes a GIF from pictures or a project
 // without a window. A console application: the toolkit's GUI is never
 // initialised, so no display is needed.
+#include "base/filenames.h"
 #include "cli/clidocument.h"
 #include "cli/cliexport.h"
 #include "cli/cliline.h"
@@ -30,6 +31,7 @@ std::string StoreNoticeLine(const StoreNotice& notice) {
 
 int main(int argc, char** argv) {
     wxDisableAsserts();
+    UseByteExactFileNames();
     const CliOptions options = ReadCliLine(argc, argv);
     if (options.exitCode >= 0) return options.exitCode;
     wxInitializer toolkit;
@@ -51,9 +53,9 @@ int main(int argc, char** argv) {
         BuildPictureDocument(options, input);
     if (!options.quiet)
         for (const wxString& warning : input.warnings)
-            std::cerr << "loopwright-cli: " << warning.utf8_str() << "\n";
+            std::cerr << "loopwright-cli: " << SystemBytes(warning) << "\n";
     if (!input.problem.empty()) {
-        std::cerr << "loopwright-cli: " << input.problem.utf8_str() << std::endl;
+        std::cerr << "loopwright-cli: " << SystemBytes(input.problem) << std::endl;
         return input.usage ? kCliUsage : kCliInputProblem;
     }
     return ExportCliDocument(input.document, options.quiet);

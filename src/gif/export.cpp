@@ -1,5 +1,6 @@
 #include "gif/export.h"
 
+#include "base/filenames.h"
 #include "base/signalstack.h"
 #include "files/replacingfile.h"
 
@@ -347,7 +348,7 @@ wxString GifExportFailureText(GifExportStatus status, const wxString& path) {
                                "may be full.");
             break;
     }
-    return wxString::Format(wxGetTranslation(text), path) + "\n" +
+    return wxString::Format(wxGetTranslation(text), ShownFileName(path)) + "\n" +
            wxGetTranslation("Any file of that name was left as it was.");
 }
 
@@ -355,6 +356,6 @@ wxString UnreadableFrameText(const wxString& path, int index) {
     return wxString::Format(wxGetTranslation("The GIF file \"%s\" was not saved: frame %d could not be "
                                              "read back from the cache, whose copy of it was changed or "
                                              "cut short."),
-                            path, index + 1) +
+                            ShownFileName(path), index + 1) +
            "\n" + wxGetTranslation("Any file of that name was left as it was.");
 }

@@ -1,5 +1,7 @@
 #include "gif/export_memory.h"
 
+#include "base/filenames.h"
+
 #include <wx/intl.h>
 
 #include <unistd.h>
@@ -65,5 +67,5 @@ wxString ExportMemoryRefusalText(const wxString& path, int canvasWidth, int canv
     return wxString::Format(wxGetTranslation("The GIF file \"%s\" was not saved: a canvas of %d x %d "
                                              "pixels needs more memory than this computer has "
                                              "free. Make the canvas smaller."),
-                            path, canvasWidth, canvasHeight);
+                            ShownFileName(path), canvasWidth, canvasHeight);
 }

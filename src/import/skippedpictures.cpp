@@ -1,5 +1,7 @@
 #include "import/skippedpictures.h"
 
+#include "base/filenames.h"
+
 #include <wx/filename.h>
 #include <wx/intl.h>
 
@@ -25,7 +27,7 @@ wxString SkippedPicturesText(const std::vector<SkippedPicture>& skipped) {
                            : wxGetTranslation("These pictures could not be added:");
     for (size_t i = 0; i < skipped.size() && i < kNamedSkips; ++i)
         text << "\n"
-             << wxString::Format(wxGetTranslation("%s: %s"), wxFileNameFromPath(skipped[i].path),
+             << wxString::Format(wxGetTranslation("%s: %s"), ShownFileName(wxFileNameFromPath(skipped[i].path)),
                                  SkipReasonText(skipped[i].reason));
     if (skipped.size() > kNamedSkips)
         text << "\n" << wxString::Format(wxGetTranslation("and %d more"),

@@ -1,5 +1,6 @@
 #include "project/projectfile.h"
 
+#include "base/filenames.h"
 #include "files/replacingfile.h"
 #include "files/wholepath.h"
 #include "import/framepath.h"
@@ -114,7 +115,9 @@ ProjectProblem ToProjectProblem(XmlProblem problem) {
     switch (problem) {
         case XmlProblem::None: return ProjectProblem::None;
         case XmlProblem::CannotOpen: return ProjectProblem::CannotRead;
-        case XmlProblem::TooLarge: return ProjectProblem::TooLarge;
+        case XmlProblem::FileTooLarge: return ProjectProblem::TooLarge;
+        case XmlProblem::TooManyNodes: return ProjectProblem::TooManyParts;
+        case XmlProblem::TextTooLong: return ProjectProblem::TextTooLong;
         case XmlProblem::Malformed: return ProjectProblem::Damaged;
         default: return ProjectProblem::NotAProject;
     }
@@ -245,7 +248,7 @@ wxString ProjectWriteFailureText(ProjectWriteStatus status, const wxString& path
                                "disk may be full.");
             break;
     }
-    return wxString::Format(wxGetTranslation(text), path) + "\n" +
+    return wxString::Format(wxGetTranslation(text), ShownFileName(path)) + "\n" +
            wxGetTranslation("Any file of that name was left as it was.");
 }
 
@@ -332,23 +335,35 @@ ProjectReading ReadProjectFile(const wxString& path) {
 }
 
 wxString ProjectReadProblemText(const ProjectReading& reading, const wxString& path) {
+    const wxString shown = ShownFileName(path);
     switch (reading.problem) {
         case ProjectProblem::None: return wxString();
         case ProjectProblem::CannotRead:
             return wxString::Format(wxGetTranslation("The project file \"%s\" cannot be read: it "
                                                      "does not exist, is not an ordinary file or "
                                                      "may not be read."),
-                                    path);
+                                    shown);
         case ProjectProblem::TooLarge:
-            return wxString::Format(
-                wxGetTranslation("The file \"%s\" is too large to be a Loopwright project."), path);
+            return wxString::Format(wxGetTranslation("The file \"%s\" is too large to be a Loopwright "
+                                                     "project: a project is at most %d MB."),
+                                    shown, static_cast<int>(ProjectLimits().maxFileBytes >> 20));
+        case ProjectProblem::TooManyParts:
+            return wxString::Format(wxGetTranslation("The project file \"%s\" holds more than a project "
+                                                     "may: at most %d elements, texts and attributes "
+                                                     "in all."),
+                                    shown, static_cast<int>(ProjectLimits().maxNodes));
+        case ProjectProblem::TextTooLong:
+            return wxString::Format(wxGetTranslation("The project file \"%s\" holds a text longer than a "
+                                                     "project allows, at line %d: a text is at most %d KB."),
+                                    shown, std::max(1, reading.problemLine),
+                                    static_cast<int>(ProjectLimits().maxTextBytes >> 10));
         case ProjectProblem::Damaged:
             return wxString::Format(
-                wxGetTranslation("The project file \"%s\" is damaged at line %d."), path,
+                wxGetTranslation("The project file \"%s\" is damaged at line %d."), shown,
                 std::max(1, reading.problemLine));
         default:
             return wxString::Format(wxGetTranslation("The file \"%s\" is not a Loopwright project."),
-                                    path);
+                                    shown);
     }
 }
 

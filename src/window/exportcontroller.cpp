@@ -1,5 +1,6 @@
 #include "window/exportcontroller.h"
 
+#include "base/filenames.h"
 #include "document/exportjob.h"
 #include "gif/export.h"
 #include "gif/export_memory.h"
@@ -39,7 +40,7 @@ bool ExportController::Start(const Document& document, const wxString& path, con
     const wxString noThread =
         wxString::Format(wxGetTranslation("The GIF file \"%s\" cannot be saved: the system "
                                           "refused to start a thread."),
-                         m_path);
+                         ShownFileName(m_path));
     if (thread->Create() != wxTHREAD_NO_ERROR) {
         ReportFailure(noThread);
         return false;

@@ -1,5 +1,6 @@
 #include "window/mainwindow.h"
 
+#include "base/filenames.h"
 #include "base/folders.h"
 #include "base/language.h"
 #include "base/trace.h"
@@ -192,7 +193,7 @@ void MainWindow::ShowTitle() {
     const wxString& named = project.empty() ? m_document.GifPath() : project;
     // A document that is new and empty has nothing to lose.
     const bool unsaved = IsProjectUnsaved(true) && !(m_document.IsEmpty() && named.empty());
-    SetTitle(WindowTitle(wxFileNameFromPath(named), unsaved));
+    SetTitle(WindowTitle(ShownFileName(wxFileNameFromPath(named)), unsaved));
 }
 
 void MainWindow::OnLanguageMenu(wxCommandEvent& event) {

@@ -2,6 +2,7 @@
 // files are chosen here.
 #include "window/mainwindow.h"
 
+#include "base/filenames.h"
 #include "base/trace.h"
 #include "files/samefile.h"
 #include "gif/export.h"
@@ -61,7 +62,7 @@ bool MainWindow::RefusesPictureTarget(const wxString& path) {
         if (!IsSameFile(StripFrameSuffix(frame.path), path)) continue;
         wxMessageBox(wxString::Format(wxGetTranslation("The GIF cannot be saved as \"%s\": that file "
                                                        "is one of the animation's pictures."),
-                                      path),
+                                      ShownFileName(path)),
                      wxGetTranslation("Warning"), wxOK | wxICON_WARNING, this);
         return true;
     }
@@ -119,7 +120,7 @@ wxString MainWindow::ChooseGifFile(const wxString& message) {
 bool MainWindow::ConfirmAppendedExtension(const wxString& chosen, const wxString& path) {
     if (chosen == path || !wxFileExists(path)) return true;
     wxMessageDialog ask(this,
-                        wxString::Format(wxGetTranslation("The file \"%s\" already exists. Do you want to replace it?"), path),
+                        wxString::Format(wxGetTranslation("The file \"%s\" already exists. Do you want to replace it?"), ShownFileName(path)),
                         wxGetTranslation("Confirm"), wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION);
     return ask.ShowModal() == wxID_YES;
 }
@@ -134,7 +135,7 @@ wxString MainWindow::ChooseFileToWrite(const wxString& message, const wxString& 
         wxMessageBox(wxString::Format(wxGetTranslation("The name \"%s\" contains a wildcard "
                                                        "character (* ? [ ]). Please choose "
                                                        "another name."),
-                                      wxFileNameFromPath(chosen)),
+                                      ShownFileName(wxFileNameFromPath(chosen))),
                      wxGetTranslation("Warning"), wxOK | wxICON_WARNING, this);
     }
 }

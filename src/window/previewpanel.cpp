@@ -1,5 +1,6 @@
 #include "window/previewpanel.h"
 
+#include "base/filenames.h"
 #include "document/canvasgeometry.h"
 #include "window/framedisplay.h"
 
@@ -100,7 +101,7 @@ void PreviewPanel::ShowFrame(int index) {
     m_shown = true;
     m_panel->Refresh();
 
-    m_shownName = wxFileNameFromPath(frame.path);
+    m_shownName = ShownFileName(wxFileNameFromPath(frame.path));
     m_shownSize = picture;
     if (m_listener.frameShown) m_listener.frameShown(index, m_shownName, m_shownSize);
 }

@@ -1,5 +1,6 @@
 #include "window/thumbnailctrl.h"
 
+#include "base/filenames.h"
 #include "base/trace.h"
 #include "import/framepath.h"
 
@@ -220,7 +221,7 @@ bool wxThumbnailItem::DrawDecoration(wxDC& dc, wxThumbnailCtrl* ctrl, const wxRe
     dc.DrawLine(x, y, x + w - 1, y);
     dc.DrawLine(x, y, x, y + h - 1);
 
-    const wxString name = wxFileName(m_path).GetFullName();
+    const wxString name = ShownFileName(wxFileNameFromPath(m_path));
     const int margin = ctrl->GetItemMargin();
     const int gap = (h - imageRect.height) / 2;
     if (!name.empty() && ctrl->HasFlag(THUMB_STYLE_SHOW_FILENAME)) {

@@ -60,7 +60,7 @@ public:
     // Parses the next piece of the document; false once reading has ended
     // with a problem.
     bool Feed(const char* data, std::size_t size, bool last) {
-        if (!m_parser) return Fail(XmlProblem::TooLarge);
+        if (!m_parser) return Fail(XmlProblem::TooManyNodes);
         if (m_tree.m_problem != XmlProblem::None) return false;
         if (XML_Parse(m_parser.get(), data, static_cast<int>(size), last) == XML_STATUS_OK)
             return true;
@@ -103,7 +103,7 @@ private:
     // A new node as the last child of the open element (or as the root).
     Id Add(Kind kind, std::string value) {
         if (m_tree.m_nodes.size() + m_tree.m_attributes.size() >= m_limits.maxNodes) {
-            Fail(XmlProblem::TooLarge);
+            Fail(XmlProblem::TooManyNodes);
             return None;
         }
         const Id id = static_cast<Id>(m_tree.m_nodes.size());
@@ -133,9 +133,12 @@ private:
         Node& node = m_tree.m_nodes[id];
         node.firstAttribute = static_cast<int>(m_tree.m_attributes.size());
         for (const XML_Char** a = attributes; a[0] && a[1]; a += 2) {
-            if (std::strlen(a[1]) > m_limits.maxTextBytes ||
-                m_tree.m_nodes.size() + m_tree.m_attributes.size() >= m_limits.maxNodes) {
-                Fail(XmlProblem::TooLarge);
+            if (std::strlen(a[1]) > m_limits.maxTextBytes) {
+                Fail(XmlProblem::TextTooLong);
+                return;
+            }
+            if (m_tree.m_nodes.size() + m_tree.m_attributes.size() >= m_limits.maxNodes) {
+                Fail(XmlProblem::TooManyNodes);
                 return;
             }
             m_tree.m_attributes.push_back(NamedValue{a[0], a[1]});
@@ -160,7 +163,7 @@ private:
         }
         std::string& value = m_tree.m_nodes[m_text].value;
         if (value.size() + length > m_limits.maxTextBytes) {
-            Fail(XmlProblem::TooLarge);
+            Fail(XmlProblem::TextTooLong);
             return;
         }
         value.append(text, length);
@@ -170,7 +173,7 @@ private:
         CloseText();
         if (Stopped() || m_open.empty()) return;
         if (std::strlen(text) > m_limits.maxTextBytes) {
-            Fail(XmlProblem::TooLarge);
+            Fail(XmlProblem::TextTooLong);
             return;
         }
         Add(Kind::Comment, text);
@@ -210,7 +213,7 @@ void XmlTree::Clear() {
 
 XmlProblem XmlTree::Parse(const std::string& bytes, const XmlLimits& limits) {
     Clear();
-    if (bytes.size() > limits.maxFileBytes) return m_problem = XmlProblem::TooLarge;
+    if (bytes.size() > limits.maxFileBytes) return m_problem = XmlProblem::FileTooLarge;
     Builder builder(*this, limits);
     // In pieces, so that a limit stops the work early.
     const std::size_t piece = 1u << 16;
@@ -238,7 +241,7 @@ XmlProblem XmlTree::Read(const char* path, const XmlLimits& limits) {
     if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode))
         return m_problem = XmlProblem::CannotOpen;
     if (static_cast<unsigned long long>(info.st_size) > limits.maxFileBytes)
-        return m_problem = XmlProblem::TooLarge;
+        return m_problem = XmlProblem::FileTooLarge;
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[1 << 16];
@@ -248,7 +251,7 @@ XmlProblem XmlTree::Read(const char* path, const XmlLimits& limits) {
         if (got == 0) break;
         // The file may have grown since it was measured.
         if (bytes.size() + static_cast<std::size_t>(got) > limits.maxFileBytes)
-            return m_problem = XmlProblem::TooLarge;
+            return m_problem = XmlProblem::FileTooLarge;
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
     return Parse(bytes, limits);

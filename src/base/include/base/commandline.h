@@ -12,12 +12,10 @@ struct CommandLine {
 
 // Reads the line before the toolkit starts: --help, --version and a
 // malformed line are answered here, without a display (the toolkit needs
-// one). File names are read as UTF-8, as the desktop writes them, whatever
-// the locale; bytes that are not UTF-8 are read in the locale's encoding.
+// one). File names keep their bytes (base/filenames.h).
 CommandLine ReadCommandLine(int argc, char** argv);
 
-// An argument as text: UTF-8, as the desktop writes file names, whatever the
-// locale; bytes that are not UTF-8 in the locale's encoding.
+// An argument as text, a file name's bytes kept (base/filenames.h).
 wxString CommandLineArgument(const char* argument);
 
 // Parses argv (each argument read as CommandLineArgument does) with the

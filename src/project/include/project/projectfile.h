@@ -98,7 +98,9 @@ enum class ProjectImages {
 enum class ProjectProblem {
     None,
     CannotRead,   // missing, unreadable, or not an ordinary file
-    TooLarge,     // over 16 MB, or a value in it too long for a project
+    TooLarge,     // a larger file than a project may be
+    TooManyParts, // more elements, texts and attributes than a project may hold
+    TextTooLong,  // a value in it too long for a project; problemLine says where
     Damaged,      // not well-formed XML; ProjectReading::problemLine says where
     NotAProject,  // XML, but not laid out as a project (or with declarations)
 };
@@ -115,7 +117,7 @@ struct ProjectReading {
     // NotAProject when the root is not project or the images element was not
     // reached where it belongs, or held an entry other than path.
     ProjectProblem problem = ProjectProblem::None;
-    int problemLine = 0;          // for Damaged
+    int problemLine = 0;          // for Damaged and TextTooLong
     std::optional<int> width;     // project, name, gif and width in place; 0..65535
     std::optional<int> height;    // and height: gifName was read with it; 0..65535
     wxString gifName;             // the name element's text

@@ -23,7 +23,9 @@ struct XmlLimits {
 enum class XmlProblem {
     None,
     CannotOpen,    // missing, unreadable, or not a regular file
-    TooLarge,      // the file, its number of nodes or one of its texts is over the limits
+    FileTooLarge,  // the file is over maxFileBytes
+    TooManyNodes,  // it holds more than maxNodes
+    TextTooLong,   // one of its texts is over maxTextBytes
     TooDeep,       // elements nested deeper than the limit
     Declarations,  // a document type declaration
     Malformed,     // not well-formed XML, or not in an encoding the reader knows
