@@ -218,6 +218,16 @@ TEST(GifReader, RefusesFramesOfAbsurdSize) {
                                 std::string("\x2c\0\0\0\0\xff\xff\xff\xff\0\x02\0\x3b", 14));
     GifReader reader;
     EXPECT_FALSE(reader.Load(path));
+    EXPECT_EQ(reader.GetOutcome(), GifReader::Outcome::TooLarge);
+    EXPECT_EQ(reader.GetRefusedSize(), wxSize(65535, 65535));
+    // A frame too large after good ones: they are read, and the size is told.
+    const std::string frame("\x2c\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0", 15);
+    lwtest::WriteFile(path, std::string("GIF89a\x04\0\x04\0\x80\0\0\0\0\0\xff\xff\xff", 19) + frame +
+                                std::string("\x2c\0\0\0\0\x28\x23\x28\x23\0\x02\0", 12) + frame + ";");
+    EXPECT_TRUE(reader.Load(path));
+    EXPECT_EQ(reader.GetFrameCount(), 1);
+    EXPECT_EQ(reader.GetOutcome(), GifReader::Outcome::TooLarge);
+    EXPECT_EQ(reader.GetRefusedSize(), wxSize(9000, 9000));
 }
 
 TEST(GifReader, StopsBeforeFramesBeyondItsMemoryBudget) {

@@ -49,8 +49,8 @@ TEST(PictureDecoder, ContentChoosesTheDecoderAndEveryFailureHasItsReason) {
     const std::map<std::string, SkipReason> expected = {
         {"empty.png", SkipReason::NotAPicture},      {"empty.gif", SkipReason::NotAPicture},
         {"text.jpg", SkipReason::NotAPicture},       {"signature-only.png", SkipReason::Damaged},
-        {"enormous.png", SkipReason::OverBudget},    {"truncated.gif", SkipReason::Damaged},
-        {"enormous.gif", SkipReason::OverBudget},    {"garbage.bmp", SkipReason::Damaged},
+        {"enormous.png", SkipReason::TooLarge}  ,    {"truncated.gif", SkipReason::Damaged},
+        {"enormous.gif", SkipReason::TooLarge}  ,    {"garbage.bmp", SkipReason::Damaged},
         {"truncated.jpg", SkipReason::Damaged},      {"half.png", SkipReason::Damaged},
         {"folder.png", SkipReason::NotAPicture},     {"tga.png", SkipReason::NotAPicture},
         {"gif9.png", SkipReason::NotAPicture},       {"gifsemicolon.png", SkipReason::NotAPicture},

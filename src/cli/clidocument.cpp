@@ -6,6 +6,7 @@
 #include "document/framesource.h"
 #include "document/timing.h"
 #include "files/wholepath.h"
+#include "gif/reader.h"
 #include "import/framepath.h"
 #include "project/projectdocument.h"
 #include "project/projectfile.h"
@@ -41,19 +42,28 @@ wxString AddPictureFrames(const wxString& path, const CliOptions& options, Frame
     const wxString whole = WholePath(path);
     const size_t added = source.Add(whole, options.delay.value_or(kCliDefaultDelay), frames);
     const std::vector<SkippedPicture>& skipped = source.Skipped();
+    const SkippedPicture* skip = !skipped.empty() && skipped.back().path == whole ? &skipped.back() : nullptr;
+    const SkipReason reason = skip ? skip->reason : SkipReason::Damaged;
+    const wxString tooLarge =
+        skip ? wxString::Format("%d x %d pixels, more than %lld million", skip->size.x, skip->size.y,
+                                GifReader::kMaxFramePixels / 1000000)
+             : wxString();
     if (added == 0) {
-        const bool named = !skipped.empty() && skipped.back().path == whole;
-        switch (named ? skipped.back().reason : SkipReason::Damaged) {
+        switch (reason) {
             case SkipReason::NotAPicture: return "is not a picture this program reads";
             case SkipReason::OverBudget: return "is too large: its pictures do not fit in the memory budget";
+            case SkipReason::TooLarge: return "is too large: " + tooLarge;
             default: return "is damaged: no picture in it could be read";
         }
     }
     // Frames that did not fit are never dropped without a word.
-    if (!skipped.empty() && skipped.back().path == whole && skipped.back().reason == SkipReason::OverBudget)
+    if (reason == SkipReason::OverBudget)
         return wxString::Format("gives more frames than fit in the memory budget: only the first %zu could be kept",
                                 added);
-    if (!skipped.empty() && skipped.back().path == whole && skipped.back().reason == SkipReason::PartlyRead) {
+    if (reason == SkipReason::TooLarge)
+        return wxString::Format("has a frame too large (%s): only the %zu before it could be kept", tooLarge,
+                                added);
+    if (reason == SkipReason::PartlyRead) {
         if (options.strict) return "is damaged: only part of it could be read";
         warnings.Add(Named(path, "is damaged: only the part that could be read is used"));
     }

@@ -189,6 +189,7 @@ void GifReader::Read(const wxString& path, long long maxTotalPixels, int maxFram
     m_frameCount = 0;
     m_path = path;
     m_screen = wxSize();
+    m_refusedSize = wxSize();
     m_sink = sink;
     try {
         LoadFrames(path, maxTotalPixels, maxFrames);
@@ -232,26 +233,26 @@ void GifReader::LoadFrames(const wxString& path, long long maxTotalPixels, int m
         const GifImageDesc& desc = gif->Image;
         const Rect rect{desc.Left, desc.Top, desc.Width, desc.Height};
         if (rect.width <= 0 || rect.height <= 0) return;
-        if (m_frameCount == 0) {
-            // A screen of no size takes the first frame's extent.
-            if (screen.x <= 0 || screen.y <= 0) screen = wxSize(rect.left + rect.width, rect.top + rect.height);
-            if (static_cast<long long>(screen.x) * screen.y > kMaxFramePixels) {
-                m_outcome = Outcome::TooLarge;
-                return;
-            }
-            canvas.Create(screen.x, screen.y);
-            m_screen = screen;
-        }
-        // Decoding a frame costs its own pixels when it reaches past the screen.
-        const long long pixels = std::max(static_cast<long long>(rect.width) * rect.height,
-                                          static_cast<long long>(screen.x) * screen.y);
+        // A screen of no size takes the first frame's extent.
+        if (m_frameCount == 0 && (screen.x <= 0 || screen.y <= 0))
+            screen = wxSize(rect.left + rect.width, rect.top + rect.height);
+        // Decoding a frame costs its own pixels when it reaches past the screen;
+        // both are checked before the screen's memory is taken.
+        const long long screenPixels = static_cast<long long>(screen.x) * screen.y;
+        const long long framePixels = static_cast<long long>(rect.width) * rect.height;
+        const long long pixels = std::max(framePixels, screenPixels);
         if (pixels > kMaxFramePixels) {
+            m_refusedSize = screenPixels >= framePixels ? screen : wxSize(rect.width, rect.height);
             m_outcome = Outcome::TooLarge;
             return;
         }
         if (totalPixels + pixels > maxTotalPixels) {
             m_outcome = Outcome::OverBudget;
             return;
+        }
+        if (m_frameCount == 0) {
+            canvas.Create(screen.x, screen.y);
+            m_screen = screen;
         }
         // Streamed frames leave here one at a time: their receiver counts
         // what it keeps, so only the frame in hand counts against the budget.

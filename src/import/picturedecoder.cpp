@@ -99,7 +99,8 @@ void PictureDecoder::DecodeWholeGif(const wxString& listed, const wxString& path
             Skip(listed, SkipReason::OverBudget);
             break;
         case GifReader::Outcome::TooLarge:
-            if (!held) return Skip(listed, SkipReason::OverBudget);
+            // Named also when frames before it were read: none is left out unsaid.
+            Skip(listed, SkipReason::TooLarge, m_gif.GetRefusedSize());
             break;
         case GifReader::Outcome::Damaged:
             // A damaged file gives the frames before the damage, and is named.
@@ -125,7 +126,7 @@ void PictureDecoder::DecodeGifFrame(const wxString& listed, const wxString& path
             case GifReader::Outcome::NotGif: return Skip(listed, SkipReason::NotAPicture);
             case GifReader::Outcome::Damaged: return Skip(listed, SkipReason::Damaged);
             case GifReader::Outcome::OverBudget: m_exhausted = true; return Skip(listed, SkipReason::OverBudget);
-            case GifReader::Outcome::TooLarge: return Skip(listed, SkipReason::OverBudget);
+            case GifReader::Outcome::TooLarge: return Skip(listed, SkipReason::TooLarge, m_gif.GetRefusedSize());
             case GifReader::Outcome::Complete: return Skip(listed, SkipReason::NotFound);  // no such frame
         }
     }
@@ -144,7 +145,7 @@ void PictureDecoder::DecodePicture(const wxString& listed, const wxString& path,
     const std::optional<wxSize> size = PictureSizeOfFile(path, format);
     if (!size) return Skip(listed, SkipReason::Damaged);
     const long long pixels = static_cast<long long>(size->x) * size->y;
-    if (pixels > GifReader::kMaxFramePixels) return Skip(listed, SkipReason::OverBudget);
+    if (pixels > GifReader::kMaxFramePixels) return Skip(listed, SkipReason::TooLarge, *size);
     if (!Charge(pixels)) return Skip(listed, SkipReason::OverBudget);
     auto picture = std::make_unique<wxImage>();
     // A JPEG is read whole first: whether it ends early shows in its bytes only.
@@ -193,6 +194,6 @@ bool PictureDecoder::Charge(long long pixels) {
     return true;
 }
 
-void PictureDecoder::Skip(const wxString& listed, SkipReason reason) {
-    m_skipped.push_back({listed, reason});
+void PictureDecoder::Skip(const wxString& listed, SkipReason reason, wxSize size) {
+    m_skipped.push_back({listed, reason, size});
 }

@@ -7,12 +7,15 @@
 
 #include <algorithm>
 
-wxString SkipReasonText(SkipReason reason) {
-    switch (reason) {
+wxString SkipReasonText(const SkippedPicture& skipped) {
+    switch (skipped.reason) {
         case SkipReason::NotFound: return wxGetTranslation("not found");
         case SkipReason::NotAPicture: return wxGetTranslation("not a picture");
         case SkipReason::Damaged: return wxGetTranslation("damaged");
         case SkipReason::OverBudget: return wxGetTranslation("over the memory budget");
+        case SkipReason::TooLarge:
+            return wxString::Format(wxGetTranslation("too large (%d x %d pixels)"), skipped.size.x,
+                                    skipped.size.y);
         case SkipReason::PartlyRead: return wxGetTranslation("damaged (partly read)");
     }
     return wxString();
@@ -28,7 +31,7 @@ wxString SkippedPicturesText(const std::vector<SkippedPicture>& skipped) {
     for (size_t i = 0; i < skipped.size() && i < kNamedSkips; ++i)
         text << "\n"
              << wxString::Format(wxGetTranslation("%s: %s"), ShownFileName(wxFileNameFromPath(skipped[i].path)),
-                                 SkipReasonText(skipped[i].reason));
+                                 SkipReasonText(skipped[i]));
     if (skipped.size() > kNamedSkips)
         text << "\n" << wxString::Format(wxGetTranslation("and %d more"),
                                          static_cast<int>(skipped.size() - kNamedSkips));

@@ -67,7 +67,7 @@ void ImageLoadThread::PostStored(int progress, ImportedPicture picture) {
     if (progress == 100) {
         m_finished = true;
         for (SkippedPicture& skip : m_decoder.TakeSkipped())
-            skipped.push_back({OwnCopy(skip.path), skip.reason});
+            skipped.push_back({OwnCopy(skip.path), skip.reason, skip.size});
     }
     m_sink->Post(std::make_unique<ImportEvent>(progress, std::move(picture), std::move(skipped)));
 }

@@ -51,6 +51,8 @@ public:
     // The frames read, kept or streamed.
     int GetFrameCount() const { return m_frameCount; }
     wxSize GetScreenSize() const { return m_screen; }
+    // After TooLarge: the size of the screen or frame that was too large.
+    wxSize GetRefusedSize() const { return m_refusedSize; }
     // A kept frame's delay as the file gives it, in hundredths of a second: 0
     // when the frame has no graphic control extension, -1 for no such frame.
     int GetDelay(int frame) const;
@@ -74,6 +76,7 @@ private:
     const FrameSink* m_sink = nullptr;  // while streaming
     wxString m_path;
     wxSize m_screen;
+    wxSize m_refusedSize;
     Outcome m_outcome = Outcome::NotGif;
     long long m_maxTotalPixels;
 };

@@ -68,7 +68,7 @@ private:
     // Counts the pixels against the budget; false (and the budget spent) when
     // they do not fit.
     bool Charge(long long pixels);
-    void Skip(const wxString& listed, SkipReason reason);
+    void Skip(const wxString& listed, SkipReason reason, wxSize size = wxSize());
     // Takes back the last Skip when it is this one.
     void Unskip(const wxString& listed, SkipReason reason);
 
