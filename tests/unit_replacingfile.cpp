@@ -1,6 +1,8 @@
 // Saving over what is already there: devices and pipes are refused, links are
 // written through, a killed save's leftovers go away, and long names work.
+#include "base/folders.h"
 #include "files/replacingfile.h"
+#include "files/savefolders.h"
 #include "project/projectfile.h"
 #include "support/test_support.h"
 
@@ -76,6 +78,19 @@ TEST(ReplacingFile, AKilledSavesLeftoversGoAndALongNameWorks) {
     expected.push_back("p.xml");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(lwtest::FolderContents(dir), expected);
+
+    // Where a save had to name its temporary, the next start clears what a
+    // killed one left, and lists the folder on only while a save runs there.
+    const std::string named = lwtest::MakeTempDir("named");
+    KeepSaveFolderList(GetSaveFolderListPath());
+    NoteSaveFolder(named);
+    for (const auto& name : {leftovers[0], kept[0]}) lwtest::WriteFile(named + "/" + name, "x");
+    EXPECT_EQ(lwtest::RunProcess({LW_CLI, named + "/gone.png", "-o", named + "/x.gif"}).exitCode, 1);
+    EXPECT_EQ(lwtest::FolderContents(named), std::vector<std::string>{kept[0]});
+    EXPECT_EQ(lwtest::ReadFile(GetSaveFolderListPath().ToStdString()), named + "\n");
+    ::unlink((named + "/" + kept[0]).c_str());
+    SweepSaveFolders();
+    EXPECT_FALSE(lwtest::FileExists(GetSaveFolderListPath().ToStdString()));
 
     const std::string longName = dir + "/" + std::string(246, 'n') + ".xml";
     EXPECT_EQ(WriteProjectFile(longName, Content()), ProjectWriteStatus::Written);

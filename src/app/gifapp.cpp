@@ -7,6 +7,7 @@
 #include "base/folders.h"
 #include "base/language.h"
 #include "base/trace.h"
+#include "files/savefolders.h"
 #include "update/domainoption.h"
 #include "window/mainwindow.h"
 
@@ -62,6 +63,9 @@ bool GifApp::OnInit() {
     // The toolkit chose its file name conversion from the locale; names that
     // came from the command line were read keeping their bytes.
     UseByteExactFileNames();
+    // What saves killed on file systems without unnamed files left behind.
+    KeepSaveFolderList(GetSaveFolderListPath());
+    SweepSaveFolders();
 
     // Muted from the start: where the English locale is not installed the
     // toolkit would otherwise greet every start with an error box.

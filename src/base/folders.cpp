@@ -53,6 +53,12 @@ wxString GetUserDataDir() { return UserDataDirUnder(GetDocumentsFolder()); }
 
 wxString GetLanguageFilePath() { return GetUserDataDir() + "/language.txt"; }
 
+wxString GetSaveFolderListPath() {
+    wxString path = GetDocumentsFolder();
+    path.Replace("\\", "/");
+    return path + "/" + GetMakerName() + " files/" + GetProductName() + "/save-folders.txt";
+}
+
 int ParseLeadingInt(const std::string& text) {
     size_t i = 0;
     while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;

@@ -2,9 +2,11 @@
 // without a window. A console application: the toolkit's GUI is never
 // initialised, so no display is needed.
 #include "base/filenames.h"
+#include "base/folders.h"
 #include "cli/clidocument.h"
 #include "cli/cliexport.h"
 #include "cli/cliline.h"
+#include "files/savefolders.h"
 #include "framestore/storenotices.h"
 
 #include <wx/image.h>
@@ -40,6 +42,8 @@ int main(int argc, char** argv) {
         return kCliWriteFailure;
     }
     wxLog::SetLogLevel(wxLOG_Warning);
+    KeepSaveFolderList(GetSaveFolderListPath());
+    SweepSaveFolders();
     wxInitAllImageHandlers();
     if (!options.quiet)
         SetStoreNoticeHandler([](const StoreNotice& notice) {

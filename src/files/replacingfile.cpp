@@ -1,5 +1,7 @@
 #include "files/replacingfile.h"
 
+#include "files/savefolders.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -63,28 +65,33 @@ long TemporaryOwner(const char* text) {
 
 bool Running(long pid) { return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH; }
 
-// Removes the temporary files of saves into folder that were killed: ours by
-// their name, and their process gone.
-void RemoveStaleTemporaries(const std::string& folder, const std::string& targetName) {
+}  // namespace
+
+bool RemoveStaleTemporaries(const std::string& folder, const std::string& targetName) {
     DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return;
+    if (!dir) return false;
     const std::string oldPrefix = targetName + ".";
+    bool live = false;
     while (const dirent* entry = ::readdir(dir)) {
         const char* name = entry->d_name;
         long owner = 0;
         if (std::strncmp(name, kPrefix, sizeof kPrefix - 1) == 0)
             owner = TemporaryOwner(name + sizeof kPrefix - 1);
-        else if (std::strncmp(name, oldPrefix.c_str(), oldPrefix.size()) == 0)
+        else if (!targetName.empty() && std::strncmp(name, oldPrefix.c_str(), oldPrefix.size()) == 0)
             owner = TemporaryOwner(name + oldPrefix.size());
-        if (owner == 0 || Running(owner)) continue;
+        if (owner == 0) continue;
+        if (Running(owner)) {
+            live = true;
+            continue;
+        }
         const std::string path = folder + "/" + name;
         struct stat info;
         if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) ::unlink(path.c_str());
     }
     ::closedir(dir);
+    return live;
 }
 
-}  // namespace
 
 ReplacingFile::ReplacingFile(const wxString& target, const char* suffix)
     : m_target(FollowLinks(std::string(target.fn_str()))) {
@@ -117,6 +124,8 @@ ReplacingFile::ReplacingFile(const wxString& target, const char* suffix)
 }
 
 int ReplacingFile::CreateNamed(const std::string& folder) {
+    // Listed first: a save killed from here on leaves a file to be removed.
+    NoteSaveFolder(folder);
     const long pid = static_cast<long>(::getpid());
     for (int attempt = 0; attempt < 100; ++attempt) {
         char name[64];

@@ -24,6 +24,9 @@ wxString GetOptionFilePath();
 wxString UserDataDirUnder(const wxString& documentsDir);
 wxString GetUserDataDir();
 wxString GetLanguageFilePath();
+// The list of folders where saves wrote named temporaries, in the user data
+// folder (which is not created for it: only a save that lists a folder does).
+wxString GetSaveFolderListPath();
 
 // Reads an int like the C runtime's _wtoi: leading white space, an optional
 // sign, then decimal digits up to the first other character; 0 without digits.

@@ -6,15 +6,21 @@
 // anything is created. The temporary file has no name while it is written
 // where the file system allows (a killed save leaves nothing), and gets a
 // short name of its own (".loopwright-PID-N.suffix") just before the rename;
-// elsewhere it has that name throughout. Temporaries of that naming (and of
-// the earlier "target.PID-N.suffix" naming) that a killed save left behind are
-// removed when a save next writes into their folder.
+// elsewhere it has that name throughout, and its folder is noted
+// (files/savefolders.h). Temporaries of that naming (and of the earlier
+// "target.PID-N.suffix" naming) that a killed save left behind are removed
+// when a save next writes into their folder, and at start in noted folders.
 #pragma once
 
 #include <wx/file.h>
 #include <wx/string.h>
 
 #include <string>
+
+// Removes the temporaries that killed saves left in folder (with targetName,
+// also those of the earlier naming for that target); true when one of a save
+// still running remains.
+bool RemoveStaleTemporaries(const std::string& folder, const std::string& targetName = std::string());
 
 class ReplacingFile {
 public:
