@@ -39,7 +39,7 @@ private:
             wxImage picture(64, 48);
             picture.SetRGB(wxRect(0, 0, 64, 48), i % 251, (i * 7) % 253, (i * 13) % 255);
             frames.push_back(DocumentFrame{StorePicture(picture),
-                                           wxString::Format("/tmp/f%d.png", i), 10, {}});
+                                           wxString::Format("/tmp/f%d.png", i), 10, {}, {}});
         }
         Document& document = m_frame->GetDocument();
         Time("insert 5,000 frames", [&] {

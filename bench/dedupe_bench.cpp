@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
             picture.SetRGB(wxRect(600 + i % 50, 300, 12, 18), 255, 255, 255);
             moved = StorePicture(picture);
         }
-        frames.push_back(DocumentFrame{i % 8 >= 4 ? moved : screen, wxString::Format("f%d.png", i), 10, {}});
+        frames.push_back(DocumentFrame{i % 8 >= 4 ? moved : screen, wxString::Format("f%d.png", i), 10, {}, {}});
     }
     Document document;
     document.InsertFrames(0, std::move(frames));

@@ -7,7 +7,7 @@ namespace {
 
 DocumentFrame Frame(int width, int delay = 10) {
     return DocumentFrame{StorePicture(wxImage(width, 10)), wxString::Format("f%d.png", width),
-                         delay, {}};
+                         delay, {}, {}};
 }
 
 std::vector<int> Widths(const Document& document) {
@@ -219,7 +219,7 @@ TEST(TimingTools, DuplicatesAreFramesThatDrawTheSameAsTheLastKept) {
     std::vector<DocumentFrame> frames;
     for (const FramePicture& picture :
          {StorePicture(wxImage(8, 8)), StorePicture(wxImage(8, 8, true)), red, red, StorePicture(almost), red})
-        frames.push_back(DocumentFrame{picture, "f.png", 10, {}});
+        frames.push_back(DocumentFrame{picture, "f.png", 10, {}, {}});
     document.InsertFrames(0, std::move(frames));
     std::vector<size_t> all(document.FrameCount());
     for (size_t i = 0; i < all.size(); ++i) all[i] = i;

@@ -159,6 +159,12 @@ void BuildPictureDocument(const CliOptions& options, CliDocument& result) {
     }
     ApplyTimingTools(options, document);
     document.SetCanvas(CanvasFor(options, document.DrawnSize()), document.ReferenceSize());
+    if (options.caption) {
+        const auto caption = std::make_shared<const Caption>(
+            PlainCaption(*options.caption, options.captionAnchor, document.CanvasSize().y));
+        SetCaptionsCommand(document, EveryFrame(document), WithCaptionAdded(document, {}, caption), "Add Caption")
+            .Do();
+    }
     document.SetGif(options.output, wxFileNameFromPath(options.output));
 }
 

@@ -49,6 +49,10 @@ void DescribeCliLine(wxCmdLineParser& parser) {
          wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_SWITCH, nullptr, "yoyo", "play forth and back: append the frames in reverse",
          wxCMD_LINE_VAL_NONE, 0},
+        {wxCMD_LINE_OPTION, nullptr, "caption", "write TEXT on every frame (white, outlined in black)",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "caption-at", "where the caption goes: top, center or bottom (default)",
+         wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_OPTION, nullptr, "loop", "passes the GIF plays, or \"forever\" (default)",
          wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_SWITCH, nullptr, "transparent", "keep transparent pixels transparent",
@@ -63,8 +67,8 @@ void DescribeCliLine(wxCmdLineParser& parser) {
          "\nPictures (PNG, JPEG, BMP, GIF) become frames in the order given; a GIF gives\n"
          "all its frames. A project file (.xml) is exported as the program exports it.\n"
          "--crop, --rotate and --flip apply in that order, then --speed, --reduce,\n"
-         "--dedupe and --yoyo, then --size resizes. These and --delay, --loop and\n"
-         "--transparent apply to pictures only.\n"
+         "--dedupe and --yoyo, then --size resizes, and --caption is written over.\n"
+         "These and --delay, --loop and --transparent apply to pictures only.\n"
          "Exit status: 0 written, 1 input problem, 2 usage, 3 write failure.",
          wxCMD_LINE_VAL_NONE, 0},
         wxCMD_LINE_DESC_END};
@@ -141,13 +145,20 @@ wxString ReadOptions(const wxCmdLineParser& parser, CliOptions& options) {
         options.dedupePercent = percent;
     }
     options.yoyo = parser.Found("yoyo");
+    if (parser.Found("caption", &text)) options.caption = text;
+    if (parser.Found("caption-at", &text)) {
+        if (!options.caption) return "--caption-at needs a --caption";
+        if (text == "top") options.captionAnchor = CaptionAnchor::Top;
+        else if (text == "center" || text == "centre") options.captionAnchor = CaptionAnchor::Center;
+        else if (text != "bottom") return "--caption-at must be top, center or bottom: " + text;
+    }
     const bool pictureOptions = options.delay || options.size || options.loopCount || options.transparent ||
                                 options.crop || options.quarterTurns || options.flipHorizontally ||
                                 options.flipVertically || options.speedPercent || options.reduceStep ||
-                                options.dedupePercent || options.yoyo;
+                                options.dedupePercent || options.yoyo || options.caption;
     if (options.project && pictureOptions)
-        return "--delay, --size, --crop, --rotate, --flip, --speed, --reduce, --dedupe, --yoyo, --loop and "
-               "--transparent apply to pictures, not to a project";
+        return "--delay, --size, --crop, --rotate, --flip, --speed, --reduce, --dedupe, --yoyo, --caption, --loop "
+               "and --transparent apply to pictures, not to a project";
     return wxString();
 }
 

@@ -296,6 +296,57 @@ bool TurnFramesCommand::Undo() {
 
 // ---------------------------------------------------------------------------
 
+SetCaptionsCommand::SetCaptionsCommand(Document& document, std::vector<size_t> indices,
+                                       std::vector<CaptionList> captions, const char* name)
+    : DocumentCommand(document, name), m_indices(std::move(indices)), m_after(std::move(captions)) {}
+
+bool SetCaptionsCommand::Do() {
+    m_before.clear();
+    for (size_t index : m_indices) {
+        if (index >= m_document.FrameCount()) return false;
+        m_before.push_back(m_document.Frame(index).captions);
+    }
+    if (m_before == m_after) return false;
+    m_document.SetCaptions(m_indices, m_after);
+    return true;
+}
+
+bool SetCaptionsCommand::Undo() {
+    m_document.SetCaptions(m_indices, m_before);
+    return true;
+}
+
+std::vector<CaptionList> WithCaptionAdded(const Document& document, const std::vector<size_t>& indices,
+                                          const std::shared_ptr<const Caption>& caption) {
+    std::vector<CaptionList> lists;
+    for (size_t i = 0; i < (indices.empty() ? document.FrameCount() : indices.size()); ++i) {
+        lists.push_back(document.Frame(indices.empty() ? i : indices[i]).captions);
+        lists.back().push_back(caption);
+    }
+    return lists;
+}
+
+std::vector<CaptionList> WithCaptionChanged(const Document& document, const std::shared_ptr<const Caption>& old,
+                                            const std::shared_ptr<const Caption>& changed,
+                                            const std::vector<size_t>& shownOn) {
+    std::vector<CaptionList> lists;
+    for (size_t i = 0; i < document.FrameCount(); ++i) {
+        CaptionList list = document.Frame(i).captions;
+        const auto found = std::find(list.begin(), list.end(), old);
+        const bool wanted = changed && std::find(shownOn.begin(), shownOn.end(), i) != shownOn.end();
+        if (found != list.end()) {
+            if (wanted) *found = changed;
+            else list.erase(found);
+        } else if (wanted) {
+            list.push_back(changed);
+        }
+        lists.push_back(std::move(list));
+    }
+    return lists;
+}
+
+// ---------------------------------------------------------------------------
+
 SetLoopCountCommand::SetLoopCountCommand(Document& document, int count)
     : DocumentCommand(document, wxTRANSLATE("Loop Count")), m_count(count) {}
 

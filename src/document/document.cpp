@@ -110,12 +110,34 @@ void Document::SetTurns(const std::vector<size_t>& indices, const std::vector<Fr
     if (first <= last && m_observer) m_observer->FramesRedrawn(first, last);
 }
 
+void Document::SetCaptions(const std::vector<size_t>& indices, const std::vector<CaptionList>& captions) {
+    size_t first = m_frames.size(), last = 0;
+    for (size_t i = 0; i < indices.size() && i < captions.size(); ++i) {
+        if (indices[i] >= m_frames.size() || m_frames[indices[i]].captions == captions[i]) continue;
+        m_frames[indices[i]].captions = captions[i];
+        first = std::min(first, indices[i]);
+        last = std::max(last, indices[i]);
+    }
+    if (first <= last && m_observer) m_observer->FramesRedrawn(first, last);
+}
+
+CaptionList Document::AllCaptions() const {
+    CaptionList all;
+    for (const DocumentFrame& frame : m_frames)
+        for (const auto& caption : frame.captions)
+            if (std::find(all.begin(), all.end(), caption) == all.end()) all.push_back(caption);
+    return all;
+}
+
 FrameDrawing Document::Drawing(size_t index) const {
     FrameDrawing drawing;
     drawing.plane = m_reference;
     drawing.crop = m_crop;
     drawing.canvas = m_canvas;
-    if (index < m_frames.size()) drawing.turn = m_frames[index].turn;
+    if (index < m_frames.size()) {
+        drawing.turn = m_frames[index].turn;
+        drawing.captions = m_frames[index].captions;
+    }
     return drawing;
 }
 

@@ -13,6 +13,7 @@ GifExportJob ExportJobFor(const Document& document, int parallelism) {
     for (const DocumentFrame& frame : document.Frames()) {
         job.delays.push_back(frame.delay);
         job.turns.push_back(frame.turn);
+        job.captions.push_back(frame.captions);
     }
     job.loopCount = document.LoopCount();
     job.quality = document.Settings().quality;

@@ -275,6 +275,7 @@ FrameDrawing GifFrameDrawing(const GifExportJob& job, int index) {
     drawing.plane = job.plane.x > 0 && job.plane.y > 0 ? job.plane : drawing.canvas;
     drawing.crop = job.crop;
     if (index >= 0 && size_t(index) < job.turns.size()) drawing.turn = job.turns[size_t(index)];
+    if (index >= 0 && size_t(index) < job.captions.size()) drawing.captions = job.captions[size_t(index)];
     return drawing;
 }
 

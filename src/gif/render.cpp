@@ -268,7 +268,7 @@ wxImage Turned(wxImage image, const FrameTurn& turn) {
     return turn.mirrored ? image.Mirror(true) : image;
 }
 
-wxImage Render(const wxImage& picture, const FrameDrawing& drawing, unsigned char* holes) {
+wxImage RenderPicture(const wxImage& picture, const FrameDrawing& drawing, unsigned char* holes) {
     const wxSize canvasSize = drawing.canvas;
     wxImage canvas(canvasSize, true);
     if (!canvas.IsOk()) return wxImage();  // out of memory
@@ -298,6 +298,14 @@ wxImage Render(const wxImage& picture, const FrameDrawing& drawing, unsigned cha
     if (bars) Trace("thumbnail-2");
     DrawOnBlack(canvas, part, target.x, target.y, holes);
     if (bars) Trace("Rescale");
+    return canvas;
+}
+
+// The picture, then what is written over it.
+wxImage Render(const wxImage& picture, const FrameDrawing& drawing, unsigned char* holes) {
+    wxImage canvas = RenderPicture(picture, drawing, holes);
+    if (canvas.IsOk() && !drawing.captions.empty())
+        DrawCaptions(canvas.GetData(), drawing.canvas, drawing.captions, holes);
     return canvas;
 }
 

@@ -2,6 +2,8 @@
 
 #include "document/framesource.h"
 
+#include <algorithm>
+
 static_assert(static_cast<int>(GifQuality::Fast) == kProjectQualityFast &&
                   static_cast<int>(GifQuality::Standard) == kProjectQualityStandard &&
                   static_cast<int>(GifQuality::Best) == kProjectQualityBest,
@@ -16,6 +18,7 @@ void TakeProjectDelays(std::vector<DocumentFrame>& frames, const ProjectFrames& 
         if (at < listed.paths.size() && at < listed.delays.size()) {
             frame.delay = listed.delays[at];
             if (at < listed.turns.size()) frame.turn = listed.turns[at];
+            if (at < listed.captions.size()) frame.captions = listed.captions[at];
             next = at + 1;
         } else {
             frame.delay = fallback;
@@ -67,6 +70,18 @@ ProjectContent ProjectContentOf(const Document& document, const wxString& projec
         content.framePaths.Add(StoreProjectPath(frame.path, projectPath));
         content.frameDelays.push_back(frame.delay);
         content.frameTurns.push_back(frame.turn);
+    }
+    const CaptionList captions = document.AllCaptions();
+    for (const auto& caption : captions) {
+        content.captions.push_back(*caption);
+        // An overlay's picture beside the project moves with it, as the frames do.
+        if (caption->IsPicture()) content.captions.back().picturePath = StoreProjectPath(caption->picturePath, projectPath);
+    }
+    for (const DocumentFrame& frame : document.Frames()) {
+        std::vector<int> shown;
+        for (const auto& caption : frame.captions)
+            shown.push_back(static_cast<int>(std::find(captions.begin(), captions.end(), caption) - captions.begin()));
+        content.frameCaptions.push_back(std::move(shown));
     }
     content.crop = document.Crop();
     content.loopCount = document.LoopCount();

@@ -4,6 +4,7 @@
 #include "files/replacingfile.h"
 #include "files/wholepath.h"
 #include "import/framepath.h"
+#include "project/projectcaptions.h"
 #include "xmlread/xmltree.h"
 
 #include <wx/filefn.h>
@@ -73,6 +74,7 @@ void AppendImages(std::string& out, const ProjectContent& content) {
     }
     const bool delays = content.frameDelays.size() == content.framePaths.size();
     const bool turns = content.frameTurns.size() == content.framePaths.size();
+    const bool captions = content.frameCaptions.size() == content.framePaths.size();
     out += "  <images>\n";
     for (const ImageEntry& entry : entries) {
         out += "    <path";
@@ -82,6 +84,8 @@ void AppendImages(std::string& out, const ProjectContent& content) {
         const FrameTurn turn = turns && entry.frame >= 0 ? content.frameTurns[entry.frame] : FrameTurn();
         if (turn.quarterTurns != 0) out.append(" turn=\"").append(std::to_string(turn.quarterTurns)).append("\"");
         if (turn.mirrored) out += " mirror=\"1\"";
+        if (captions && entry.frame >= 0 && !content.frameCaptions[entry.frame].empty())
+            out.append(" captions=\"").append(CaptionNumbers(content.frameCaptions[entry.frame])).append("\"");
         out += ">";
         AppendEscaped(out, entry.path);
         out += "</path>\n";
@@ -158,6 +162,10 @@ void ReadAfterImages(const XmlTree& tree, XmlTree::Id images, ProjectReading& re
             reading.quality = NumberIn(tree.Content(node), kProjectQualityFast, kProjectQualityBest);
         else if (tree.IsElement(node, "crop"))
             reading.crop = ReadCrop(tree, node);
+        else if (reading.captions.size() < kProjectMostCaptions) {
+            CaptionLook caption;
+            if (ReadCaptionElement(tree, node, caption)) reading.captions.push_back(caption);
+        }
     }
 }
 
@@ -202,6 +210,7 @@ std::string ProjectFileBytes(const ProjectContent& content) {
         out += "  <crop x=\"" + std::to_string(content.crop.x) + "\" y=\"" + std::to_string(content.crop.y) +
                "\" width=\"" + std::to_string(content.crop.width) + "\" height=\"" +
                std::to_string(content.crop.height) + "\"/>\n";
+    AppendCaptionElements(out, content.captions);
     out += "</project>\n";
     return out;
 }
@@ -306,12 +315,15 @@ ProjectReading ReadProjectTree(const XmlTree& tree) {
             reading.entries.clear();
             reading.entryDelays.clear();
             reading.entryTurns.clear();
+            reading.entryCaptions.clear();
             return reading;
         }
         reading.entries.Add(FromUtf8(tree.Content(entry)));
         const std::string* own = tree.Attribute(entry, "delay");
         reading.entryDelays.push_back(own ? NumberIn(*own, 0, kGifMaxNumber) : *reading.delay);
         reading.entryTurns.push_back(ReadTurn(tree, entry));
+        const std::string* captions = tree.Attribute(entry, "captions");
+        reading.entryCaptions.push_back(captions ? ParseCaptionNumbers(*captions) : std::vector<int>());
     }
     reading.problem = ProjectProblem::None;
     ReadAfterImages(tree, images, reading);
@@ -331,6 +343,12 @@ ProjectReading ReadProjectFile(const wxString& path) {
     const wxString folder = ProjectFolder(path);
     for (wxString& entry : reading.entries) entry = ResolveIn(entry, folder);
     reading.gifPath = ResolveIn(reading.gifName, folder);
+    // An overlay whose picture is gone draws nothing, and stays in the project.
+    for (CaptionLook& caption : reading.captions) {
+        if (!caption.IsPicture()) continue;
+        caption.picturePath = ResolveIn(caption.picturePath, folder);
+        caption.picture = LoadOverlayPicture(caption.picturePath);
+    }
     return reading;
 }
 
@@ -390,11 +408,19 @@ wxArrayString ProjectPathsToLoad(const wxArrayString& entries) {
 
 ProjectFrames ProjectFramesToLoad(const ProjectReading& reading) {
     ProjectFrames frames;
+    // One caption object per element: the frames that show it share it.
+    CaptionList made;
+    for (const CaptionLook& look : reading.captions) made.push_back(std::make_shared<const Caption>(look));
     for (size_t i = 0; i < reading.entries.size(); ++i) {
         if (IsNoFrame(reading.entries, i)) continue;
         frames.paths.Add(reading.entries[i]);
         frames.delays.push_back(i < reading.entryDelays.size() ? reading.entryDelays[i] : 0);
         frames.turns.push_back(i < reading.entryTurns.size() ? reading.entryTurns[i] : FrameTurn());
+        CaptionList shown;
+        if (i < reading.entryCaptions.size())
+            for (int index : reading.entryCaptions[i])
+                if (size_t(index) < made.size()) shown.push_back(made[size_t(index)]);
+        frames.captions.push_back(std::move(shown));
     }
     return frames;
 }

@@ -1,6 +1,8 @@
 // The command line of loopwright-cli: pictures or one project in, a GIF out.
 #pragma once
 
+#include "gif/captions.h"
+
 #include <wx/arrstr.h>
 #include <wx/gdicmn.h>
 #include <wx/string.h>
@@ -30,6 +32,8 @@ struct CliOptions {
     std::optional<int> reduceStep;       // keep 1 of every that many frames
     std::optional<double> dedupePercent; // drop duplicates differing at most this much
     bool yoyo = false;                   // append the frames in reverse
+    std::optional<wxString> caption;     // written on every frame
+    CaptionAnchor captionAnchor = CaptionAnchor::Bottom;
     std::optional<int> loopCount;  // passes; 0 is forever
     bool transparent = false;
     bool quiet = false;

@@ -185,6 +185,31 @@ private:
     wxSize m_canvasBefore;
 };
 
+// Captions written on frames, changed, moved to other frames or taken off:
+// each frame at indices gets its new list of captions.
+class SetCaptionsCommand : public DocumentCommand {
+public:
+    SetCaptionsCommand(Document& document, std::vector<size_t> indices, std::vector<CaptionList> captions,
+                       const char* name);
+    bool Do() override;
+    bool Undo() override;
+
+private:
+    std::vector<size_t> m_indices;
+    std::vector<CaptionList> m_after;
+    std::vector<CaptionList> m_before;
+};
+
+// The lists that put caption on the frames at indices (every frame when
+// indices is empty), over what they show.
+std::vector<CaptionList> WithCaptionAdded(const Document& document, const std::vector<size_t>& indices,
+                                          const std::shared_ptr<const Caption>& caption);
+// Every frame's list with old replaced by changed (null: taken off), and, for
+// a changed caption, shown on exactly the frames at shownOn.
+std::vector<CaptionList> WithCaptionChanged(const Document& document, const std::shared_ptr<const Caption>& old,
+                                            const std::shared_ptr<const Caption>& changed,
+                                            const std::vector<size_t>& shownOn);
+
 // The order that moves the frames at indices (ascending) one place towards
 // the start (-1) or the end (+1), each past its unselected neighbour; empty
 // when one of them is already at that end.

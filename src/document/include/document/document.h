@@ -21,6 +21,7 @@ struct DocumentFrame {
     wxString path;        // the picture's file, or "anim.gif_3" for a GIF's frame
     int delay = 0;        // hundredths of a second before the next frame
     FrameTurn turn;       // how the picture is turned when drawn
+    CaptionList captions; // written over the frame, in order
     wxSize Size() const;  // the picture's size; 0 by 0 without one
 };
 
@@ -97,6 +98,10 @@ public:
     void SetCrop(const wxRect& crop);
     // turns[i] for the frame at indices[i]; one notification for all.
     void SetTurns(const std::vector<size_t>& indices, const std::vector<FrameTurn>& turns);
+    // captions[i] for the frame at indices[i]; one notification for all.
+    void SetCaptions(const std::vector<size_t>& indices, const std::vector<CaptionList>& captions);
+    // Every caption some frame shows, once, in the order frames first show them.
+    CaptionList AllCaptions() const;
     // How frame index is drawn on the canvas.
     FrameDrawing Drawing(size_t index) const;
 

@@ -55,6 +55,7 @@ struct GifExportJob {
     wxSize plane;
     wxRect crop;
     std::vector<FrameTurn> turns;
+    std::vector<CaptionList> captions;  // each frame's, like the turns
     int loopCount = 0;         // 0: forever; N: the animation plays N times
     bool transparent = false;  // transparent pixels stay transparent (else black)
     bool optimise = true;      // frames after the first store only what changed

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "gif/blocks.h"
+#include "gif/captions.h"
 
 #include <wx/image.h>
 
@@ -42,11 +43,13 @@ struct FrameTurn {
 // (the largest frame's size; shrunk when larger), the crop's part of the
 // plane is taken, turned, and fitted to the canvas with its aspect ratio kept
 // (resampled up or down, centred; black bars only where the aspects differ).
+// The captions are drawn over the result.
 struct FrameDrawing {
     wxSize plane;
     wxRect crop;  // on the plane; empty: all of it
     FrameTurn turn;
     wxSize canvas;
+    CaptionList captions;  // drawn over the canvas, in order
 
     // The crop within the plane, or the whole plane.
     wxRect Region() const;

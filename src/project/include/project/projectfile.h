@@ -4,10 +4,12 @@
 //   <project>
 //     <name>anim.gif</name>
 //     <gif><width>..</width><height>..</height><delay_time>..</delay_time></gif>
-//     <images><path delay=".." turn=".." mirror="1">..</path>...</images>
+//     <images><path delay=".." turn=".." mirror="1" captions="1 2">..</path>...</images>
 //     <loop_count>..</loop_count>      (optional; absent means forever)
 //     <transparent>1</transparent>     (optional; absent means off)
 //     <crop x=".." y=".." width=".." height=".."/>   (optional; absent means none)
+//     <caption anchor=".." ...>text</caption>  <overlay file=".." .../>
+//                                      (optional; numbered 1, 2... in order)
 //   </project>
 //
 // The order of the elements is fixed and readers rely on it. Everything added
@@ -49,6 +51,10 @@ struct ProjectContent {
     bool transparent = false;  // transparent pixels stay transparent in the GIF
     bool optimise = true;      // frames after the first store only what changed
     int quality = 1;           // kProjectQuality*
+    // The captions and overlays the frames show; each frame's, parallel to
+    // framePaths, as indices into captions.
+    std::vector<CaptionLook> captions;
+    std::vector<std::vector<int>> frameCaptions;
 };
 
 // The entries of the image list for frames in strip order: each frame's path,
@@ -137,6 +143,11 @@ struct ProjectReading {
     bool transparent = false;     // transparent after images; off when absent
     bool optimise = true;         // optimise after images; on when absent
     int quality = 1;              // quality after images; standard when absent
+    // The caption and overlay elements after images in order, an overlay's
+    // picture resolved and loaded; each entry's captions attribute as
+    // indices into them (those beyond them left out).
+    std::vector<CaptionLook> captions;
+    std::vector<std::vector<int>> entryCaptions;
 };
 
 // What the tree holds as a project; entries are taken as written.
@@ -158,6 +169,7 @@ struct ProjectFrames {
     wxArrayString paths;
     std::vector<int> delays;  // parallel to paths
     std::vector<FrameTurn> turns;  // parallel to paths
+    std::vector<CaptionList> captions;  // parallel to paths; frames share a caption
 };
 ProjectFrames ProjectFramesToLoad(const ProjectReading& reading);
 

@@ -1,0 +1,257 @@
+#include "gif/captions.h"
+
+#include <wx/image.h>
+#include <wx/log.h>
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+template <typename T, void (*Free)(T*)>
+struct Freeing {
+    void operator()(T* p) const { Free(p); }
+};
+template <typename T, void (*Free)(T*)>
+using Owned = std::unique_ptr<T, Freeing<T, Free>>;
+
+void UnrefObject(void* object) { g_object_unref(object); }
+template <typename T>
+void Unref(T* object) { UnrefObject(object); }
+
+using SurfacePtr = Owned<cairo_surface_t, cairo_surface_destroy>;
+using CairoPtr = Owned<cairo_t, cairo_destroy>;
+using FontOptionsPtr = Owned<cairo_font_options_t, cairo_font_options_destroy>;
+using FontDescriptionPtr = Owned<PangoFontDescription, pango_font_description_free>;
+using FontMapPtr = Owned<PangoFontMap, Unref<PangoFontMap>>;
+using ContextPtr = Owned<PangoContext, Unref<PangoContext>>;
+using LayoutPtr = Owned<PangoLayout, Unref<PangoLayout>>;
+
+void SetSource(cairo_t* cr, const CaptionColour& c) {
+    cairo_set_source_rgba(cr, c.red / 255.0, c.green / 255.0, c.blue / 255.0, c.alpha / 255.0);
+}
+
+PangoAlignment AlignmentOf(CaptionAnchor anchor) {
+    switch (static_cast<int>(anchor) % 3) {
+        case 0: return PANGO_ALIGN_LEFT;
+        case 2: return PANGO_ALIGN_RIGHT;
+        default: return PANGO_ALIGN_CENTER;
+    }
+}
+
+// The text laid out in its font. A font map of its own per drawing: Pango's
+// shared one belongs to one thread. Hinting is off, so that the drawing is
+// the same whatever the desktop's font settings.
+struct TextLayout {
+    FontMapPtr map;
+    ContextPtr context;
+    LayoutPtr layout;
+};
+
+TextLayout LayOut(const CaptionLook& caption, int pixels) {
+    TextLayout text;
+    text.map.reset(pango_cairo_font_map_new());
+    text.context.reset(pango_font_map_create_context(text.map.get()));
+    FontOptionsPtr options(cairo_font_options_create());
+    cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
+    pango_cairo_context_set_font_options(text.context.get(), options.get());
+    text.layout.reset(pango_layout_new(text.context.get()));
+    FontDescriptionPtr font(pango_font_description_new());
+    pango_font_description_set_family(font.get(), caption.fontFace.utf8_str());
+    pango_font_description_set_absolute_size(font.get(), static_cast<double>(pixels) * PANGO_SCALE);
+    pango_font_description_set_weight(font.get(), caption.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(font.get(), caption.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_layout_set_font_description(text.layout.get(), font.get());
+    pango_layout_set_alignment(text.layout.get(), AlignmentOf(caption.anchor));
+    const wxScopedCharBuffer utf8 = caption.text.utf8_str();
+    pango_layout_set_text(text.layout.get(), utf8.data(), static_cast<int>(utf8.length()));
+    return text;
+}
+
+// Room around the text for its outline and its box.
+int Padding(const CaptionLook& caption, int pixels) {
+    return std::max(0, caption.outlineWidth) + (caption.box ? std::max(2, pixels / 4) : 0) + 1;
+}
+
+wxSize TextBoxSize(const CaptionLook& caption, const PangoRectangle& logical, int pixels) {
+    const int pad = Padding(caption, pixels);
+    return wxSize(logical.width + 2 * pad, logical.height + 2 * pad);
+}
+
+wxSize PictureBoxSize(const CaptionLook& caption) {
+    return caption.picture ? wxSize(caption.picture->width, caption.picture->height) : wxSize();
+}
+
+std::vector<uint32_t> SurfacePixels(cairo_surface_t* surface, int width, int height) {
+    cairo_surface_flush(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    std::vector<uint32_t> pixels(size_t(width) * size_t(height));
+    for (int y = 0; y < height; ++y)
+        std::copy_n(reinterpret_cast<const uint32_t*>(data + size_t(y) * size_t(stride)), width,
+                    pixels.begin() + std::ptrdiff_t(size_t(y) * size_t(width)));
+    return pixels;
+}
+
+std::shared_ptr<CaptionLayer> DrawText(const CaptionLook& caption, const wxSize& canvas) {
+    auto layer = std::make_shared<CaptionLayer>();
+    if (caption.text.empty()) return layer;
+    const int pixels = CaptionFontPixels(caption, canvas.y);
+    const TextLayout text = LayOut(caption, pixels);
+    PangoRectangle ink, logical;
+    pango_layout_get_pixel_extents(text.layout.get(), &ink, &logical);
+    const wxSize size = TextBoxSize(caption, logical, pixels);
+    // A caption larger than any GIF is not drawn.
+    if (size.x <= 0 || size.y <= 0 || size.x > 65535 || size.y > 65535) return layer;
+    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size.x, size.y));
+    CairoPtr cr(cairo_create(surface.get()));
+    if (caption.box) {
+        SetSource(cr.get(), caption.boxColour);
+        cairo_paint(cr.get());
+    }
+    const int pad = Padding(caption, pixels);
+    pango_cairo_update_layout(cr.get(), text.layout.get());
+    if (caption.outlineWidth > 0) {
+        cairo_move_to(cr.get(), pad - logical.x, pad - logical.y);
+        pango_cairo_layout_path(cr.get(), text.layout.get());
+        SetSource(cr.get(), caption.outline);
+        cairo_set_line_width(cr.get(), 2.0 * caption.outlineWidth);
+        cairo_set_line_join(cr.get(), CAIRO_LINE_JOIN_ROUND);
+        cairo_stroke(cr.get());
+    }
+    cairo_move_to(cr.get(), pad - logical.x, pad - logical.y);
+    SetSource(cr.get(), caption.colour);
+    pango_cairo_show_layout(cr.get(), text.layout.get());
+    layer->box = wxRect(AnchoredPlace(caption, size, canvas), size);
+    layer->pixels = SurfacePixels(surface.get(), size.x, size.y);
+    return layer;
+}
+
+std::shared_ptr<CaptionLayer> DrawPicture(const CaptionLook& caption, const wxSize& canvas) {
+    auto layer = std::make_shared<CaptionLayer>();
+    if (!caption.picture) return layer;
+    const OverlayPixels& picture = *caption.picture;
+    const unsigned opacity = unsigned(std::clamp(caption.opacity, 0, 100));
+    layer->pixels.resize(size_t(picture.width) * size_t(picture.height));
+    for (size_t i = 0; i < layer->pixels.size(); ++i) {
+        const unsigned char* p = &picture.rgba[i * 4];
+        const unsigned a = (p[3] * opacity + 50) / 100;
+        auto pre = [a](unsigned c) { return (c * a + 127) / 255; };
+        layer->pixels[i] = (a << 24) | (pre(p[0]) << 16) | (pre(p[1]) << 8) | pre(p[2]);
+    }
+    const wxSize size = PictureBoxSize(caption);
+    layer->box = wxRect(AnchoredPlace(caption, size, canvas), size);
+    return layer;
+}
+
+void Composite(unsigned char* rgb, const wxSize& canvas, const CaptionLayer& layer, unsigned char* holes) {
+    const wxRect shown = layer.box.Intersect(wxRect(canvas));
+    if (shown.IsEmpty()) return;
+    for (int y = shown.y; y < shown.GetBottom() + 1; ++y) {
+        const uint32_t* from = &layer.pixels[size_t(y - layer.box.y) * size_t(layer.box.width) + size_t(shown.x - layer.box.x)];
+        unsigned char* to = rgb + (size_t(y) * size_t(canvas.x) + size_t(shown.x)) * 3;
+        unsigned char* hole = holes ? holes + size_t(y) * size_t(canvas.x) + size_t(shown.x) : nullptr;
+        for (int x = 0; x < shown.width; ++x, to += 3) {
+            const uint32_t p = from[x];
+            const unsigned a = p >> 24;
+            if (a == 0) continue;
+            const unsigned keep = 255 - a;
+            to[0] = static_cast<unsigned char>(((p >> 16) & 0xff) + (to[0] * keep + 127) / 255);
+            to[1] = static_cast<unsigned char>(((p >> 8) & 0xff) + (to[1] * keep + 127) / 255);
+            to[2] = static_cast<unsigned char>((p & 0xff) + (to[2] * keep + 127) / 255);
+            if (hole && a >= 128) hole[x] = 0;
+        }
+    }
+}
+
+}  // namespace
+
+wxString CaptionColourText(const CaptionColour& c) {
+    return c.alpha == 255 ? wxString::Format("#%02x%02x%02x", c.red, c.green, c.blue)
+                          : wxString::Format("#%02x%02x%02x%02x", c.red, c.green, c.blue, c.alpha);
+}
+
+bool ParseCaptionColour(const wxString& text, CaptionColour& colour) {
+    if (!text.StartsWith("#") || (text.length() != 7 && text.length() != 9)) return false;
+    unsigned long value = 0;
+    if (!text.Mid(1).ToULong(&value, 16) || text.Mid(1).find_first_not_of("0123456789abcdefABCDEF") != wxString::npos)
+        return false;
+    if (text.length() == 7) value = (value << 8) | 0xff;
+    colour = CaptionColour{static_cast<unsigned char>(value >> 24), static_cast<unsigned char>(value >> 16),
+                           static_cast<unsigned char>(value >> 8), static_cast<unsigned char>(value)};
+    return true;
+}
+
+std::shared_ptr<const OverlayPixels> LoadOverlayPicture(const wxString& path) {
+    wxImage image;
+    {
+        wxLogNull quiet;  // the toolkit would explain a bad file in a box
+        if (!image.LoadFile(path) || !image.IsOk()) return nullptr;
+    }
+    // Past this an overlay is no overlay: it would cover any GIF many times.
+    if (image.GetWidth() > 8192 || image.GetHeight() > 8192) return nullptr;
+    if (image.HasMask() && !image.HasAlpha()) image.InitAlpha();
+    auto pixels = std::make_shared<OverlayPixels>();
+    pixels->width = image.GetWidth();
+    pixels->height = image.GetHeight();
+    pixels->rgba.resize(size_t(pixels->width) * size_t(pixels->height) * 4);
+    const unsigned char* rgb = image.GetData();
+    const unsigned char* alpha = image.HasAlpha() ? image.GetAlpha() : nullptr;
+    for (size_t i = 0; i < size_t(pixels->width) * size_t(pixels->height); ++i) {
+        std::copy_n(rgb + i * 3, 3, &pixels->rgba[i * 4]);
+        pixels->rgba[i * 4 + 3] = alpha ? alpha[i] : 255;
+    }
+    return pixels;
+}
+
+bool CaptionLook::operator==(const CaptionLook& o) const {
+    return text == o.text && fontFace == o.fontFace && fontSize == o.fontSize && bold == o.bold &&
+           italic == o.italic && colour == o.colour && outline == o.outline && outlineWidth == o.outlineWidth &&
+           box == o.box && boxColour == o.boxColour && picturePath == o.picturePath && picture == o.picture &&
+           opacity == o.opacity && anchor == o.anchor && margin == o.margin && offset == o.offset;
+}
+
+std::shared_ptr<const CaptionLayer> Caption::LayerFor(const wxSize& canvas) const {
+    std::lock_guard<std::mutex> hold(m_layerLock);
+    if (!m_layer || m_layerCanvas != canvas) {
+        m_layer = IsPicture() ? DrawPicture(*this, canvas) : DrawText(*this, canvas);
+        m_layerCanvas = canvas;
+    }
+    return m_layer;
+}
+
+CaptionLook PlainCaption(const wxString& text, CaptionAnchor anchor, int canvasHeight) {
+    CaptionLook caption;
+    caption.text = text;
+    caption.anchor = anchor;
+    caption.outlineWidth = std::max(1, CaptionFontPixels(caption, canvasHeight) / 16);
+    caption.margin = std::max(2, canvasHeight / 40);
+    return caption;
+}
+
+int CaptionFontPixels(const CaptionLook& caption, int canvasHeight) {
+    if (caption.fontSize > 0) return std::min(caption.fontSize, 4096);
+    return std::max(8, canvasHeight / 12);
+}
+
+wxPoint AnchoredPlace(const CaptionLook& caption, const wxSize& size, const wxSize& canvas) {
+    const int column = static_cast<int>(caption.anchor) % 3, row = static_cast<int>(caption.anchor) / 3;
+    auto place = [&](int line, int room, int extent) {
+        if (line == 0) return caption.margin;
+        if (line == 2) return room - extent - caption.margin;
+        return (room - extent) / 2;
+    };
+    return wxPoint(place(column, canvas.x, size.x) + caption.offset.x, place(row, canvas.y, size.y) + caption.offset.y);
+}
+
+wxRect CaptionBox(const Caption& caption, const wxSize& canvas) { return caption.LayerFor(canvas)->box; }
+
+void DrawCaptions(unsigned char* rgb, const wxSize& canvas, const CaptionList& captions, unsigned char* holes) {
+    for (const auto& caption : captions)
+        if (caption) Composite(rgb, canvas, *caption->LayerFor(canvas), holes);
+}
