@@ -42,6 +42,9 @@ enum : int {
     ID_REVERSE,
     ID_CROP,
     ID_RESET_CROP,
+    ID_ADD_CAPTION,
+    ID_ADD_OVERLAY,
+    ID_EDIT_CAPTIONS,
     ID_ROTATE_LEFT,
     ID_ROTATE_RIGHT,
     ID_FLIP_HORIZONTAL,
@@ -203,6 +206,17 @@ const std::vector<MainWindow::Command>& MainWindow::Commands() {
             .InContextMenu(),
         Command(ID_RESET_CROP, M::Frame, wxTRANSLATE("Reset Crop"), nullptr, &W::OnResetCrop)
             .EnabledWhile(&W::HasCrop),
+        // Written over the selected frames, or all when none is.
+        Command(ID_ADD_CAPTION, M::Frame, wxTRANSLATE("Add Caption..."), "Ctrl+Shift+T", &W::OnAddCaption)
+            .EnabledWhile(&W::HasFrames)
+            .InContextMenu()
+            .AfterSeparator(),
+        Command(ID_ADD_OVERLAY, M::Frame, wxTRANSLATE("Add Overlay Picture..."), nullptr, &W::OnAddOverlay)
+            .EnabledWhile(&W::HasFrames)
+            .InContextMenu(),
+        Command(ID_EDIT_CAPTIONS, M::Frame, wxTRANSLATE("Edit Captions..."), nullptr, &W::OnEditCaptions)
+            .EnabledWhile(&W::HasCaptions)
+            .InContextMenu(),
 
         // While playing it shows "Stop animation" with Ctrl+T, yet the Ctrl+P
         // that started it stops it too.

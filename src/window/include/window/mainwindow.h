@@ -134,6 +134,9 @@ private:
     void OnFlipHorizontal(wxCommandEvent& event);
     void OnFlipVertical(wxCommandEvent& event);
     void OnCrop(wxCommandEvent& event);
+    void OnAddCaption(wxCommandEvent& event);
+    void OnAddOverlay(wxCommandEvent& event);
+    void OnEditCaptions(wxCommandEvent& event);
     void OnChangeSpeed(wxCommandEvent& event);
     void OnReduceFrames(wxCommandEvent& event);
     void OnRemoveDuplicates(wxCommandEvent& event);
@@ -222,6 +225,12 @@ private:
     // Ends a crop under way without applying it (the frames changed).
     void CancelCrop();
     bool HasCrop() const { return !m_document.Crop().IsEmpty(); }
+    // Captions: the dialog for look on the frames to edit, then one edit named name.
+    void AddCaption(CaptionLook look, const wxString& title, const char* name);
+    bool HasCaptions() const;
+    wxArrayString DescribeCaptions() const;
+    void ChangeCaption(int row);
+    void RemoveCaption(int row);
     // Timing tools: the selected frames, or every frame when at most one is selected.
     std::vector<size_t> TimingSpan() const;
     bool CanPlayForthAndBack() const { return TimingSpan().size() >= 3; }
