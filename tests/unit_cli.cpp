@@ -5,6 +5,7 @@
 #include "support/test_support.h"
 
 #include "base/filenames.h"
+#include "gif/captions.h"
 #include "gif/export.h"
 #include "project/projectfile.h"
 
@@ -150,6 +151,33 @@ TEST(Cli, FileNamesThatAreNotUtf8AreUsedAsTheyAre) {
               ProjectWriteStatus::Written);
     EXPECT_EQ(Cli({dir + "/p\xe9.xml", "-q"}).exitCode, 0);
     EXPECT_EQ(PillowFacts(dir + "/\xfe.gif").substr(0, 9), "1 (8, 8) ");
+}
+
+// A caption in the interface's scripts is drawn with real glyphs, over the
+// pictures' lower part only.
+TEST(Cli, ACaptionIsWrittenOnEveryFrameInAnyScript) {
+    const std::string dir = lwtest::MakeTempDir("cli-caption");
+    lwtest::WritePicture(dir + "/a.png", 320, 240, *wxBLUE);
+    const std::string text = "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e test";
+    EXPECT_EQ(CaptionMissingGlyphs(PlainCaption(wxString::FromUTF8(text), CaptionAnchor::Bottom, 240)), 0);
+    EXPECT_GT(CaptionMissingGlyphs(PlainCaption(wxString::FromUTF8("\xf3\xb0\x80\x80"), CaptionAnchor::Bottom, 240)), 0);
+    EXPECT_EQ(Cli({dir + "/a.png", dir + "/a.png", "-o", dir + "/plain.gif"}).exitCode, 0);
+    for (const char* at : {"bottom", "top"}) {
+        auto run = Cli({"--caption", text, "--caption-at", at, dir + "/a.png", dir + "/a.png", "-o", dir + "/c.gif"});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        // Where frame 2 differs from the plain GIF's, as Pillow sees it.
+        const char* script = "import sys\nfrom PIL import Image, ImageChops\na, b = Image.open(sys.argv[1]), "
+                             "Image.open(sys.argv[2])\na.seek(1); b.seek(1)\n"
+                             "print(ImageChops.difference(a.convert('RGB'), b.convert('RGB')).getbbox())\n";
+        const std::string box =
+            lwtest::RunProcess({"/usr/bin/python3", "-c", script, dir + "/plain.gif", dir + "/c.gif"}).out;
+        int left = 0, top = 0, right = 0, bottom = 0;
+        ASSERT_EQ(std::sscanf(box.c_str(), "(%d, %d, %d, %d)", &left, &top, &right, &bottom), 4) << box;
+        EXPECT_GT(right - left, 100) << box;
+        if (std::string(at) == "bottom") EXPECT_GT(top, 180) << box;
+        else EXPECT_LT(bottom, 60) << box;
+    }
+    EXPECT_EQ(Cli({"--caption-at", "top", dir + "/a.png", "-o", dir + "/x.gif"}).exitCode, 2);
 }
 
 TEST(Cli, AMalformedLineExitsWith2AndWritesNothing) {

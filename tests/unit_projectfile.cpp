@@ -2,6 +2,7 @@
 // xmllint; the image list's end-of-run entries; the reader's stops; writing
 // that never destroys the previous file.
 #include "project/projectfile.h"
+#include "support/pictures.h"
 #include "support/test_support.h"
 
 #include <wx/dir.h>
@@ -458,6 +459,51 @@ TEST(ProjectPaths, NamesWithoutAFolderBelongToTheProjectsFolder) {
     EXPECT_EQ(StoreProjectPath("/elsewhere/out.gif", "/p/proj/x.xml"), "/elsewhere/out.gif");
     EXPECT_EQ(ResolveProjectPath("/abs/out.gif", "/p/proj/x.xml"), "/abs/out.gif");
     EXPECT_EQ(ResolveProjectPath("", "/p/proj/x.xml"), "");
+}
+
+}  // namespace
+
+namespace {
+
+// Captions and overlays come back as written, shared by the frames that show
+// them; another reader sees the text whole; a caption number past the list is
+// dropped, not followed.
+TEST_F(ProjectFormat, CaptionsAndOverlaysRoundTrip) {
+    const wxString dir(folder);
+    lwtest::WritePicture(folder + "/logo.png", 6, 4, *wxBLUE);
+    ProjectContent content;
+    content.width = content.height = 8;
+    content.framePaths = List({"a.png", "b.png"});
+    for (wxString& path : content.framePaths) path = dir + "/" + path;
+    CaptionLook text = PlainCaption(wxString::FromUTF8("Say \"hi\"\n <to> & 日本"), CaptionAnchor::TopRight, 120);
+    text.bold = true;
+    text.box = true;
+    text.boxColour = CaptionColour{10, 20, 30, 128};
+    text.offset = wxPoint(-5, 7);
+    CaptionLook overlay;
+    overlay.picturePath = "logo.png";  // as stored: beside the project
+    overlay.opacity = 40;
+    content.captions = {text, overlay};
+    content.frameCaptions = {{0, 1}, {1}};
+    ASSERT_EQ(WriteProjectFile(file, content), ProjectWriteStatus::Written);
+    EXPECT_EQ(XPath(file, "string(/project/caption/@text)"), text.text.utf8_string());
+    EXPECT_EQ(XPath(file, "string(/project/images/path[1]/@captions)"), "1 2");
+
+    ProjectReading r = ReadProjectFile(file);
+    ASSERT_EQ(r.captions.size(), 2u);
+    EXPECT_TRUE(r.captions[0] == text);
+    EXPECT_EQ(r.captions[1].picturePath, dir + "/logo.png");
+    ASSERT_TRUE(r.captions[1].picture);
+    EXPECT_EQ(r.captions[1].picture->width, 6);
+    overlay.picturePath = r.captions[1].picturePath;
+    overlay.picture = r.captions[1].picture;
+    EXPECT_TRUE(r.captions[1] == overlay);
+    r.entryCaptions[1].push_back(7);  // names no caption
+    const ProjectFrames frames = ProjectFramesToLoad(r);
+    ASSERT_EQ(frames.captions.size(), 2u);
+    ASSERT_EQ(frames.captions[0].size(), 2u);
+    ASSERT_EQ(frames.captions[1].size(), 1u);
+    EXPECT_EQ(frames.captions[0][1], frames.captions[1][0]);
 }
 
 }  // namespace

@@ -99,3 +99,16 @@ TEST(CropDrag, HandlesMoveTheirSidesWithinThePlane) {
 }
 
 }  // namespace
+
+#include "document/frameranges.h"
+
+namespace {
+
+TEST(FrameRanges, ReadAsWrittenAndMalformedTextRefused) {
+    EXPECT_EQ(FrameRangesText({1, 2, 4, 6, 7, 8}), "2-3, 5, 7-9");
+    EXPECT_EQ(ParseFrameRanges("2-3, 5 7-9,2", 9), (std::vector<size_t>{1, 2, 4, 6, 7, 8}));
+    for (const char* bad : {"", "0", "3-2", "10", "a", "1-", "-2", "1,,x"})
+        EXPECT_FALSE(ParseFrameRanges(bad, 9)) << bad;
+}
+
+}  // namespace

@@ -249,6 +249,12 @@ wxPoint AnchoredPlace(const CaptionLook& caption, const wxSize& size, const wxSi
     return wxPoint(place(column, canvas.x, size.x) + caption.offset.x, place(row, canvas.y, size.y) + caption.offset.y);
 }
 
+int CaptionMissingGlyphs(const CaptionLook& caption) {
+    if (caption.IsPicture() || caption.text.empty()) return 0;
+    const TextLayout text = LayOut(caption, 32);
+    return pango_layout_get_unknown_glyphs_count(text.layout.get());
+}
+
 wxRect CaptionBox(const Caption& caption, const wxSize& canvas) { return caption.LayerFor(canvas)->box; }
 
 void DrawCaptions(unsigned char* rgb, const wxSize& canvas, const CaptionList& captions, unsigned char* holes) {

@@ -149,6 +149,11 @@ void CaptionDialog::OnOk(wxCommandEvent& event) {
         wxMessageBox(problem, GetTitle(), wxOK | wxICON_WARNING, this);
         return;
     }
+    // Said, not refused: the text may be right and only the font lacking.
+    if (m_text && CaptionMissingGlyphs(GetLook()) > 0)
+        wxMessageBox(wxGetTranslation("Some characters of the text have no glyph in any installed font; they "
+                                      "show as boxes."),
+                     GetTitle(), wxOK | wxICON_INFORMATION, this);
     m_chosenFrames = *frames;
     event.Skip();  // the dialog ends with OK
 }

@@ -94,6 +94,9 @@ using CaptionList = std::vector<std::shared_ptr<const Caption>>;
 CaptionLook PlainCaption(const wxString& text, CaptionAnchor anchor, int canvasHeight);
 // The size a text caption's font has on a canvas of this height.
 int CaptionFontPixels(const CaptionLook& caption, int canvasHeight);
+// How many characters of a text caption no installed font can draw (they
+// show as boxes).
+int CaptionMissingGlyphs(const CaptionLook& caption);
 // Where the caption lies on the canvas (its box and outline included).
 wxRect CaptionBox(const Caption& caption, const wxSize& canvas);
 // The place of a box of this size on the canvas, as the caption anchors it.
