@@ -235,7 +235,8 @@ TEST_F(Document, TheContextMenuOffersInsertAndDelete) {
                                              "Change Speed...", "Reduce Frames...", "Remove Duplicates...",
                                              "Play Forth and Back", "Trim", "",
                                              "Rotate Left\tCtrl+Shift+R", "Rotate Right\tCtrl+R",
-                                             "Flip Horizontal", "Flip Vertical", "Crop...\tCtrl+Shift+X"}));
+                                             "Flip Horizontal", "Flip Vertical", "Crop...\tCtrl+Shift+X", "", "Add Caption...\tCtrl+Shift+T",
+                                     "Add Overlay Picture...", "Edit Captions..."}));
     EXPECT_EQ(FramePaths(frame), (std::vector<wxString>{Pic("f0.png"), Pic("f2.png")}));
 }
 

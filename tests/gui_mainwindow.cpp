@@ -79,7 +79,8 @@ TEST_F(Window, MenusInOrderWithTheirAccelerators) {
          "Move Left\tCtrl+Left", "Move Right\tCtrl+Right", "Duplicate\tCtrl+J", "Reverse Order",
          "Select All\tCtrl+A", "", "Change Speed...", "Reduce Frames...", "Remove Duplicates...",
          "Play Forth and Back", "Trim", "", "Rotate Left\tCtrl+Shift+R", "Rotate Right\tCtrl+R", "Flip Horizontal",
-         "Flip Vertical", "Crop...\tCtrl+Shift+X", "Reset Crop"},
+         "Flip Vertical", "Crop...\tCtrl+Shift+X", "Reset Crop", "", "Add Caption...\tCtrl+Shift+T",
+         "Add Overlay Picture...", "Edit Captions..."},
         {"Run animation\tCtrl+P", "Loop Count..."},
         {"Help", "Language", "Support", "Check for Update", "About"},
     };
