@@ -7,9 +7,11 @@
 #include "support/test_support.h"
 #include "window/captiondialog.h"
 #include "window/captionsdialog.h"
+#include "window/previewpanel.h"
 #include "window/thumbnailctrl.h"
 
 #include <wx/listbox.h>
+#include <wx/panel.h>
 #include <wx/modalhook.h>
 
 #include <iterator>
@@ -119,6 +121,29 @@ TEST(Captions, ACaptionOnTwoFramesChangesOnlyItsBoxAndComesBackWithTheProject) {
     // Listed for changing: a changed caption is one edit.
     wxTEST_DIALOG(lwtest::ClickMenu(frame, "Frame", "Edit Captions..."), ChangeFirstCaption("Bye"));
     EXPECT_EQ(frame->GetDocument().Frame(2).captions.at(0)->text, "Bye");
+
+    // Dragged on the preview by 40 panel pixels: moved on both frames, as one edit.
+    PreviewPanel& preview = frame->GetPreview();
+    preview.ShowFrame(1);
+    const wxRect shown = preview.GetRect();
+    const wxSize canvas = frame->GetDocument().CanvasSize();
+    const wxRect on = CaptionBox(*frame->GetDocument().Frame(1).captions[0], canvas);
+    const wxPoint from(shown.x + (on.x + on.width / 2) * shown.width / canvas.x,
+                       shown.y + (on.y + on.height / 2) * shown.height / canvas.y);
+    for (const auto& [type, at] : {std::pair{wxEVT_LEFT_DOWN, from}, {wxEVT_MOTION, from - wxPoint(20, 20)},
+                                   {wxEVT_LEFT_UP, from - wxPoint(40, 40)}}) {
+        wxMouseEvent event(type);
+        event.SetPosition(at);
+        event.m_leftDown = type != wxEVT_LEFT_UP;
+        event.SetEventObject(preview.GetPanel());
+        preview.GetPanel()->ProcessWindowEvent(event);
+    }
+    const wxPoint offset = frame->GetDocument().Frame(1).captions.at(0)->offset;
+    EXPECT_NEAR(offset.x, -40 * canvas.x / shown.width, 1);
+    EXPECT_NEAR(offset.y, -40 * canvas.y / shown.height, 1);
+    EXPECT_EQ(frame->GetDocument().Frame(2).captions.at(0), frame->GetDocument().Frame(1).captions.at(0));
+    lwtest::ClickMenu(frame, "Edit", "Undo Move Caption");
+    EXPECT_EQ(frame->GetDocument().Frame(1).captions.at(0)->offset, wxPoint());
     lwtest::CloseMainWindow(frame);
 }
 

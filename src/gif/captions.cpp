@@ -1,7 +1,5 @@
 #include "gif/captions.h"
 
-#include <wx/image.h>
-#include <wx/log.h>
 
 #include <cairo.h>
 #include <pango/pangocairo.h>
@@ -185,28 +183,6 @@ bool ParseCaptionColour(const wxString& text, CaptionColour& colour) {
     colour = CaptionColour{static_cast<unsigned char>(value >> 24), static_cast<unsigned char>(value >> 16),
                            static_cast<unsigned char>(value >> 8), static_cast<unsigned char>(value)};
     return true;
-}
-
-std::shared_ptr<const OverlayPixels> LoadOverlayPicture(const wxString& path) {
-    wxImage image;
-    {
-        wxLogNull quiet;  // the toolkit would explain a bad file in a box
-        if (!image.LoadFile(path) || !image.IsOk()) return nullptr;
-    }
-    // Past this an overlay is no overlay: it would cover any GIF many times.
-    if (image.GetWidth() > 8192 || image.GetHeight() > 8192) return nullptr;
-    if (image.HasMask() && !image.HasAlpha()) image.InitAlpha();
-    auto pixels = std::make_shared<OverlayPixels>();
-    pixels->width = image.GetWidth();
-    pixels->height = image.GetHeight();
-    pixels->rgba.resize(size_t(pixels->width) * size_t(pixels->height) * 4);
-    const unsigned char* rgb = image.GetData();
-    const unsigned char* alpha = image.HasAlpha() ? image.GetAlpha() : nullptr;
-    for (size_t i = 0; i < size_t(pixels->width) * size_t(pixels->height); ++i) {
-        std::copy_n(rgb + i * 3, 3, &pixels->rgba[i * 4]);
-        pixels->rgba[i * 4 + 3] = alpha ? alpha[i] : 255;
-    }
-    return pixels;
 }
 
 bool CaptionLook::operator==(const CaptionLook& o) const {

@@ -116,6 +116,8 @@ bool ReadCaptionElement(const XmlTree& tree, int node, CaptionLook& c) {
     ReadPlace(tree, node, c);
     if (picture) {
         c.picturePath = wxString::FromUTF8(Attribute(tree, node, "file"));
+        // Without a file it is nothing: not a caption either.
+        if (c.picturePath.empty()) return false;
         c.opacity = Number(tree, node, "opacity", 0, 100, 100);
         return true;
     }

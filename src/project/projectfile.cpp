@@ -4,6 +4,7 @@
 #include "files/replacingfile.h"
 #include "files/wholepath.h"
 #include "import/framepath.h"
+#include "import/overlaypicture.h"
 #include "project/projectcaptions.h"
 #include "xmlread/xmltree.h"
 

@@ -1,6 +1,7 @@
 #include "window/captiondialog.h"
 
 #include "document/frameranges.h"
+#include "import/overlaypicture.h"
 
 #include <wx/checkbox.h>
 #include <wx/choice.h>

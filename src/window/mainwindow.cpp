@@ -6,6 +6,7 @@
 #include "base/trace.h"
 #include "update/updatechecker.h"
 #include "update/updateevents.h"
+#include "window/captiondrag.h"
 #include "window/duplicatecontroller.h"
 #include "window/exportcontroller.h"
 #include "window/framedroptarget.h"
@@ -45,6 +46,7 @@ MainWindow::~MainWindow() {
     // The strip and its frames go first, before anything they might refer to.
     delete m_thumbnailCtrl;
     m_thumbnailCtrl = nullptr;
+    m_captionDrag.reset();
     m_preview.reset();
     delete m_locale;
 }
@@ -87,6 +89,9 @@ void MainWindow::InitFrame() {
         if (m_preview && m_preview->IsPlaying()) m_thumbnailCtrl->ScrollToItem(index);
     };
     m_preview = std::make_unique<PreviewPanel>(down, m_document, std::move(listener));
+    m_captionDrag = std::make_unique<CaptionDrag>(
+        *m_preview, m_document,
+        [this](const std::shared_ptr<const Caption>& caption, const wxPoint& offset) { MoveCaption(caption, offset); });
     m_import = std::make_unique<ImportController>(this, m_document);
     m_export = std::make_unique<ExportController>(this);
     m_duplicates = std::make_unique<DuplicateController>(this);

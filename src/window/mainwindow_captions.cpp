@@ -4,6 +4,7 @@
 
 #include "base/filenames.h"
 #include "document/frameranges.h"
+#include "import/overlaypicture.h"
 #include "window/captiondialog.h"
 #include "window/captionsdialog.h"
 #include "window/userprompts.h"
@@ -98,6 +99,14 @@ void MainWindow::RemoveCaption(int row) {
     Edit(std::make_unique<SetCaptionsCommand>(m_document, EveryIndex(m_document.FrameCount()),
                                               WithCaptionChanged(m_document, all[size_t(row)], nullptr, {}),
                                               wxTRANSLATE("Remove Caption")));
+}
+
+void MainWindow::MoveCaption(const std::shared_ptr<const Caption>& caption, const wxPoint& offset) {
+    auto moved = std::make_shared<Caption>(*caption);
+    moved->offset = offset;
+    Edit(std::make_unique<SetCaptionsCommand>(
+        m_document, EveryIndex(m_document.FrameCount()),
+        WithCaptionChanged(m_document, caption, moved, FramesShowing(m_document, caption)), wxTRANSLATE("Move Caption")));
 }
 
 void MainWindow::OnEditCaptions(wxCommandEvent&) {

@@ -31,8 +31,6 @@ struct OverlayPixels {
     int height = 0;
     std::vector<unsigned char> rgba;
 };
-// The picture of a file with its transparency; null when it cannot be read.
-std::shared_ptr<const OverlayPixels> LoadOverlayPicture(const wxString& path);
 
 // What a caption looks like drawn, for one canvas size: premultiplied
 // BGRA-in-a-word pixels as Cairo makes them, and where they go.

@@ -231,6 +231,7 @@ private:
     wxArrayString DescribeCaptions() const;
     void ChangeCaption(int row);
     void RemoveCaption(int row);
+    void MoveCaption(const std::shared_ptr<const Caption>& caption, const wxPoint& offset);
     // Timing tools: the selected frames, or every frame when at most one is selected.
     std::vector<size_t> TimingSpan() const;
     bool CanPlayForthAndBack() const { return TimingSpan().size() >= 3; }
@@ -291,6 +292,7 @@ private:
     ThumbnailBasis m_thumbnailBasis;
 
     std::unique_ptr<PreviewPanel> m_preview;
+    std::unique_ptr<class CaptionDrag> m_captionDrag;
     // Frame > Crop... while it is open; it destroys itself when it ends.
     CropDialog* m_cropDialog = nullptr;
     std::unique_ptr<ImportController> m_import;
