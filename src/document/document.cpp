@@ -99,26 +99,25 @@ void Document::SetCrop(const wxRect& crop) {
     if (m_observer && !m_frames.empty()) m_observer->FramesRedrawn(0, m_frames.size() - 1);
 }
 
-void Document::SetTurns(const std::vector<size_t>& indices, const std::vector<FrameTurn>& turns) {
+template <typename Value>
+void Document::SetEach(const std::vector<size_t>& indices, const std::vector<Value>& values,
+                       Value DocumentFrame::*member) {
     size_t first = m_frames.size(), last = 0;
-    for (size_t i = 0; i < indices.size() && i < turns.size(); ++i) {
-        if (indices[i] >= m_frames.size() || m_frames[indices[i]].turn == turns[i]) continue;
-        m_frames[indices[i]].turn = turns[i];
+    for (size_t i = 0; i < indices.size() && i < values.size(); ++i) {
+        if (indices[i] >= m_frames.size() || m_frames[indices[i]].*member == values[i]) continue;
+        m_frames[indices[i]].*member = values[i];
         first = std::min(first, indices[i]);
         last = std::max(last, indices[i]);
     }
     if (first <= last && m_observer) m_observer->FramesRedrawn(first, last);
 }
 
+void Document::SetTurns(const std::vector<size_t>& indices, const std::vector<FrameTurn>& turns) {
+    SetEach(indices, turns, &DocumentFrame::turn);
+}
+
 void Document::SetCaptions(const std::vector<size_t>& indices, const std::vector<CaptionList>& captions) {
-    size_t first = m_frames.size(), last = 0;
-    for (size_t i = 0; i < indices.size() && i < captions.size(); ++i) {
-        if (indices[i] >= m_frames.size() || m_frames[indices[i]].captions == captions[i]) continue;
-        m_frames[indices[i]].captions = captions[i];
-        first = std::min(first, indices[i]);
-        last = std::max(last, indices[i]);
-    }
-    if (first <= last && m_observer) m_observer->FramesRedrawn(first, last);
+    SetEach(indices, captions, &DocumentFrame::captions);
 }
 
 CaptionList Document::AllCaptions() const {

@@ -1,5 +1,6 @@
 #include "project/projectcaptions.h"
 
+#include "project/xmltext.h"
 #include "xmlread/xmltree.h"
 
 #include <algorithm>
@@ -11,24 +12,9 @@ const char* const kAnchorNames[kCaptionAnchors] = {"top-left",    "top",    "top
                                                    "left",        "center", "right",
                                                    "bottom-left", "bottom", "bottom-right"};
 
-// An attribute value: quotes, line ends and tabs escaped, so that reading
-// gives back the very text.
 void AppendAttribute(std::string& out, const char* name, const wxString& value) {
     out.append(" ").append(name).append("=\"");
-    const wxScopedCharBuffer utf8 = value.utf8_str();
-    for (size_t i = 0; i < utf8.length(); ++i) {
-        const char c = utf8.data()[i];
-        switch (c) {
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '&': out += "&amp;"; break;
-            case '"': out += "&quot;"; break;
-            case '\r': out += "&#xD;"; break;
-            case '\n': out += "&#xA;"; break;
-            case '\t': out += "&#x9;"; break;
-            default: out += c; break;
-        }
-    }
+    AppendXmlText(out, value, true);
     out += "\"";
 }
 

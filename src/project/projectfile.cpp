@@ -6,6 +6,7 @@
 #include "import/framepath.h"
 #include "import/overlaypicture.h"
 #include "project/projectcaptions.h"
+#include "project/xmltext.h"
 #include "xmlread/xmltree.h"
 
 #include <wx/filefn.h>
@@ -18,25 +19,9 @@
 
 namespace {
 
-// Text as the toolkit's XML writer escapes an element's text, so that files
-// stay byte for byte what they were.
-void AppendEscaped(std::string& out, const wxString& text) {
-    const wxScopedCharBuffer utf8 = text.utf8_str();
-    for (size_t i = 0; i < utf8.length(); ++i) {
-        const char c = utf8.data()[i];
-        switch (c) {
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '&': out += "&amp;"; break;
-            case '\r': out += "&#xD;"; break;
-            default: out += c; break;
-        }
-    }
-}
-
 void AppendElement(std::string& out, const char* indent, const char* name, const wxString& text) {
     out.append(indent).append("<").append(name).append(">");
-    AppendEscaped(out, text);
+    AppendXmlText(out, text);
     out.append("</").append(name).append(">\n");
 }
 
@@ -88,7 +73,7 @@ void AppendImages(std::string& out, const ProjectContent& content) {
         if (captions && entry.frame >= 0 && !content.frameCaptions[entry.frame].empty())
             out.append(" captions=\"").append(CaptionNumbers(content.frameCaptions[entry.frame])).append("\"");
         out += ">";
-        AppendEscaped(out, entry.path);
+        AppendXmlText(out, entry.path);
         out += "</path>\n";
     }
     out += "  </images>\n";

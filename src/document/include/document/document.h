@@ -130,6 +130,9 @@ public:
 
 private:
     void FollowFrames();
+    // values[i] into the member of the frame at indices[i]; one redraw notice.
+    template <typename Value>
+    void SetEach(const std::vector<size_t>& indices, const std::vector<Value>& values, Value DocumentFrame::*member);
 
     std::vector<DocumentFrame> m_frames;
     int m_defaultDelay = 0;
