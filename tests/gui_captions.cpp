@@ -14,6 +14,7 @@
 #include <wx/panel.h>
 #include <wx/modalhook.h>
 
+#include <cstring>
 #include <iterator>
 #include <sstream>
 
@@ -88,7 +89,15 @@ TEST(Captions, ACaptionOnTwoFramesChangesOnlyItsBoxAndComesBackWithTheProject) {
     SaveGif(frame, dir + "/plain.gif");
 
     frame->GetThumbnailCtrl()->SelectOnly({1, 2}, 1);
+    frame->GetPreview().ShowFrame(1);
+    const wxImage before = frame->GetPreview().ShownBitmap().ConvertToImage();
     wxTEST_DIALOG(lwtest::ClickMenu(frame, "Frame", "Add Caption..."), ExpectCaption("Hello"));
+    // The preview shows it at once.
+    ASSERT_TRUE(lwtest::PumpUntil([&] {
+        const wxImage now = frame->GetPreview().ShownBitmap().ConvertToImage();
+        return now.IsOk() && now.GetSize() == before.GetSize() &&
+               std::memcmp(now.GetData(), before.GetData(), size_t(now.GetWidth()) * now.GetHeight() * 3) != 0;
+    }));
     const Document& document = frame->GetDocument();
     ASSERT_EQ(document.Frame(1).captions.size(), 1u);
     EXPECT_TRUE(document.Frame(0).captions.empty() && document.Frame(3).captions.empty());

@@ -5,6 +5,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 
 namespace {
@@ -190,6 +191,11 @@ bool CaptionLook::operator==(const CaptionLook& o) const {
            italic == o.italic && colour == o.colour && outline == o.outline && outlineWidth == o.outlineWidth &&
            box == o.box && boxColour == o.boxColour && picturePath == o.picturePath && picture == o.picture &&
            opacity == o.opacity && anchor == o.anchor && margin == o.margin && offset == o.offset;
+}
+
+unsigned long Caption::NextSerial() {
+    static std::atomic<unsigned long> next{1};
+    return next++;
 }
 
 std::shared_ptr<const CaptionLayer> Caption::LayerFor(const wxSize& canvas) const {

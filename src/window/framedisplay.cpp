@@ -49,6 +49,7 @@ PictureRecipe DisplayRecipe(const FrameDrawing& drawing, bool transparent) {
                       number(crop.y) + number(crop.width) + number(crop.height) +
                       number(drawing.turn.quarterTurns) + number(drawing.turn.mirrored) +
                       number(drawing.canvas.x) + number(drawing.canvas.y) + number(transparent);
+    for (const auto& caption : drawing.captions) key += "caption " + std::to_string(caption->Serial()) + " ";
     return PictureRecipe{std::move(key), [drawing, transparent](const wxImage& decoded) {
                              return DrawForDisplay(decoded, drawing, transparent);
                          }};

@@ -68,17 +68,24 @@ struct CaptionLook {
 
 class Caption : public CaptionLook {
 public:
-    Caption() = default;
-    explicit Caption(const CaptionLook& look) : CaptionLook(look) {}
+    Caption() : m_serial(NextSerial()) {}
+    explicit Caption(const CaptionLook& look) : CaptionLook(look), m_serial(NextSerial()) {}
     // A copy draws anew: it may be changed before it is shared.
-    Caption(const Caption& o) : CaptionLook(o) {}
+    Caption(const Caption& o) : CaptionLook(o), m_serial(NextSerial()) {}
     Caption& operator=(const Caption&) = delete;
+
+    // Unique over the program's run, never reused: what a drawing of the
+    // frames is cached under.
+    unsigned long Serial() const { return m_serial; }
 
     // The drawing for a canvas of this size, made once and shared by every
     // frame that shows the caption, on any thread.
     std::shared_ptr<const CaptionLayer> LayerFor(const wxSize& canvas) const;
 
 private:
+    static unsigned long NextSerial();
+
+    const unsigned long m_serial;
     mutable std::mutex m_layerLock;
     mutable std::shared_ptr<const CaptionLayer> m_layer;
     mutable wxSize m_layerCanvas;
