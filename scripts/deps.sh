@@ -4,7 +4,7 @@
 set -euo pipefail
 # dpkg-dev and file let "cpack -G DEB" find the package's dependencies; the
 # font covers the Chinese and Japanese interface.
-packages=(cmake g++ make pkg-config libwxgtk3.2-dev gettext libimagequant-dev libgif-dev
+packages=(cmake g++ make pkg-config libwxgtk3.2-dev libpango1.0-dev gettext libimagequant-dev libgif-dev
   libexpat1-dev libcurl4-openssl-dev libzstd-dev liblz4-dev libswscale-dev dpkg-dev file fonts-noto-cjk)
 if [ "${1:-run}" = test ]; then
   packages+=(libgtest-dev xvfb xauth xdotool imagemagick giflib-tools gifsicle libxml2-utils unzip
@@ -13,6 +13,9 @@ if [ "${1:-run}" = test ]; then
 fi
 if [ "${1:-run}" = test ]; then
   packages+=(python3-pil)  # a second reader of the GIF loop count
+  # The fuzz targets (scripts/fuzz.sh): clang, its libFuzzer, and its OpenMP
+  # runtime, which the GIF layer links.
+  packages+=(clang libclang-rt-dev libomp-dev)
 fi
 if [ "${1:-run}" = bench ]; then
   packages+=(imagemagick gifsicle ffmpeg)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the program and its tests and runs every test headless, each GUI test
 # binary under an X server of its own; then the same suite built with the
-# address and undefined-behaviour sanitizers.
+# address and undefined-behaviour sanitizers; then a short run of the fuzz
+# targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
@@ -18,3 +19,7 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOOPWRIGHT_TESTS=ON
   -DLOOPWRIGHT_SANITIZE=address,undefined ${LOOPWRIGHT_CMAKE_ARGS:-}
 cmake --build build-asan -j"$(nproc)"
 (cd build-asan && ctest --output-on-failure -j"$((2 * $(nproc)))")
+
+# Half a minute for each fuzz target, side by side: a smoke run that finds
+# what a change broke in the readers, not a search (see README).
+bash scripts/fuzz.sh 30
