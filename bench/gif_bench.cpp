@@ -6,6 +6,7 @@
 // gif_bench [--out FOLDER] [--threads N]
 //   --threads N        frames rendered at once by the export (default: cores)
 #include "framestore/framestore.h"
+#include "bench_support.h"
 #include "gif/export.h"
 #include "gif/reader.h"
 #include "jobs/worksaveasgifthread.h"
@@ -220,11 +221,7 @@ void CompareWholeExports(const char* corpus, const std::vector<wxImage>& sources
     std::fflush(stdout);
 }
 
-// Swallows the rendering step's trace lines, from any number of threads.
-class DiscardBuffer : public std::streambuf {
-protected:
-    int overflow(int c) override { return c == EOF ? 0 : c; }
-};
+using benchsupport::DiscardBuffer;
 
 }  // namespace
 
