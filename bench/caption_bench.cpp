@@ -188,7 +188,7 @@ void PrintCaptionCost(const std::vector<wxImage>& frames, const wxString& text) 
     for (int i = 0; i < draws; ++i) {
         const auto caption = NewCaption(text);
         const Clock::time_point start = Clock::now();
-        caption->LayerFor(canvas);
+        caption->LayerFor(canvas, canvas);
         layer = std::min(layer, Since(start));
     }
     const auto caption = NewCaption(text);
@@ -201,7 +201,7 @@ void PrintCaptionCost(const std::vector<wxImage>& frames, const wxString& text) 
     std::vector<double> times;
     for (wxImage& c : canvases) {
         const Clock::time_point start = Clock::now();
-        DrawCaptions(c.GetData(), canvas, list, nullptr);
+        DrawCaptions(c.GetData(), canvas, canvas, list, nullptr);
         times.push_back(Since(start));
     }
     const double over = Median(times);

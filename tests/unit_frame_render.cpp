@@ -10,6 +10,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <random>
 
 namespace {
@@ -314,6 +315,53 @@ TEST(FrameDrawings, TheRegionFillsACanvasOfItsAspectAndIsCentredOnAnother) {
     EXPECT_EQ(FitOnCanvas(wxSize(1000, 333), wxSize(500, 166)), wxRect(0, 0, 500, 166));  // rounded canvas
     EXPECT_EQ(FitOnCanvas(wxSize(100, 100), wxSize(200, 100)), wxRect(50, 0, 100, 100));
     EXPECT_EQ(FitOnCanvas(wxSize(10, 20), wxSize(40, 40)), wxRect(10, 0, 20, 40));  // enlarged
+}
+
+}  // namespace
+
+namespace {
+
+// Where two pictures of one size differ; empty when nowhere.
+wxRect Differing(const wxImage& a, const wxImage& b) {
+    wxRect box;
+    for (int y = 0; y < a.GetHeight(); ++y)
+        for (int x = 0; x < a.GetWidth(); ++x)
+            if (std::memcmp(a.GetData() + (y * a.GetWidth() + x) * 3, b.GetData() + (y * a.GetWidth() + x) * 3, 3))
+                box = box.IsEmpty() ? wxRect(x, y, 1, 1) : box.Union(wxRect(x, y, 1, 1));
+    return box;
+}
+
+// A caption is laid out on the canvas: drawn smaller for the strip or the
+// preview it covers the same part of the frame, and over holes it is opaque.
+TEST(FrameDrawings, CaptionsCoverTheSamePartOfTheFrameAtAnySize) {
+    wxImage picture(320, 240);
+    picture.SetRGB(wxRect(0, 0, 320, 240), 20, 40, 200);
+    FrameDrawing drawing;
+    drawing.plane = drawing.canvas = wxSize(320, 240);
+    const wxImage plain = DrawFrame(picture, drawing);
+    drawing.captions.push_back(std::make_shared<const Caption>(PlainCaption("Hello", CaptionAnchor::Bottom, 240)));
+    const wxRect box = CaptionBox(*drawing.captions[0], drawing.canvas);
+    const wxRect full = Differing(plain, DrawFrame(picture, drawing));
+    EXPECT_TRUE(box.Contains(full)) << box.x << "," << box.y << " " << full.x << "," << full.y;
+    EXPECT_GT(full.width, box.width / 2);
+
+    drawing.captionCanvas = drawing.canvas;
+    drawing.canvas = wxSize(160, 120);
+    const wxRect half = Differing(DrawFrame(picture, {drawing.plane, {}, {}, drawing.canvas, {}, {}}),
+                                  DrawFrame(picture, drawing));
+    EXPECT_NEAR(half.x, full.x / 2, 2);
+    EXPECT_NEAR(half.GetBottom(), full.GetBottom() / 2, 2);
+    EXPECT_NEAR(half.width, full.width / 2, 3);
+
+    // Over a hole (a transparent background) the caption's pixels are kept.
+    picture.SetAlpha();
+    std::fill_n(picture.GetAlpha(), 320 * 240, 0);
+    drawing.canvas = drawing.captionCanvas;
+    const RenderedFrame holes = DrawFrameWithHoles(picture, drawing);
+    size_t opaque = 0;
+    for (unsigned char hole : holes.holes) opaque += hole == 0;
+    EXPECT_GT(opaque, size_t(full.width));
+    EXPECT_LT(opaque, size_t(box.width) * size_t(box.height));
 }
 
 }  // namespace

@@ -136,6 +136,7 @@ FrameDrawing Document::Drawing(size_t index) const {
     if (index < m_frames.size()) {
         drawing.turn = m_frames[index].turn;
         drawing.captions = m_frames[index].captions;
+        drawing.captionCanvas = m_canvas;
     }
     return drawing;
 }

@@ -5,6 +5,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <cmath>
 #include <atomic>
 #include <cstdio>
 
@@ -82,10 +83,6 @@ wxSize TextBoxSize(const CaptionLook& caption, const PangoRectangle& logical, in
     return wxSize(logical.width + 2 * pad, logical.height + 2 * pad);
 }
 
-wxSize PictureBoxSize(const CaptionLook& caption) {
-    return caption.picture ? wxSize(caption.picture->width, caption.picture->height) : wxSize();
-}
-
 std::vector<uint32_t> SurfacePixels(cairo_surface_t* surface, int width, int height) {
     cairo_surface_flush(surface);
     const unsigned char* data = cairo_image_surface_get_data(surface);
@@ -97,55 +94,94 @@ std::vector<uint32_t> SurfacePixels(cairo_surface_t* surface, int width, int hei
     return pixels;
 }
 
-std::shared_ptr<CaptionLayer> DrawText(const CaptionLook& caption, const wxSize& canvas) {
+// A box laid out on the canvas as drawn at another size.
+wxRect Scaled(const wxRect& box, double sx, double sy) {
+    const int left = int(std::lround(box.x * sx)), top = int(std::lround(box.y * sy));
+    const int right = int(std::lround((box.x + box.width) * sx)), bottom = int(std::lround((box.y + box.height) * sy));
+    return wxRect(left, top, std::max(1, right - left), std::max(1, bottom - top));
+}
+
+// A surface for a box of the canvas drawn at drawn's scale; paint on it in
+// canvas pixels from the box's corner.
+struct ScaledSurface {
+    SurfacePtr surface;
+    CairoPtr cr;
+    wxRect drawn;
+};
+
+ScaledSurface SurfaceFor(const wxRect& box, double sx, double sy) {
+    ScaledSurface target;
+    target.drawn = Scaled(box, sx, sy);
+    target.surface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, target.drawn.width, target.drawn.height));
+    target.cr.reset(cairo_create(target.surface.get()));
+    cairo_scale(target.cr.get(), double(target.drawn.width) / box.width, double(target.drawn.height) / box.height);
+    return target;
+}
+
+std::shared_ptr<CaptionLayer> Finished(ScaledSurface& target) {
     auto layer = std::make_shared<CaptionLayer>();
-    if (caption.text.empty()) return layer;
+    layer->box = target.drawn;
+    layer->pixels = SurfacePixels(target.surface.get(), target.drawn.width, target.drawn.height);
+    return layer;
+}
+
+std::shared_ptr<CaptionLayer> DrawText(const CaptionLook& caption, const wxSize& canvas, double sx, double sy) {
+    if (caption.text.empty()) return std::make_shared<CaptionLayer>();
     const int pixels = CaptionFontPixels(caption, canvas.y);
     const TextLayout text = LayOut(caption, pixels);
     PangoRectangle ink, logical;
     pango_layout_get_pixel_extents(text.layout.get(), &ink, &logical);
     const wxSize size = TextBoxSize(caption, logical, pixels);
     // A caption larger than any GIF is not drawn.
-    if (size.x <= 0 || size.y <= 0 || size.x > 65535 || size.y > 65535) return layer;
-    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size.x, size.y));
-    CairoPtr cr(cairo_create(surface.get()));
+    if (size.x <= 0 || size.y <= 0 || size.x > 65535 || size.y > 65535) return std::make_shared<CaptionLayer>();
+    ScaledSurface target = SurfaceFor(wxRect(AnchoredPlace(caption, size, canvas), size), sx, sy);
+    cairo_t* cr = target.cr.get();
     if (caption.box) {
-        SetSource(cr.get(), caption.boxColour);
-        cairo_paint(cr.get());
+        SetSource(cr, caption.boxColour);
+        cairo_paint(cr);
     }
     const int pad = Padding(caption, pixels);
-    pango_cairo_update_layout(cr.get(), text.layout.get());
+    pango_cairo_update_layout(cr, text.layout.get());
     if (caption.outlineWidth > 0) {
-        cairo_move_to(cr.get(), pad - logical.x, pad - logical.y);
-        pango_cairo_layout_path(cr.get(), text.layout.get());
-        SetSource(cr.get(), caption.outline);
-        cairo_set_line_width(cr.get(), 2.0 * caption.outlineWidth);
-        cairo_set_line_join(cr.get(), CAIRO_LINE_JOIN_ROUND);
-        cairo_stroke(cr.get());
+        cairo_move_to(cr, pad - logical.x, pad - logical.y);
+        pango_cairo_layout_path(cr, text.layout.get());
+        SetSource(cr, caption.outline);
+        cairo_set_line_width(cr, 2.0 * caption.outlineWidth);
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+        cairo_stroke(cr);
     }
-    cairo_move_to(cr.get(), pad - logical.x, pad - logical.y);
-    SetSource(cr.get(), caption.colour);
-    pango_cairo_show_layout(cr.get(), text.layout.get());
-    layer->box = wxRect(AnchoredPlace(caption, size, canvas), size);
-    layer->pixels = SurfacePixels(surface.get(), size.x, size.y);
-    return layer;
+    cairo_move_to(cr, pad - logical.x, pad - logical.y);
+    SetSource(cr, caption.colour);
+    pango_cairo_show_layout(cr, text.layout.get());
+    return Finished(target);
 }
 
-std::shared_ptr<CaptionLayer> DrawPicture(const CaptionLook& caption, const wxSize& canvas) {
-    auto layer = std::make_shared<CaptionLayer>();
-    if (!caption.picture) return layer;
+std::shared_ptr<CaptionLayer> DrawPicture(const CaptionLook& caption, const wxSize& canvas, double sx, double sy) {
+    if (!caption.picture || caption.picture->width <= 0 || caption.picture->height <= 0)
+        return std::make_shared<CaptionLayer>();
     const OverlayPixels& picture = *caption.picture;
+    // The picture premultiplied as Cairo takes it, with its opacity.
+    SurfacePtr source(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, picture.width, picture.height));
+    cairo_surface_flush(source.get());
+    unsigned char* data = cairo_image_surface_get_data(source.get());
+    const int stride = cairo_image_surface_get_stride(source.get());
     const unsigned opacity = unsigned(std::clamp(caption.opacity, 0, 100));
-    layer->pixels.resize(size_t(picture.width) * size_t(picture.height));
-    for (size_t i = 0; i < layer->pixels.size(); ++i) {
-        const unsigned char* p = &picture.rgba[i * 4];
-        const unsigned a = (p[3] * opacity + 50) / 100;
-        auto pre = [a](unsigned c) { return (c * a + 127) / 255; };
-        layer->pixels[i] = (a << 24) | (pre(p[0]) << 16) | (pre(p[1]) << 8) | pre(p[2]);
+    for (int y = 0; y < picture.height; ++y) {
+        uint32_t* row = reinterpret_cast<uint32_t*>(data + size_t(y) * size_t(stride));
+        for (int x = 0; x < picture.width; ++x) {
+            const unsigned char* p = &picture.rgba[(size_t(y) * size_t(picture.width) + size_t(x)) * 4];
+            const unsigned a = (p[3] * opacity + 50) / 100;
+            auto pre = [a](unsigned c) { return (c * a + 127) / 255; };
+            row[x] = (a << 24) | (pre(p[0]) << 16) | (pre(p[1]) << 8) | pre(p[2]);
+        }
     }
-    const wxSize size = PictureBoxSize(caption);
-    layer->box = wxRect(AnchoredPlace(caption, size, canvas), size);
-    return layer;
+    cairo_surface_mark_dirty(source.get());
+    const wxSize size(picture.width, picture.height);
+    ScaledSurface target = SurfaceFor(wxRect(AnchoredPlace(caption, size, canvas), size), sx, sy);
+    cairo_set_source_surface(target.cr.get(), source.get(), 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(target.cr.get()), CAIRO_FILTER_GOOD);
+    cairo_paint(target.cr.get());
+    return Finished(target);
 }
 
 void Composite(unsigned char* rgb, const wxSize& canvas, const CaptionLayer& layer, unsigned char* holes) {
@@ -198,13 +234,17 @@ unsigned long Caption::NextSerial() {
     return next++;
 }
 
-std::shared_ptr<const CaptionLayer> Caption::LayerFor(const wxSize& canvas) const {
+std::shared_ptr<const CaptionLayer> Caption::LayerFor(const wxSize& canvas, const wxSize& drawn) const {
     std::lock_guard<std::mutex> hold(m_layerLock);
-    if (!m_layer || m_layerCanvas != canvas) {
-        m_layer = IsPicture() ? DrawPicture(*this, canvas) : DrawText(*this, canvas);
-        m_layerCanvas = canvas;
-    }
-    return m_layer;
+    for (const Drawn& known : m_layers)
+        if (known.canvas == canvas && known.drawn == drawn) return known.layer;
+    const double sx = canvas.x > 0 ? double(drawn.x) / canvas.x : 1, sy = canvas.y > 0 ? double(drawn.y) / canvas.y : 1;
+    std::shared_ptr<const CaptionLayer> layer =
+        IsPicture() ? DrawPicture(*this, canvas, sx, sy) : DrawText(*this, canvas, sx, sy);
+    // The export's size, the preview's and the strip's are in use at once.
+    if (m_layers.size() >= 4) m_layers.erase(m_layers.begin());
+    m_layers.push_back(Drawn{canvas, drawn, layer});
+    return layer;
 }
 
 CaptionLook PlainCaption(const wxString& text, CaptionAnchor anchor, int canvasHeight) {
@@ -237,9 +277,10 @@ int CaptionMissingGlyphs(const CaptionLook& caption) {
     return pango_layout_get_unknown_glyphs_count(text.layout.get());
 }
 
-wxRect CaptionBox(const Caption& caption, const wxSize& canvas) { return caption.LayerFor(canvas)->box; }
+wxRect CaptionBox(const Caption& caption, const wxSize& canvas) { return caption.LayerFor(canvas, canvas)->box; }
 
-void DrawCaptions(unsigned char* rgb, const wxSize& canvas, const CaptionList& captions, unsigned char* holes) {
+void DrawCaptions(unsigned char* rgb, const wxSize& drawn, const wxSize& canvas, const CaptionList& captions,
+                  unsigned char* holes) {
     for (const auto& caption : captions)
-        if (caption) Composite(rgb, canvas, *caption->LayerFor(canvas), holes);
+        if (caption) Composite(rgb, drawn, *caption->LayerFor(canvas.x > 0 && canvas.y > 0 ? canvas : drawn, drawn), holes);
 }

@@ -305,7 +305,7 @@ wxImage RenderPicture(const wxImage& picture, const FrameDrawing& drawing, unsig
 wxImage Render(const wxImage& picture, const FrameDrawing& drawing, unsigned char* holes) {
     wxImage canvas = RenderPicture(picture, drawing, holes);
     if (canvas.IsOk() && !drawing.captions.empty())
-        DrawCaptions(canvas.GetData(), drawing.canvas, drawing.captions, holes);
+        DrawCaptions(canvas.GetData(), drawing.canvas, drawing.captionCanvas, drawing.captions, holes);
     return canvas;
 }
 

@@ -29,6 +29,8 @@ FrameDrawing PlaneDrawing(const Document& document, size_t index, const wxSize& 
     drawing.crop = wxRect();
     drawing.turn = FrameTurn();
     drawing.canvas = drawing.plane;
+    // The whole pictures are shown for cropping, without what is written over the frames.
+    drawing.captions.clear();
     return Fitted(drawing, box);
 }
 
@@ -49,7 +51,8 @@ PictureRecipe DisplayRecipe(const FrameDrawing& drawing, bool transparent) {
                       number(crop.y) + number(crop.width) + number(crop.height) +
                       number(drawing.turn.quarterTurns) + number(drawing.turn.mirrored) +
                       number(drawing.canvas.x) + number(drawing.canvas.y) + number(transparent);
-    for (const auto& caption : drawing.captions) key += "caption " + std::to_string(caption->Serial()) + " ";
+    if (!drawing.captions.empty()) key += "captions on " + number(drawing.captionCanvas.x) + number(drawing.captionCanvas.y);
+    for (const auto& caption : drawing.captions) key += std::to_string(caption->Serial()) + " ";
     return PictureRecipe{std::move(key), [drawing, transparent](const wxImage& decoded) {
                              return DrawForDisplay(decoded, drawing, transparent);
                          }};

@@ -32,10 +32,10 @@ struct OverlayPixels {
     std::vector<unsigned char> rgba;
 };
 
-// What a caption looks like drawn, for one canvas size: premultiplied
-// BGRA-in-a-word pixels as Cairo makes them, and where they go.
+// What a caption looks like drawn, for one canvas size drawn at one size:
+// premultiplied BGRA-in-a-word pixels as Cairo makes them, and where they go.
 struct CaptionLayer {
-    wxRect box;  // on the canvas; may reach past it
+    wxRect box;  // where it is drawn; may reach past the drawing
     std::vector<uint32_t> pixels;
 };
 
@@ -78,17 +78,21 @@ public:
     // frames is cached under.
     unsigned long Serial() const { return m_serial; }
 
-    // The drawing for a canvas of this size, made once and shared by every
-    // frame that shows the caption, on any thread.
-    std::shared_ptr<const CaptionLayer> LayerFor(const wxSize& canvas) const;
+    // The caption laid out on a canvas of this size and drawn on a picture of
+    // the canvas scaled to drawn (the strip and the preview show it smaller):
+    // made once and shared by every frame that shows the caption, on any thread.
+    std::shared_ptr<const CaptionLayer> LayerFor(const wxSize& canvas, const wxSize& drawn) const;
 
 private:
     static unsigned long NextSerial();
 
     const unsigned long m_serial;
+    struct Drawn {
+        wxSize canvas, drawn;
+        std::shared_ptr<const CaptionLayer> layer;
+    };
     mutable std::mutex m_layerLock;
-    mutable std::shared_ptr<const CaptionLayer> m_layer;
-    mutable wxSize m_layerCanvas;
+    mutable std::vector<Drawn> m_layers;  // the most recent few sizes
 };
 
 // Captions never change once made: a frame holds the ones it shows, shared.
@@ -107,7 +111,9 @@ wxRect CaptionBox(const Caption& caption, const wxSize& canvas);
 // The place of a box of this size on the canvas, as the caption anchors it.
 wxPoint AnchoredPlace(const CaptionLook& caption, const wxSize& size, const wxSize& canvas);
 
-// Draws captions over an RGB canvas in order; where holes is given (one byte
-// per pixel, 1 for a transparent pixel), a pixel the captions cover at least
-// half becomes opaque.
-void DrawCaptions(unsigned char* rgb, const wxSize& canvas, const CaptionList& captions, unsigned char* holes);
+// Draws captions laid out on a canvas of size canvas over an RGB picture of
+// it scaled to drawn, in order; where holes is given (one byte per pixel, 1
+// for a transparent pixel), a pixel the captions cover at least half becomes
+// opaque.
+void DrawCaptions(unsigned char* rgb, const wxSize& drawn, const wxSize& canvas, const CaptionList& captions,
+                  unsigned char* holes);

@@ -50,6 +50,9 @@ struct FrameDrawing {
     FrameTurn turn;
     wxSize canvas;
     CaptionList captions;  // drawn over the canvas, in order
+    // The canvas the captions are laid out on, when the frame is drawn at
+    // another size (the strip, the preview); empty: the canvas itself.
+    wxSize captionCanvas;
 
     // The crop within the plane, or the whole plane.
     wxRect Region() const;
