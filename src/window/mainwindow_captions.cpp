@@ -84,7 +84,10 @@ void MainWindow::ChangeCaption(int row) {
     const CaptionList all = m_document.AllCaptions();
     if (row < 0 || size_t(row) >= all.size()) return;
     const auto& old = all[size_t(row)];
-    CaptionDialog dialog(this, wxGetTranslation("Change Caption"), *old, FramesShowing(m_document, old),
+    CaptionLook look = *old;
+    // A caption as tall as a share of the canvas (loopwright-cli's) shows its size now.
+    if (!look.IsPicture() && look.fontSize <= 0) look.fontSize = CaptionFontPixels(look, m_document.CanvasSize().y);
+    CaptionDialog dialog(this, wxGetTranslation("Change Caption"), look, FramesShowing(m_document, old),
                          m_document.FrameCount());
     if (dialog.ShowModal() != wxID_OK) return;
     const auto changed = std::make_shared<const Caption>(dialog.GetLook());
