@@ -138,23 +138,26 @@ void CaptionDialog::SetPicturePath(const wxString& path) { m_picture->SetPath(pa
 
 void CaptionDialog::OnOk(wxCommandEvent& event) {
     const auto frames = ParseFrameRanges(m_frames->GetValue(), m_frameCount);
+    // Read once: a newly chosen picture is loaded here and kept for GetLook.
+    const CaptionLook look = GetLook();
     wxString problem;
     if (!frames)
         problem = wxString::Format(wxGetTranslation("Name the frames by number, from 1 to %d, such as \"1-3, 5\"."),
                                    static_cast<int>(m_frameCount));
     else if (m_text && m_text->GetValue().Strip(wxString::both).empty())
         problem = wxGetTranslation("Write the caption's text.");
-    else if (m_picture && !GetLook().picture)
+    else if (m_picture && !look.picture)
         problem = wxGetTranslation("That picture cannot be read. Choose a PNG, JPEG or BMP picture.");
     if (!problem.empty()) {
         wxMessageBox(problem, GetTitle(), wxOK | wxICON_WARNING, this);
         return;
     }
     // Said, not refused: the text may be right and only the font lacking.
-    if (m_text && CaptionMissingGlyphs(GetLook()) > 0)
+    if (m_text && CaptionMissingGlyphs(look) > 0)
         wxMessageBox(wxGetTranslation("Some characters of the text have no glyph in any installed font; they "
                                       "show as boxes."),
                      GetTitle(), wxOK | wxICON_INFORMATION, this);
     m_chosenFrames = *frames;
+    m_look = look;
     event.Skip();  // the dialog ends with OK
 }

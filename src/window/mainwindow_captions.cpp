@@ -12,6 +12,8 @@
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 
+#include <algorithm>
+
 namespace {
 
 std::vector<size_t> EveryIndex(size_t count) {
@@ -31,7 +33,11 @@ std::vector<size_t> FramesShowing(const Document& document, const std::shared_pt
 
 }  // namespace
 
-bool MainWindow::HasCaptions() const { return !m_document.AllCaptions().empty(); }
+// Asked on every idle update: no list is made.
+bool MainWindow::HasCaptions() const {
+    const auto& frames = m_document.Frames();
+    return std::any_of(frames.begin(), frames.end(), [](const DocumentFrame& f) { return !f.captions.empty(); });
+}
 
 void MainWindow::AddCaption(CaptionLook look, const wxString& title, const char* name) {
     StopPreview();
