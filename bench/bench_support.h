@@ -1,11 +1,13 @@
 // What the benchmarks share: frames made up for the ones that compare the
-// same corpus, and a sink for the trace lines the rendering step writes.
+// same corpora (photo-like, flat, screen-like), and a sink for the trace
+// lines the rendering step writes.
 #pragma once
 
 #include <wx/image.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <streambuf>
 #include <random>
@@ -55,6 +57,28 @@ wxImage Screen(int i) {
             const bool edge = x == cx || x - cx == int((y - cy) / 1.6) || y == cy + 19;
             p[0] = p[1] = p[2] = edge ? 0 : 255;
         }
+    });
+}
+
+// Gradients, a moving wave and sensor-like noise: tens of thousands of colours.
+inline wxImage Photo(int w, int h, int i) {
+    std::mt19937 random(unsigned(i) + 1);
+    std::normal_distribution<double> noise(0, 5);
+    return Paint(w, h, [&](int x, int y, unsigned char* p) {
+        const double wave = 60 * std::sin((x + 8.0 * i) / 45.0) * std::cos(y / 60.0);
+        p[0] = Clamp(40 + 180.0 * x / w + wave + noise(random));
+        p[1] = Clamp(30 + 190.0 * y / h + noise(random));
+        p[2] = Clamp(120 + wave + 50 * std::sin((x + y) / 90.0) + noise(random));
+    });
+}
+
+// Rectangles of nine colours, like a drawing.
+inline wxImage Flat(int w, int h, int i) {
+    static const unsigned char colours[9][3] = {{255, 255, 255}, {0, 0, 0}, {200, 30, 30},
+                                                {30, 160, 60},   {40, 70, 200}, {240, 200, 40},
+                                                {120, 120, 120}, {90, 40, 140}, {20, 180, 200}};
+    return Paint(w, h, [i](int x, int y, unsigned char* p) {
+        std::memcpy(p, colours[((x + 7 * i) / 80 + (y / 60) * 3 + i) % 9], 3);
     });
 }
 

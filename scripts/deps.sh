@@ -5,7 +5,8 @@ set -euo pipefail
 # dpkg-dev and file let "cpack -G DEB" find the package's dependencies; the
 # font covers the Chinese and Japanese interface.
 packages=(cmake g++ make pkg-config libwxgtk3.2-dev libpango1.0-dev gettext libimagequant-dev libgif-dev
-  libexpat1-dev libcurl4-openssl-dev libzstd-dev liblz4-dev libswscale-dev dpkg-dev file fonts-noto-cjk)
+  libexpat1-dev libcurl4-openssl-dev libzstd-dev liblz4-dev libswscale-dev
+  libavformat-dev libavcodec-dev libwebp-dev libpng-dev zlib1g-dev dpkg-dev file fonts-noto-cjk)
 if [ "${1:-run}" = test ]; then
   packages+=(libgtest-dev xvfb xauth xdotool imagemagick giflib-tools gifsicle libxml2-utils unzip
     openssl desktop-file-utils appstream xdg-utils shared-mime-info libglib2.0-bin libpango1.0-dev
@@ -13,6 +14,10 @@ if [ "${1:-run}" = test ]; then
 fi
 if [ "${1:-run}" = test ]; then
   packages+=(python3-pil)  # a second reader of the GIF loop count
+  packages+=(ffmpeg)  # makes the videos the video reader is tested on
+  packages+=(webp)  # webpmux reads the animated WebP back; ffprobe (ffmpeg) the APNG
+  # The plain build also builds the benchmarks: the resize candidates.
+  packages+=(libstb-dev libpixman-1-dev)
   # The fuzz targets (scripts/fuzz.sh): clang, its libFuzzer, and its OpenMP
   # runtime, which the GIF layer links.
   packages+=(clang libclang-rt-dev libomp-dev)

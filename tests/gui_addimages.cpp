@@ -76,7 +76,7 @@ TEST_F(AddImages, BrokenAndVanishedFilesEndTheLoadCleanly) {
     EXPECT_EQ(frame->GetThumbnailCtrl()->GetCount(), 0);
     // One message: the first ten by name, then how many more.
     EXPECT_TRUE(shown.message.StartsWith("These pictures could not be added:\nempty.png: not a "
-                                         "picture\nempty.gif: not a picture\n")) << shown.message;
+                                         "picture or video\nempty.gif: not a picture or video\n")) << shown.message;
     EXPECT_EQ(shown.message.Freq('\n'), 11);
     EXPECT_TRUE(shown.message.EndsWith("\nand 2 more")) << shown.message;
     // Nothing arrived, so the commands that need frames stay off.
@@ -92,7 +92,7 @@ TEST_F(AddImages, AGoodPictureAmongBrokenOnesArrivesAndTheOthersAreNamed) {
     wxTEST_DIALOG(Add({"half.png", "good.jpg", "notes.png", "truncated.gif"}),
                   lwtest::ExpectMessage(wxID_OK, &shown));
     EXPECT_EQ(shown.message, "These pictures could not be added:\nhalf.png: damaged\n"
-                             "notes.png: not a picture\ntruncated.gif: damaged");
+                             "notes.png: not a picture or video\ntruncated.gif: damaged");
     EXPECT_EQ(lwtest::FramePaths(frame), (std::vector<wxString>{dir + "/good.jpg"}));
     EXPECT_TRUE(Enabled("Frame", "Delete"));
 }

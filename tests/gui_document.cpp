@@ -197,8 +197,8 @@ TEST_F(Inserting, AnUpperCaseGifGivesEveryFrameAndBrokenFilesAreNamed) {
                   lwtest::ExpectMessage(wxID_OK, &shown));
     EXPECT_EQ(FramePaths(frame), (std::vector<wxString>{Pic("f0.png"), dir + "/LOUD.GIF_0",
                                                         dir + "/LOUD.GIF_1", dir + "/cut.jpg"}));
-    EXPECT_EQ(shown.message, "These pictures could not be added, or only in part:\nempty.png: not a picture\n"
-                             "half.png: damaged\nfolder.png: not a picture\ngone.png: not found\n"
+    EXPECT_EQ(shown.message, "These pictures could not be added, or only in part:\nempty.png: not a picture or video\n"
+                             "half.png: damaged\nfolder.png: not a picture or video\ngone.png: not found\n"
                              "cut.jpg: damaged (partly read)");
 }
 

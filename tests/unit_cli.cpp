@@ -202,7 +202,12 @@ TEST(Cli, AMalformedLineExitsWith2AndWritesNothing) {
                                                       {a, "-o", dir + "/./a.png"},
                                                       {a, "-o", link},
                                                       {a, "-o", dir + "/"},
-                                                      {a, "-o", dir}};
+                                                      {a, "-o", dir},
+                                                      {a, "-o", out, "--fps", "0"},
+                                                      {a, "-o", out, "--start", "-1"},
+                                                      {a, "-o", out, "--start", "2", "--end", "1.5"},
+                                                      {a, "-o", out, "--webp-quality", "101"},
+                                                      {dir + "/p.xml", "--fps", "10"}};
     for (const auto& line : lines) {
         const auto run = Cli(line);
         EXPECT_EQ(run.exitCode, 2) << (line.empty() ? "" : line.back());
@@ -217,7 +222,7 @@ TEST(Cli, AMalformedLineExitsWith2AndWritesNothing) {
     const auto help = Cli({"--help"}), version = Cli({"--version"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--loop"), std::string::npos);
-    EXPECT_NE(help.out.find("[PICTURE... | PROJECT.xml]"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("[PICTURE|VIDEO... | PROJECT.xml]"), std::string::npos) << help.out;
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_NE(version.out.find("1.0.80"), std::string::npos);
 }
@@ -286,6 +291,45 @@ TEST(Cli, TimingOptionsWorkOnAGifsOwnDelays) {
         EXPECT_EQ(Cli(line).exitCode, 2) << bad[0];
     }
     EXPECT_FALSE(lwtest::FileExists(dir + "/bad.gif"));
+}
+
+}  // namespace
+
+namespace {
+
+// Frame count, size, loop and the distinct frame durations as Pillow reads any format.
+std::string PillowTiming(const std::string& path) {
+    const char* script =
+        "import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1])\nd = set()\n"
+        "for i in range(im.n_frames):\n    im.seek(i); im.load(); d.add(int(im.info.get('duration')))\n"
+        "print(im.n_frames, im.size, sorted(d))\n";
+    return lwtest::RunProcess({"/usr/bin/python3", "-c", script, path}).out;
+}
+
+TEST(Cli, AVideoRangeBecomesTheFramesAskedInTheFormatTheNameSays) {
+    const std::string dir = lwtest::MakeTempDir("cli-video");
+    const std::string clip = dir + "/clip.mp4";
+    ASSERT_EQ(lwtest::RunProcess({"/usr/bin/ffmpeg", "-v", "error", "-f", "lavfi", "-i",
+                                  "testsrc2=size=640x360:rate=25", "-t", "6", "-pix_fmt", "yuv420p", "-c:v",
+                                  "libx264", clip})
+                  .exitCode,
+              0);
+    for (const char* name : {"/out.gif", "/out.webp", "/out.apng"}) {
+        const auto run = Cli({clip, "--start", "1", "--end", "3", "--fps", "10", "-o", dir + name, "-q"});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(PillowTiming(dir + name), "20 (640, 360) [100]\n") << name;
+    }
+    // The first frame is the one ffmpeg shows at 1 s, within the palette's error.
+    ASSERT_EQ(lwtest::RunProcess({"/usr/bin/ffmpeg", "-v", "error", "-ss", "1", "-i", clip, "-frames:v", "1",
+                                  dir + "/at1.png"})
+                  .exitCode,
+              0);
+    EXPECT_GT(MagickPsnr(dir + "/out.gif", dir + "/at1.png"), 30.0);
+    // A start past the end is said before anything is read, and nothing is written.
+    const auto late = Cli({clip, "--start", "7", "-o", dir + "/late.gif"});
+    EXPECT_EQ(late.exitCode, 1);
+    EXPECT_NE(late.err.find("--start 7.000 s lies after the video's end (6.000 s)"), std::string::npos) << late.err;
+    EXPECT_FALSE(lwtest::FileExists(dir + "/late.gif"));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "files/wholepath.h"
 #include "gif/reader.h"
 #include "import/framepath.h"
+#include "import/videoreader.h"
 #include "project/projectdocument.h"
 #include "project/projectfile.h"
 
@@ -32,12 +33,34 @@ wxString UnreadableReason(const wxString& path) {
 
 wxString Named(const wxString& path, const wxString& why) { return path + ": " + why; }
 
+// The part of every video the options choose, over the window's default.
+VideoSampling ChosenSampling(const CliOptions& options, const VideoFacts& facts) {
+    VideoSampling sampling = DefaultVideoSampling(facts);
+    if (options.videoStartMs) sampling.startMs = *options.videoStartMs;
+    if (options.videoEndMs) sampling.endMs = *options.videoEndMs;
+    if (options.videoFps) sampling.fps = *options.videoFps;
+    return sampling;
+}
+
+wxString SecondsText(long long ms) { return wxString::Format("%.3f s", ms / 1000.0); }
+
+// Why a video gives no frame for --start, or empty: said before anything is decoded.
+wxString VideoRangeProblem(const wxString& path, const CliOptions& options) {
+    if (!options.videoStartMs || !LooksLikeVideo(path)) return wxString();
+    const std::unique_ptr<VideoReader> video = VideoReader::Open(path);
+    if (!video || video->Facts().durationMs <= 0 || *options.videoStartMs < video->Facts().durationMs)
+        return wxString();
+    return "--start " + SecondsText(*options.videoStartMs) + " lies after the video's end (" +
+           SecondsText(video->Facts().durationMs) + ")";
+}
+
 // Appends the frames of one picture file (their pictures arrive when the
 // source finishes); the problem when it gives none, or gives only part of
 // itself under --strict (else a warning).
 wxString AddPictureFrames(const wxString& path, const CliOptions& options, FrameSource& source,
                           std::vector<DocumentFrame>& frames, wxArrayString& warnings) {
-    const wxString problem = UnreadableReason(path);
+    wxString problem = UnreadableReason(path);
+    if (problem.empty()) problem = VideoRangeProblem(path, options);
     if (!problem.empty()) return problem;
     const wxString whole = WholePath(path);
     const size_t added = source.Add(whole, options.delay.value_or(kCliDefaultDelay), frames);
@@ -50,7 +73,7 @@ wxString AddPictureFrames(const wxString& path, const CliOptions& options, Frame
              : wxString();
     if (added == 0) {
         switch (reason) {
-            case SkipReason::NotAPicture: return "is not a picture this program reads";
+            case SkipReason::NotAPicture: return "is not a picture or video this program reads";
             case SkipReason::OverBudget: return "is too large: its pictures do not fit in the memory budget";
             case SkipReason::TooLarge: return "is too large: " + tooLarge;
             default: return "is damaged: no picture in it could be read";
@@ -133,6 +156,8 @@ bool ApplyPictureEdits(const CliOptions& options, Document& document) {
 void BuildPictureDocument(const CliOptions& options, CliDocument& result) {
     std::vector<DocumentFrame> frames;
     FrameSource source;
+    source.SetVideoChooser(
+        [&options](const wxString&, const VideoFacts& facts) { return ChosenSampling(options, facts); });
     for (const wxString& path : options.inputs) {
         const wxString problem = AddPictureFrames(path, options, source, frames, result.warnings);
         if (!problem.empty()) {
@@ -147,6 +172,7 @@ void BuildPictureDocument(const CliOptions& options, CliDocument& result) {
     document.SetLoopCount(options.loopCount.value_or(0));
     GifSettings settings = document.Settings();
     settings.transparent = options.transparent;
+    settings.webpQuality = options.webpQuality.value_or(settings.webpQuality);
     document.SetSettings(settings);
     document.InsertFrames(0, std::move(frames));
     if (!ApplyPictureEdits(options, document)) {
@@ -213,4 +239,9 @@ void BuildProjectDocument(const CliOptions& options, CliDocument& result) {
     result.document.SetDefaultDelay(kCliDefaultDelay);
     FillDocumentFromProject(result.document, std::move(frames), reading, listed, path);
     if (!options.output.empty()) result.document.SetGif(gifPath, wxFileNameFromPath(gifPath));
+    if (options.webpQuality) {
+        GifSettings settings = result.document.Settings();
+        settings.webpQuality = *options.webpQuality;
+        result.document.SetSettings(settings);
+    }
 }

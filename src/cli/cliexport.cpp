@@ -4,6 +4,7 @@
 #include "cli/cliline.h"
 #include "cli/progressbar.h"
 #include "document/exportjob.h"
+#include "formats/animationexport.h"
 #include "gif/export.h"
 #include "gif/export_memory.h"
 
@@ -65,7 +66,7 @@ int ExportCliDocument(const Document& document, bool quiet) {
     {
         StopSignals signals;
         ProgressBar bar(job.frameCount, !quiet && StandardErrorIsTerminal());
-        status = WriteGifAnimation(
+        status = WriteAnimation(
             job,
             [&document, &unreadable](int index) -> std::unique_ptr<wxImage> {
                 const FramePicture& picture = document.Frame(static_cast<size_t>(index)).picture;

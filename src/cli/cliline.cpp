@@ -17,6 +17,7 @@
 namespace {
 
 constexpr long kMaxNumber = 65535;  // what a GIF can store for a side, a delay or a loop count
+constexpr long kMaxVideoFps = 100;  // a GIF shows at most 100 frames a second
 
 // Scripts parse this output and read it in the logs of other machines, so
 // these texts stay in English, like the program's own command line.
@@ -26,7 +27,8 @@ void DescribeCliLine(wxCmdLineParser& parser) {
          wxCMD_LINE_OPTION_HELP},
         {wxCMD_LINE_SWITCH, nullptr, "version", "show the version and exit", wxCMD_LINE_VAL_NONE,
          0},
-        {wxCMD_LINE_OPTION, "o", "output", "the GIF to write (for a project: default its own GIF)",
+        {wxCMD_LINE_OPTION, "o", "output",
+         "the file to write, .gif, .webp or .png/.apng by its name (for a project: default its own)",
          wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_OPTION, nullptr, "delay",
          "hundredths of a second per frame (default: a GIF's own delays, else 10)",
@@ -55,17 +57,30 @@ void DescribeCliLine(wxCmdLineParser& parser) {
          wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_OPTION, nullptr, "loop", "passes the GIF plays, or \"forever\" (default)",
          wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "start", "a video's frames from SECONDS (default: its start)",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "end", "a video's frames up to SECONDS (default: its end)",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "fps",
+         "frames taken per second of a video, 1 to 100 (default: its own rate, at most 25)",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "webp-quality",
+         "0 to 100 for a WebP's frames of many colours (default 80; 100 lossless); "
+         "frames of at most 256 colours are always lossless",
+         wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_SWITCH, nullptr, "transparent", "keep transparent pixels transparent",
          wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_SWITCH, "q", "quiet", "print no progress and no warnings", wxCMD_LINE_VAL_NONE,
          0},
         {wxCMD_LINE_SWITCH, nullptr, "strict", "a damaged picture read only in part is an error (exit 1)",
          wxCMD_LINE_VAL_NONE, 0},
-        {wxCMD_LINE_PARAM, nullptr, nullptr, "PICTURE... | PROJECT.xml", wxCMD_LINE_VAL_STRING,
+        {wxCMD_LINE_PARAM, nullptr, nullptr, "PICTURE|VIDEO... | PROJECT.xml", wxCMD_LINE_VAL_STRING,
          wxCMD_LINE_PARAM_OPTIONAL | wxCMD_LINE_PARAM_MULTIPLE},
         {wxCMD_LINE_USAGE_TEXT, nullptr, nullptr,
-         "\nPictures (PNG, JPEG, BMP, GIF) become frames in the order given; a GIF gives\n"
-         "all its frames. A project file (.xml) is exported as the program exports it.\n"
+         "\nPictures (PNG, JPEG, BMP, GIF, WebP) become frames in the order given; a GIF\n"
+         "gives all its frames. Videos (MP4, WebM, MKV, MOV, animated WebP, APNG) give\n"
+         "the frames --start, --end and --fps choose, each shown as long as it plays.\n"
+         "A project file (.xml) is exported as the program exports it.\n"
          "--crop, --rotate and --flip apply in that order, then --speed, --reduce,\n"
          "--dedupe and --yoyo, then --size resizes, and --caption is written over.\n"
          "These and --delay, --loop and --transparent apply to pictures only.\n"
@@ -101,7 +116,7 @@ wxString ReadOptions(const wxCmdLineParser& parser, CliOptions& options) {
             return "a project is exported on its own: " + input;
     parser.Found("output", &options.output);
     if (parser.Found("output") && options.output.empty()) return "-o needs a file name";
-    if (!options.project && options.output.empty()) return "pictures need -o OUT.gif";
+    if (!options.project && options.output.empty()) return "pictures need -o OUT.gif (or .webp, .png)";
     // A name ending in "/" would give a hidden ".gif" inside that folder.
     if (options.output.EndsWith("/")) return "-o names a folder, not a file: " + options.output;
     if (wxDirExists(options.output)) return "-o names a folder, not a file: " + options.output;
@@ -145,6 +160,16 @@ wxString ReadOptions(const wxCmdLineParser& parser, CliOptions& options) {
         options.dedupePercent = percent;
     }
     options.yoyo = parser.Found("yoyo");
+    if (parser.Found("start", &text) && !(options.videoStartMs = ParseSeconds(text)))
+        return "--start must be a number of seconds, 0 or more: " + text;
+    if (parser.Found("end", &text) && !(options.videoEndMs = ParseSeconds(text)))
+        return "--end must be a number of seconds, 0 or more: " + text;
+    if (options.videoEndMs && *options.videoEndMs <= options.videoStartMs.value_or(0))
+        return "--end must come after --start: " + text;
+    if (parser.Found("fps", &text) && !(options.videoFps = NumberIn(text, 1, kMaxVideoFps)))
+        return "--fps must be 1 to 100 frames a second: " + text;
+    if (parser.Found("webp-quality", &text) && !(options.webpQuality = NumberIn(text, 0, 100)))
+        return "--webp-quality must be 0 to 100: " + text;
     if (parser.Found("caption", &text)) options.caption = text;
     if (parser.Found("caption-at", &text)) {
         if (!options.caption) return "--caption-at needs a --caption";
@@ -155,10 +180,11 @@ wxString ReadOptions(const wxCmdLineParser& parser, CliOptions& options) {
     const bool pictureOptions = options.delay || options.size || options.loopCount || options.transparent ||
                                 options.crop || options.quarterTurns || options.flipHorizontally ||
                                 options.flipVertically || options.speedPercent || options.reduceStep ||
-                                options.dedupePercent || options.yoyo || options.caption;
+                                options.dedupePercent || options.yoyo || options.caption ||
+                                options.videoStartMs || options.videoEndMs || options.videoFps;
     if (options.project && pictureOptions)
-        return "--delay, --size, --crop, --rotate, --flip, --speed, --reduce, --dedupe, --yoyo, --caption, --loop "
-               "and --transparent apply to pictures, not to a project";
+        return "--delay, --size, --crop, --rotate, --flip, --speed, --reduce, --dedupe, --yoyo, --caption, --loop, "
+               "--transparent, --start, --end and --fps apply to pictures and videos, not to a project";
     return wxString();
 }
 
@@ -187,6 +213,13 @@ std::optional<wxRect> ParseCropGeometry(const wxString& text) {
     const std::optional<long> y = SideOf(offsets.AfterFirst('+'));
     if (!size || size->x == 0 || size->y == 0 || !x || !y || !text.Contains("+")) return std::nullopt;
     return wxRect(static_cast<int>(*x), static_cast<int>(*y), size->x, size->y);
+}
+
+std::optional<long long> ParseSeconds(const wxString& text) {
+    double seconds = -1;
+    // A day of video is more than anyone turns into frames; the bound keeps the product in range.
+    if (!text.ToCDouble(&seconds) || !(seconds >= 0) || seconds > 86400.0) return std::nullopt;
+    return static_cast<long long>(seconds * 1000.0 + 0.5);
 }
 
 std::optional<int> ParseLoopCount(const wxString& text) {

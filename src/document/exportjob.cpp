@@ -1,8 +1,12 @@
 #include "document/exportjob.h"
 
+#include "formats/animationexport.h"
+
 GifExportJob ExportJobFor(const Document& document, int parallelism) {
     GifExportJob job;
     job.path = document.GifPath();
+    job.format = AnimationFormatOfPath(job.path);
+    job.webpQuality = document.Settings().webpQuality;
     job.frameCount = static_cast<int>(document.FrameCount());
     job.canvasWidth = document.CanvasSize().x;
     job.canvasHeight = document.CanvasSize().y;

@@ -320,32 +320,32 @@ wxString GifExportFailureText(GifExportStatus status, const wxString& path) {
     const char* text = nullptr;
     switch (status) {
         case GifExportStatus::NotAFile:
-            text = wxTRANSLATE("The GIF file \"%s\" was not saved: that name belongs to a device, "
+            text = wxTRANSLATE("The file \"%s\" was not saved: that name belongs to a device, "
                                "a pipe or a socket, not to an ordinary file.");
             break;
         case GifExportStatus::IsAFolder:
-            text = wxTRANSLATE("The GIF file \"%s\" was not saved: that name belongs to a folder.");
+            text = wxTRANSLATE("The file \"%s\" was not saved: that name belongs to a folder.");
             break;
         case GifExportStatus::LinkLoop:
-            text = wxTRANSLATE("The GIF file \"%s\" was not saved: that name is a symbolic link that "
+            text = wxTRANSLATE("The file \"%s\" was not saved: that name is a symbolic link that "
                                "leads round in a loop.");
             break;
         case GifExportStatus::CannotCreate:
-            text = wxTRANSLATE("The GIF file \"%s\" cannot be created: the folder does not exist "
+            text = wxTRANSLATE("The file \"%s\" cannot be created: the folder does not exist "
                                "or cannot be written to.");
             break;
         case GifExportStatus::BadFrame:
-            text = wxTRANSLATE("The GIF file \"%s\" was not saved: a frame could not be prepared.");
+            text = wxTRANSLATE("The file \"%s\" was not saved: a frame could not be prepared.");
             break;
         case GifExportStatus::CannotReplace:
-            text = wxTRANSLATE("The GIF file \"%s\" was not saved: the file of that name could "
+            text = wxTRANSLATE("The file \"%s\" was not saved: the file of that name could "
                                "not be replaced.");
             break;
         case GifExportStatus::Stopped:
-            text = wxTRANSLATE("The GIF file \"%s\" was not saved: saving was interrupted.");
+            text = wxTRANSLATE("The file \"%s\" was not saved: saving was interrupted.");
             break;
         default:
-            text = wxTRANSLATE("The GIF file \"%s\" could not be written completely; the disk "
+            text = wxTRANSLATE("The file \"%s\" could not be written completely; the disk "
                                "may be full.");
             break;
     }
@@ -354,7 +354,7 @@ wxString GifExportFailureText(GifExportStatus status, const wxString& path) {
 }
 
 wxString UnreadableFrameText(const wxString& path, int index) {
-    return wxString::Format(wxGetTranslation("The GIF file \"%s\" was not saved: frame %d could not be "
+    return wxString::Format(wxGetTranslation("The file \"%s\" was not saved: frame %d could not be "
                                              "read back from the cache, whose copy of it was changed or "
                                              "cut short."),
                             ShownFileName(path), index + 1) +

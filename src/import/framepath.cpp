@@ -15,6 +15,38 @@ size_t FrameSuffixStart(const wxString& path) {
     return underscore;
 }
 
+// Reads the decimal digits at `at` (at most maxDigits of them) into value;
+// how many there were.
+size_t ReadDigits(const wxString& text, size_t at, size_t maxDigits, long long& value) {
+    size_t count = 0;
+    value = 0;
+    for (; at + count < text.length() && text[at + count] >= '0' && text[at + count] <= '9'; ++count) {
+        if (count == maxDigits) return 0;
+        value = value * 10 + (text[at + count] - '0');
+    }
+    return count;
+}
+
+// Takes `literal` at `at`, moving past it.
+bool Expect(const wxString& text, size_t& at, const char* literal) {
+    const wxString expected(literal);
+    if (text.compare(at, expected.length(), expected) != 0) return false;
+    at += expected.length();
+    return true;
+}
+
+// A side of a picture: 1 to 65535, moving past it.
+bool ReadSide(const wxString& text, size_t& at, int& side) {
+    long long value = 0;
+    const size_t digits = ReadDigits(text, at, 5, value);
+    if (digits == 0 || value < 1 || value > 65535) return false;
+    at += digits;
+    side = static_cast<int>(value);
+    return true;
+}
+
+constexpr const char* kVideoTime = "#t=";
+
 }  // namespace
 
 bool HasGifExtension(const wxString& path) {
@@ -37,6 +69,30 @@ int FrameIndexFromPath(const wxString& path) {
 }
 
 wxString StripFrameSuffix(const wxString& path) {
+    if (const std::optional<VideoFrameRef> video = VideoFrameFromPath(path)) return video->path;
     const size_t start = FrameSuffixStart(path);
     return start == wxString::npos ? path : path.Left(start);
+}
+
+wxString MakeVideoFramePath(const wxString& videoPath, long long timeMs, const wxSize& size) {
+    return wxString::Format("%s%s%lld.%03lld&size=%dx%d", videoPath, kVideoTime, timeMs / 1000, timeMs % 1000,
+                            size.x, size.y);
+}
+
+std::optional<VideoFrameRef> VideoFrameFromPath(const wxString& path) {
+    const size_t start = path.rfind(kVideoTime);
+    if (start == wxString::npos || start == 0) return std::nullopt;
+    size_t at = start + wxStrlen(kVideoTime);
+    long long seconds = 0, millis = 0;
+    // Twelve digits of seconds are some 30000 years: more is no time at all.
+    const size_t digits = ReadDigits(path, at, 12, seconds);
+    if (digits == 0) return std::nullopt;
+    at += digits;
+    if (!Expect(path, at, ".") || ReadDigits(path, at, 3, millis) != 3) return std::nullopt;
+    at += 3;
+    VideoFrameRef ref{path.Left(start), seconds * 1000 + millis, wxSize()};
+    if (!Expect(path, at, "&size=") || !ReadSide(path, at, ref.size.x) || !Expect(path, at, "x") ||
+        !ReadSide(path, at, ref.size.y) || at != path.length())
+        return std::nullopt;
+    return ref;
 }

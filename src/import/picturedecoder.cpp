@@ -2,15 +2,15 @@
 
 #include "import/framepath.h"
 #include "import/pictureformat.h"
+#include "videoframes.h"
 
-#include <wx/ffile.h>
 #include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
 
+#include <algorithm>
 #include <climits>
 #include <new>
-#include <optional>
 
 namespace {
 
@@ -23,14 +23,18 @@ wxBitmapType BitmapTypeOf(PictureFormat format) {
     }
 }
 
-std::string FileBytes(const wxString& path) {
-    wxFFile file(path, "rb");
-    std::string bytes;
-    const wxFileOffset length = file.IsOpened() ? file.Length() : 0;
-    if (length <= 0) return bytes;
-    bytes.resize(static_cast<size_t>(length));
-    bytes.resize(file.Read(&bytes[0], bytes.size()));
-    return bytes;
+bool IsTooLarge(const wxSize& size) {
+    return static_cast<long long>(size.x) * size.y > GifReader::kMaxFramePixels;
+}
+
+wxSize SizeOr(const wxSize& size, const wxSize& otherwise) { return size.x > 0 && size.y > 0 ? size : otherwise; }
+
+// How far through the sampling's range a time is, for the import's progress;
+// 0 when the range's end is unknown.
+float PartOfRange(const VideoSampling& sampling, const VideoFacts& facts, long long timeMs) {
+    const long long end = sampling.endMs >= 0 ? sampling.endMs : facts.durationMs;
+    if (end <= sampling.startMs) return 0;
+    return std::clamp(static_cast<float>(timeMs - sampling.startMs) / (end - sampling.startMs), 0.f, 1.f);
 }
 
 }  // namespace
@@ -38,25 +42,33 @@ std::string FileBytes(const wxString& path) {
 void PictureDecoder::Decode(const wxString& listed, const Receiver& receive) {
     wxLogNull quiet;
     if (m_exhausted) return Skip(listed, SkipReason::OverBudget);
+    try {
+        if (const std::optional<VideoFrameRef> frame = VideoFrameFromPath(listed))
+            DecodeVideoFrame(listed, *frame, receive);
+        else
+            DecodeFile(listed, receive);
+    } catch (const std::bad_alloc&) {
+        m_exhausted = true;
+        Skip(listed, SkipReason::OverBudget);
+    }
+}
+
+void PictureDecoder::DecodeFile(const wxString& listed, const Receiver& receive) {
     const int frameIndex = FrameIndexFromPath(listed);
     const wxString path = StripFrameSuffix(listed);
     if (!wxFileName::Exists(path)) return Skip(listed, SkipReason::NotFound);
     // A folder, a pipe or a device holds no picture (and a pipe could block).
     if (!wxFileName::FileExists(path)) return Skip(listed, SkipReason::NotAPicture);
-    try {
-        const PictureFormat format = PictureFormatOfFile(path);
-        if (format == PictureFormat::Gif)
-            DecodeGif(listed, path, frameIndex, receive);
-        else if (format == PictureFormat::None)
-            Skip(listed, SkipReason::NotAPicture);
-        else if (frameIndex > 0)
-            Skip(listed, SkipReason::NotFound);  // a single picture has no frame 1
-        else
-            DecodePicture(listed, path, format, receive);
-    } catch (const std::bad_alloc&) {
-        m_exhausted = true;
-        Skip(listed, SkipReason::OverBudget);
-    }
+    if (frameIndex < 0 && LooksLikeVideo(path)) return DecodeVideo(path, receive);
+    const PictureFormat format = PictureFormatOfFile(path);
+    if (format == PictureFormat::Gif)
+        DecodeGif(listed, path, frameIndex, receive);
+    else if (format == PictureFormat::None)
+        Skip(listed, SkipReason::NotAPicture);
+    else if (frameIndex > 0)
+        Skip(listed, SkipReason::NotFound);  // a single picture has no frame 1
+    else
+        DecodePicture(listed, path, format, receive);
 }
 
 void PictureDecoder::DecodeGif(const wxString& listed, const wxString& path, int frameIndex,
@@ -77,16 +89,8 @@ void PictureDecoder::DecodeWholeGif(const wxString& listed, const wxString& path
     m_gifCached = false;
     std::optional<DecodedPicture> held;
     bool going = true;
-    auto deliver = [&](DecodedPicture&& decoded) {
-        if (!Charge(PixelCount(*decoded.picture))) {
-            if (m_skipped.empty() || m_skipped.back().path != listed)
-                Skip(listed, SkipReason::OverBudget);
-            return going = false;
-        }
-        return going = receive(std::move(decoded));
-    };
     m_gif.Stream(path, m_remaining, [&](std::unique_ptr<wxImage> picture, int delay) {
-        if (held && !deliver(std::move(*held))) return false;
+        if (held && !(going = Deliver(listed, std::move(*held), receive))) return false;
         const int index = m_gif.GetFrameCount() - 1;
         held = DecodedPicture{std::move(picture), path, index, delay, false};
         return true;
@@ -105,17 +109,77 @@ void PictureDecoder::DecodeWholeGif(const wxString& listed, const wxString& path
         case GifReader::Outcome::Damaged:
             // A damaged file gives the frames before the damage, and is named.
             if (!held) return Skip(listed, SkipReason::Damaged);
-            // Named before its last frame goes, which may be the import's last word.
-            held->lastOfPath = true;
-            Skip(listed, SkipReason::PartlyRead);
-            if (!deliver(std::move(*held))) Unskip(listed, SkipReason::PartlyRead);
-            return;
+            return DeliverLast(listed, held, true, receive);
         default:
             break;
     }
-    if (!held) return;
-    held->lastOfPath = true;
-    deliver(std::move(*held));
+    if (held) DeliverLast(listed, held, false, receive);
+}
+
+bool PictureDecoder::Deliver(const wxString& listed, DecodedPicture&& decoded, const Receiver& receive) {
+    if (!Charge(PixelCount(*decoded.picture))) {
+        if (m_skipped.empty() || m_skipped.back().path != listed) Skip(listed, SkipReason::OverBudget);
+        return false;
+    }
+    return receive(std::move(decoded));
+}
+
+void PictureDecoder::DeliverLast(const wxString& listed, std::optional<DecodedPicture>& last, bool partly,
+                                 const Receiver& receive) {
+    last->lastOfPath = true;
+    // Named before its last picture goes, which may be the import's last word.
+    if (partly) Skip(listed, SkipReason::PartlyRead);
+    if (!Deliver(listed, std::move(*last), receive) && partly) Unskip(listed, SkipReason::PartlyRead);
+}
+
+void PictureDecoder::DecodeVideo(const wxString& path, const Receiver& receive) {
+    const std::unique_ptr<VideoReader> video = VideoReader::Open(path);
+    if (!video) return Skip(path, SkipReason::Damaged);
+    const VideoFacts& facts = video->Facts();
+    const VideoSampling sampling = m_videoChooser ? m_videoChooser(path, facts) : DefaultVideoSampling(facts);
+    const wxSize size = SizeOr(sampling.size, facts.size);
+    // Refused before any frame is decoded, as a picture is.
+    if (IsTooLarge(facts.size) || IsTooLarge(size))
+        return Skip(path, SkipReason::TooLarge, IsTooLarge(facts.size) ? facts.size : size);
+    // Each frame goes on once the next one is read, so that the last one is
+    // known as such, and how far the import is with it.
+    std::optional<DecodedPicture> held;
+    const VideoOutcome outcome = video->Read(sampling, [&](VideoFrame&& frame) {
+        if (held) {
+            held->partDone = PartOfRange(sampling, facts, frame.timeMs);
+            if (!Deliver(path, std::move(*held), receive)) return false;
+        }
+        held = DecodedPicture{std::move(frame.picture), MakeVideoFramePath(path, frame.timeMs, size), 0,
+                              frame.delay, false, 0};
+        return true;
+    });
+    if (outcome == VideoOutcome::Stopped) return;
+    if (outcome == VideoOutcome::Unreadable || !held) return Skip(path, SkipReason::Damaged);
+    held->partDone = 1;
+    DeliverLast(path, held, outcome == VideoOutcome::Damaged, receive);
+}
+
+void PictureDecoder::DecodeVideoFrame(const wxString& listed, const VideoFrameRef& frame, const Receiver& receive) {
+    const wxString& path = frame.path;
+    if (!wxFileName::Exists(path)) return SkipOnce(path, SkipReason::NotFound);
+    if (!wxFileName::FileExists(path)) return SkipOnce(path, SkipReason::NotAPicture);
+    if (IsTooLarge(frame.size)) return SkipOnce(path, SkipReason::TooLarge, frame.size);
+    if (m_videoPath != path) {
+        m_video.reset();  // one open video at a time
+        m_video = VideoReader::Open(path);
+        m_videoPath = path;
+    }
+    if (!m_video) return SkipOnce(path, LooksLikeVideo(path) ? SkipReason::Damaged : SkipReason::NotAPicture);
+    if (IsTooLarge(m_video->Facts().size)) return SkipOnce(path, SkipReason::TooLarge, m_video->Facts().size);
+    // Charged at the size it comes in before it is decoded, as a picture is.
+    const long long pixels = static_cast<long long>(frame.size.x) * frame.size.y;
+    if (!Charge(pixels)) return Skip(listed, SkipReason::OverBudget);
+    std::unique_ptr<wxImage> picture = m_video->PictureAt(frame.timeMs, frame.size);
+    if (!picture) {
+        m_remaining += pixels;
+        return SkipOnce(path, SkipReason::NotFound);  // past the video's end, or where it breaks
+    }
+    receive(DecodedPicture{std::move(picture), listed, 0, -1, true, 0});
 }
 
 void PictureDecoder::DecodeGifFrame(const wxString& listed, const wxString& path, int frameIndex,
@@ -148,10 +212,14 @@ void PictureDecoder::DecodePicture(const wxString& listed, const wxString& path,
     if (pixels > GifReader::kMaxFramePixels) return Skip(listed, SkipReason::TooLarge, *size);
     if (!Charge(pixels)) return Skip(listed, SkipReason::OverBudget);
     auto picture = std::make_unique<wxImage>();
-    // A JPEG is read whole first: whether it ends early shows in its bytes only.
-    const std::string bytes = format == PictureFormat::Jpeg ? FileBytes(path) : std::string();
+    // A JPEG is read whole first: whether it ends early shows in its bytes
+    // only. libwebp decodes from memory.
+    const bool whole = format == PictureFormat::Jpeg || format == PictureFormat::WebP;
+    const std::string bytes = whole ? FileBytes(path) : std::string();
     bool loaded;
-    if (format == PictureFormat::Jpeg) {
+    if (format == PictureFormat::WebP) {
+        loaded = DecodeWebPPicture(bytes, *picture);
+    } else if (format == PictureFormat::Jpeg) {
         wxMemoryInputStream stream(bytes.data(), bytes.size());
         loaded = picture->LoadFile(stream, BitmapTypeOf(format)) && picture->IsOk();
     } else {
@@ -196,4 +264,11 @@ bool PictureDecoder::Charge(long long pixels) {
 
 void PictureDecoder::Skip(const wxString& listed, SkipReason reason, wxSize size) {
     m_skipped.push_back({listed, reason, size});
+}
+
+void PictureDecoder::SkipOnce(const wxString& path, SkipReason reason, wxSize size) {
+    const bool named = std::any_of(m_skipped.begin(), m_skipped.end(), [&](const SkippedPicture& skipped) {
+        return skipped.reason == reason && skipped.path == path;
+    });
+    if (!named) Skip(path, reason, size);
 }

@@ -2,12 +2,20 @@
 
 #include <wx/ffile.h>
 
+#include <webp/decode.h>
+
 #include <cstdint>
 #include <cstring>
 
 namespace {
 
 const std::string kPngSignature("\x89PNG\r\n\x1a\n", 8);
+// RIFF, the file's length, WEBP, then the first chunk's name, length and,
+// for the extended header VP8X, its flags.
+constexpr size_t kWebPFlagsAt = 20;
+constexpr uint8_t kWebPAnimationFlag = 0x02;
+// Enough for the signatures and for a WebP's extended header.
+constexpr size_t kHeadBytes = 32;
 
 bool StartsWith(const std::string& bytes, const std::string& prefix) {
     return bytes.compare(0, prefix.size(), prefix) == 0;
@@ -56,6 +64,19 @@ std::optional<wxSize> BmpSize(wxFFile& file) {
     return Sized(width, height < 0 ? -height : height);
 }
 
+// libwebp reads the size from the first chunk's header, within the first bytes.
+std::optional<wxSize> WebPSize(wxFFile& file) {
+    const std::string head = ReadBytes(file, 64);
+    int width = 0, height = 0;
+    if (!WebPGetInfo(reinterpret_cast<const uint8_t*>(head.data()), head.size(), &width, &height))
+        return std::nullopt;
+    return Sized(width, height);
+}
+
+bool IsWebP(const std::string& head) {
+    return head.size() >= 12 && StartsWith(head, "RIFF") && head.compare(8, 4, "WEBP") == 0;
+}
+
 bool IsStartOfFrame(uint8_t marker) {
     return marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
 }
@@ -93,13 +114,43 @@ PictureFormat PictureFormatOf(const std::string& head) {
     if (StartsWith(head, "\xff\xd8\xff")) return PictureFormat::Jpeg;
     if (StartsWith(head, "BM")) return PictureFormat::Bmp;
     if (StartsWith(head, "GIF")) return PictureFormat::Gif;
+    if (IsWebP(head) && !IsAnimatedWebP(head)) return PictureFormat::WebP;
     return PictureFormat::None;
 }
 
-PictureFormat PictureFormatOfFile(const wxString& path) {
+std::string FileBytes(const wxString& path, size_t count) {
     wxFFile file(path, "rb");
-    if (!file.IsOpened()) return PictureFormat::None;
-    return PictureFormatOf(ReadBytes(file, kPngSignature.size()));
+    if (!file.IsOpened()) return std::string();
+    if (count == std::string::npos) {
+        const wxFileOffset length = file.Length();
+        if (length <= 0) return std::string();
+        count = static_cast<size_t>(length);
+    }
+    return ReadBytes(file, count);
+}
+
+PictureFormat PictureFormatOfFile(const wxString& path) { return PictureFormatOf(FileBytes(path, kHeadBytes)); }
+
+bool IsAnimatedWebP(const std::string& head) {
+    return IsWebP(head) && head.size() > kWebPFlagsAt && head.compare(12, 4, "VP8X") == 0 &&
+           (static_cast<uint8_t>(head[kWebPFlagsAt]) & kWebPAnimationFlag) != 0;
+}
+
+bool IsAnimatedPng(const wxString& path) {
+    wxFFile file(path, "rb");
+    if (!file.IsOpened() || ReadBytes(file, kPngSignature.size()) != kPngSignature) return false;
+    // Chunk by chunk up to the image data; a file of thousands of chunks
+    // before it is no animation we take.
+    for (int chunk = 0; chunk < 1000; ++chunk) {
+        const std::string header = ReadBytes(file, 8);
+        if (header.size() < 8 || header.compare(4, 4, "IDAT") == 0) return false;
+        if (header.compare(4, 4, "acTL") == 0) {
+            const std::string frames = ReadBytes(file, 4);
+            return frames.size() == 4 && BigEndian(frames, 0, 4) > 1;
+        }
+        if (!file.Seek(BigEndian(header, 0, 4) + 4, wxFromCurrent)) return false;  // the data and its CRC
+    }
+    return false;
 }
 
 std::optional<wxSize> PictureSizeOfFile(const wxString& path, PictureFormat format) {
@@ -109,6 +160,7 @@ std::optional<wxSize> PictureSizeOfFile(const wxString& path, PictureFormat form
         case PictureFormat::Png: return PngSize(file);
         case PictureFormat::Jpeg: return JpegSize(file);
         case PictureFormat::Bmp: return BmpSize(file);
+        case PictureFormat::WebP: return WebPSize(file);
         default: return std::nullopt;
     }
 }

@@ -10,7 +10,7 @@
 wxString SkipReasonText(const SkippedPicture& skipped) {
     switch (skipped.reason) {
         case SkipReason::NotFound: return wxGetTranslation("not found");
-        case SkipReason::NotAPicture: return wxGetTranslation("not a picture");
+        case SkipReason::NotAPicture: return wxGetTranslation("not a picture or video");
         case SkipReason::Damaged: return wxGetTranslation("damaged");
         case SkipReason::OverBudget: return wxGetTranslation("over the memory budget");
         case SkipReason::TooLarge:

@@ -5,6 +5,7 @@
 #include "import/framepath.h"
 #include "jobs/importevents.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -34,13 +35,15 @@ ImageLoadThread::ImageLoadThread(wxEvtHandler* owner, const wxArrayString& paths
     : ImageLoadThread(std::make_shared<ImportSink>(owner), paths) {}
 
 ImageLoadThread::ImageLoadThread(std::shared_ptr<ImportSink> sink, const wxArrayString& paths,
-                                 long long budgetPixels)
+                                 long long budgetPixels, PictureDecoder::VideoChooser chooser)
     : wxThread(wxTHREAD_DETACHED), m_sink(std::move(sink)), m_decoder(budgetPixels) {
     for (const wxString& path : paths) m_paths.Add(OwnCopy(path));
+    if (chooser) m_decoder.SetVideoChooser(std::move(chooser));
 }
 
-int ImageLoadThread::Progress(size_t done) const {
-    return static_cast<int>(done * 100 / m_paths.size());
+int ImageLoadThread::Progress(double done) const {
+    // Never 100 before the last picture: that event ends the load.
+    return std::min(99, static_cast<int>(done * 100 / m_paths.size()));
 }
 
 bool ImageLoadThread::ShouldStop() { return TestDestroy() || m_sink->IsClosed(); }
@@ -94,13 +97,15 @@ wxThread::ExitCode ImageLoadThread::Entry() {
 void ImageLoadThread::LoadAll() {
     const size_t n = m_paths.size();
     for (size_t i = 0; i < n && !ShouldStop(); ++i) {
-        // A whole GIF's frames arrive at the file's start value, the last
-        // picture of the load at 100, any other at the file's end value.
+        // A whole GIF's frames arrive at the file's start value, a video's
+        // as far through it as they are, the last picture of the load at
+        // 100, any other at the file's end value.
         const bool wholeGif = FrameIndexFromPath(m_paths[i]) < 0 && HasGifExtension(m_paths[i]);
         m_decoder.Decode(m_paths[i], [&](DecodedPicture&& decoded) {
             if (ShouldStop()) return false;
             const bool last = decoded.lastOfPath && i + 1 == n;
-            Post(last ? 100 : Progress(wholeGif ? i : i + 1), std::move(decoded));
+            const double done = decoded.partDone > 0 ? i + decoded.partDone : wholeGif ? i : i + 1;
+            Post(last ? 100 : Progress(done), std::move(decoded));
             return true;
         });
     }

@@ -2,6 +2,7 @@
 
 #include "base/signalstack.h"
 #include "base/trace.h"
+#include "formats/animationexport.h"
 #include "jobs/workerevents.h"
 
 #include <wx/event.h>
@@ -99,7 +100,7 @@ wxThread::ExitCode WorkSaveAsGifThread::Entry() {
     Trace("thread:");
     m_job.frameCount = m_feed->FrameCount();
     const auto stop = [this] { return TestDestroy(); };
-    const GifExportStatus status = WriteGifAnimation(
+    const GifExportStatus status = WriteAnimation(
         m_job, [this, &stop](int index) { return m_feed->Take(index, stop); },
         [this](int index) {
             m_feed->FrameWritten(index);

@@ -38,6 +38,7 @@ void FillDocumentFromProject(Document& document, std::vector<DocumentFrame> fram
     settings.transparent = reading.transparent;
     settings.optimise = reading.optimise;
     settings.quality = static_cast<GifQuality>(reading.quality);
+    settings.webpQuality = reading.webpQuality;
     document.SetSettings(settings);
     document.SetCrop(reading.crop);
     document.InsertFrames(0, std::move(frames));
@@ -88,5 +89,6 @@ ProjectContent ProjectContentOf(const Document& document, const wxString& projec
     content.transparent = document.Settings().transparent;
     content.optimise = document.Settings().optimise;
     content.quality = static_cast<int>(document.Settings().quality);
+    content.webpQuality = document.Settings().webpQuality;
     return content;
 }

@@ -146,6 +146,8 @@ void ReadAfterImages(const XmlTree& tree, XmlTree::Id images, ProjectReading& re
             reading.optimise = ParseProjectNumber(wxString::FromUTF8(tree.Content(node))) != 0;
         else if (tree.IsElement(node, "quality"))
             reading.quality = NumberIn(tree.Content(node), kProjectQualityFast, kProjectQualityBest);
+        else if (tree.IsElement(node, "webp_quality"))
+            reading.webpQuality = NumberIn(tree.Content(node), 0, 100);
         else if (tree.IsElement(node, "crop"))
             reading.crop = ReadCrop(tree, node);
         else if (reading.captions.size() < kProjectMostCaptions) {
@@ -192,6 +194,8 @@ std::string ProjectFileBytes(const ProjectContent& content) {
     if (!content.optimise) AppendNumberElement(out, "  ", "optimise", 0);
     if (content.quality != kProjectQualityStandard)
         AppendNumberElement(out, "  ", "quality", content.quality);
+    if (content.webpQuality != kDefaultWebpQuality)
+        AppendNumberElement(out, "  ", "webp_quality", content.webpQuality);
     if (!content.crop.IsEmpty())
         out += "  <crop x=\"" + std::to_string(content.crop.x) + "\" y=\"" + std::to_string(content.crop.y) +
                "\" width=\"" + std::to_string(content.crop.width) + "\" height=\"" +

@@ -5,6 +5,7 @@
 #include <wx/choice.h>
 #include <wx/intl.h>
 #include <wx/sizer.h>
+#include <wx/spinctrl.h>
 #include <wx/stattext.h>
 
 namespace {
@@ -30,11 +31,19 @@ GifSettingsDialog::GifSettingsDialog(wxWindow* parent, const GifSettings& settin
     m_optimise->SetValue(settings.optimise);
     m_transparent = new wxCheckBox(this, ID_TRANSPARENT, wxGetTranslation("Transparent background"));
     m_transparent->SetValue(settings.transparent);
+    m_webpQuality = new wxSpinCtrl(this, ID_WEBP_QUALITY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                   wxSP_ARROW_KEYS, 0, 100, settings.webpQuality);
+    m_webpQuality->SetToolTip(wxGetTranslation("Frames of at most 256 colours are always stored without loss; "
+                                               "100 stores every frame without loss."));
 
     auto* quality = new wxBoxSizer(wxHORIZONTAL);
     quality->Add(new wxStaticText(this, wxID_ANY, wxGetTranslation("Quality")), 0,
                  wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
     quality->Add(m_quality, 1);
+    auto* webp = new wxBoxSizer(wxHORIZONTAL);
+    webp->Add(new wxStaticText(this, wxID_ANY, wxGetTranslation("WebP quality")), 0,
+              wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
+    webp->Add(m_webpQuality, 0);
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
     buttons->AddStretchSpacer();
     buttons->Add(new wxButton(this, wxID_OK, wxGetTranslation("OK")), 0, wxRIGHT, 8);
@@ -43,6 +52,7 @@ GifSettingsDialog::GifSettingsDialog(wxWindow* parent, const GifSettings& settin
     column->Add(quality, 0, wxEXPAND | wxALL, 12);
     column->Add(m_optimise, 0, wxLEFT | wxRIGHT | wxBOTTOM, 12);
     column->Add(m_transparent, 0, wxLEFT | wxRIGHT | wxBOTTOM, 12);
+    column->Add(webp, 0, wxLEFT | wxRIGHT | wxBOTTOM, 12);
     column->Add(buttons, 0, wxEXPAND | wxALL, 12);
     SetSizerAndFit(column);
     SetDefaultItem(FindWindow(wxID_OK));
@@ -54,5 +64,6 @@ GifSettings GifSettingsDialog::GetSettings() const {
     settings.quality = selection == wxNOT_FOUND ? GifQuality::Standard : static_cast<GifQuality>(selection);
     settings.optimise = m_optimise->GetValue();
     settings.transparent = m_transparent->GetValue();
+    settings.webpQuality = m_webpQuality->GetValue();
     return settings;
 }

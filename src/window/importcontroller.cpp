@@ -3,6 +3,8 @@
 #include "document/framesource.h"
 #include "jobs/imageloadthread.h"
 #include "jobs/importevents.h"
+#include "import/framepath.h"
+#include "window/videodialog.h"
 #include "window/skipreport.h"
 
 #include <wx/msgdlg.h>
@@ -16,12 +18,37 @@ ImportController::~ImportController() {
     if (m_sink) m_sink->Close();
 }
 
-bool ImportController::Start(const wxArrayString& paths, Finished finished) {
-    if (paths.empty() || IsRunning()) return false;
+wxArrayString ImportController::AskForVideos(const wxArrayString& paths, VideoChoices& choices) {
+    wxArrayString kept;
+    for (const wxString& path : paths) {
+        // A project's video frame, or a file the libraries cannot open (the
+        // import names it), goes on as it is.
+        const bool video = !VideoFrameFromPath(path) && LooksLikeVideo(path);
+        const std::unique_ptr<VideoReader> reader = video ? VideoReader::Open(path) : nullptr;
+        if (reader) {
+            VideoDialog dialog(m_window, path, *reader, m_videoMemory.Proposal(path, reader->Facts()));
+            if (dialog.ShowModal() != wxID_OK) continue;
+            choices[path] = dialog.GetSampling();
+            m_videoMemory.Chosen(path, reader->Facts(), dialog.GetSampling());
+        }
+        kept.Add(path);
+    }
+    return kept;
+}
+
+bool ImportController::Start(const wxArrayString& listed, Finished finished) {
+    if (listed.empty() || IsRunning()) return false;
+    VideoChoices choices;
+    const wxArrayString paths = AskForVideos(listed, choices);
+    if (paths.empty()) return false;
     m_frames.clear();
     m_finished = std::move(finished);
     m_sink = std::make_shared<ImportSink>(this);
-    auto* thread = new ImageLoadThread(m_sink, paths);
+    auto chooser = [choices](const wxString& path, const VideoFacts& facts) {
+        const auto chosen = choices.find(path);
+        return chosen != choices.end() ? chosen->second : DefaultVideoSampling(facts);
+    };
+    auto* thread = new ImageLoadThread(m_sink, paths, PictureDecoder::kImportPixels, chooser);
     if (thread->Create() != wxTHREAD_NO_ERROR) {
         delete thread;
         ReportNoThread();

@@ -5,6 +5,7 @@
 #include "base/filenames.h"
 #include "base/trace.h"
 #include "files/samefile.h"
+#include "formats/animationexport.h"
 #include "gif/export.h"
 #include "import/framepath.h"
 #include "project/projectdocument.h"
@@ -25,11 +26,11 @@ void MainWindow::OnSaveAnimator(wxCommandEvent&) {
     StopPreview();
     if (IsExporting()) return;
     if (m_document.GifPath().empty()) {
-        const wxString chosen = ChooseGifFile(wxGetTranslation("Save GIF Files"));
-        const wxString path = EnsureGifExtension(chosen);
+        wxString path;
+        const wxString chosen = ChooseAnimationFile(wxGetTranslation("Save GIF Files"), path);
         if (chosen.empty() || !ConfirmAppendedExtension(chosen, path) || RefusesPictureTarget(path))
             return;
-        // The status bar shows the name as it was typed; the file gets ".gif".
+        // The status bar shows the name as it was typed; the file gets its type's extension.
         // An empty strip keeps the name for when there are frames.
         if (m_document.IsEmpty())
             m_document.SetGif(path, wxFileNameFromPath(chosen));
@@ -46,8 +47,8 @@ void MainWindow::OnSaveAnimator(wxCommandEvent&) {
 void MainWindow::OnSaveAsAnimator(wxCommandEvent&) {
     StopPreview();
     if (IsExporting() || m_document.IsEmpty()) return;
-    const wxString chosen = ChooseGifFile(wxGetTranslation("Save As GIF Files"));
-    const wxString path = EnsureGifExtension(chosen);
+    wxString path;
+    const wxString chosen = ChooseAnimationFile(wxGetTranslation("Save As GIF Files"), path);
     if (chosen.empty() || !ConfirmAppendedExtension(chosen, path)) {
         // The document has no GIF file any more, so "Save" asks again.
         m_document.SetGif(wxString(), m_document.GifName());
@@ -105,13 +106,21 @@ void MainWindow::OnTransparentBox(wxCommandEvent&) {
     Edit(std::make_unique<SetGifSettingsCommand>(m_document, settings));
 }
 
-wxString MainWindow::ChooseGifFile(const wxString& message) {
-    const wxString firstPicture = m_document.IsEmpty() ? wxString() : m_document.Frame(0).path;
+wxString MainWindow::ChooseAnimationFile(const wxString& message, wxString& path) {
+    const wxString firstPicture = m_document.IsEmpty() ? wxString() : StripFrameSuffix(m_document.Frame(0).path);
+    // In the order of AnimationFormat; the type last saved is offered first.
+    const wxString types = "GIF (*.gif)|*.gif;*.GIF|" + wxGetTranslation("Animated WebP") +
+                           " (*.webp)|*.webp;*.WEBP|" + wxGetTranslation("Animated PNG") +
+                           " (*.png;*.apng)|*.png;*.PNG;*.apng;*.APNG";
+    int filter = static_cast<int>(AnimationFormatOfPath(m_document.GifPath()));
     const wxString chosen =
         ChooseFileToWrite(message, m_places.GifFolder(m_document.GifPath(), firstPicture),
-                          ProposedGifName(m_document.GifPath(), m_document.GifName()),
-                          wxGetTranslation("Image files") + " (*.gif)|*.gif");
+                          ProposedGifName(m_document.GifPath(), m_document.GifName()), types, &filter);
     m_places.GifChosen(chosen);
+    const AnimationFormat type = filter >= 0 && filter <= static_cast<int>(AnimationFormat::Apng)
+                                     ? static_cast<AnimationFormat>(filter)
+                                     : AnimationFormat::Gif;
+    path = chosen.empty() ? wxString() : EnsureAnimationExtension(chosen, FormatForTypedName(chosen, type));
     return chosen;
 }
 
@@ -126,10 +135,10 @@ bool MainWindow::ConfirmAppendedExtension(const wxString& chosen, const wxString
 }
 
 wxString MainWindow::ChooseFileToWrite(const wxString& message, const wxString& folder,
-                                       const wxString& name, const wxString& wildcard) {
+                                       const wxString& name, const wxString& wildcard, int* filter) {
     for (;;) {
         const wxString chosen = m_prompts->ChooseFile(this, message, folder, name, wildcard,
-                                                      wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+                                                      wxFD_SAVE | wxFD_OVERWRITE_PROMPT, filter);
         // A pattern taken for a name would write a file literally named "*.gif".
         if (!HasWildcards(chosen)) return chosen;
         wxMessageBox(wxString::Format(wxGetTranslation("The name \"%s\" contains a wildcard "

@@ -1,5 +1,8 @@
 #include "window/openedfiles.h"
 
+#include "import/pictureformat.h"
+#include "import/videoreader.h"
+
 #include <wx/ffile.h>
 #include <wx/filename.h>
 #include <wx/image.h>
@@ -71,7 +74,7 @@ bool IsPicture(const wxString& path) {
         wxImageHandler* handler = wxImage::FindHandler(type);
         if (handler && handler->CanRead(path)) return true;
     }
-    return false;
+    return PictureFormatOfFile(path) != PictureFormat::None || LooksLikeVideo(path);
 }
 
 OpenedFiles SortOpenedFiles(const wxArrayString& paths) {
@@ -95,8 +98,8 @@ OpenedFiles SortOpenedFiles(const wxArrayString& paths) {
 wxString SkippedFilesText(const wxArrayString& skipped) {
     wxString names;
     for (const wxString& path : skipped) names += (names.empty() ? "" : "\n") + path;
-    return wxString::Format(wxGetTranslation("Only pictures (PNG, JPEG, BMP, GIF) or one project "
-                                             "file can be opened. These were skipped:\n\n%s"),
+    return wxString::Format(wxGetTranslation("Only pictures (PNG, JPEG, BMP, GIF, WebP), videos or one "
+                                             "project file can be opened. These were skipped:\n\n%s"),
                             names);
 }
 

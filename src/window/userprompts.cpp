@@ -10,11 +10,18 @@ UserPrompts::~UserPrompts() = default;
 wxArrayString UserPrompts::ChoosePictures(wxWindow* parent, const wxString& message,
                                           const wxString& folder) {
     // GTK matches the patterns case-sensitively: both cases are listed, so that
-    // ANIM.GIF and PHOTO.JPG are offered too.
+    // ANIM.GIF and PHOTO.JPG are offered too. Files are read by their content,
+    // so "All files" may hold a video of any name.
+    static const char* const kNames[] = {"png", "jpg", "jpeg", "bmp", "gif", "webp", "apng",
+                                         "mp4", "m4v", "webm", "mkv", "mov", "avi"};
+    wxString shown, patterns;
+    for (const char* name : kNames) {
+        shown += wxString(shown.empty() ? "" : ";") + "*." + name;
+        patterns += wxString(patterns.empty() ? "" : ";") + "*." + name + ";*." + wxString(name).Upper();
+    }
     wxFileDialog dialog(parent, message, folder, wxEmptyString,
-                        wxGetTranslation("Image files ") +
-                            "(*.png;*.jpg;*.jpeg;*.bmp;*.gif)|"
-                            "*.png;*.PNG;*.jpg;*.JPG;*.jpeg;*.JPEG;*.bmp;*.BMP;*.gif;*.GIF",
+                        wxGetTranslation("Pictures and videos") + " (" + shown + ")|" + patterns + "|" +
+                            wxGetTranslation("All files") + "|*",
                         wxFD_OPEN | wxFD_FILE_MUST_EXIST | wxFD_MULTIPLE);
     wxArrayString paths;
     if (dialog.ShowModal() == wxID_OK) dialog.GetPaths(paths);
@@ -23,9 +30,12 @@ wxArrayString UserPrompts::ChoosePictures(wxWindow* parent, const wxString& mess
 
 wxString UserPrompts::ChooseFile(wxWindow* parent, const wxString& message,
                                  const wxString& folder, const wxString& defaultFile,
-                                 const wxString& wildcard, long style) {
+                                 const wxString& wildcard, long style, int* filter) {
     wxFileDialog dialog(parent, message, folder, defaultFile, wildcard, style);
-    return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
+    if (filter) dialog.SetFilterIndex(*filter);
+    if (dialog.ShowModal() != wxID_OK) return wxString();
+    if (filter) *filter = dialog.GetFilterIndex();
+    return dialog.GetPath();
 }
 
 void UserPrompts::PopupMenu(wxWindow* window, wxMenu& menu) { window->PopupMenu(&menu); }

@@ -43,7 +43,11 @@ wxArrayString ScriptedPrompts::ChoosePictures(wxWindow*, const wxString& message
 }
 
 wxString ScriptedPrompts::ChooseFile(wxWindow*, const wxString& message, const wxString& folder,
-                                     const wxString& defaultFile, const wxString&, long) {
+                                     const wxString& defaultFile, const wxString&, long, int* filter) {
+    if (filter && !filters.empty()) {
+        *filter = filters.front();
+        filters.pop_front();
+    }
     messages.push_back(message);
     folders.push_back(folder);
     proposed.push_back(defaultFile);

@@ -21,12 +21,14 @@ public:
                                  const wxString& folder) override;
     wxString ChooseFile(wxWindow* parent, const wxString& message, const wxString& folder,
                         const wxString& defaultFile, const wxString& wildcard,
-                        long style) override;
+                        long style, int* filter = nullptr) override;
     void PopupMenu(wxWindow* window, wxMenu& menu) override;
     bool OpenWebPage(const wxString& url) override;
 
     std::deque<wxArrayString> pictures;
     std::deque<wxString> files;
+    // The type each file dialog answers with (as its position), when given.
+    std::deque<int> filters;
     std::vector<wxString> messages;  // of every dialog asked, in order
     std::vector<wxString> folders;   // where each dialog opened
     std::vector<wxString> proposed;  // the name each ChooseFile proposed

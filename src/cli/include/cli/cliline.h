@@ -1,4 +1,5 @@
-// The command line of loopwright-cli: pictures or one project in, a GIF out.
+// The command line of loopwright-cli: pictures, videos or one project in, a
+// GIF, WebP or APNG out.
 #pragma once
 
 #include "gif/captions.h"
@@ -35,6 +36,12 @@ struct CliOptions {
     std::optional<wxString> caption;     // written on every frame
     CaptionAnchor captionAnchor = CaptionAnchor::Bottom;
     std::optional<int> loopCount;  // passes; 0 is forever
+    // Which part of each video becomes frames: from, to (milliseconds) and
+    // samples per second; what is not given is the window's default.
+    std::optional<long long> videoStartMs;
+    std::optional<long long> videoEndMs;
+    std::optional<int> videoFps;
+    std::optional<int> webpQuality;  // a WebP's many-coloured frames; 100: all lossless
     bool transparent = false;
     bool quiet = false;
     bool strict = false;  // a picture read only in part fails the command
@@ -48,5 +55,8 @@ CliOptions ReadCliLine(int argc, char** argv);
 std::optional<wxSize> ParseCanvasSize(const wxString& text);
 // "WxH+X+Y" as ImageMagick writes geometry: sides 1..65535, offsets 0..65535.
 std::optional<wxRect> ParseCropGeometry(const wxString& text);
+// Seconds as a video position: a decimal 0 or more (at most 3 decimals kept),
+// in milliseconds.
+std::optional<long long> ParseSeconds(const wxString& text);
 // "forever" (0), or a number of passes 1..65535.
 std::optional<int> ParseLoopCount(const wxString& text);

@@ -26,14 +26,17 @@ struct DocumentFrame {
 };
 
 // How the GIF is written, beyond its frames: the quantiser's quality, whether
-// frames store only what changed, whether transparent pixels stay transparent.
+// frames store only what changed, whether transparent pixels stay transparent;
+// and the quality of the lossy frames when it is written as WebP.
 struct GifSettings {
     GifQuality quality = GifQuality::Standard;
     bool optimise = true;
     bool transparent = false;
+    int webpQuality = kDefaultWebpQuality;
 
     bool operator==(const GifSettings& o) const {
-        return quality == o.quality && optimise == o.optimise && transparent == o.transparent;
+        return quality == o.quality && optimise == o.optimise && transparent == o.transparent &&
+               webpQuality == o.webpQuality;
     }
     bool operator!=(const GifSettings& o) const { return !(*this == o); }
 };

@@ -41,8 +41,17 @@ enum class GifQuality {
     Best,      // the slowest palette choice from every pixel
 };
 
+// The kinds of file an animation is written as.
+enum class AnimationFormat { Gif, WebP, Apng };
+// WebP: lossless for frames of at most 256 colours, this quality for the others.
+constexpr int kDefaultWebpQuality = 80;
+
 struct GifExportJob {
     wxString path;             // the file to write
+    AnimationFormat format = AnimationFormat::Gif;
+    // WebP only: frames of at most 256 colours are stored lossless, the
+    // others lossy at this quality (0..99); 100: every frame lossless.
+    int webpQuality = kDefaultWebpQuality;
     int frameCount = 0;
     int canvasWidth = 0;
     int canvasHeight = 0;

@@ -7,20 +7,25 @@
 #include "gif/reader.h"
 #include "import/pictureformat.h"
 #include "import/skippedpictures.h"
+#include "import/videoreader.h"
 
 #include <wx/image.h>
 #include <wx/string.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
+
+struct VideoFrameRef;
 
 struct DecodedPicture {
     std::unique_ptr<wxImage> picture;
-    wxString path;          // the file, without any frame suffix
+    wxString path;          // the file, without any frame suffix; a video's frame by its reference path
     int frameIndex = 0;     // the frame's position in its GIF, else 0
-    int delay = -1;         // the GIF frame's delay in hundredths, -1 for other pictures
+    int delay = -1;         // a GIF's or a video's frame's delay in hundredths, -1 for other pictures
     bool lastOfPath = true; // no more pictures follow from the same listed path
+    float partDone = 0;     // a video's frames: how far through its range the import is with it (0 to 1]
 };
 
 // The pixels a picture counts against a decoder's budget.
@@ -38,9 +43,16 @@ public:
     // Receives each picture in order; returns false to stop the path early.
     using Receiver = std::function<bool(DecodedPicture&&)>;
     // Decodes a listed path: a picture file, every frame of a file named .gif
-    // (in any letter case), or one frame of a frame reference path. GIF
-    // content under another name gives its first frame.
+    // (in any letter case), the frames the chooser takes from a video (by
+    // content: MP4, WebM, animated WebP, APNG...), or one frame of a GIF's or
+    // a video's frame reference path. GIF content under another name gives
+    // its first frame.
     void Decode(const wxString& listed, const Receiver& receive);
+
+    // Which frames a video gives; asked once per listed video.
+    using VideoChooser = std::function<VideoSampling(const wxString& path, const VideoFacts& facts)>;
+    // Without one, DefaultVideoSampling.
+    void SetVideoChooser(VideoChooser chooser) { m_videoChooser = std::move(chooser); }
 
     // A delivered picture no longer held decoded (it went to the frame
     // store): its pixels count no more against the budget.
@@ -56,6 +68,7 @@ public:
     bool IsExhausted() const { return m_exhausted; }
 
 private:
+    void DecodeFile(const wxString& listed, const Receiver& receive);
     void DecodeGif(const wxString& listed, const wxString& path, int frameIndex,
                    const Receiver& receive);
     void DecodeWholeGif(const wxString& listed, const wxString& path, const Receiver& receive);
@@ -63,12 +76,23 @@ private:
                         int maxFrames, const Receiver& receive);
     void DecodePicture(const wxString& listed, const wxString& path, PictureFormat format,
                        const Receiver& receive);
+    void DecodeVideo(const wxString& path, const Receiver& receive);
+    void DecodeVideoFrame(const wxString& listed, const VideoFrameRef& frame, const Receiver& receive);
+    // Passes on one of a file's pictures once charged; false to stop the file
+    // (the receiver said so, or it did not fit: named once).
+    bool Deliver(const wxString& listed, DecodedPicture&& decoded, const Receiver& receive);
+    // Passes on the last of a file's pictures, naming the file as partly read
+    // first when it broke off.
+    void DeliverLast(const wxString& listed, std::optional<DecodedPicture>& last, bool partly,
+                     const Receiver& receive);
     // Reads the GIF unless it is the one read last and still whole.
     void LoadGif(const wxString& path, int maxFrames);
     // Counts the pixels against the budget; false (and the budget spent) when
     // they do not fit.
     bool Charge(long long pixels);
     void Skip(const wxString& listed, SkipReason reason, wxSize size = wxSize());
+    // Names a file once whatever number of its frames a project lists.
+    void SkipOnce(const wxString& path, SkipReason reason, wxSize size = wxSize());
     // Takes back the last Skip when it is this one.
     void Unskip(const wxString& listed, SkipReason reason);
 
@@ -79,4 +103,8 @@ private:
     GifReader m_gif;
     bool m_gifCached = false;
     int m_gifFrameLimit = 0;  // how many frames the cached read was allowed
+    VideoChooser m_videoChooser;
+    // A project lists a video frame by frame: it stays open for all of them.
+    std::unique_ptr<VideoReader> m_video;
+    wxString m_videoPath;
 };

@@ -9,13 +9,21 @@
 #include <optional>
 #include <string>
 
-enum class PictureFormat { None, Png, Jpeg, Bmp, Gif };
+// WebP: a still one; an animated WebP is read as a video.
+enum class PictureFormat { None, Png, Jpeg, Bmp, Gif, WebP };
 
 // The format whose signature begins head; every "GIF" goes to our own reader.
 PictureFormat PictureFormatOf(const std::string& head);
 // The same for the file's first bytes; None when it cannot be read.
 PictureFormat PictureFormatOfFile(const wxString& path);
-// Width and height from the header of a PNG, JPEG or BMP file, before any
+// Whether head begins a WebP file whose extended header says it is animated.
+bool IsAnimatedWebP(const std::string& head);
+// Whether the PNG file announces an animation of more than one frame (an
+// acTL chunk before its first image data).
+bool IsAnimatedPng(const wxString& path);
+// A file's bytes: the first count of them, or all; empty when it cannot be read.
+std::string FileBytes(const wxString& path, size_t count = std::string::npos);
+// Width and height from the header of a PNG, JPEG, BMP or WebP file, before any
 // pixel is decoded; nothing when the header is broken.
 std::optional<wxSize> PictureSizeOfFile(const wxString& path, PictureFormat format);
 // Whether the bytes of a JPEG file end before its end-of-image marker: the

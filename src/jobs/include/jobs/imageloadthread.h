@@ -36,9 +36,11 @@ private:
 
 class ImageLoadThread : public wxThread {
 public:
-    // budgetPixels: the decoded pixels the whole load may hold.
+    // budgetPixels: the decoded pixels the whole load may hold; chooser: which
+    // frames each video gives (called on the thread; else the default).
     ImageLoadThread(std::shared_ptr<ImportSink> sink, const wxArrayString& paths,
-                    long long budgetPixels = PictureDecoder::kImportPixels);
+                    long long budgetPixels = PictureDecoder::kImportPixels,
+                    PictureDecoder::VideoChooser chooser = nullptr);
     ImageLoadThread(wxEvtHandler* owner, const wxArrayString& paths);
 
 protected:
@@ -47,7 +49,8 @@ protected:
 private:
     void LoadAll();
     bool ShouldStop();
-    int Progress(size_t done) const;
+    // The percentage once done paths (a fraction for one read in part) are read.
+    int Progress(double done) const;
     void Post(int progress, DecodedPicture decoded);
     void PostStored(int progress, ImportedPicture picture);
 

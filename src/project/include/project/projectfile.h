@@ -7,6 +7,7 @@
 //     <images><path delay=".." turn=".." mirror="1" captions="1 2">..</path>...</images>
 //     <loop_count>..</loop_count>      (optional; absent means forever)
 //     <transparent>1</transparent>     (optional; absent means off)
+//     <webp_quality>..</webp_quality>  (optional; absent means 80)
 //     <crop x=".." y=".." width=".." height=".."/>   (optional; absent means none)
 //     <caption anchor=".." ...>text</caption>  <overlay file=".." .../>
 //                                      (optional; numbered 1, 2... in order)
@@ -17,6 +18,7 @@
 // ignored by readers that do not know it, which read such a file as before.
 #pragma once
 
+#include "gif/export.h"
 #include "gif/render.h"
 
 #include <wx/arrstr.h>
@@ -51,6 +53,7 @@ struct ProjectContent {
     bool transparent = false;  // transparent pixels stay transparent in the GIF
     bool optimise = true;      // frames after the first store only what changed
     int quality = 1;           // kProjectQuality*
+    int webpQuality = kDefaultWebpQuality;  // the lossy frames' quality when written as WebP
     // The captions and overlays the frames show; each frame's, parallel to
     // framePaths, as indices into captions.
     std::vector<CaptionLook> captions;
@@ -143,6 +146,7 @@ struct ProjectReading {
     bool transparent = false;     // transparent after images; off when absent
     bool optimise = true;         // optimise after images; on when absent
     int quality = 1;              // quality after images; standard when absent
+    int webpQuality = kDefaultWebpQuality;  // webp_quality after images
     // The caption and overlay elements after images in order, an overlay's
     // picture resolved and loaded; each entry's captions attribute as
     // indices into them (those beyond them left out).

@@ -1,14 +1,18 @@
 // Adding pictures: decoded and stored on a worker thread under a progress
-// dialog, handed to the window as frames once all have arrived.
+// dialog, handed to the window as frames once all have arrived. Before a
+// video is read, the user chooses which part of it becomes frames.
 #pragma once
 
 #include "document/document.h"
+#include "import/videoreader.h"
+#include "window/videochoicememory.h"
 #include "window/workerprogress.h"
 
 #include <wx/arrstr.h>
 #include <wx/event.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -33,6 +37,10 @@ public:
     bool IsRunning() const { return m_progress.IsShown(); }
 
 private:
+    using VideoChoices = std::map<wxString, VideoSampling>;
+    // The paths without the videos whose dialog was cancelled, and the
+    // choice for each video that stays.
+    wxArrayString AskForVideos(const wxArrayString& paths, VideoChoices& choices);
     void OnProgress(ImportEvent& event);
     void ReportNoThread();
 
@@ -42,4 +50,5 @@ private:
     std::shared_ptr<ImportSink> m_sink;
     std::vector<DocumentFrame> m_frames;
     Finished m_finished;
+    VideoChoiceMemory m_videoMemory;
 };

@@ -260,10 +260,12 @@ private:
     T* FindResourceControl(const char* name);
     // A file to write: a name with wildcard characters is refused and asked
     // again; empty when cancelled.
+    // filter: the type the dialog offers first, then the one chosen.
     wxString ChooseFileToWrite(const wxString& message, const wxString& folder,
-                               const wxString& name, const wxString& wildcard);
-    // Saving the GIF.
-    wxString ChooseGifFile(const wxString& message);
+                               const wxString& name, const wxString& wildcard, int* filter = nullptr);
+    // Saving the animation: the file as typed, and in path with the
+    // extension of its type (GIF, WebP or APNG) when it lacks one.
+    wxString ChooseAnimationFile(const wxString& message, wxString& path);
     bool ConfirmAppendedExtension(const wxString& chosen, const wxString& path);
     // A Save onto one of the frames' pictures is refused (and the user told).
     bool RefusesPictureTarget(const wxString& path);

@@ -23,8 +23,8 @@ OpenedFiles SortOpenedFiles(const wxArrayString& paths);
 // Whether the file starts like an XML document whose root element is
 // "project"; reads no more than the first few kilobytes.
 bool HasProjectRoot(const wxString& path);
-// Whether the file is a regular file that one of the picture readers of Add
-// Image recognises by its first bytes.
+// Whether the file is a regular file that one of the picture or video readers
+// of Add Image recognises by its first bytes.
 bool IsPicture(const wxString& path);
 
 // What the user is told about the skipped files: one message naming each.

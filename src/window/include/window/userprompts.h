@@ -19,10 +19,11 @@ public:
     virtual wxArrayString ChoosePictures(wxWindow* parent, const wxString& message,
                                          const wxString& folder);
     // A file to open or to write, proposing defaultFile in folder; empty when
-    // cancelled.
+    // cancelled. filter, when given, is the type the dialog shows first and
+    // becomes the one the user chose.
     virtual wxString ChooseFile(wxWindow* parent, const wxString& message, const wxString& folder,
                                 const wxString& defaultFile, const wxString& wildcard,
-                                long style);
+                                long style, int* filter = nullptr);
     // Shows a popup menu at the mouse; its command reaches the window.
     virtual void PopupMenu(wxWindow* window, wxMenu& menu);
     // Opens the address in the default browser; false when none could be started.
