@@ -51,6 +51,21 @@ std::string PillowTiming(const std::string& path) {
     return lwtest::RunProcess({"/usr/bin/python3", "-c", script, path}).out;
 }
 
+// The lowest PSNR over the frames of two animations (or, lastOnly, of the
+// first's last frame against a picture), as Pillow decodes them.
+std::string PillowLeastPsnr(const std::string& a, const std::string& b, bool lastOnly) {
+    const char* script =
+        "import sys, math\nfrom PIL import Image, ImageChops, ImageStat\n"
+        "A, B = Image.open(sys.argv[1]), Image.open(sys.argv[2])\nleast = float('inf')\n"
+        "frames = [A.n_frames - 1] if sys.argv[3] == '1' else range(A.n_frames)\n"
+        "for i in frames:\n    A.seek(i); A.load()\n    if sys.argv[3] != '1': B.seek(i); B.load()\n"
+        "    d = ImageChops.difference(A.convert('RGB'), B.convert('RGB'))\n"
+        "    mse = sum(ImageStat.Stat(d.point(lambda v: v * v)).mean) / 3\n"
+        "    least = min(least, 10 * math.log10(255 * 255 / mse) if mse else float('inf'))\n"
+        "print(least)\n";
+    return lwtest::RunProcess({"/usr/bin/python3", "-c", script, a, b, lastOnly ? "1" : "0"}).out;
+}
+
 void SaveAs(MainWindow* frame, const std::string& typed, int type) {
     lwtest::PromptsOf(frame).files.push_back(typed);
     lwtest::PromptsOf(frame).filters.push_back(type);
@@ -83,6 +98,11 @@ TEST(Video, ARangeAtARateBecomesFramesSavedInEveryFormatAndKeptByTheProject) {
     for (const char* name : {"/out.gif", "/out.webp", "/out.png"})
         EXPECT_EQ(PillowTiming(dir + name), "20 [100]\n") << name;
     EXPECT_EQ(document.GifPath(), dir + "/out.png");
+    // The APNG holds the frames exactly; the GIF and the WebP are those frames within their losses.
+    ASSERT_TRUE(document.Frame(19).picture->Decode().SaveFile(dir + "/last.png", wxBITMAP_TYPE_PNG));
+    EXPECT_EQ(PillowLeastPsnr(dir + "/out.png", dir + "/last.png", true), "inf\n");
+    EXPECT_GT(std::stod(PillowLeastPsnr(dir + "/out.gif", dir + "/out.png", false)), 30.0);
+    EXPECT_GT(std::stod(PillowLeastPsnr(dir + "/out.webp", dir + "/out.png", false)), 30.0);
 
     lwtest::PromptsOf(frame).files.push_back(dir + "/video.xml");
     lwtest::ClickMenu(frame, "File", "Save Project");

@@ -126,6 +126,7 @@ TEST(AnimationFormats, HolesOfATransparentJobStayAlphaZero) {
         GifExportJob job = Job(path, format, 2, 40, 40);
         job.transparent = true;
         ASSERT_EQ(Write(job, pictures), GifExportStatus::Written) << extension;
+        std::system(("cp " + path + " /tmp/webpexp/").c_str());  // TEMP
         const ReadBack read = ReadWithPillow(path);
         ASSERT_EQ(read.frames, 2) << extension;
         for (int frame = 0; frame < 2; ++frame) {

@@ -325,6 +325,17 @@ TEST(Cli, AVideoRangeBecomesTheFramesAskedInTheFormatTheNameSays) {
                   .exitCode,
               0);
     EXPECT_GT(MagickPsnr(dir + "/out.gif", dir + "/at1.png"), 30.0);
+    // A phone's portrait video, stored sideways with a turn for the player, comes out upright as ffmpeg shows it.
+    ASSERT_EQ(lwtest::RunProcess({"/usr/bin/ffmpeg", "-v", "error", "-i", clip, "-t", "1", "-c", "copy",
+                                  "-metadata:s:v:0", "rotate=90", dir + "/phone.mp4"})
+                  .exitCode,
+              0);
+    ASSERT_EQ(Cli({dir + "/phone.mp4", "-o", dir + "/phone.gif", "-q"}).exitCode, 0);
+    ASSERT_EQ(lwtest::RunProcess({"/usr/bin/ffmpeg", "-v", "error", "-i", dir + "/phone.mp4", "-frames:v", "1",
+                                  dir + "/upright.png"})
+                  .exitCode,
+              0);
+    EXPECT_GT(MagickPsnr(dir + "/phone.gif", dir + "/upright.png"), 30.0);
     // A start past the end is said before anything is read, and nothing is written.
     const auto late = Cli({clip, "--start", "7", "-o", dir + "/late.gif"});
     EXPECT_EQ(late.exitCode, 1);

@@ -2,9 +2,9 @@
 
 #include "formats/animationexport.h"
 
-GifExportJob ExportJobFor(const Document& document, int parallelism) {
+GifExportJob ExportJobFor(const Document& document, int parallelism, const wxString& path) {
     GifExportJob job;
-    job.path = document.GifPath();
+    job.path = path.empty() ? document.GifPath() : path;
     job.format = AnimationFormatOfPath(job.path);
     job.webpQuality = document.Settings().webpQuality;
     job.frameCount = static_cast<int>(document.FrameCount());

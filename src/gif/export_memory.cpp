@@ -64,7 +64,7 @@ int ExportParallelismThatFits(int canvasWidth, int canvasHeight, int wanted,
 }
 
 wxString ExportMemoryRefusalText(const wxString& path, int canvasWidth, int canvasHeight) {
-    return wxString::Format(wxGetTranslation("The GIF file \"%s\" was not saved: a canvas of %d x %d "
+    return wxString::Format(wxGetTranslation("The file \"%s\" was not saved: a canvas of %d x %d "
                                              "pixels needs more memory than this computer has "
                                              "free. Make the canvas smaller."),
                             ShownFileName(path), canvasWidth, canvasHeight);

@@ -6,12 +6,14 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/display.h>
 #include <libavutil/mathematics.h>
 #include <libavutil/parseutils.h>
 #include <libavutil/pixdesc.h>
 }
 
 #include <algorithm>
+#include <cmath>
 #include <climits>
 #include <cstring>
 #include <mutex>
@@ -136,6 +138,18 @@ wxSize ShownSize(AVFormatContext* input, AVStream* stream) {
     return wxSize(static_cast<int>(std::clamp<long long>(shown, 1, 65535)), height);
 }
 
+// Quarter turns clockwise that show the frames upright: phones store a
+// portrait video's frames sideways with a turn for the player.
+int UprightTurns(AVStream* stream) {
+    const uint8_t* matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr);
+    if (!matrix) return 0;
+    const double counterclockwise = av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
+    if (std::isnan(counterclockwise)) return 0;
+    return static_cast<int>(((-std::lround(counterclockwise / 90.0)) % 4 + 4) % 4);
+}
+
+wxSize Turned(const wxSize& size, int turns) { return turns % 2 ? wxSize(size.y, size.x) : size; }
+
 // The video stream's own length: the container's may be its longest stream's.
 long long StreamDuration(AVFormatContext* input, AVStream* stream) {
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) return stream->duration;
@@ -153,21 +167,26 @@ long long StreamDuration(AVFormatContext* input, AVStream* stream) {
 
 class FfmpegFrame final : public SourceFrame {
 public:
-    FfmpegFrame(FramePtr frame, long long start, long long end, PictureScaler& scaler)
-        : SourceFrame(start, end), m_frame(std::move(frame)), m_scaler(scaler) {}
+    FfmpegFrame(FramePtr frame, long long start, long long end, PictureScaler& scaler, int turns)
+        : SourceFrame(start, end), m_frame(std::move(frame)), m_scaler(scaler), m_turns(turns) {}
 
+    // size is as shown: upright.
     std::unique_ptr<wxImage> Picture(const wxSize& size) override {
         const auto format = static_cast<AVPixelFormat>(m_frame->format);
         const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
         const bool alpha = descriptor && (descriptor->flags & AV_PIX_FMT_FLAG_ALPHA);
-        return m_scaler.Scale({m_frame->data, m_frame->linesize, format, m_frame->width, m_frame->height,
-                               m_frame->colorspace, m_frame->color_range, alpha},
-                              size);
+        std::unique_ptr<wxImage> picture =
+            m_scaler.Scale({m_frame->data, m_frame->linesize, format, m_frame->width, m_frame->height,
+                            m_frame->colorspace, m_frame->color_range, alpha},
+                           Turned(size, m_turns));
+        if (!picture || m_turns == 0) return picture;
+        return std::make_unique<wxImage>(m_turns == 2 ? picture->Rotate180() : picture->Rotate90(m_turns == 1));
     }
 
 private:
     FramePtr m_frame;
     PictureScaler& m_scaler;
+    const int m_turns;
 };
 
 class FfmpegFrames final : public FrameSequence {
@@ -175,7 +194,8 @@ public:
     FfmpegFrames(InputPtr input, AVStream* stream, DecoderPtr decoder)
         : m_input(std::move(input)), m_stream(stream), m_decoder(std::move(decoder)), m_packet(av_packet_alloc()) {
         if (!m_packet) throw std::bad_alloc();
-        m_facts.size = ShownSize(m_input.get(), stream);
+        m_turns = UprightTurns(stream);
+        m_facts.size = Turned(ShownSize(m_input.get(), stream), m_turns);
         const AVRational rate = av_guess_frame_rate(m_input.get(), stream, nullptr);
         m_facts.frameRate = rate.num > 0 && rate.den > 0 ? av_q2d(rate) : 0;
         m_duration = StreamDuration(m_input.get(), stream);
@@ -304,7 +324,7 @@ private:
         const long long end = start + (frame->pkt_duration > 0 ? frame->pkt_duration : m_frameLength);
         m_lastStart = start;
         m_lastEnd = end;
-        return std::make_unique<FfmpegFrame>(std::move(frame), start, end, m_scaler);
+        return std::make_unique<FfmpegFrame>(std::move(frame), start, end, m_scaler, m_turns);
     }
 
     InputPtr m_input;
@@ -313,6 +333,7 @@ private:
     PacketPtr m_packet;
     PictureScaler m_scaler;
     VideoFacts m_facts;
+    int m_turns = 0;  // quarter turns clockwise that make the frames upright
     long long m_origin = 0;       // the stream's first timestamp: time 0
     long long m_duration = 0;     // the stream's length in ticks; 0: unknown
     long long m_frameLength = 1;  // an average frame's, in ticks

@@ -1,5 +1,7 @@
 #include "import/framepath.h"
 
+#include <wx/filefn.h>
+
 #include <climits>
 
 namespace {
@@ -95,4 +97,11 @@ std::optional<VideoFrameRef> VideoFrameFromPath(const wxString& path) {
         !ReadSide(path, at, ref.size.y) || at != path.length())
         return std::nullopt;
     return ref;
+}
+
+wxString ShownFrameName(const wxString& path) {
+    const std::optional<VideoFrameRef> video = VideoFrameFromPath(path);
+    if (!video) return wxFileNameFromPath(path);
+    return wxString::Format("%s %lld.%03lld s", wxFileNameFromPath(video->path), video->timeMs / 1000,
+                            video->timeMs % 1000);
 }

@@ -34,11 +34,10 @@ bool ExportController::Start(const Document& document, const wxString& path, con
     std::vector<FramePicture> pictures;
     for (const DocumentFrame& frame : document.Frames()) pictures.push_back(frame.picture);
     auto feed = std::make_shared<ExportFrameFeed>(this, std::move(pictures), 2 * parallelism);
-    GifExportJob job = ExportJobFor(document, parallelism);
-    job.path = path;
+    GifExportJob job = ExportJobFor(document, parallelism, path);
     auto thread = std::make_unique<WorkSaveAsGifThread>(std::move(job), feed);
     const wxString noThread =
-        wxString::Format(wxGetTranslation("The GIF file \"%s\" cannot be saved: the system "
+        wxString::Format(wxGetTranslation("The file \"%s\" cannot be saved: the system "
                                           "refused to start a thread."),
                          ShownFileName(m_path));
     if (thread->Create() != wxTHREAD_NO_ERROR) {

@@ -2,6 +2,7 @@
 
 #include "base/filenames.h"
 #include "document/canvasgeometry.h"
+#include "import/framepath.h"
 #include "window/framedisplay.h"
 
 #include <wx/dcclient.h>
@@ -101,7 +102,7 @@ void PreviewPanel::ShowFrame(int index) {
     m_shown = true;
     m_panel->Refresh();
 
-    m_shownName = ShownFileName(wxFileNameFromPath(frame.path));
+    m_shownName = ShownFileName(ShownFrameName(frame.path));
     m_shownSize = picture;
     if (m_listener.frameShown) m_listener.frameShown(index, m_shownName, m_shownSize);
 }

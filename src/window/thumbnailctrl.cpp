@@ -221,7 +221,7 @@ bool wxThumbnailItem::DrawDecoration(wxDC& dc, wxThumbnailCtrl* ctrl, const wxRe
     dc.DrawLine(x, y, x + w - 1, y);
     dc.DrawLine(x, y, x, y + h - 1);
 
-    const wxString name = ShownFileName(wxFileNameFromPath(m_path));
+    const wxString name = ShownFileName(ShownFrameName(m_path));
     const int margin = ctrl->GetItemMargin();
     const int gap = (h - imageRect.height) / 2;
     if (!name.empty() && ctrl->HasFlag(THUMB_STYLE_SHOW_FILENAME)) {

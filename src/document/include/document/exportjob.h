@@ -5,4 +5,5 @@
 #include "document/document.h"
 #include "gif/export.h"
 
-GifExportJob ExportJobFor(const Document& document, int parallelism);
+// The file is path (the document's own when empty); its name says the format.
+GifExportJob ExportJobFor(const Document& document, int parallelism, const wxString& path = wxString());

@@ -35,6 +35,10 @@ struct VideoFrameRef {
     wxSize size;
 };
 
+// How the strip and the preview name a frame: its file's name, and for a
+// video's frame the time ("clip.mp4 1.240 s"), not its whole reference.
+wxString ShownFrameName(const wxString& path);
+
 // The video frame a path names: exactly the suffix MakeVideoFramePath writes
 // (sides 1 to 65535) after a non-empty path; nothing for any other path.
 std::optional<VideoFrameRef> VideoFrameFromPath(const wxString& path);
