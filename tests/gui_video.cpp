@@ -42,15 +42,6 @@ void MakeClip(const std::string& path, const std::vector<std::string>& extra = {
     ASSERT_EQ(lwtest::RunProcess(argv).exitCode, 0);
 }
 
-// Frame count and each frame's duration in milliseconds, as Pillow reads the file.
-std::string PillowTiming(const std::string& path) {
-    const char* script =
-        "import sys\nfrom PIL import Image\nA = Image.open(sys.argv[1])\nd = []\n"
-        "for i in range(A.n_frames):\n    A.seek(i); A.load(); d.append(A.info.get('duration'))\n"
-        "print(A.n_frames, sorted(set(int(x) for x in d)))\n";
-    return lwtest::RunProcess({"/usr/bin/python3", "-c", script, path}).out;
-}
-
 // The lowest PSNR over the frames of two animations (or, lastOnly, of the
 // first's last frame against a picture), as Pillow decodes them.
 std::string PillowLeastPsnr(const std::string& a, const std::string& b, bool lastOnly) {
@@ -96,7 +87,7 @@ TEST(Video, ARangeAtARateBecomesFramesSavedInEveryFormatAndKeptByTheProject) {
     SaveAs(frame, dir + "/out", 1);  // the WebP type: the name gets its extension
     SaveAs(frame, dir + "/out.png", 0);  // the name's extension wins over the type
     for (const char* name : {"/out.gif", "/out.webp", "/out.png"})
-        EXPECT_EQ(PillowTiming(dir + name), "20 [100]\n") << name;
+        EXPECT_EQ(lwtest::PillowTiming(dir + name), "20 (640, 360) [100]\n") << name;
     EXPECT_EQ(document.GifPath(), dir + "/out.png");
     // The APNG holds the frames exactly; the GIF and the WebP are those frames within their losses.
     ASSERT_TRUE(document.Frame(19).picture->Decode().SaveFile(dir + "/last.png", wxBITMAP_TYPE_PNG));

@@ -297,15 +297,6 @@ TEST(Cli, TimingOptionsWorkOnAGifsOwnDelays) {
 
 namespace {
 
-// Frame count, size, loop and the distinct frame durations as Pillow reads any format.
-std::string PillowTiming(const std::string& path) {
-    const char* script =
-        "import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1])\nd = set()\n"
-        "for i in range(im.n_frames):\n    im.seek(i); im.load(); d.add(int(im.info.get('duration')))\n"
-        "print(im.n_frames, im.size, sorted(d))\n";
-    return lwtest::RunProcess({"/usr/bin/python3", "-c", script, path}).out;
-}
-
 TEST(Cli, AVideoRangeBecomesTheFramesAskedInTheFormatTheNameSays) {
     const std::string dir = lwtest::MakeTempDir("cli-video");
     const std::string clip = dir + "/clip.mp4";
@@ -317,7 +308,7 @@ TEST(Cli, AVideoRangeBecomesTheFramesAskedInTheFormatTheNameSays) {
     for (const char* name : {"/out.gif", "/out.webp", "/out.apng"}) {
         const auto run = Cli({clip, "--start", "1", "--end", "3", "--fps", "10", "-o", dir + name, "-q"});
         ASSERT_EQ(run.exitCode, 0) << run.err;
-        EXPECT_EQ(PillowTiming(dir + name), "20 (640, 360) [100]\n") << name;
+        EXPECT_EQ(lwtest::PillowTiming(dir + name), "20 (640, 360) [100]\n") << name;
     }
     // The first frame is the one ffmpeg shows at 1 s, within the palette's error.
     ASSERT_EQ(lwtest::RunProcess({"/usr/bin/ffmpeg", "-v", "error", "-ss", "1", "-i", clip, "-frames:v", "1",

@@ -236,4 +236,12 @@ FileSizeLimit::~FileSizeLimit() {
     std::signal(SIGXFSZ, m_savedHandler);
 }
 
+std::string PillowTiming(const std::string& path) {
+    const char* script =
+        "import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1])\nd = set()\n"
+        "for i in range(im.n_frames):\n    im.seek(i); im.load(); d.add(int(im.info.get('duration')))\n"
+        "print(im.n_frames, im.size, sorted(d))\n";
+    return RunProcess({"/usr/bin/python3", "-c", script, path}).out;
+}
+
 }  // namespace lwtest

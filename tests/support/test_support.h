@@ -97,6 +97,10 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
                          const std::map<std::string, std::string>& env = {},
                          std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
+// An animation of any format as Pillow reads it: "frames (w, h) [durations in ms]",
+// each distinct duration once.
+std::string PillowTiming(const std::string& path);
+
 }  // namespace lwtest
 
 #undef wxTEST_DIALOG_HOOK_CLASS
