@@ -310,6 +310,19 @@ TEST(Cli, AVideoRangeBecomesTheFramesAskedInTheFormatTheNameSays) {
         ASSERT_EQ(run.exitCode, 0) << run.err;
         EXPECT_EQ(lwtest::PillowTiming(dir + name), "20 (640, 360) [100]\n") << name;
     }
+    // At WebP quality 100 every frame is kept exactly, as the APNG keeps it.
+    ASSERT_EQ(Cli({clip, "--start", "1", "--end", "3", "--fps", "10", "--webp-quality", "100", "-o",
+                   dir + "/exact.webp", "-q"})
+                  .exitCode,
+              0);
+    const char* same =
+        "import sys\nfrom PIL import Image, ImageChops\nA, B = Image.open(sys.argv[1]), Image.open(sys.argv[2])\n"
+        "for i in range(A.n_frames):\n    A.seek(i); A.load(); B.seek(i); B.load()\n"
+        "    print(ImageChops.difference(A.convert('RGB'), B.convert('RGB')).getbbox(), end=' ')\n";
+    std::string unchanged;  // no frame has a box of differences
+    for (int i = 0; i < 20; ++i) unchanged += "None ";
+    EXPECT_EQ(lwtest::RunProcess({"/usr/bin/python3", "-c", same, dir + "/exact.webp", dir + "/out.apng"}).out,
+              unchanged);
     // The first frame is the one ffmpeg shows at 1 s, within the palette's error.
     ASSERT_EQ(lwtest::RunProcess({"/usr/bin/ffmpeg", "-v", "error", "-ss", "1", "-i", clip, "-frames:v", "1",
                                   dir + "/at1.png"})

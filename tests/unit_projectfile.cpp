@@ -399,11 +399,12 @@ TEST_F(ProjectFormat, FrameDelaysLoopCountAndTransparencyRoundTrip) {
     ProjectContent content;
     content.width = content.height = 8;
     content.delay = 10;
-    content.framePaths = List({"a.png", "anim.gif_0", "anim.gif_1", "anim.gif_2", "c.png"});
+    content.framePaths = List({"a.png", "anim.gif_0", "anim.gif_1", "anim.gif_2", "c.png#t=1.240&size=64x36"});
     for (wxString& path : content.framePaths) path = dir + "/" + path;
     content.frameDelays = {10, 50, 7, 0, 65535};
     content.loopCount = 3;
     content.transparent = true;
+    content.webpQuality = 55;
     ASSERT_EQ(WriteProjectFile(file, content), ProjectWriteStatus::Written);
 
     // Another reader: every frame's entry has its delay, the GIF's own entry none.
@@ -415,6 +416,7 @@ TEST_F(ProjectFormat, FrameDelaysLoopCountAndTransparencyRoundTrip) {
     EXPECT_EQ(XPath(file, "name(/project/*[4])"), "loop_count");
     EXPECT_EQ(XPath(file, "string(/project/loop_count)"), "3");
     EXPECT_EQ(XPath(file, "string(/project/transparent)"), "1");
+    EXPECT_EQ(XPath(file, "string(/project/webp_quality)"), "55");
 
     ProjectReading r = ReadProjectFile(file);
     EXPECT_EQ(r.problem, ProjectProblem::None);
@@ -423,6 +425,7 @@ TEST_F(ProjectFormat, FrameDelaysLoopCountAndTransparencyRoundTrip) {
     EXPECT_EQ(frames.delays, content.frameDelays);
     EXPECT_EQ(r.loopCount, 3);
     EXPECT_TRUE(r.transparent);
+    EXPECT_EQ(r.webpQuality, 55);
 
     // As another writer lays it out: quotes, CDATA, line breaks, a junk delay.
     lwtest::WriteFile(file, Project("\n <name/>" + std::string(kGif) + "<images>\n <path delay='25'>" +
@@ -440,6 +443,7 @@ TEST_F(ProjectFormat, FrameDelaysLoopCountAndTransparencyRoundTrip) {
     EXPECT_EQ(ProjectFramesToLoad(r).delays, (std::vector<int>{7, 7}));
     EXPECT_EQ(r.loopCount, 0);
     EXPECT_FALSE(r.transparent);
+    EXPECT_EQ(r.webpQuality, kDefaultWebpQuality);
 }
 
 TEST(ProjectPaths, NamesWithoutAFolderBelongToTheProjectsFolder) {
