@@ -112,6 +112,33 @@ TEST(AnimationFormats, WebpQualityMakesPhotosLossyAndHundredLossless) {
     EXPECT_EQ(lwtest::Psnr(FrameOf(ReadWithPillow(path), 0, 160, 120), photo[0]), 99);
 }
 
+// A desktop-like picture of many colours that loses nothing cheaply: a
+// gradient with a window of text.
+wxImage Desktop(int w, int h) {
+    wxImage picture(w, h, false);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const bool window = x >= w / 4 && x < w * 3 / 4 && y >= h / 4 && y < h * 3 / 4;
+            const bool glyph = window && y % 10 < 6 && x % 6 < 4 && (x / 6 + y / 10) % 3;
+            const unsigned char grey = glyph ? 30 : 240;
+            picture.SetRGB(x, y, window ? grey : 40 + x / 2, window ? grey : 60 + y / 2, window ? grey : 120 + (x + y) / 4);
+        }
+    return picture;
+}
+
+TEST(AnimationFormats, WebpKeepsACheapFirstFrameExactAndTheChangesLossy) {
+    const std::string path = lwtest::MakeTempDir("formats") + "/desktop.webp";
+    std::vector<wxImage> pictures{Desktop(160, 120), Desktop(160, 120)};
+    pictures[1].Paste(lwtest::SyntheticPicture(PictureKind::Photo, 48, 36, 5), 100, 70);
+    ASSERT_EQ(Write(Job(path, AnimationFormat::WebP, 2, 160, 120), pictures), GifExportStatus::Written);
+    const ReadBack read = ReadWithPillow(path);
+    ASSERT_EQ(read.frames, 2);
+    EXPECT_EQ(lwtest::LargestDifference(FrameOf(read, 0, 160, 120), pictures[0]), 0);
+    const double psnr = lwtest::Psnr(FrameOf(read, 1, 160, 120), pictures[1]);
+    EXPECT_GT(psnr, 30);
+    EXPECT_LT(psnr, 99);
+}
+
 TEST(AnimationFormats, HolesOfATransparentJobStayAlphaZero) {
     const std::string folder = lwtest::MakeTempDir("formats");
     std::vector<wxImage> pictures;
@@ -126,7 +153,6 @@ TEST(AnimationFormats, HolesOfATransparentJobStayAlphaZero) {
         GifExportJob job = Job(path, format, 2, 40, 40);
         job.transparent = true;
         ASSERT_EQ(Write(job, pictures), GifExportStatus::Written) << extension;
-        std::system(("cp " + path + " /tmp/webpexp/").c_str());  // TEMP
         const ReadBack read = ReadWithPillow(path);
         ASSERT_EQ(read.frames, 2) << extension;
         for (int frame = 0; frame < 2; ++frame) {
@@ -141,6 +167,22 @@ TEST(AnimationFormats, HolesOfATransparentJobStayAlphaZero) {
             }
         }
     }
+    // The file's alpha is carried by a frame, not only claimed.
+    const std::string info = lwtest::RunProcess({"/usr/bin/webpinfo", folder + "/holes.webp"}).out;
+    EXPECT_EQ(info.find("warning"), std::string::npos) << info;
+}
+
+TEST(AnimationFormats, ATransparentWebpWithoutHolesSaysItIsOpaque) {
+    const std::string path = lwtest::MakeTempDir("formats") + "/opaque.webp";
+    const std::vector<wxImage> pictures{lwtest::SyntheticPicture(PictureKind::Flat, 40, 40, 3),
+                                        lwtest::SyntheticPicture(PictureKind::Photo, 40, 40, 4)};
+    GifExportJob job = Job(path, AnimationFormat::WebP, 2, 40, 40);
+    job.transparent = true;
+    ASSERT_EQ(Write(job, pictures), GifExportStatus::Written);
+    const std::string info = lwtest::RunProcess({"/usr/bin/webpmux", "-info", path}).out;
+    EXPECT_NE(info.find("Features present: animation\n"), std::string::npos) << info;
+    const std::string check = lwtest::RunProcess({"/usr/bin/webpinfo", path}).out;
+    EXPECT_EQ(check.find("warning"), std::string::npos) << check;
 }
 
 TEST(AnimationFormats, StoppedOrRefusedExportsLeaveTheTargetAsItWas) {
