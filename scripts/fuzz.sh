@@ -37,14 +37,17 @@ fuzz() {
     -artifact_prefix="$dir/" -print_final_stats=1 >"$dir/log" 2>&1
 }
 
-# Projects are small text files; GIFs beyond a few frames add only more of the same.
+# Projects are small text files; GIFs beyond a few frames add only more of the
+# same; a video's headers and first frames fit in 64 KB.
 declare -A running
 fuzz project 65536 &
 running[project]=$!
 fuzz gif 16384 &
 running[gif]=$!
+fuzz video 65536 &
+running[video]=$!
 status=0
-for name in project gif; do
+for name in project gif video; do
   if wait "${running[$name]}"; then
     echo "fuzz_$name: no crash in ${seconds} s ($(grep -m1 '^stat::number_of_executed_units' "$work/$name/log" | awk '{print $2}') inputs)"
   else

@@ -6,10 +6,15 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <cstring>
 #include <new>
-#include <vector>
 
 namespace {
+
+// What libswscale's output rows want: aligned for its SIMD code, and room
+// for a block of pixels past their end.
+constexpr int kRowAlign = 64;
+constexpr int kRowSpare = 64;
 
 // Shrinking averages what each pixel covers; otherwise bicubic, as players draw.
 int FilterFor(const ScalerSource& source, const wxSize& size) {
@@ -66,17 +71,24 @@ std::unique_ptr<wxImage> PictureScaler::Convert(const ScalerSource& source, cons
     UseColours(source);
     auto picture = std::make_unique<wxImage>(size.x, size.y, false);
     if (!picture->IsOk()) throw std::bad_alloc();
-    if (!source.alpha) {
-        uint8_t* const planes[4] = {picture->GetData(), nullptr, nullptr, nullptr};
-        const int strides[4] = {3 * size.x, 0, 0, 0};
-        sws_scale(m_convert.get(), source.planes, source.strides, 0, source.height, planes, strides);
+    // libswscale's SIMD code writes whole blocks of pixels, past the end of a
+    // row whose width is no multiple of them (and so past the last row): it
+    // writes into aligned rows with room to spare, copied into the picture.
+    const int bytes = source.alpha ? 4 : 3;
+    const int stride = FFALIGN(bytes * size.x + kRowSpare, kRowAlign);
+    const std::unique_ptr<uint8_t, FreePlanes> rows(
+        static_cast<uint8_t*>(av_malloc(static_cast<size_t>(stride) * (size.y + 1))));
+    if (!rows) throw std::bad_alloc();
+    uint8_t* const planes[4] = {rows.get(), nullptr, nullptr, nullptr};
+    const int strides[4] = {stride, 0, 0, 0};
+    sws_scale(m_convert.get(), source.planes, source.strides, 0, source.height, planes, strides);
+    if (source.alpha) {
+        SplitRgba(rows.get(), stride, *picture);
         return picture;
     }
-    std::vector<uint8_t> rgba(static_cast<size_t>(size.x) * size.y * 4);
-    uint8_t* const planes[4] = {rgba.data(), nullptr, nullptr, nullptr};
-    const int strides[4] = {4 * size.x, 0, 0, 0};
-    sws_scale(m_convert.get(), source.planes, source.strides, 0, source.height, planes, strides);
-    SplitRgba(rgba.data(), strides[0], *picture);
+    unsigned char* rgb = picture->GetData();
+    for (int y = 0; y < size.y; ++y, rgb += 3 * size.x)
+        std::memcpy(rgb, rows.get() + static_cast<size_t>(stride) * y, 3 * size.x);
     return picture;
 }
 

@@ -30,11 +30,12 @@ struct ScalerSource {
     bool alpha;  // the picture has transparency worth keeping
 };
 
-// Brings a picture to size and to the toolkit's RGB with libswscale, into the
-// picture's own pixels where it has no alpha. A YUV picture is resized in its
-// own format first and then converted at that size: libswscale converts to
-// packed RGB three times faster so than while resizing. Keeps its contexts
-// between calls: the frames of one video all take the same ones.
+// Brings a picture to size and to the toolkit's RGB with libswscale, through
+// padded rows of its own (libswscale writes past a row's end). A YUV picture
+// is resized in its own format first and then converted at that size:
+// libswscale converts to packed RGB three times faster so than while
+// resizing. Keeps its contexts between calls: the frames of one video all
+// take the same ones.
 class PictureScaler {
 public:
     PictureScaler();

@@ -18,6 +18,7 @@ constexpr AVRational kMilliseconds{1, 1000};
 // Enough for every signature below; an MPEG transport stream shows its third
 // packet's sync byte at 376.
 constexpr size_t kVideoHeadBytes = 400;
+constexpr int kMaxVideoSide = 65535;
 // The longest delay a frame can keep.
 constexpr long long kMaxDelay = 65535;
 
@@ -179,7 +180,10 @@ std::unique_ptr<VideoReader> VideoReader::Open(const wxString& path) {
     const std::string head = FileBytes(path, kVideoHeadBytes);
     if (!IsVideo(path, head)) return nullptr;
     std::unique_ptr<FrameSequence> frames = IsAnimatedWebP(head) ? OpenWebPFrames(path) : OpenFfmpegFrames(path);
-    return frames ? std::make_unique<SampledVideo>(std::move(frames)) : nullptr;
+    // A side no picture (nor a frame's reference path) can have: the header lies.
+    const wxSize size = frames ? frames->Facts().size : wxSize();
+    if (size.x < 1 || size.y < 1 || size.x > kMaxVideoSide || size.y > kMaxVideoSide) return nullptr;
+    return std::make_unique<SampledVideo>(std::move(frames));
 }
 
 bool LooksLikeVideo(const wxString& path) { return IsVideo(path, FileBytes(path, kVideoHeadBytes)); }
