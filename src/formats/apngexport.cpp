@@ -1,6 +1,6 @@
 #include "formats/apngexport.h"
 
-#include "formats/animationfile.h"
+#include "gif/animationfile.h"
 #include "formats/renderpipeline.h"
 
 #include <png.h>

@@ -1,6 +1,6 @@
 #include "formats/webpexport.h"
 
-#include "formats/animationfile.h"
+#include "gif/animationfile.h"
 #include "formats/renderpipeline.h"
 
 #include <webp/encode.h>

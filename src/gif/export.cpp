@@ -2,8 +2,8 @@
 
 #include "base/filenames.h"
 #include "base/signalstack.h"
-#include "files/replacingfile.h"
 
+#include "gif/animationfile.h"
 #include "gif/blocks.h"
 #include "gif/colour_index.h"
 #include "gif/encode.h"
@@ -14,28 +14,16 @@
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/intl.h>
-#include <wx/log.h>
 #include <wx/utils.h>
-#include <wx/wfstream.h>
-
 
 #include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <future>
 #include <new>
-#include <system_error>
 #include <thread>
 
 namespace {
-
-GifExportStatus ToExportStatus(ReplacingFile::Result result) {
-    switch (result) {
-        case ReplacingFile::Result::Replaced: return GifExportStatus::Written;
-        case ReplacingFile::Result::CannotReplace: return GifExportStatus::CannotReplace;
-        default: return GifExportStatus::CannotWrite;
-    }
-}
 
 QuantizeSettings SettingsFor(GifQuality quality) {
     QuantizeSettings settings;
@@ -289,31 +277,7 @@ int DefaultExportParallelism() {
 
 GifExportStatus WriteGifAnimation(const GifExportJob& job, const ExportFrameSource& source,
                                   const ExportFrameWritten& written) {
-    if (job.frameCount <= 0) return GifExportStatus::NothingToWrite;
-    // Failures come back as the result; the toolkit's own messages would only
-    // repeat them (and from a worker thread would pop up later).
-    wxLogNull quiet;
-    ReplacingFile file(job.path, "part");
-    switch (file.TargetRefusal()) {
-        case ReplacingFile::Refusal::None: break;
-        case ReplacingFile::Refusal::Folder: return GifExportStatus::IsAFolder;
-        case ReplacingFile::Refusal::LinkLoop: return GifExportStatus::LinkLoop;
-        case ReplacingFile::Refusal::Special: return GifExportStatus::NotAFile;
-    }
-    if (!file.IsOpened()) return GifExportStatus::CannotCreate;
-    GifExportStatus status;
-    {
-        wxFileOutputStream stream(file.File());
-        try {
-            status = WriteFrames(job, source, written, stream);
-        } catch (const std::system_error&) {
-            // No thread could be started for a frame.
-            status = GifExportStatus::BadFrame;
-        }
-        if (status == GifExportStatus::Written && !stream.IsOk()) status = GifExportStatus::CannotWrite;
-    }
-    if (status == GifExportStatus::Written) status = ToExportStatus(file.Commit());
-    return status;
+    return WriteAnimationFile(job, [&](wxOutputStream& stream) { return WriteFrames(job, source, written, stream); });
 }
 
 wxString GifExportFailureText(GifExportStatus status, const wxString& path) {

@@ -1,4 +1,4 @@
-#include "formats/animationfile.h"
+#include "gif/animationfile.h"
 
 #include "files/replacingfile.h"
 

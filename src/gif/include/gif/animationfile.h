@@ -1,4 +1,4 @@
-// What the WebP and APNG writers share around their bytes: the refusals of a
+// What every animation writer (GIF, WebP, APNG) shares around its bytes: the refusals of a
 // target that is no ordinary file, the temporary file that takes the target's
 // place only once complete, and what each way of failing is called.
 #pragma once
