@@ -6,15 +6,14 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <cstring>
+#include <cstdlib>
 #include <new>
 
 namespace {
 
-// What libswscale's output rows want: aligned for its SIMD code, and room
-// for a block of pixels past their end.
-constexpr int kRowAlign = 64;
-constexpr int kRowSpare = 64;
+// Room past the last row for a block of pixels that libswscale writes beyond
+// a row's end (at most a few dozen bytes; the width of its widest registers).
+constexpr size_t kRowSpare = 256;
 
 // Shrinking averages what each pixel covers; otherwise bicubic, as players draw.
 int FilterFor(const ScalerSource& source, const wxSize& size) {
@@ -69,27 +68,28 @@ std::unique_ptr<wxImage> PictureScaler::Convert(const ScalerSource& source, cons
                                          size.y, target, FilterFor(source, size), nullptr, nullptr, nullptr));
     if (!m_convert) return nullptr;
     UseColours(source);
-    auto picture = std::make_unique<wxImage>(size.x, size.y, false);
-    if (!picture->IsOk()) throw std::bad_alloc();
     // libswscale's SIMD code writes whole blocks of pixels, past the end of a
-    // row whose width is no multiple of them (and so past the last row): it
-    // writes into aligned rows with room to spare, copied into the picture.
+    // row whose width is no multiple of them: into the next row, which it
+    // writes afterwards, and past the last one, where room is left.
     const int bytes = source.alpha ? 4 : 3;
-    const int stride = FFALIGN(bytes * size.x + kRowSpare, kRowAlign);
-    const std::unique_ptr<uint8_t, FreePlanes> rows(
-        static_cast<uint8_t*>(av_malloc(static_cast<size_t>(stride) * (size.y + 1))));
+    const size_t used = static_cast<size_t>(bytes) * size.x * size.y;
+    const size_t room = used + static_cast<size_t>(bytes) * size.x + kRowSpare;
+    uint8_t* const rows = source.alpha ? Rows(room) : static_cast<uint8_t*>(std::malloc(room));
     if (!rows) throw std::bad_alloc();
-    uint8_t* const planes[4] = {rows.get(), nullptr, nullptr, nullptr};
-    const int strides[4] = {stride, 0, 0, 0};
+    // The toolkit frees the pixels it is given with free().
+    auto picture = source.alpha ? std::make_unique<wxImage>(size.x, size.y, false)
+                                : std::make_unique<wxImage>(size.x, size.y, rows, false);
+    if (!picture->IsOk()) throw std::bad_alloc();
+    uint8_t* const planes[4] = {rows, nullptr, nullptr, nullptr};
+    const int strides[4] = {bytes * size.x, 0, 0, 0};
     sws_scale(m_convert.get(), source.planes, source.strides, 0, source.height, planes, strides);
-    if (source.alpha) {
-        SplitRgba(rows.get(), stride, *picture);
-        return picture;
-    }
-    unsigned char* rgb = picture->GetData();
-    for (int y = 0; y < size.y; ++y, rgb += 3 * size.x)
-        std::memcpy(rgb, rows.get() + static_cast<size_t>(stride) * y, 3 * size.x);
+    if (source.alpha) SplitRgba(rows, strides[0], *picture);
     return picture;
+}
+
+uint8_t* PictureScaler::Rows(size_t bytes) {
+    if (m_rows.size() < bytes) m_rows.resize(bytes);
+    return m_rows.data();
 }
 
 // The video's own YUV matrix and range: libswscale would take BT.601 and

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 extern "C" {
 #include <libavutil/pixfmt.h>
@@ -30,8 +31,9 @@ struct ScalerSource {
     bool alpha;  // the picture has transparency worth keeping
 };
 
-// Brings a picture to size and to the toolkit's RGB with libswscale, through
-// padded rows of its own (libswscale writes past a row's end). A YUV picture
+// Brings a picture to size and to the toolkit's RGB with libswscale, into the
+// picture's own pixels (with room past the end: libswscale writes beyond a
+// row's end). A YUV picture
 // is resized in its own format first and then converted at that size:
 // libswscale converts to packed RGB three times faster so than while
 // resizing. Keeps its contexts between calls: the frames of one video all
@@ -56,6 +58,9 @@ private:
     std::unique_ptr<wxImage> Convert(const ScalerSource& source, const wxSize& size);
     void UseColours(const ScalerSource& source);
 
+    // RGBA rows before the alpha goes apart, kept from frame to frame.
+    uint8_t* Rows(size_t bytes);
+
     Context m_resize;
     Context m_convert;
     std::unique_ptr<uint8_t, FreePlanes> m_memory;  // m_planes' memory
@@ -63,6 +68,7 @@ private:
     int m_strides[4] = {};
     wxSize m_planesSize;
     AVPixelFormat m_planesFormat = AV_PIX_FMT_NONE;
+    std::vector<uint8_t> m_rows;
 };
 
 // Fills picture (already of the size) from RGBA rows, its alpha apart as the
