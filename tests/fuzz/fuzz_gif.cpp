@@ -7,8 +7,6 @@
 #include "gif/reader.h"
 #include "gif/render.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -23,21 +21,6 @@ namespace {
 // Some 65,000 composed pixels keep each run short; larger screens are
 // refused as over the budget, as the import refuses them past its own.
 constexpr long long kPixelBudget = 1LL << 16;
-
-std::string g_folder;
-std::string g_file;
-
-void RemoveFolder() {
-    std::remove(g_file.c_str());
-    ::rmdir(g_folder.c_str());
-}
-
-bool WriteInput(const uint8_t* data, size_t size) {
-    std::FILE* file = std::fopen(g_file.c_str(), "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(data, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
-}
 
 // Draws the frame as the preview does (on a canvas whose size the GIF's own
 // screen chooses, turned and cropped as the frame's number chooses) and as
@@ -63,26 +46,15 @@ void Render(const wxImage& picture, int frame, const wxSize& screen) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     lwfuzz::Initialise();
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/loopwright-fuzz-gif-XXXXXX";
-    if (!::mkdtemp(folder.data())) {
-        std::perror("mkdtemp");
-        std::exit(2);
-    }
-    g_folder = folder;
-    g_file = folder + "/input.gif";
-    std::atexit(RemoveFolder);
+    lwfuzz::MakeInputFile("loopwright-fuzz-gif", "input.gif");
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using lwfuzz::Check;
-    if (!WriteInput(data, size)) {
-        std::perror(g_file.c_str());
-        std::abort();
-    }
+    lwfuzz::WriteInputFile(data, size);
     GifReader reader(kPixelBudget);
-    const bool loaded = reader.Load(g_file);
+    const bool loaded = reader.Load(lwfuzz::InputPath());
     const int frames = reader.GetFrameCount();
     Check(loaded == (frames > 0), "Load gives true exactly when it read a frame");
     Check(reader.GetOutcome() != GifReader::Outcome::NotGif || frames == 0, "no frames from what is no GIF");
@@ -102,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // fewer, as only the frame in hand counts against the budget.
     GifReader streaming;
     int streamed = 0;
-    streaming.Stream(g_file, kPixelBudget, [&](std::unique_ptr<wxImage> picture, int delay) {
+    streaming.Stream(lwfuzz::InputPath(), kPixelBudget, [&](std::unique_ptr<wxImage> picture, int delay) {
         Check(picture && picture->GetSize() == screen && picture->HasAlpha(), "a streamed frame is like a kept one");
         if (streamed < frames) {
             const std::unique_ptr<wxImage> kept = reader.TakeFrame(streamed);

@@ -9,8 +9,6 @@
 #include "import/picturedecoder.h"
 #include "import/videoreader.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -26,21 +24,6 @@ namespace {
 constexpr int kMaxFrames = 30;
 // The decoder stops once some eight of the largest samples are held.
 constexpr long long kDecoderPixels = 64LL * 48 * 8;
-
-std::string g_folder;
-std::string g_file;
-
-void RemoveFolder() {
-    std::remove(g_file.c_str());
-    ::rmdir(g_folder.c_str());
-}
-
-bool WriteInput(const uint8_t* data, size_t size) {
-    std::FILE* file = std::fopen(g_file.c_str(), "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(data, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
-}
 
 // The rate, range and size come from the input's length, so that the fuzzer
 // tries each of them on every kind of file, and the samples stay small: at
@@ -127,26 +110,15 @@ void Decode(const wxString& path, const VideoSampling& sampling, const wxSize& s
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     lwfuzz::Initialise();
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/loopwright-fuzz-video-XXXXXX";
-    if (!::mkdtemp(folder.data())) {
-        std::perror("mkdtemp");
-        std::exit(2);
-    }
-    g_folder = folder;
     // No extension: the readers choose by content alone, as the import does.
-    g_file = folder + "/input";
-    std::atexit(RemoveFolder);
+    lwfuzz::MakeInputFile("loopwright-fuzz-video", "input");
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using lwfuzz::Check;
-    if (!WriteInput(data, size)) {
-        std::perror(g_file.c_str());
-        std::abort();
-    }
-    const wxString path(g_file);
+    lwfuzz::WriteInputFile(data, size);
+    const wxString path(lwfuzz::InputPath());
     const bool looks = LooksLikeVideo(path);
     std::unique_ptr<VideoReader> video = VideoReader::Open(path);
     Check(looks || !video, "only what looks like a video opens");
