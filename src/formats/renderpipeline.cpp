@@ -1,7 +1,6 @@
 #include "formats/renderpipeline.h"
 
-#include "gif/colour_index.h"
-#include "gif/render.h"
+#include "gif/export.h"
 
 #include <memory>
 #include <new>
@@ -9,14 +8,14 @@
 namespace {
 
 // The drawn canvas in bytes; holes become pixels of alpha 0.
-DrawnFrame ToBytes(const RenderedFrame& rendered, bool transparent) {
+DrawnFrame ToBytes(const RenderedForExport& rendered, bool transparent) {
     DrawnFrame frame;
-    frame.width = rendered.canvas.GetWidth();
-    frame.height = rendered.canvas.GetHeight();
+    frame.width = rendered.frame.canvas.GetWidth();
+    frame.height = rendered.frame.canvas.GetHeight();
     frame.channels = transparent ? 4 : 3;
+    frame.fewColours = rendered.exact;
     const std::size_t count = std::size_t(frame.width) * std::size_t(frame.height);
-    const unsigned char* rgb = rendered.canvas.GetData();
-    frame.fewColours = DistinctColours(rgb, count, 256).size() <= 256;
+    const unsigned char* rgb = rendered.frame.canvas.GetData();
     if (!transparent) {
         frame.pixels.assign(rgb, rgb + count * 3);
         return frame;
@@ -27,25 +26,19 @@ DrawnFrame ToBytes(const RenderedFrame& rendered, bool transparent) {
         rgba[0] = rgb[0];
         rgba[1] = rgb[1];
         rgba[2] = rgb[2];
-        rgba[3] = rendered.holes[i] ? 0 : 255;
+        rgba[3] = rendered.frame.holes[i] ? 0 : 255;
     }
     return frame;
 }
 
-// Runs on a worker: the picture and every image drawn from it belong to this
-// task alone, since the toolkit's images share their pixels with an unguarded
-// reference count.
+// Runs on a worker, drawn as the GIF export draws its frames.
 DrawnFrame Draw(std::unique_ptr<wxImage> picture, const FrameDrawing& drawing, bool transparent) {
+    const RenderedForExport rendered = RenderForExport(std::move(picture), drawing, transparent);
+    if (!rendered.frame.canvas.IsOk() || rendered.frame.canvas.GetSize() != drawing.canvas) return DrawnFrame();
     try {
-        RenderedFrame rendered;
-        if (transparent) rendered = DrawFrameWithHoles(*picture, drawing);
-        else rendered.canvas = DrawFrame(*picture, drawing);
-        picture.reset();
-        if (!rendered.canvas.IsOk() || rendered.canvas.GetSize() != drawing.canvas) return DrawnFrame();
         return ToBytes(rendered, transparent);
     } catch (const std::bad_alloc&) {
-        // A canvas too large for the memory fails like a bad frame.
-        return DrawnFrame();
+        return DrawnFrame();  // fails like a bad frame
     }
 }
 

@@ -60,34 +60,6 @@ int ToleranceFor(GifQuality quality) {
     }
 }
 
-struct RenderedForExport {
-    RenderedFrame frame;
-    bool exact = false;  // at most 256 colours
-};
-
-// One frame on the canvas, and whether its colours fit in a table. Every image
-// involved belongs to the thread that runs this: the toolkit's images share
-// their pixel data with an unguarded reference count, so none may be shared
-// across threads.
-RenderedForExport RenderForExport(std::unique_ptr<wxImage> picture, const FrameDrawing& drawing,
-                                  bool transparent) {
-    RenderedForExport rendered;
-    try {
-        if (transparent) rendered.frame = DrawFrameWithHoles(*picture, drawing);
-        else rendered.frame.canvas = DrawFrame(*picture, drawing);
-        picture.reset();
-        const wxImage& canvas = rendered.frame.canvas;
-        if (canvas.IsOk()) {
-            const size_t pixels = size_t(drawing.canvas.x) * size_t(drawing.canvas.y);
-            rendered.exact = DistinctColours(canvas.GetData(), pixels, 256).size() <= 256;
-        }
-    } catch (const std::bad_alloc&) {
-        // A canvas too large for the memory: the frame fails like a bad one.
-        rendered = RenderedForExport();
-    }
-    return rendered;
-}
-
 // Frames being rendered, and planned frames being encoded, oldest first; at
 // most `limit` of each at once. With a limit of 1 everything runs on the
 // calling thread, when it is waited for.
@@ -247,6 +219,25 @@ GifExportStatus WriteFrames(const GifExportJob& job, const ExportFrameSource& so
 }
 
 }  // namespace
+
+RenderedForExport RenderForExport(std::unique_ptr<wxImage> picture, const FrameDrawing& drawing,
+                                  bool transparent) {
+    RenderedForExport rendered;
+    try {
+        if (transparent) rendered.frame = DrawFrameWithHoles(*picture, drawing);
+        else rendered.frame.canvas = DrawFrame(*picture, drawing);
+        picture.reset();
+        const wxImage& canvas = rendered.frame.canvas;
+        if (canvas.IsOk()) {
+            const size_t pixels = size_t(drawing.canvas.x) * size_t(drawing.canvas.y);
+            rendered.exact = DistinctColours(canvas.GetData(), pixels, 256).size() <= 256;
+        }
+    } catch (const std::bad_alloc&) {
+        // A canvas too large for the memory: the frame fails like a bad one.
+        rendered = RenderedForExport();
+    }
+    return rendered;
+}
 
 wxString EnsureGifExtension(const wxString& path) {
     return path.EndsWith(".gif") ? path : path + ".gif";

@@ -72,6 +72,18 @@ struct GifExportJob {
     int parallelism = 1;       // frames rendered and reduced at the same time
 };
 
+// One frame drawn for an export, on the canvas (with holes when transparent),
+// and whether its colours fit in a table, so that it can be kept exactly.
+// Every image involved belongs to the thread that runs this: the toolkit's
+// images share their pixel data with an unguarded reference count. A canvas
+// too large for the memory gives an invalid frame.
+struct RenderedForExport {
+    RenderedFrame frame;
+    bool exact = false;  // at most 256 colours
+};
+RenderedForExport RenderForExport(std::unique_ptr<wxImage> picture, const FrameDrawing& drawing,
+                                  bool transparent);
+
 // Frame index's delay in hundredths, as the job's delay list says.
 int GifFrameDelay(const GifExportJob& job, int index);
 // How frame index is drawn on the job's canvas.
