@@ -172,8 +172,8 @@ void BuildPictureDocument(const CliOptions& options, CliDocument& result) {
     document.SetLoopCount(options.loopCount.value_or(0));
     GifSettings settings = document.Settings();
     settings.transparent = options.transparent;
-    settings.webpQuality = options.webpQuality.value_or(settings.webpQuality);
     document.SetSettings(settings);
+    ApplyOutputOptions(options, document);
     document.InsertFrames(0, std::move(frames));
     if (!ApplyPictureEdits(options, document)) {
         const wxSize largest = document.ReferenceSize();
@@ -239,9 +239,5 @@ void BuildProjectDocument(const CliOptions& options, CliDocument& result) {
     result.document.SetDefaultDelay(kCliDefaultDelay);
     FillDocumentFromProject(result.document, std::move(frames), reading, listed, path);
     if (!options.output.empty()) result.document.SetGif(gifPath, wxFileNameFromPath(gifPath));
-    if (options.webpQuality) {
-        GifSettings settings = result.document.Settings();
-        settings.webpQuality = *options.webpQuality;
-        result.document.SetSettings(settings);
-    }
+    ApplyOutputOptions(options, result.document);
 }

@@ -4,6 +4,8 @@
 #include "cli/cliline.h"
 #include "cli/progressbar.h"
 #include "document/exportjob.h"
+#include "document/sizesearch.h"
+#include "gif/animationfile.h"
 #include "formats/animationexport.h"
 #include "gif/export.h"
 #include "gif/export_memory.h"
@@ -48,17 +50,66 @@ int Fail(int status, const wxString& text) {
     return status;
 }
 
+// As in the window: fewer frames at once when memory is short, none when even one does not fit.
+int ParallelismFor(const Document& document) {
+    const wxSize canvas = document.CanvasSize();
+    return ExportParallelismThatFits(canvas.x, canvas.y, DefaultExportParallelism(), AvailableMemory());
+}
+
+int MemoryRefusal(const Document& document) {
+    const wxSize canvas = document.CanvasSize();
+    return Fail(kCliWriteFailure, ExportMemoryRefusalText(document.GifPath(), canvas.x, canvas.y));
+}
+
+// Ends as the signal would have ended it, for the shell and job runners.
+void EndIfStopped() {
+    if (g_stopSignal != 0) std::raise(g_stopSignal);
+}
+
+// The search for settings under the document's limit, then the file written
+// from the GIF it kept in memory.
+int ExportWithinSize(const Document& document, const GifExportJob& job, bool quiet) {
+    SizeFit fit;
+    {
+        StopSignals signals;
+        ProgressBar bar(100, !quiet && StandardErrorIsTerminal());
+        fit = FitGifToSize(document, document.Settings().maxBytes, job.parallelism,
+                           [&bar](int percent) { bar.Update(percent); }, [] { return g_stopSignal != 0; });
+    }
+    if (fit.status == GifExportStatus::Stopped) EndIfStopped();
+    if (fit.status != GifExportStatus::Written) return Fail(kCliWriteFailure, GifExportFailureText(fit.status, job.path));
+    const long long size = static_cast<long long>(fit.bytes.size());
+    if (!fit.fits)
+        return Fail(kCliInputProblem,
+                    wxString::Format("no GIF of these frames fits in %lld bytes: the smallest reached is %lld "
+                                     "bytes (%s); nothing was written",
+                                     document.Settings().maxBytes, size, SizeChoiceText(fit.choice, size)));
+    const GifExportStatus status = WriteAnimationFile(job, [&fit](wxOutputStream& out) {
+        out.Write(fit.bytes.data(), fit.bytes.size());
+        return out.LastWrite() == fit.bytes.size() ? GifExportStatus::Written : GifExportStatus::CannotWrite;
+    });
+    if (status != GifExportStatus::Written) return Fail(kCliWriteFailure, GifExportFailureText(status, job.path));
+    if (!quiet) std::cerr << "loopwright-cli: " << SystemBytes(SizeChoiceText(fit.choice, size)) << std::endl;
+    return kCliWritten;
+}
+
 }  // namespace
 
+int EstimateCliDocument(const Document& document) {
+    const int parallelism = ParallelismFor(document);
+    if (parallelism == 0) return MemoryRefusal(document);
+    const long long bytes = EstimateGifBytes(document, parallelism, kEstimatePairs, nullptr);
+    if (bytes < 0) return Fail(kCliInputProblem, "the size cannot be estimated: a frame could not be prepared");
+    std::cout << bytes << std::endl;
+    return kCliWritten;
+}
+
 int ExportCliDocument(const Document& document, bool quiet) {
-    const wxSize canvas = document.CanvasSize();
-    // As in the window: fewer frames at once when memory is short, none when even one does not fit.
-    const int parallelism = ExportParallelismThatFits(
-        canvas.x, canvas.y, DefaultExportParallelism(), AvailableMemory());
-    if (parallelism == 0)
-        return Fail(kCliWriteFailure,
-                    ExportMemoryRefusalText(document.GifPath(), canvas.x, canvas.y));
+    const int parallelism = ParallelismFor(document);
+    if (parallelism == 0) return MemoryRefusal(document);
     const GifExportJob job = ExportJobFor(document, parallelism);
+    if (document.Settings().maxBytes > 0 && job.format == AnimationFormat::Gif)
+        return ExportWithinSize(document, job, quiet);
 
     GifExportStatus status;
     // The first frame the frame store could not give back; -1: none.
@@ -81,10 +132,7 @@ int ExportCliDocument(const Document& document, bool quiet) {
                 return g_stopSignal == 0;
             });
     }
-    if (status == GifExportStatus::Stopped && g_stopSignal != 0) {
-        // Ended as the signal would have ended it, for the shell and job runners.
-        std::raise(g_stopSignal);
-    }
+    if (status == GifExportStatus::Stopped) EndIfStopped();
     if (status != GifExportStatus::Written)
         return Fail(kCliWriteFailure, status == GifExportStatus::BadFrame && unreadable >= 0
                                           ? UnreadableFrameText(job.path, unreadable)

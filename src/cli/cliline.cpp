@@ -5,11 +5,16 @@
 #include "base/folders.h"
 #include "document/timing.h"
 #include "files/samefile.h"
+#include "formats/animationexport.h"
 
 #include <wx/cmdline.h>
 #include <wx/filefn.h>
 #include <wx/msgout.h>
+#include <wx/arrstr.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -68,6 +73,25 @@ void DescribeCliLine(wxCmdLineParser& parser) {
          "0 to 100 for a WebP's frames of many colours (default 80; 100 lossless); "
          "frames of at most 256 colours are always lossless",
          wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "colours", "at most N colours per palette, 2 to 256 (default 256)",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "colors", "the same as --colours", wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "dither",
+         "none, ordered or diffuse[=PERCENT] for frames of more colours (default diffuse=50)",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "lossy", "0 (exact, default) to 100: smaller files, a little noise",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "quality", "fast, standard (default) or best palettes",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_SWITCH, nullptr, "whole-frames", "store every frame whole, not only what changed",
+         wxCMD_LINE_VAL_NONE, 0},
+        {wxCMD_LINE_OPTION, nullptr, "max-size",
+         "keep the GIF under SIZE bytes (K, M, G: powers of 1024), giving up what --levers allow",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "levers",
+         "what --max-size may change, in order (default lossy,colours,scale,fps)", wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_SWITCH, nullptr, "estimate", "print the GIF's expected size in bytes and write nothing",
+         wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_SWITCH, nullptr, "transparent", "keep transparent pixels transparent",
          wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_SWITCH, "q", "quiet", "print no progress and no warnings", wxCMD_LINE_VAL_NONE,
@@ -106,6 +130,38 @@ std::vector<std::string> WithDedupeValue(int argc, char** argv) {
 
 bool IsProjectName(const wxString& path) { return path.Lower().EndsWith(".xml"); }
 
+// The options of how the GIF is coded; the usage problem, or empty.
+wxString ReadCodingOptions(const wxCmdLineParser& parser, CliOptions& options) {
+    wxString text;
+    if (parser.Found("colours", &text) || parser.Found("colors", &text))
+        if (!(options.colours = NumberIn(text, kMinGifColours, kMaxGifColours)))
+            return "--colours must be 2 to 256: " + text;
+    if (parser.Found("dither", &text)) {
+        GifDither dither = GifDither::Diffuse;
+        if (!ParseDither(text, dither, options.ditherStrength))
+            return "--dither must be none, ordered, diffuse or diffuse=PERCENT (0 to 100): " + text;
+        options.dither = dither;
+    }
+    if (parser.Found("lossy", &text) && !(options.lossy = NumberIn(text, 0, kMaxLossy)))
+        return "--lossy must be 0 to 100: " + text;
+    if (parser.Found("quality", &text)) {
+        if (text == "fast") options.quality = GifQuality::Fast;
+        else if (text == "standard") options.quality = GifQuality::Standard;
+        else if (text == "best") options.quality = GifQuality::Best;
+        else return "--quality must be fast, standard or best: " + text;
+    }
+    options.wholeFrames = parser.Found("whole-frames");
+    if (parser.Found("max-size", &text) && !(options.maxBytes = ParseByteSize(text)))
+        return "--max-size must be a size in bytes, or with K, M or G (powers of 1024): " + text;
+    if (parser.Found("levers", &text)) {
+        if (!(options.levers = ParseLevers(text)))
+            return "--levers must name lossy, colours, scale or fps, each at most once: " + text;
+        if (!options.maxBytes) return "--levers needs a --max-size";
+    }
+    if (options.estimate && options.maxBytes) return "--estimate and --max-size do not go together";
+    return wxString();
+}
+
 // The usage problem of a parsed line, or empty; fills options as it goes.
 wxString ReadOptions(const wxCmdLineParser& parser, CliOptions& options) {
     for (size_t i = 0; i < parser.GetParamCount(); ++i) options.inputs.Add(parser.GetParam(i));
@@ -115,8 +171,10 @@ wxString ReadOptions(const wxCmdLineParser& parser, CliOptions& options) {
         if (IsProjectName(input) && !options.project)
             return "a project is exported on its own: " + input;
     parser.Found("output", &options.output);
+    options.estimate = parser.Found("estimate");
     if (parser.Found("output") && options.output.empty()) return "-o needs a file name";
-    if (!options.project && options.output.empty()) return "pictures need -o OUT.gif (or .webp, .png)";
+    if (!options.project && options.output.empty() && !options.estimate)
+        return "pictures need -o OUT.gif (or .webp, .png)";
     // A name ending in "/" would give a hidden ".gif" inside that folder.
     if (options.output.EndsWith("/")) return "-o names a folder, not a file: " + options.output;
     if (wxDirExists(options.output)) return "-o names a folder, not a file: " + options.output;
@@ -170,6 +228,10 @@ wxString ReadOptions(const wxCmdLineParser& parser, CliOptions& options) {
         return "--fps must be 1 to 100 frames a second: " + text;
     if (parser.Found("webp-quality", &text) && !(options.webpQuality = NumberIn(text, 0, 100)))
         return "--webp-quality must be 0 to 100: " + text;
+    const wxString problem = ReadCodingOptions(parser, options);
+    if (!problem.empty()) return problem;
+    if (options.maxBytes && !options.output.empty() && AnimationFormatOfPath(options.output) != AnimationFormat::Gif)
+        return "--max-size applies to GIF files only: " + options.output;
     if (parser.Found("caption", &text)) options.caption = text;
     if (parser.Found("caption-at", &text)) {
         if (!options.caption) return "--caption-at needs a --caption";
@@ -220,6 +282,83 @@ std::optional<long long> ParseSeconds(const wxString& text) {
     // A day of video is more than anyone turns into frames; the bound keeps the product in range.
     if (!text.ToCDouble(&seconds) || !(seconds >= 0) || seconds > 86400.0) return std::nullopt;
     return static_cast<long long>(seconds * 1000.0 + 0.5);
+}
+
+std::optional<long long> ParseByteSize(const wxString& text) {
+    wxString number = text.Strip(wxString::both);
+    double unit = 1;
+    const wxString upper = number.Upper();
+    for (const char* suffix : {"IB", "B"})
+        if (upper.EndsWith(suffix) && upper.length() > strlen(suffix)) {
+            number.RemoveLast(strlen(suffix));
+            break;
+        }
+    if (!number.empty()) {
+        const wxUniChar last = wxToupper(number.Last());
+        const int power = last == 'K' ? 1 : last == 'M' ? 2 : last == 'G' ? 3 : 0;
+        if (power > 0) {
+            unit = std::pow(1024.0, power);
+            number.RemoveLast();
+        }
+    }
+    // Only digits and one point: no signs, exponents or spaces inside.
+    if (number.empty() || number.find_first_not_of("0123456789.") != wxString::npos) return std::nullopt;
+    double value = 0;
+    if (!number.ToCDouble(&value)) return std::nullopt;
+    const double bytes = value * unit;
+    if (!(bytes >= 1) || bytes > 1e15) return std::nullopt;
+    return static_cast<long long>(bytes);
+}
+
+std::optional<std::vector<SizeLever>> ParseLevers(const wxString& text) {
+    std::vector<SizeLever> levers;
+    for (const wxString& name : wxSplit(text, ',', '\0')) {
+        SizeLever lever;
+        if (name == "lossy") lever = SizeLever::Lossy;
+        else if (name == "colours" || name == "colors") lever = SizeLever::Colours;
+        else if (name == "scale") lever = SizeLever::Scale;
+        else if (name == "fps") lever = SizeLever::FrameRate;
+        else return std::nullopt;
+        if (std::find(levers.begin(), levers.end(), lever) != levers.end()) return std::nullopt;
+        levers.push_back(lever);
+    }
+    if (levers.empty()) return std::nullopt;
+    return levers;
+}
+
+bool ParseDither(const wxString& text, GifDither& dither, std::optional<int>& strength) {
+    if (text == "none") dither = GifDither::None;
+    else if (text == "ordered") dither = GifDither::Ordered;
+    else if (text == "diffuse") dither = GifDither::Diffuse;
+    else if (text.StartsWith("diffuse=")) {
+        dither = GifDither::Diffuse;
+        wxString percent = text.Mid(8);
+        if (percent.EndsWith("%")) percent.RemoveLast();
+        strength = NumberIn(percent, 0, 100);
+        return strength.has_value();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void ApplyOutputOptions(const CliOptions& options, Document& document) {
+    GifSettings settings = document.Settings();
+    settings.webpQuality = options.webpQuality.value_or(settings.webpQuality);
+    if (options.quality) {
+        // The strength the old quality gave by default follows the new one.
+        if (!options.dither && settings.ditherStrength == DefaultDitherStrength(settings.quality))
+            settings.ditherStrength = DefaultDitherStrength(*options.quality);
+        settings.quality = *options.quality;
+    }
+    settings.colours = options.colours.value_or(settings.colours);
+    settings.dither = options.dither.value_or(settings.dither);
+    settings.ditherStrength = options.ditherStrength.value_or(settings.ditherStrength);
+    settings.lossy = options.lossy.value_or(settings.lossy);
+    if (options.wholeFrames) settings.optimise = false;
+    if (options.maxBytes) settings.maxBytes = *options.maxBytes;
+    if (options.levers) settings.levers = *options.levers;
+    document.SetSettings(settings);
 }
 
 std::optional<int> ParseLoopCount(const wxString& text) {

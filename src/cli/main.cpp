@@ -62,5 +62,6 @@ int main(int argc, char** argv) {
         std::cerr << "loopwright-cli: " << SystemBytes(input.problem) << std::endl;
         return input.usage ? kCliUsage : kCliInputProblem;
     }
+    if (options.estimate) return EstimateCliDocument(input.document);
     return ExportCliDocument(input.document, options.quiet);
 }

@@ -176,3 +176,7 @@ void Document::FollowFrames() {
     m_reference = m_frames.empty() ? wxSize(0, 0) : ReferenceSizeOf(sizes);
     m_canvas = m_frames.empty() ? m_reference : DrawnSize();
 }
+
+std::vector<SizeLever> DefaultSizeLevers() {
+    return {SizeLever::Lossy, SizeLever::Colours, SizeLever::Scale, SizeLever::FrameRate};
+}

@@ -23,6 +23,10 @@ GifExportJob ExportJobFor(const Document& document, int parallelism, const wxStr
     job.quality = document.Settings().quality;
     job.optimise = document.Settings().optimise;
     job.transparent = document.Settings().transparent;
+    job.colours = document.Settings().colours;
+    job.dither = document.Settings().dither;
+    job.ditherStrength = document.Settings().ditherStrength;
+    job.lossy = document.Settings().lossy;
     job.parallelism = parallelism;
     return job;
 }

@@ -100,7 +100,7 @@ void ChooseTable(const std::vector<std::uint32_t>& colours, bool transparent,
 // The rect written with its own colours from `colours`; transparent pixels
 // take the transparent entry when withClear.
 GifFrameCode ExactCode(const GifFramePlan& plan, const std::vector<std::uint32_t>& colours,
-                       bool withClear, const GlobalTableSource& global) {
+                       bool withClear, const GlobalTableSource& global, int lossy) {
     Table table;
     const GifGlobalTable* shared = global.Get();
     ChooseTable(colours, withClear && plan.clearCount > 0, shared ? &shared->palette : nullptr, table);
@@ -125,7 +125,7 @@ GifFrameCode ExactCode(const GifFramePlan& plan, const std::vector<std::uint32_t
     code.global = table.global;
     code.palette = table.palette;
     code.transparentIndex = table.palette.maskIndex;
-    code.data = GifCompressIndices(indices.data(), indices.size(), table.palette.count);
+    code.data = GifCompressIndicesLossy(indices.data(), indices.size(), table.palette, lossy);
     code.ok = true;
     return code;
 }
@@ -152,10 +152,10 @@ const GifGlobalTable* ReusableGlobal(const GifFramePlan& plan, const GlobalTable
 }
 
 // The frame's indices into palette, compressed.
-void Compress(const std::vector<unsigned char>& indices, const GifFramePalette& palette, GifFrameCode& code) {
+void Compress(const std::vector<unsigned char>& indices, const GifFramePalette& palette, int lossy,
+              const std::vector<unsigned char>& rgba, GifFrameCode& code) {
     code.transparentIndex = palette.maskIndex;
-    code.data = GifCompressIndices(indices.data(), indices.size(),
-                                   std::max(palette.count, palette.maskIndex + 1));
+    code.data = GifCompressIndicesLossy(indices.data(), indices.size(), palette, lossy, rgba.data());
     code.ok = true;
 }
 
@@ -186,10 +186,10 @@ GifFrameCode SharedTableCode(const GifFramePlan& plan, const std::vector<unsigne
     if (PaletteError(rgba.data(), pixels, step, code.palette, search) > kReuseSlack * table->quantisedError)
         return code;
     std::vector<unsigned char> indices(pixels);
-    RemapToPalette(rgba.data(), plan.rect.width, plan.rect.height, code.palette, settings.dithering,
+    RemapToPalette(rgba.data(), plan.rect.width, plan.rect.height, code.palette, RemapDitherOf(settings),
                    indices.data(), search);
     code.global = true;
-    Compress(indices, code.palette, code);
+    Compress(indices, code.palette, settings.lossy, rgba, code);
     return code;
 }
 
@@ -218,27 +218,29 @@ GifFrameCode QuantizedCode(const GifFramePlan& plan, const QuantizeSettings& set
         own.paletteError =
             PaletteError(rgba.data(), pixels, std::max<size_t>(1, pixels / kErrorSamplePixels), own.palette, search);
     }
-    Compress(indices, own.palette, own);
+    Compress(indices, own.palette, settings.lossy, rgba, own);
     return own;
 }
 
-GifFrameCode Encode(const GifFramePlan& plan, const QuantizeSettings& settings,
-                    const GlobalTableSource& global) {
+GifFrameCode Encode(const GifFramePlan& plan, QuantizeSettings settings, const GlobalTableSource& global) {
+    settings.originX = plan.rect.x;
+    settings.originY = plan.rect.y;
     const bool anyClear = plan.clearCount > 0;
+    const int limit = std::clamp(settings.maxColours, 2, 256);
     // One entry stays free for the transparent pixels.
-    const int room = anyClear ? 255 : 256;
+    const int room = anyClear ? limit - 1 : limit;
     const std::vector<std::uint32_t> colours = OpaqueColours(plan, true, room);
     GifFrameCode best;
-    if (int(colours.size()) <= room) best = ExactCode(plan, colours, true, global);
+    if (int(colours.size()) <= room) best = ExactCode(plan, colours, true, global, settings.lossy);
     if (plan.plainAllowed && anyClear) {
-        const std::vector<std::uint32_t> all = OpaqueColours(plan, false, 256);
-        if (all.size() <= 256) {
-            GifFrameCode plain = ExactCode(plan, all, false, global);
+        const std::vector<std::uint32_t> all = OpaqueColours(plan, false, limit);
+        if (int(all.size()) <= limit) {
+            GifFrameCode plain = ExactCode(plan, all, false, global, settings.lossy);
             if (!best.ok || plain.data.size() < best.data.size()) best = std::move(plain);
         }
     }
     // Too many colours for a table (exact frames only get here with holes of
-    // their own and 256 colours besides).
+    // their own and as many colours as the limit besides).
     if (!best.ok) best = QuantizedCode(plan, settings, global);
     return best;
 }

@@ -25,15 +25,18 @@
 
 namespace {
 
-QuantizeSettings SettingsFor(GifQuality quality) {
+QuantizeSettings SettingsFor(const GifExportJob& job) {
     QuantizeSettings settings;
-    if (quality == GifQuality::Fast) {
+    if (job.quality == GifQuality::Fast) {
         settings.speed = 10;
-        settings.dithering = 0.25f;
-    } else if (quality == GifQuality::Best) {
+    } else if (job.quality == GifQuality::Best) {
         settings.speed = 3;
         settings.samplePixels = 0;
     }
+    settings.dithering = job.dither == GifDither::Diffuse ? std::clamp(job.ditherStrength, 0, 100) / 100.f : 0.f;
+    settings.ordered = job.dither == GifDither::Ordered;
+    settings.maxColours = std::clamp(job.colours, kMinGifColours, kMaxGifColours);
+    settings.lossy = std::clamp(job.lossy, 0, kMaxLossy);
     return settings;
 }
 
@@ -67,7 +70,7 @@ class FramePipeline {
 public:
     FramePipeline(const GifExportJob& job, const ExportFrameSource& source)
         : m_job(job), m_source(source), m_limit(std::max(1, job.parallelism)),
-          m_settings(SettingsFor(job.quality)),
+          m_settings(SettingsFor(job)),
           m_policy(m_limit > 1 ? std::launch::async | std::launch::deferred : std::launch::deferred) {}
 
     int Limit() const { return m_limit; }
@@ -79,7 +82,8 @@ public:
             std::unique_ptr<wxImage> picture = m_source(m_next);
             if (!picture) return false;
             m_rendering.push_back(std::async(m_policy, WithSignalStack(RenderForExport), std::move(picture),
-                                             GifFrameDrawing(m_job, m_next), m_job.transparent));
+                                             GifFrameDrawing(m_job, m_next), m_job.transparent,
+                                             m_settings.maxColours));
             ++m_next;
         }
         return true;
@@ -221,7 +225,7 @@ GifExportStatus WriteFrames(const GifExportJob& job, const ExportFrameSource& so
 }  // namespace
 
 RenderedForExport RenderForExport(std::unique_ptr<wxImage> picture, const FrameDrawing& drawing,
-                                  bool transparent) {
+                                  bool transparent, int exactLimit) {
     RenderedForExport rendered;
     try {
         if (transparent) rendered.frame = DrawFrameWithHoles(*picture, drawing);
@@ -230,13 +234,17 @@ RenderedForExport RenderForExport(std::unique_ptr<wxImage> picture, const FrameD
         const wxImage& canvas = rendered.frame.canvas;
         if (canvas.IsOk()) {
             const size_t pixels = size_t(drawing.canvas.x) * size_t(drawing.canvas.y);
-            rendered.exact = DistinctColours(canvas.GetData(), pixels, 256).size() <= 256;
+            rendered.exact = DistinctColours(canvas.GetData(), pixels, exactLimit).size() <= size_t(exactLimit);
         }
     } catch (const std::bad_alloc&) {
         // A canvas too large for the memory: the frame fails like a bad one.
         rendered = RenderedForExport();
     }
     return rendered;
+}
+
+int DefaultDitherStrength(GifQuality quality) {
+    return quality == GifQuality::Fast ? kDefaultDitherStrength / 2 : kDefaultDitherStrength;
 }
 
 wxString EnsureGifExtension(const wxString& path) {
@@ -264,6 +272,12 @@ int ExportProgress(int index, int frameCount) {
 
 int DefaultExportParallelism() {
     return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+GifExportStatus WriteGifToStream(const GifExportJob& job, const ExportFrameSource& source,
+                                 const ExportFrameWritten& written, wxOutputStream& stream) {
+    if (job.frameCount <= 0) return GifExportStatus::NothingToWrite;
+    return WriteFrames(job, source, written, stream);
 }
 
 GifExportStatus WriteGifAnimation(const GifExportJob& job, const ExportFrameSource& source,

@@ -14,6 +14,58 @@ constexpr int kDampAbove = 3 * 16 * 16;  // squared error past which only 3/4 is
 
 int Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
 
+// The classic recursive 8 x 8 threshold matrix, 0..63.
+constexpr unsigned char kBayer[8][8] = {
+    {0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26},
+    {12, 44, 4, 36, 14, 46, 6, 38}, {60, 28, 52, 20, 62, 30, 54, 22},
+    {3, 35, 11, 43, 1, 33, 9, 41},  {51, 19, 59, 27, 49, 17, 57, 25},
+    {15, 47, 7, 39, 13, 45, 5, 37}, {63, 31, 55, 23, 61, 29, 53, 21},
+};
+
+// The median distance from each opaque entry to its nearest other one: how
+// far apart the palette's colours usually lie. At most 64, so that a sparse
+// palette does not turn the pattern into noise.
+int TypicalSpacing(const GifFramePalette& palette) {
+    std::vector<int> nearest;
+    for (int i = 0; i < palette.count; ++i) {
+        if (i == palette.maskIndex) continue;
+        int best = INT_MAX;
+        const GifRgb& a = palette.colours[size_t(i)];
+        for (int j = 0; j < palette.count; ++j) {
+            if (j == i || j == palette.maskIndex) continue;
+            const GifRgb& b = palette.colours[size_t(j)];
+            best = std::min(best, Square(a.red - b.red) + Square(a.green - b.green) + Square(a.blue - b.blue));
+        }
+        if (best != INT_MAX) nearest.push_back(best);
+    }
+    if (nearest.empty()) return 0;
+    std::nth_element(nearest.begin(), nearest.begin() + std::ptrdiff_t(nearest.size() / 2), nearest.end());
+    int spacing = 0;
+    while ((spacing + 1) * (spacing + 1) <= nearest[nearest.size() / 2] && spacing < 64) ++spacing;
+    return spacing;
+}
+
+void RemapOrdered(const unsigned char* rgba, int width, int height, const GifFramePalette& palette,
+                  const RemapDither& dither, unsigned char* indices, PaletteSearch& search) {
+    const unsigned char clear = static_cast<unsigned char>(std::max(0, palette.maskIndex));
+    const int spacing = TypicalSpacing(palette);
+    // Offsets in 1/128 of the spacing: (2t + 1 - 64) for a threshold t spans -63..63.
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* row = kBayer[unsigned(y + dither.originY) & 7];
+        for (int x = 0; x < width; ++x) {
+            const size_t at = size_t(y) * width + x;
+            const unsigned char* px = rgba + 4 * at;
+            if (px[3] == 0) {
+                indices[at] = clear;
+                continue;
+            }
+            const int offset = (2 * row[unsigned(x + dither.originX) & 7] + 1 - 64) * spacing / 128;
+            indices[at] = static_cast<unsigned char>(
+                search.Find(Clamp255(px[0] + offset), Clamp255(px[1] + offset), Clamp255(px[2] + offset)));
+        }
+    }
+}
+
 }  // namespace
 
 PaletteSearch::PaletteSearch(const GifFramePalette& palette) {
@@ -131,6 +183,17 @@ void RemapToPalette(const unsigned char* rgba, int width, int height, const GifF
                     float dithering, unsigned char* indices) {
     PaletteSearch search(palette);
     RemapToPalette(rgba, width, height, palette, dithering, indices, search);
+}
+
+void RemapToPalette(const unsigned char* rgba, int width, int height, const GifFramePalette& palette,
+                    const RemapDither& dither, unsigned char* indices, PaletteSearch& search) {
+    if (!dither.ordered) {
+        RemapToPalette(rgba, width, height, palette, dither.diffusion, indices, search);
+    } else if (search.Empty()) {
+        std::fill(indices, indices + size_t(width) * height, static_cast<unsigned char>(std::max(0, palette.maskIndex)));
+    } else {
+        RemapOrdered(rgba, width, height, palette, dither, indices, search);
+    }
 }
 
 double PaletteError(const unsigned char* rgba, size_t pixelCount, size_t step,

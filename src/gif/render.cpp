@@ -110,7 +110,7 @@ LiqPtr<liq_attr> SingleThreadAttr(const QuantizeSettings& settings) {
     omp_set_num_threads(1);
     LiqPtr<liq_attr> attr(liq_attr_create());
     const bool ok = attr && liq_set_speed(attr.get(), settings.speed) == LIQ_OK &&
-                    liq_set_max_colors(attr.get(), 256) == LIQ_OK;
+                    liq_set_max_colors(attr.get(), std::clamp(settings.maxColours, 2, 256)) == LIQ_OK;
     return ok ? std::move(attr) : nullptr;
 }
 
@@ -154,8 +154,9 @@ bool QuantizeInto(const liq_color* rgba, int width, int height, const QuantizeSe
         if (c.a < 128 && palette.maskIndex == -1) palette.maskIndex = i;
     }
     indices.resize(size_t(width) * height);
+    PaletteSearch search(palette);
     RemapToPalette(reinterpret_cast<const unsigned char*>(rgba), width, height, palette,
-                   settings.dithering, indices.data());
+                   RemapDitherOf(settings), indices.data(), search);
     return true;
 }
 

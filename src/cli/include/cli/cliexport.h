@@ -9,3 +9,6 @@
 // SIGINT and SIGTERM stop the export: the target stays as it was, and the
 // process then ends by that signal.
 int ExportCliDocument(const Document& document, bool quiet);
+
+// Prints the GIF's expected size in bytes on standard output, writing nothing.
+int EstimateCliDocument(const Document& document);

@@ -2,6 +2,7 @@
 // GIF, WebP or APNG out.
 #pragma once
 
+#include "document/document.h"
 #include "gif/captions.h"
 
 #include <wx/arrstr.h>
@@ -42,6 +43,16 @@ struct CliOptions {
     std::optional<long long> videoEndMs;
     std::optional<int> videoFps;
     std::optional<int> webpQuality;  // a WebP's many-coloured frames; 100: all lossless
+    // How the GIF is coded; for a project too, as -o is.
+    std::optional<int> colours;
+    std::optional<GifDither> dither;
+    std::optional<int> ditherStrength;  // with diffuse=PERCENT
+    std::optional<int> lossy;
+    std::optional<GifQuality> quality;
+    bool wholeFrames = false;
+    std::optional<long long> maxBytes;
+    std::optional<std::vector<SizeLever>> levers;
+    bool estimate = false;  // print the expected size and write nothing
     bool transparent = false;
     bool quiet = false;
     bool strict = false;  // a picture read only in part fails the command
@@ -58,5 +69,15 @@ std::optional<wxRect> ParseCropGeometry(const wxString& text);
 // Seconds as a video position: a decimal 0 or more (at most 3 decimals kept),
 // in milliseconds.
 std::optional<long long> ParseSeconds(const wxString& text);
+// A size in bytes, or with K, M or G (powers of 1024; "KB", "KiB" and "MiB"
+// alike), fractions allowed: "1M", "1.5M", "300K", "100000". At least 1.
+std::optional<long long> ParseByteSize(const wxString& text);
+// "lossy,colours,scale,fps" in any order, each at most once ("colors" too).
+std::optional<std::vector<SizeLever>> ParseLevers(const wxString& text);
+// "none", "ordered", "diffuse" or "diffuse=PERCENT" (0..100).
+bool ParseDither(const wxString& text, GifDither& dither, std::optional<int>& strength);
+// Applies the GIF coding options the line gives to the document's settings.
+void ApplyOutputOptions(const CliOptions& options, Document& document);
+
 // "forever" (0), or a number of passes 1..65535.
 std::optional<int> ParseLoopCount(const wxString& text);

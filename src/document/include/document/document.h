@@ -25,18 +25,37 @@ struct DocumentFrame {
     wxSize Size() const;  // the picture's size; 0 by 0 without one
 };
 
+// What a GIF export may give up to stay under a size limit.
+enum class SizeLever {
+    Lossy,      // a higher lossy level
+    Colours,    // fewer colours per palette
+    Scale,      // a smaller canvas
+    FrameRate,  // fewer frames, their time given to the ones kept
+};
+std::vector<SizeLever> DefaultSizeLevers();
+
 // How the GIF is written, beyond its frames: the quantiser's quality, whether
 // frames store only what changed, whether transparent pixels stay transparent;
-// and the quality of the lossy frames when it is written as WebP.
+// the colours, dithering and lossy coding; an optional size limit with the
+// levers it may pull, in order; and the quality of the lossy frames when it
+// is written as WebP.
 struct GifSettings {
     GifQuality quality = GifQuality::Standard;
     bool optimise = true;
     bool transparent = false;
     int webpQuality = kDefaultWebpQuality;
+    int colours = kMaxGifColours;
+    GifDither dither = GifDither::Diffuse;
+    int ditherStrength = kDefaultDitherStrength;
+    int lossy = 0;
+    long long maxBytes = 0;  // 0: no limit
+    std::vector<SizeLever> levers = DefaultSizeLevers();
 
     bool operator==(const GifSettings& o) const {
         return quality == o.quality && optimise == o.optimise && transparent == o.transparent &&
-               webpQuality == o.webpQuality;
+               webpQuality == o.webpQuality && colours == o.colours && dither == o.dither &&
+               ditherStrength == o.ditherStrength && lossy == o.lossy && maxBytes == o.maxBytes &&
+               levers == o.levers;
     }
     bool operator!=(const GifSettings& o) const { return !(*this == o); }
 };

@@ -7,6 +7,7 @@
 #include "gif/render.h"
 
 #include <wx/image.h>
+#include <wx/stream.h>
 #include <wx/string.h>
 
 #include <functional>
@@ -41,6 +42,20 @@ enum class GifQuality {
     Best,      // the slowest palette choice from every pixel
 };
 
+// How the colours a palette lacks are imitated on frames of more colours
+// than their palette holds.
+enum class GifDither {
+    None,     // each pixel takes its nearest colour: flat areas band
+    Ordered,  // a fixed pattern tied to the canvas: compresses well and stays put between frames
+    Diffuse,  // each pixel's error is spread to its neighbours, by the strength
+};
+constexpr int kDefaultDitherStrength = 50;  // percent of the error passed on
+// The strength a project without one meant: its quality's (Fast dithered lighter).
+int DefaultDitherStrength(GifQuality quality);
+constexpr int kMinGifColours = 2;
+constexpr int kMaxGifColours = 256;
+constexpr int kMaxLossy = 100;
+
 // The kinds of file an animation is written as.
 enum class AnimationFormat { Gif, WebP, Apng };
 // WebP: lossless for frames of at most 256 colours, this quality for the others.
@@ -69,6 +84,12 @@ struct GifExportJob {
     bool transparent = false;  // transparent pixels stay transparent (else black)
     bool optimise = true;      // frames after the first store only what changed
     GifQuality quality = GifQuality::Standard;
+    int colours = kMaxGifColours;  // at most this many in any colour table, 2..256
+    GifDither dither = GifDither::Diffuse;
+    int ditherStrength = kDefaultDitherStrength;  // percent, Diffuse only
+    // 0: every frame's indices are coded exactly; up to 100: runs may take
+    // pixels whose colour lies ever farther from their own (smaller files).
+    int lossy = 0;
     int parallelism = 1;       // frames rendered and reduced at the same time
 };
 
@@ -79,10 +100,11 @@ struct GifExportJob {
 // too large for the memory gives an invalid frame.
 struct RenderedForExport {
     RenderedFrame frame;
-    bool exact = false;  // at most 256 colours
+    bool exact = false;  // at most exactLimit colours
 };
+// exactLimit: the most colours a frame may have to count as exact.
 RenderedForExport RenderForExport(std::unique_ptr<wxImage> picture, const FrameDrawing& drawing,
-                                  bool transparent);
+                                  bool transparent, int exactLimit = kMaxGifColours);
 
 // Frame index's delay in hundredths, as the job's delay list says.
 int GifFrameDelay(const GifExportJob& job, int index);
@@ -100,6 +122,11 @@ using ExportFrameWritten = std::function<bool(int index)>;
 // target is left as it was and no temporary file remains.
 GifExportStatus WriteGifAnimation(const GifExportJob& job, const ExportFrameSource& source,
                                   const ExportFrameWritten& written);
+
+// The GIF's bytes into a stream instead of a file (to measure it, or to keep
+// it in memory); written(index) may read how far the stream has got.
+GifExportStatus WriteGifToStream(const GifExportJob& job, const ExportFrameSource& source,
+                                 const ExportFrameWritten& written, wxOutputStream& stream);
 
 // Frames rendered at once when the machine's cores are used: one per core.
 int DefaultExportParallelism();

@@ -2,6 +2,8 @@
 // frame can be compressed on a worker thread of its own.
 #pragma once
 
+#include "gif/blocks.h"
+
 #include <cstddef>
 #include <vector>
 
@@ -11,3 +13,16 @@
 // 2^GifBitsPerPixel(colourCount).
 std::vector<unsigned char> GifCompressIndices(const unsigned char* indices, std::size_t count,
                                               int colourCount);
+
+// The same coding with losses: each code stands for the longest string of the
+// table whose colours stay within an error bound of the pixels' own (the error
+// of a run carried along it), so that runs grow long over noise. The first
+// pixel of every code is exact and palette.maskIndex matches only itself, so
+// transparency is never gained or lost. lossy 0 codes exactly; 100 allows
+// the most. A valid stream that any decoder reads alike. Every index must be
+// below max(palette.count, palette.maskIndex + 1). With rgba (4 bytes a
+// pixel), the pixels' true colours are what the error is measured from, not
+// their indices' colours (which dithering moved).
+std::vector<unsigned char> GifCompressIndicesLossy(const unsigned char* indices, std::size_t count,
+                                                   const GifFramePalette& palette, int lossy,
+                                                   const unsigned char* rgba = nullptr);

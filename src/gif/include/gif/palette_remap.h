@@ -39,6 +39,17 @@ private:
     std::vector<Candidate> m_candidates;
 };
 
+// How a remap imitates colours the palette lacks: the share of each pixel's
+// error passed on to its neighbours (0 none, 1 full), or an 8 x 8 Bayer
+// pattern whose cell (0, 0) lies at (-originX, -originY) of the pixels, so
+// that rects of one canvas share one pattern.
+struct RemapDither {
+    float diffusion = 0;
+    bool ordered = false;
+    int originX = 0;
+    int originY = 0;
+};
+
 // Sets one table index per pixel of rgba (width x height pixels of R, G, B,
 // A): the nearest opaque entry of palette, after adding the error left by the
 // pixels already mapped (Floyd-Steinberg, serpentine) times dithering (0 none,
@@ -50,6 +61,10 @@ void RemapToPalette(const unsigned char* rgba, int width, int height, const GifF
                     float dithering, unsigned char* indices, PaletteSearch& search);
 void RemapToPalette(const unsigned char* rgba, int width, int height, const GifFramePalette& palette,
                     float dithering, unsigned char* indices);
+// The same with either kind of dithering; the pattern adds to each pixel an
+// offset of up to half the usual distance between the palette's colours.
+void RemapToPalette(const unsigned char* rgba, int width, int height, const GifFramePalette& palette,
+                    const RemapDither& dither, unsigned char* indices, PaletteSearch& search);
 
 // How well palette serves the pixels: the mean squared error per channel of
 // every step-th pixel of alpha 255 mapped to its nearest opaque entry, without

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "gif/blocks.h"
+#include "gif/palette_remap.h"
 #include "gif/captions.h"
 
 #include <wx/image.h>
@@ -91,7 +92,20 @@ struct QuantizeSettings {
     // The palette is chosen from about this many pixels spread evenly over
     // the frame (0: from all of them); all pixels are then mapped to it.
     int samplePixels = 50000;
+    int maxColours = 256;   // entries a palette may have, its transparent one included
+    // A Bayer pattern instead of passing the error on; it is tied to the
+    // canvas, so the frame's rect starts at origin.
+    bool ordered = false;
+    int originX = 0;
+    int originY = 0;
+    int lossy = 0;          // how far the coder may stray from the indices (0..100)
 };
+
+// How a remap dithers under these settings.
+inline RemapDither RemapDitherOf(const QuantizeSettings& settings) {
+    return RemapDither{settings.ordered ? 0.f : settings.dithering, settings.ordered, settings.originX,
+                       settings.originY};
+}
 
 // RGBA pixels (4 bytes each, alpha 0 or 255) reduced to at most 256 colours on
 // the calling thread alone, so that the result is the same on any number of

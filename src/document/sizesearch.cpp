@@ -1,0 +1,341 @@
+#include "document/sizesearch.h"
+
+#include "document/exportjob.h"
+#include "document/timing.h"
+
+#include <wx/filename.h>
+#include <wx/intl.h>
+#include <wx/mstream.h>
+#include <wx/wfstream.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The export of frames `picked` of the document alone, in that order.
+GifExportJob PickedJob(const GifExportJob& whole, const std::vector<int>& picked) {
+    GifExportJob job = whole;
+    job.frameCount = int(picked.size());
+    job.delays.clear();
+    job.turns.clear();
+    job.captions.clear();
+    for (int index : picked) {
+        job.delays.push_back(GifFrameDelay(whole, index));
+        job.turns.push_back(size_t(index) < whole.turns.size() ? whole.turns[size_t(index)] : FrameTurn());
+        job.captions.push_back(size_t(index) < whole.captions.size() ? whole.captions[size_t(index)] : CaptionList());
+    }
+    return job;
+}
+
+// Frame 0, then `pairs` pairs of neighbours at even steps; every frame when
+// that would be nearly all of them.
+std::vector<int> SampleFrames(int frameCount, int pairs) {
+    std::vector<int> picked;
+    if (frameCount <= 1 + 2 * pairs) {
+        for (int i = 0; i < frameCount; ++i) picked.push_back(i);
+        return picked;
+    }
+    picked.push_back(0);
+    for (int j = 0; j < pairs; ++j) {
+        const int first = 1 + int((long long)(frameCount - 2) * j / pairs);
+        picked.push_back(first);
+        picked.push_back(first + 1);
+    }
+    return picked;
+}
+
+GifExportStatus Encode(const Document& document, const GifExportJob& job, const std::vector<int>& picked,
+                       const SizeStop& stop, const ExportFrameWritten& written, wxOutputStream& out) {
+    return WriteGifToStream(
+        job,
+        [&](int index) -> std::unique_ptr<wxImage> {
+            if (stop && stop()) return nullptr;
+            return DecodedFrame(document, size_t(picked[size_t(index)]));
+        },
+        [&](int index) { return written(index) && !(stop && stop()); }, out);
+}
+
+std::vector<int> AllFrames(size_t count) {
+    std::vector<int> all(count);
+    for (size_t i = 0; i < count; ++i) all[i] = int(i);
+    return all;
+}
+
+// Steps of each lever from the mildest; the document's own value comes before them.
+const int kLossySteps[] = {20, 40, 60, 80, 100};
+const int kColourSteps[] = {192, 128, 96, 64, 48, 32, 16};
+const int kScaleSteps[] = {90, 80, 70, 60, 50, 40, 30, 25};
+const int kKeepSteps[] = {2, 3, 4};
+
+// The choices along the levers in order, each lever pulled to its end
+// before the next: sizes fall along the list.
+std::vector<SizeChoice> Ladder(const Document& document) {
+    std::vector<SizeChoice> ladder{OwnSizeChoice(document)};
+    for (SizeLever lever : document.Settings().levers) {
+        SizeChoice choice = ladder.back();
+        switch (lever) {
+            case SizeLever::Lossy:
+                for (int step : kLossySteps)
+                    if (step > choice.lossy) ladder.push_back(choice), ladder.back().lossy = step;
+                break;
+            case SizeLever::Colours:
+                for (int step : kColourSteps)
+                    if (step < choice.colours) ladder.push_back(choice), ladder.back().colours = step;
+                break;
+            case SizeLever::Scale:
+                for (int step : kScaleSteps) ladder.push_back(choice), ladder.back().scalePercent = step;
+                break;
+            case SizeLever::FrameRate:
+                if (document.FrameCount() > 1)
+                    for (int step : kKeepSteps) ladder.push_back(choice), ladder.back().keepOneOf = step;
+                break;
+        }
+    }
+    return ladder;
+}
+
+// A choice between two neighbours of the ladder, share of the way from a to
+// b; frames are dropped only in whole steps, so b's count is kept.
+SizeChoice Between(const SizeChoice& a, const SizeChoice& b, double share) {
+    auto mix = [share](int x, int y) { return int(std::lround(x + (y - x) * std::clamp(share, 0.0, 1.0))); };
+    SizeChoice choice;
+    choice.lossy = mix(a.lossy, b.lossy);
+    choice.colours = mix(a.colours, b.colours);
+    choice.scalePercent = mix(a.scalePercent, b.scalePercent);
+    choice.keepOneOf = share <= 0 ? a.keepOneOf : b.keepOneOf;
+    return choice;
+}
+
+// Where the size should land: a little under the limit, so that an estimate
+// a few percent short still fits, and well above 85 % of it.
+constexpr double kAim = 0.93;
+constexpr double kLowest = 0.85;
+
+class SizeSearch {
+public:
+    SizeSearch(const Document& document, long long limit, int parallelism, const SizeProgress& progress,
+               const SizeStop& stop)
+        : m_document(document), m_limit(limit), m_parallelism(parallelism), m_progress(progress),
+          m_stop(stop), m_ladder(Ladder(document)), m_estimates(m_ladder.size(), -1) {}
+
+    SizeFit Run() {
+        // The mildest step that the estimates say fits, by halving.
+        size_t low = 0, high = m_ladder.size() - 1;
+        if (Estimate(0) < 0) return Stopped();
+        if (m_estimates[0] > m_limit * kAim) {
+            if (Estimate(high) < 0) return Stopped();
+            if (m_estimates[high] <= m_limit * kAim) {
+                while (high - low > 1) {
+                    const size_t middle = (low + high) / 2;
+                    if (Estimate(middle) < 0) return Stopped();
+                    (m_estimates[middle] > m_limit * kAim ? low : high) = middle;
+                }
+            } else {
+                low = high;
+            }
+        } else {
+            high = low;
+        }
+        Report(30);
+        SizeFit fit = Export(Aimed(low, high, 1.0), 30, 65);
+        if (fit.status != GifExportStatus::Written) return fit;
+        const double actual = double(fit.bytes.size());
+        const bool under = actual <= m_limit;
+        // Good enough, or nothing milder to try.
+        if (under && (actual >= m_limit * kLowest || high == 0)) return fit;
+        // One correction: the estimates scaled by how far off they were here.
+        const double ratio = actual / std::max(1.0, AimedEstimate(low, high, fit.choice));
+        SizeFit corrected = Export(Corrected(ratio), 65, 100);
+        if (corrected.status != GifExportStatus::Written) return corrected;
+        if (corrected.fits) return under && corrected.bytes.size() < fit.bytes.size() ? fit : corrected;
+        if (under) return fit;
+        // Still too large: stronger steps until one fits or none is left.
+        for (size_t step = FirstBeyond(corrected.choice); step < m_ladder.size(); ++step) {
+            SizeFit next = Export(m_ladder[step], 65, 100);
+            if (next.status != GifExportStatus::Written || next.fits) return next;
+            corrected = std::move(next);
+        }
+        return corrected;  // the smallest it can make, too large
+    }
+
+private:
+    long long Estimate(size_t step) {
+        if (m_estimates[step] < 0) {
+            const Document candidate = WithSizeChoice(m_document, m_ladder[step]);
+            m_estimates[step] = EstimateGifBytes(candidate, m_parallelism, kSearchPairs, m_stop);
+            Report(std::min(30, 5 * ++m_estimated));
+        }
+        return m_estimates[step];
+    }
+
+    // Between the last step too large and the first that fits, in proportion
+    // to their estimates scaled by ratio.
+    SizeChoice Aimed(size_t low, size_t high, double ratio) const {
+        if (low == high) return m_ladder[low];
+        const double a = ratio * m_estimates[low], b = ratio * m_estimates[high];
+        const double share = a > b ? (a - m_limit * kAim) / (a - b) : 1.0;
+        return Between(m_ladder[low], m_ladder[high], share);
+    }
+    double AimedEstimate(size_t low, size_t high, const SizeChoice& choice) const {
+        if (low == high) return double(m_estimates[low]);
+        const SizeChoice& a = m_ladder[low];
+        const SizeChoice& b = m_ladder[high];
+        // The share of the way the choice lies, from whichever lever moved.
+        double share = 1;
+        if (a.lossy != b.lossy) share = double(choice.lossy - a.lossy) / (b.lossy - a.lossy);
+        else if (a.colours != b.colours) share = double(choice.colours - a.colours) / (b.colours - a.colours);
+        else if (a.scalePercent != b.scalePercent)
+            share = double(choice.scalePercent - a.scalePercent) / (b.scalePercent - a.scalePercent);
+        return m_estimates[low] + (m_estimates[high] - m_estimates[low]) * share;
+    }
+
+    // The aimed choice again, among the steps estimated, after scaling every
+    // estimate by ratio.
+    SizeChoice Corrected(double ratio) const {
+        size_t low = 0, high = m_ladder.size();
+        for (size_t i = 0; i < m_ladder.size(); ++i) {
+            if (m_estimates[i] < 0) continue;
+            if (ratio * m_estimates[i] > m_limit * kAim) low = i;
+            else if (high == m_ladder.size()) high = i;
+        }
+        if (high == m_ladder.size()) return m_ladder.back();
+        if (ratio * m_estimates[0] <= m_limit * kAim) return m_ladder[0];
+        return Aimed(low, high, ratio);
+    }
+
+    size_t FirstBeyond(const SizeChoice& choice) const {
+        for (size_t i = 0; i < m_ladder.size(); ++i)
+            if (m_ladder[i] == choice) return i + 1;
+        for (size_t i = 0; i < m_ladder.size(); ++i)
+            if (m_ladder[i].lossy >= choice.lossy && m_ladder[i].colours <= choice.colours &&
+                m_ladder[i].scalePercent <= choice.scalePercent && m_ladder[i].keepOneOf >= choice.keepOneOf &&
+                !(m_ladder[i] == choice))
+                return i;
+        return m_ladder.size();
+    }
+
+    SizeFit Export(const SizeChoice& choice, int from, int to) {
+        SizeFit fit;
+        fit.choice = choice;
+        const Document candidate = WithSizeChoice(m_document, choice);
+        GifExportJob job = ExportJobFor(candidate, m_parallelism, wxString());
+        job.format = AnimationFormat::Gif;
+        wxMemoryOutputStream out;
+        const std::vector<int> all = AllFrames(candidate.FrameCount());
+        fit.status = Encode(candidate, job, all, m_stop, [&](int index) {
+            Report(from + (to - from) * (index + 1) / std::max(1, job.frameCount));
+            return true;
+        }, out);
+        if (fit.status != GifExportStatus::Written) return fit;
+        fit.bytes.resize(size_t(out.GetSize()));
+        out.CopyTo(fit.bytes.data(), fit.bytes.size());
+        fit.fits = (long long)fit.bytes.size() <= m_limit;
+        return fit;
+    }
+
+    SizeFit Stopped() const {
+        SizeFit fit;
+        fit.status = GifExportStatus::Stopped;
+        return fit;
+    }
+
+    void Report(int percent) {
+        if (m_progress) m_progress(percent);
+    }
+
+    // Fewer pairs than the live estimate: the search estimates several times.
+    static constexpr int kSearchPairs = 6;
+
+    const Document& m_document;
+    const long long m_limit;
+    const int m_parallelism;
+    const SizeProgress& m_progress;
+    const SizeStop& m_stop;
+    const std::vector<SizeChoice> m_ladder;
+    std::vector<long long> m_estimates;
+    int m_estimated = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<wxImage> DecodedFrame(const Document& document, size_t index) {
+    if (index >= document.FrameCount()) return nullptr;
+    const FramePicture& picture = document.Frame(index).picture;
+    if (!picture || !picture->IsOk()) return nullptr;
+    auto decoded = std::make_unique<wxImage>(picture->Decode());
+    return decoded->IsOk() ? std::move(decoded) : nullptr;
+}
+
+long long EstimateGifBytes(const Document& document, int parallelism, int pairs, const SizeStop& stop) {
+    const int count = int(document.FrameCount());
+    if (count == 0) return -1;
+    GifExportJob whole = ExportJobFor(document, parallelism, wxString());
+    whole.format = AnimationFormat::Gif;
+    const std::vector<int> picked = SampleFrames(count, std::max(1, pairs));
+    const GifExportJob job = PickedJob(whole, picked);
+    wxCountingOutputStream out;
+    std::vector<long long> ends;  // where each frame but the last ends
+    const GifExportStatus status =
+        Encode(document, job, picked, stop, [&](int) { return ends.push_back(out.GetLength()), true; }, out);
+    if (status != GifExportStatus::Written) return -1;
+    const long long total = out.GetLength();
+    if (int(picked.size()) == count) return total;
+    ends.push_back(total - 1);  // the trailer is not the last frame's
+    // Each pair's second frame is stored as the change from its true neighbour.
+    long long sampled = 0;
+    for (size_t k = 2; k < picked.size(); k += 2) sampled += ends[k] - ends[k - 1];
+    const double perFrame = double(sampled) / double((picked.size() - 1) / 2);
+    return ends[0] + std::llround(perFrame * (count - 1)) + 1;
+}
+
+SizeChoice OwnSizeChoice(const Document& document) {
+    SizeChoice choice;
+    choice.lossy = document.Settings().lossy;
+    choice.colours = document.Settings().colours;
+    return choice;
+}
+
+Document WithSizeChoice(const Document& document, const SizeChoice& choice) {
+    Document copy = document;
+    copy.SetObserver(nullptr);
+    GifSettings settings = copy.Settings();
+    settings.lossy = choice.lossy;
+    settings.colours = choice.colours;
+    settings.maxBytes = 0;
+    copy.SetSettings(settings);
+    const wxSize canvas = copy.CanvasSize();
+    if (choice.keepOneOf > 1) {
+        std::vector<size_t> span(copy.FrameCount());
+        for (size_t i = 0; i < span.size(); ++i) span[i] = i;
+        const FrameDrop drop = DropFrames(copy, ReducedAway(span, choice.keepOneOf, true));
+        if (drop.removed.size() < copy.FrameCount()) {
+            copy.SetDelays(drop.kept, drop.delays);
+            for (auto at = drop.removed.rbegin(); at != drop.removed.rend(); ++at) copy.RemoveFrames(*at, 1);
+        }
+    }
+    auto scaled = [&](int side) { return std::max(1, int(std::lround(side * choice.scalePercent / 100.0))); };
+    copy.SetCanvas(wxSize(scaled(canvas.x), scaled(canvas.y)), copy.ReferenceSize());
+    return copy;
+}
+
+wxString ShownByteSize(long long bytes) {
+    return wxFileName::GetHumanReadableSize(wxULongLong(static_cast<wxULongLong_t>(std::max(0LL, bytes))), "0", 1);
+}
+
+wxString SizeChoiceText(const SizeChoice& choice, long long bytes) {
+    wxString text = wxString::Format(wxGetTranslation("%s: lossy %d, %d colours, %d %% size"),
+                                     ShownByteSize(bytes), choice.lossy, choice.colours, choice.scalePercent);
+    if (choice.keepOneOf > 1) text += wxString::Format(wxGetTranslation(", 1 of %d frames"), choice.keepOneOf);
+    return text;
+}
+
+SizeFit FitGifToSize(const Document& document, long long limit, int parallelism, const SizeProgress& progress,
+                     const SizeStop& stop) {
+    if (document.IsEmpty()) {
+        SizeFit fit;
+        fit.status = GifExportStatus::NothingToWrite;
+        return fit;
+    }
+    return SizeSearch(document, limit, parallelism, progress, stop).Run();
+}
