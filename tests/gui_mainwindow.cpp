@@ -185,14 +185,14 @@ TEST_F(Window, LabelsAndStatusFields) {
 
     wxStatusBar* status = Control<wxStatusBar>("m_statusBar1");
     ASSERT_EQ(status, frame->GetStatusBar());
-    ASSERT_EQ(status->GetFieldsCount(), 3);
+    ASSERT_EQ(status->GetFieldsCount(), 4);
     wxRect first, second;
     status->GetFieldRect(0, first);
     status->GetFieldRect(1, second);
     // Shares of the width, the frame's name the widest.
     EXPECT_NEAR(first.width * 3, second.width * 2, 12);
     EXPECT_GT(first.width, 150);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(status->GetStatusText(i), "");
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(status->GetStatusText(i), "");
 }
 
 TEST_F(Window, PreviewPanelUsesTheInfoBackground) {

@@ -1,6 +1,7 @@
 // Project files without a window: the written format, checked with libxml2's
 // xmllint; the image list's end-of-run entries; the reader's stops; writing
 // that never destroys the previous file.
+#include "project/projectdocument.h"
 #include "project/projectfile.h"
 #include "support/pictures.h"
 #include "support/test_support.h"
@@ -508,6 +509,141 @@ TEST_F(ProjectFormat, CaptionsAndOverlaysRoundTrip) {
     ASSERT_EQ(frames.captions[0].size(), 2u);
     ASSERT_EQ(frames.captions[1].size(), 1u);
     EXPECT_EQ(frames.captions[0][1], frames.captions[1][0]);
+}
+
+}  // namespace
+
+namespace {
+
+// The GIF's coding settings: what a document sets comes back through a file,
+// which another reader sees as named elements; a file without them, as older
+// versions wrote it, reads as it always did; junk falls back to what is safe.
+class ProjectCoding : public ProjectFormat {
+protected:
+    // The project file around the elements after its (empty) image list.
+    ProjectReading ReadAfter(const std::string& elements) {
+        lwtest::WriteFile(file, Project("<name/>" + std::string(kGif) + "<images/>" + elements));
+        return ReadProjectFile(file);
+    }
+};
+
+TEST_F(ProjectCoding, EverySettingRoundTripsAndAnotherReaderSeesIt) {
+    GifSettings settings;
+    settings.quality = GifQuality::Best;
+    settings.colours = 48;
+    settings.dither = GifDither::Ordered;
+    settings.ditherStrength = 70;
+    settings.lossy = 35;
+    settings.maxBytes = 5000000000LL;  // past the int range
+    settings.levers = {SizeLever::FrameRate, SizeLever::Scale, SizeLever::Lossy};
+    Document document;
+    document.SetSettings(settings);
+    ASSERT_EQ(WriteProjectFile(file, ProjectContentOf(document, file)), ProjectWriteStatus::Written);
+
+    EXPECT_EQ(XPath(file, "string(/project/colours)"), "48");
+    EXPECT_EQ(XPath(file, "string(/project/dither)"), "ordered");
+    EXPECT_EQ(XPath(file, "string(/project/dither_strength)"), "70");
+    EXPECT_EQ(XPath(file, "string(/project/lossy)"), "35");
+    EXPECT_EQ(XPath(file, "count(/project/size_limit)"), "1");
+    EXPECT_EQ(XPath(file, "string(/project/size_limit/@bytes)"), "5000000000");
+    EXPECT_EQ(XPath(file, "string(/project/size_limit/@levers)"), "fps,scale,lossy");
+    EXPECT_EQ(XPath(file, "name(/project/*[last()])"), "size_limit") << "after the older elements";
+
+    const ProjectReading r = ReadProjectFile(file);
+    EXPECT_EQ(r.problem, ProjectProblem::None);
+    Document opened;
+    FillDocumentFromProject(opened, {}, r, ProjectFramesToLoad(r), file);
+    EXPECT_TRUE(opened.Settings() == settings);
+
+    // The other dither words, a zero strength and the fast quality's own strength.
+    for (const GifDither dither : {GifDither::None, GifDither::Diffuse}) {
+        ProjectContent content;
+        content.dither = dither;
+        content.ditherStrength = 0;
+        ASSERT_EQ(WriteProjectFile(file, content), ProjectWriteStatus::Written);
+        EXPECT_EQ(XPath(file, "string(/project/dither)"), dither == GifDither::None ? "none" : "");
+        EXPECT_EQ(XPath(file, "string(/project/dither_strength)"), "0");
+        const ProjectReading back = ReadProjectFile(file);
+        EXPECT_EQ(back.dither, dither);
+        EXPECT_EQ(back.ditherStrength, 0);
+    }
+    ProjectContent fast;
+    fast.quality = kProjectQualityFast;
+    fast.ditherStrength = kDefaultDitherStrength;  // not the fast quality's own
+    ASSERT_EQ(WriteProjectFile(file, fast), ProjectWriteStatus::Written);
+    EXPECT_EQ(XPath(file, "string(/project/dither_strength)"), "50");
+    EXPECT_EQ(ReadProjectFile(file).ditherStrength, kDefaultDitherStrength);
+}
+
+TEST_F(ProjectCoding, AbsentElementsMeanWhatOlderProjectsMeant) {
+    // Default settings add nothing: the file is what older versions wrote.
+    Document document;
+    const std::string bytes = ProjectFileBytes(ProjectContentOf(document, file));
+    for (const char* name : {"<colours", "<dither", "<lossy", "<size_limit"})
+        EXPECT_EQ(bytes.find(name), std::string::npos) << name;
+    ProjectContent fast;
+    fast.quality = kProjectQualityFast;
+    fast.ditherStrength = DefaultDitherStrength(GifQuality::Fast);
+    EXPECT_EQ(ProjectFileBytes(fast).find("<dither_strength"), std::string::npos);
+
+    const ProjectReading r = ReadAfter("");
+    EXPECT_EQ(r.problem, ProjectProblem::None);
+    EXPECT_EQ(r.colours, kMaxGifColours);
+    EXPECT_EQ(r.dither, GifDither::Diffuse);
+    EXPECT_EQ(r.ditherStrength, 50);
+    EXPECT_EQ(r.lossy, 0);
+    EXPECT_EQ(r.maxBytes, 0);
+    EXPECT_EQ(r.levers, DefaultSizeLevers());
+
+    // An older project saved with the fast quality keeps its lighter dithering.
+    EXPECT_EQ(ReadAfter("<quality>0</quality>").ditherStrength, 25);
+    EXPECT_EQ(ReadAfter("<quality>1</quality>").ditherStrength, 50);
+    EXPECT_EQ(ReadAfter("<quality>2</quality>").ditherStrength, 50);
+    // A strength given is kept, wherever the quality stands.
+    EXPECT_EQ(ReadAfter("<dither_strength>50</dither_strength><quality>0</quality>").ditherStrength, 50);
+    EXPECT_EQ(ReadAfter("<quality>0</quality><dither_strength>80</dither_strength>").ditherStrength, 80);
+    // A limit without levers pulls them in the usual order.
+    const ProjectReading limit = ReadAfter("<size_limit bytes='1000'/>");
+    EXPECT_EQ(limit.maxBytes, 1000);
+    EXPECT_EQ(limit.levers, DefaultSizeLevers());
+}
+
+TEST_F(ProjectCoding, JunkFallsBackToTheDefaultsOrTheNearestValue) {
+    const ProjectReading r = ReadAfter(
+        "<colours>1</colours><dither>wavy</dither><dither_strength>250</dither_strength>"
+        "<lossy>-3</lossy><size_limit bytes='-5' levers='lossy,lossy'/>");
+    EXPECT_EQ(r.colours, kMinGifColours);
+    EXPECT_EQ(r.dither, GifDither::Diffuse);
+    EXPECT_EQ(r.ditherStrength, 100);
+    EXPECT_EQ(r.lossy, 0);
+    EXPECT_EQ(r.maxBytes, 0);
+    EXPECT_EQ(r.levers, DefaultSizeLevers());
+
+    EXPECT_EQ(ReadAfter("<colours>999</colours>").colours, kMaxGifColours);
+    EXPECT_EQ(ReadAfter("<lossy>250</lossy>").lossy, kMaxLossy);
+    EXPECT_EQ(ReadAfter("<dither>DIFFUSE</dither><dither>ordered</dither>").dither, GifDither::Ordered);
+    const struct {
+        const char* attributes;
+        long long bytes;
+        std::vector<SizeLever> levers;
+    } limits[] = {
+        {"bytes='2000' levers='foo'", 2000, DefaultSizeLevers()},
+        {"bytes='2000' levers=''", 2000, DefaultSizeLevers()},
+        {"bytes='2000' levers='scale,'", 2000, DefaultSizeLevers()},
+        {"bytes='2000' levers='colours'", 2000, {SizeLever::Colours}},
+        {"bytes='0' levers='scale'", 0, {SizeLever::Scale}},
+        {"bytes='12kB'", 0, DefaultSizeLevers()},
+        {"bytes=''", 0, DefaultSizeLevers()},
+        {"levers='fps'", 0, {SizeLever::FrameRate}},
+        {"bytes='1000000000000000'", 1000000000000000LL, DefaultSizeLevers()},
+        {"bytes='1000000000000001'", 0, DefaultSizeLevers()},
+        {"bytes='99999999999999999999999'", 0, DefaultSizeLevers()},
+    };
+    for (const auto& c : limits) {
+        const ProjectReading limit = ReadAfter("<size_limit " + std::string(c.attributes) + "/>");
+        EXPECT_EQ(limit.maxBytes, c.bytes) << c.attributes;
+        EXPECT_EQ(limit.levers, c.levers) << c.attributes;
+    }
 }
 
 }  // namespace

@@ -313,6 +313,10 @@ wxString GifExportFailureText(GifExportStatus status, const wxString& path) {
         case GifExportStatus::Stopped:
             text = wxTRANSLATE("The file \"%s\" was not saved: saving was interrupted.");
             break;
+        case GifExportStatus::TooLarge:
+            text = wxTRANSLATE("The file \"%s\" was not saved: even with everything its size "
+                               "limit allows given up, it would be larger than the limit.");
+            break;
         default:
             text = wxTRANSLATE("The file \"%s\" could not be written completely; the disk "
                                "may be full.");

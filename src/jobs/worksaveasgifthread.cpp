@@ -3,11 +3,13 @@
 #include "base/signalstack.h"
 #include "base/trace.h"
 #include "formats/animationexport.h"
+#include "gif/animationfile.h"
 #include "jobs/workerevents.h"
 
 #include <wx/event.h>
 #include <wx/image.h>
 
+#include <algorithm>
 #include <system_error>
 
 ExportFrameFeed::ExportFrameFeed(wxEvtHandler* sink, std::vector<FramePicture> pictures, int ahead)
@@ -71,6 +73,21 @@ void ExportFrameFeed::FrameWritten(int index) {
     Post(ExportProgress(index, m_frameCount));
 }
 
+void ExportFrameFeed::Progress(int percent) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Post(std::min(99, percent));
+}
+
+void ExportFrameFeed::RecordFit(const SizeChoice& choice, long long bytes, bool fits) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_fit = FitReport{choice, bytes, fits};
+}
+
+std::optional<ExportFrameFeed::FitReport> ExportFrameFeed::Fit() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_fit;
+}
+
 void ExportFrameFeed::Finish(GifExportStatus status) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_outcome = status;
@@ -93,12 +110,37 @@ WorkSaveAsGifThread::WorkSaveAsGifThread(const GifExportJob& job,
     m_job.path = wxString::FromUTF8(job.path.utf8_str());
 }
 
+WorkSaveAsGifThread::WorkSaveAsGifThread(const GifExportJob& job, std::shared_ptr<ExportFrameFeed> feed,
+                                         Document document, long long limit)
+    : WorkSaveAsGifThread(job, std::move(feed)) {
+    m_limited.emplace(std::move(document));
+    m_limit = limit;
+}
+
 WorkSaveAsGifThread::~WorkSaveAsGifThread() = default;
+
+GifExportStatus WorkSaveAsGifThread::WriteWithinLimit() {
+    const SizeFit fit = FitGifToSize(
+        *m_limited, m_limit, m_job.parallelism, [this](int percent) { m_feed->Progress(percent); },
+        [this] { return TestDestroy() || m_feed->IsClosed(); });
+    if (fit.status != GifExportStatus::Written) return fit.status;
+    m_feed->RecordFit(fit.choice, static_cast<long long>(fit.bytes.size()), fit.fits);
+    if (!fit.fits) return GifExportStatus::TooLarge;
+    return WriteAnimationFile(m_job, [&fit](wxOutputStream& out) {
+        out.Write(fit.bytes.data(), fit.bytes.size());
+        return out.LastWrite() == fit.bytes.size() ? GifExportStatus::Written : GifExportStatus::CannotWrite;
+    });
+}
 
 wxThread::ExitCode WorkSaveAsGifThread::Entry() {
     ThreadSignalStack stack;
     Trace("thread:");
     m_job.frameCount = m_feed->FrameCount();
+    if (m_limited) {
+        const GifExportStatus status = WriteWithinLimit();
+        if (!TestDestroy()) m_feed->Finish(status);
+        return nullptr;
+    }
     const auto stop = [this] { return TestDestroy(); };
     const GifExportStatus status = WriteAnimation(
         m_job, [this, &stop](int index) { return m_feed->Take(index, stop); },

@@ -39,6 +39,12 @@ void FillDocumentFromProject(Document& document, std::vector<DocumentFrame> fram
     settings.optimise = reading.optimise;
     settings.quality = static_cast<GifQuality>(reading.quality);
     settings.webpQuality = reading.webpQuality;
+    settings.colours = reading.colours;
+    settings.dither = reading.dither;
+    settings.ditherStrength = reading.ditherStrength;
+    settings.lossy = reading.lossy;
+    settings.maxBytes = reading.maxBytes;
+    settings.levers = reading.levers;
     document.SetSettings(settings);
     document.SetCrop(reading.crop);
     document.InsertFrames(0, std::move(frames));
@@ -90,5 +96,11 @@ ProjectContent ProjectContentOf(const Document& document, const wxString& projec
     content.optimise = document.Settings().optimise;
     content.quality = static_cast<int>(document.Settings().quality);
     content.webpQuality = document.Settings().webpQuality;
+    content.colours = document.Settings().colours;
+    content.dither = document.Settings().dither;
+    content.ditherStrength = document.Settings().ditherStrength;
+    content.lossy = document.Settings().lossy;
+    content.maxBytes = document.Settings().maxBytes;
+    content.levers = document.Settings().levers;
     return content;
 }

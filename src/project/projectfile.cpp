@@ -135,8 +135,85 @@ FrameTurn ReadTurn(const XmlTree& tree, XmlTree::Id entry) {
     return turn;
 }
 
+// The text without the blanks around it, as numbers are read past them.
+std::string Trimmed(const std::string& text) {
+    const char* const blanks = " \t\n\r\v\f";
+    const size_t start = text.find_first_not_of(blanks);
+    if (start == std::string::npos) return std::string();
+    return text.substr(start, text.find_last_not_of(blanks) - start + 1);
+}
+
+const char* DitherName(GifDither dither) {
+    switch (dither) {
+        case GifDither::None: return "none";
+        case GifDither::Ordered: return "ordered";
+        default: return "diffuse";
+    }
+}
+
+// An unknown word is the usual diffusion, which every GIF looks right with.
+GifDither ReadDither(const std::string& text) {
+    const std::string word = Trimmed(text);
+    if (word == "none") return GifDither::None;
+    if (word == "ordered") return GifDither::Ordered;
+    return GifDither::Diffuse;
+}
+
+const char* LeverName(SizeLever lever) {
+    switch (lever) {
+        case SizeLever::Lossy: return "lossy";
+        case SizeLever::Colours: return "colours";
+        case SizeLever::Scale: return "scale";
+        default: return "fps";
+    }
+}
+
+std::string LeverNames(const std::vector<SizeLever>& levers) {
+    std::string names;
+    for (SizeLever lever : levers) names.append(names.empty() ? "" : ",").append(LeverName(lever));
+    return names;
+}
+
+// The levers a size_limit names, in order; none when it names none, an
+// unknown one or one twice, which the caller takes as the usual order.
+std::optional<std::vector<SizeLever>> ReadLevers(const std::string& text) {
+    std::vector<SizeLever> levers;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(',', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string name = Trimmed(text.substr(start, end - start));
+        std::optional<SizeLever> lever;
+        for (SizeLever known : DefaultSizeLevers())
+            if (name == LeverName(known)) lever = known;
+        if (!lever || std::find(levers.begin(), levers.end(), *lever) != levers.end()) return std::nullopt;
+        levers.push_back(*lever);
+        start = end + 1;
+    }
+    return levers;
+}
+
+// The largest size limit a project keeps: far beyond any GIF.
+constexpr long long kMostLimitBytes = 1000000000000000LL;
+
+// A size limit in bytes: decimal digits alone (blanks around them allowed),
+// 1..10^15; anything else is no limit (0), since a wrong limit would shrink
+// the GIF for nothing.
+long long ReadLimitBytes(const std::string& text) {
+    const std::string digits = Trimmed(text);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) return 0;
+    long long value = 0;
+    for (char c : digits) {
+        value = value * 10 + (c - '0');
+        if (value > kMostLimitBytes) return 0;
+    }
+    return value;
+}
+
 // The entries that follow images: each optional, in any order.
 void ReadAfterImages(const XmlTree& tree, XmlTree::Id images, ProjectReading& reading) {
+    // Its default follows the quality, which may come after it.
+    std::optional<int> ditherStrength;
     for (XmlTree::Id node = tree.Next(images); node != XmlTree::None; node = tree.Next(node)) {
         if (tree.IsElement(node, "loop_count"))
             reading.loopCount = NumberIn(tree.Content(node), 0, kGifMaxNumber);
@@ -150,11 +227,28 @@ void ReadAfterImages(const XmlTree& tree, XmlTree::Id images, ProjectReading& re
             reading.webpQuality = NumberIn(tree.Content(node), 0, 100);
         else if (tree.IsElement(node, "crop"))
             reading.crop = ReadCrop(tree, node);
-        else if (reading.captions.size() < kProjectMostCaptions) {
+        else if (tree.IsElement(node, "colours"))
+            reading.colours = NumberIn(tree.Content(node), kMinGifColours, kMaxGifColours);
+        else if (tree.IsElement(node, "dither"))
+            reading.dither = ReadDither(tree.Content(node));
+        else if (tree.IsElement(node, "dither_strength"))
+            ditherStrength = NumberIn(tree.Content(node), 0, 100);
+        else if (tree.IsElement(node, "lossy"))
+            reading.lossy = NumberIn(tree.Content(node), 0, kMaxLossy);
+        else if (tree.IsElement(node, "size_limit")) {
+            const std::string* bytes = tree.Attribute(node, "bytes");
+            reading.maxBytes = bytes ? ReadLimitBytes(*bytes) : 0;
+            const std::string* levers = tree.Attribute(node, "levers");
+            std::optional<std::vector<SizeLever>> named;
+            if (levers) named = ReadLevers(*levers);
+            reading.levers = named ? *named : DefaultSizeLevers();
+        } else if (reading.captions.size() < kProjectMostCaptions) {
             CaptionLook caption;
             if (ReadCaptionElement(tree, node, caption)) reading.captions.push_back(caption);
         }
     }
+    reading.ditherStrength =
+        ditherStrength.value_or(DefaultDitherStrength(static_cast<GifQuality>(reading.quality)));
 }
 
 // The project file's folder in full, ending with "/".
@@ -201,6 +295,14 @@ std::string ProjectFileBytes(const ProjectContent& content) {
                "\" width=\"" + std::to_string(content.crop.width) + "\" height=\"" +
                std::to_string(content.crop.height) + "\"/>\n";
     AppendCaptionElements(out, content.captions);
+    if (content.colours != kMaxGifColours) AppendNumberElement(out, "  ", "colours", content.colours);
+    if (content.dither != GifDither::Diffuse) AppendElement(out, "  ", "dither", DitherName(content.dither));
+    if (content.ditherStrength != DefaultDitherStrength(static_cast<GifQuality>(content.quality)))
+        AppendNumberElement(out, "  ", "dither_strength", content.ditherStrength);
+    if (content.lossy != 0) AppendNumberElement(out, "  ", "lossy", content.lossy);
+    if (content.maxBytes > 0)
+        out += "  <size_limit bytes=\"" + std::to_string(content.maxBytes) + "\" levers=\"" +
+               LeverNames(content.levers) + "\"/>\n";
     out += "</project>\n";
     return out;
 }

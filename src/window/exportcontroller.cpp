@@ -2,6 +2,8 @@
 
 #include "base/filenames.h"
 #include "document/exportjob.h"
+#include "document/sizesearch.h"
+#include "formats/animationexport.h"
 #include "gif/export.h"
 #include "gif/export_memory.h"
 #include "jobs/workerevents.h"
@@ -35,7 +37,12 @@ bool ExportController::Start(const Document& document, const wxString& path, con
     for (const DocumentFrame& frame : document.Frames()) pictures.push_back(frame.picture);
     auto feed = std::make_shared<ExportFrameFeed>(this, std::move(pictures), 2 * parallelism);
     GifExportJob job = ExportJobFor(document, parallelism, path);
-    auto thread = std::make_unique<WorkSaveAsGifThread>(std::move(job), feed);
+    m_fitText.clear();
+    // A GIF under a size limit is searched for on a copy of the document.
+    const long long limit = document.Settings().maxBytes;
+    auto thread = job.format == AnimationFormat::Gif && limit > 0
+                      ? std::make_unique<WorkSaveAsGifThread>(job, feed, document, limit)
+                      : std::make_unique<WorkSaveAsGifThread>(job, feed);
     const wxString noThread =
         wxString::Format(wxGetTranslation("The file \"%s\" cannot be saved: the system "
                                           "refused to start a thread."),
@@ -71,6 +78,8 @@ void ExportController::OnProgress(wxCommandEvent& event) {
 void ExportController::End() {
     const GifExportStatus status = m_feed->Outcome();
     const int unreadable = m_feed->UnreadableFrame();
+    const auto fit = m_feed->Fit();
+    if (fit) m_fitText = SizeChoiceText(fit->choice, fit->bytes);
     m_feed.reset();
     // It posted its last event and is ending.
     if (m_thread) m_thread->Wait(wxTHREAD_WAIT_BLOCK);
@@ -82,9 +91,11 @@ void ExportController::End() {
     m_ended = nullptr;
     if (ended) ended(written);
     if (!written) {
-        ReportFailure(status == GifExportStatus::BadFrame && unreadable >= 0
-                          ? UnreadableFrameText(m_path, unreadable)
-                          : GifExportFailureText(status, m_path));
+        wxString text = status == GifExportStatus::BadFrame && unreadable >= 0 ? UnreadableFrameText(m_path, unreadable)
+                                                                               : GifExportFailureText(status, m_path);
+        if (status == GifExportStatus::TooLarge && fit)
+            text += "\n" + wxString::Format(wxGetTranslation("The smallest it could be made: %s."), m_fitText);
+        ReportFailure(text);
     }
 }
 

@@ -12,6 +12,7 @@
 #include "window/framedroptarget.h"
 #include "window/importcontroller.h"
 #include "window/previewpanel.h"
+#include "window/sizeestimatecontroller.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
 #include "window/userprompts.h"
@@ -38,6 +39,7 @@ MainWindow::~MainWindow() {
     // No worker posts to the window any more: the export is stopped and
     // waited for, a running import drops what it still reads.
     m_export.reset();
+    m_sizeEstimate.reset();
     m_import.reset();
     m_duplicates.reset();
     CancelCrop();
@@ -114,8 +116,10 @@ void MainWindow::InitFrame() {
     m_statusBar1 = FindResourceControl<wxStatusBar>("m_statusBar1");
     // Shares of the width, so that long texts in any language end with an
     // ellipsis inside their own field instead of running into the next.
-    const int widths[] = {-2, -3, -2};
-    m_statusBar1->SetFieldsCount(3, widths);
+    const int widths[] = {-2, -3, -2, -1};
+    m_statusBar1->SetFieldsCount(4, widths);
+    m_sizeEstimate = std::make_unique<SizeEstimateController>(
+        m_document, [this](const wxString& text) { m_statusBar1->SetStatusText(text, 3); });
 
     // The store speaks from worker threads; the status bar hears it here.
     SetStoreNoticeHandler([this](const StoreNotice& notice) {

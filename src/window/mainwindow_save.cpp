@@ -11,6 +11,7 @@
 #include "project/projectdocument.h"
 #include "window/exportcontroller.h"
 #include "window/gifsettingsdialog.h"
+#include "window/sizeestimatecontroller.h"
 #include "window/statustexts.h"
 #include "window/userprompts.h"
 
@@ -86,6 +87,9 @@ void MainWindow::StartExport(const wxString& path, const wxString& name, const w
             if (written) {
                 m_document.SetGif(path, name);
                 ShowTitle();
+                const wxULongLong size = wxFileName::GetSize(path);
+                if (size != wxInvalidSize) m_sizeEstimate->Saved(static_cast<long long>(size.GetValue()));
+                if (!m_export->FitText().empty()) m_statusBar1->SetStatusText(m_export->FitText(), 2);
             } else {
                 m_history.ForgetGifSaved();
             }

@@ -7,6 +7,7 @@
 #include "window/framedisplay.h"
 #include "window/framethumbnail.h"
 #include "window/previewpanel.h"
+#include "window/sizeestimatecontroller.h"
 #include "window/statustexts.h"
 #include "window/thumbnailctrl.h"
 
@@ -27,6 +28,7 @@ void MainWindow::FramesInserted(size_t at, size_t count) {
     }
     m_thumbnailCtrl->ResumeUpdates();
     FrameListChanged();
+    if (m_sizeEstimate) m_sizeEstimate->DocumentChanged();
     // New frames are seen where they went in.
     if (count > 0) m_thumbnailCtrl->ScrollToItem(static_cast<int>(at));
 }
@@ -43,6 +45,7 @@ void MainWindow::FramesRemoved(size_t at, size_t count) {
     m_statusBar1->SetStatusText(wxEmptyString, 1);
     m_preview->Clear();
     FrameListChanged();
+    if (m_sizeEstimate) m_sizeEstimate->DocumentChanged();
 }
 
 void MainWindow::FramesRearranged(size_t first, size_t last) {
@@ -72,6 +75,7 @@ void MainWindow::FramesRearranged(size_t first, size_t last) {
 }
 
 void MainWindow::FramesRedrawn(size_t first, size_t last) {
+    if (m_sizeEstimate) m_sizeEstimate->DocumentChanged();
     CancelCrop();
     RedrawThumbnails(first, last);
     StopPreview();
@@ -104,12 +108,14 @@ void MainWindow::RedrawThumbnailsIfNeeded() {
 }
 
 void MainWindow::DelaysChanged() {
+    if (m_sizeEstimate) m_sizeEstimate->DocumentChanged();
     m_thumbnailCtrl->SetFrameStartTimes(m_document.StartTimes());
     // The labels show each frame's start time, which just changed.
     m_thumbnailCtrl->Refresh();
 }
 
 void MainWindow::CanvasChanged() {
+    if (m_sizeEstimate) m_sizeEstimate->DocumentChanged();
     m_canvasForm = CanvasForm::Edit;
     UpdateCanvasSize();
     // The preview shows the frame at the canvas's size.
@@ -117,6 +123,7 @@ void MainWindow::CanvasChanged() {
 }
 
 void MainWindow::SettingsChanged() {
+    if (m_sizeEstimate) m_sizeEstimate->DocumentChanged();
     if (m_spinctrl_delay->GetValue() != m_document.DefaultDelay())
         m_spinctrl_delay->SetValue(m_document.DefaultDelay());
     m_thumbnailCtrl->SetFrameDelay(m_document.DefaultDelay());

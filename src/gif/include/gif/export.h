@@ -32,6 +32,7 @@ enum class GifExportStatus {
     CannotWrite,     // writing failed (a full disk, an I/O error)
     CannotReplace,   // the finished file could not take the target's place
     Stopped,         // the caller stopped it
+    TooLarge,        // no GIF of the frames fits under the size limit: nothing was written
 };
 
 // How hard the quantiser works on frames of more than 256 colours; frames of

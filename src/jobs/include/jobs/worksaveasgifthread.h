@@ -2,6 +2,7 @@
 // progress event per frame to whoever started it.
 #pragma once
 
+#include "document/sizesearch.h"
 #include "framestore/framestore.h"
 #include "gif/export.h"
 
@@ -12,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 class wxEvtHandler;
@@ -43,6 +45,17 @@ public:
     std::unique_ptr<wxImage> Take(int index, const std::function<bool()>& stop);
     // Export thread: frame index is written; queues its progress.
     void FrameWritten(int index);
+    // Export thread: percent of a search for a size is done; queues it.
+    void Progress(int percent);
+    // Export thread: what a search for a size chose and what it reached.
+    void RecordFit(const SizeChoice& choice, long long bytes, bool fits);
+    struct FitReport {
+        SizeChoice choice;
+        long long bytes = 0;
+        bool fits = false;
+    };
+    // The search's report, once the event with 100 arrived; none without a limit.
+    std::optional<FitReport> Fit() const;
     // Export thread: records the outcome and queues the event with 100.
     void Finish(GifExportStatus status);
     bool IsClosed() const;
@@ -59,6 +72,7 @@ private:
     bool m_closed = false;
     GifExportStatus m_outcome = GifExportStatus::Stopped;
     int m_unreadable = -1;
+    std::optional<FitReport> m_fit;
     // Stored pictures and their decoding (export thread only).
     const std::vector<FramePicture> m_stored;
     std::map<int, std::future<std::unique_ptr<wxImage>>> m_decoding;
@@ -72,12 +86,20 @@ public:
     // Joinable: its owner waits for it (Wait, or Delete once the feed is
     // closed) and deletes it, so that no export outlives the program.
     WorkSaveAsGifThread(const GifExportJob& job, std::shared_ptr<ExportFrameFeed> feed);
+    // A GIF kept under limit bytes: the settings are searched on this copy of
+    // the document (whose pictures it decodes itself), then the file written.
+    WorkSaveAsGifThread(const GifExportJob& job, std::shared_ptr<ExportFrameFeed> feed, Document document,
+                        long long limit);
     ~WorkSaveAsGifThread() override;
 
 protected:
     ExitCode Entry() override;
 
 private:
+    GifExportStatus WriteWithinLimit();
+
     std::shared_ptr<ExportFrameFeed> m_feed;
     GifExportJob m_job;
+    std::optional<Document> m_limited;
+    long long m_limit = 0;
 };

@@ -11,6 +11,13 @@
 //     <crop x=".." y=".." width=".." height=".."/>   (optional; absent means none)
 //     <caption anchor=".." ...>text</caption>  <overlay file=".." .../>
 //                                      (optional; numbered 1, 2... in order)
+//     <colours>..</colours>            (optional; absent means 256)
+//     <dither>none|ordered|diffuse</dither>  (optional; absent means diffuse)
+//     <dither_strength>..</dither_strength>  (optional; absent means the
+//                                      quality's: 25 for fast, else 50)
+//     <lossy>..</lossy>                (optional; absent means 0)
+//     <size_limit bytes=".." levers="lossy,colours,scale,fps"/>
+//                                      (optional; absent means no limit)
 //   </project>
 //
 // The order of the elements is fixed and readers rely on it. Everything added
@@ -18,6 +25,7 @@
 // ignored by readers that do not know it, which read such a file as before.
 #pragma once
 
+#include "document/document.h"
 #include "gif/export.h"
 #include "gif/render.h"
 
@@ -58,6 +66,12 @@ struct ProjectContent {
     // framePaths, as indices into captions.
     std::vector<CaptionLook> captions;
     std::vector<std::vector<int>> frameCaptions;
+    int colours = kMaxGifColours;  // at most this many in a colour table
+    GifDither dither = GifDither::Diffuse;
+    int ditherStrength = kDefaultDitherStrength;  // percent; stored when not the quality's own
+    int lossy = 0;
+    long long maxBytes = 0;  // the GIF's size limit; 0: none
+    std::vector<SizeLever> levers = DefaultSizeLevers();  // what the limit may give up, in order
 };
 
 // The entries of the image list for frames in strip order: each frame's path,
@@ -152,6 +166,17 @@ struct ProjectReading {
     // indices into them (those beyond them left out).
     std::vector<CaptionLook> captions;
     std::vector<std::vector<int>> entryCaptions;
+    int colours = kMaxGifColours;  // colours after images; 2..256
+    GifDither dither = GifDither::Diffuse;  // dither; diffuse when absent or an unknown word
+    // dither_strength; 0..100. Absent, the quality's own, so that an older
+    // project saved with the fast quality keeps its lighter dithering.
+    int ditherStrength = kDefaultDitherStrength;
+    int lossy = 0;  // lossy; 0..100
+    // size_limit's bytes, 1..10^15; 0 (none) when absent or not such a number.
+    long long maxBytes = 0;
+    // size_limit's levers; the usual order when absent, or when it names an
+    // unknown lever or one twice.
+    std::vector<SizeLever> levers = DefaultSizeLevers();
 };
 
 // What the tree holds as a project; entries are taken as written.

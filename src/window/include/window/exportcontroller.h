@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Document;
 class ExportFrameFeed;
@@ -28,6 +29,9 @@ public:
     // thread is done. False (and the user told why) when it could not start.
     bool Start(const Document& document, const wxString& path, const wxString& title, Ended ended);
     bool IsRunning() const { return m_feed != nullptr; }
+    // What the last export written under a size limit chose and reached
+    // ("4.8 MB: lossy 40, ..."); empty without a limit.
+    const wxString& FitText() const { return m_fitText; }
     // Stops a running export without a word: its temporary file is removed,
     // no event of it arrives any more. Waits for the thread.
     void Abandon();
@@ -42,5 +46,6 @@ private:
     std::shared_ptr<ExportFrameFeed> m_feed;
     std::unique_ptr<WorkSaveAsGifThread> m_thread;
     wxString m_path;
+    wxString m_fitText;
     Ended m_ended;
 };

@@ -16,6 +16,7 @@
 class CropDialog;
 class DuplicateController;
 class ExportController;
+class SizeEstimateController;
 class ImportController;
 class PreviewPanel;
 class UpdateChecker;
@@ -102,6 +103,8 @@ public:
     bool IsExporting() const;
     // The export's events arrive here.
     ExportController& GetExport() { return *m_export; }
+    // The status bar's estimate of the GIF's size.
+    SizeEstimateController& GetSizeEstimate() { return *m_sizeEstimate; }
 
     // The splitter moved: the shown frame is fitted to the preview again.
     void OnChangeSplitterWindow(wxSplitterEvent& event);
@@ -299,6 +302,7 @@ private:
     CropDialog* m_cropDialog = nullptr;
     std::unique_ptr<ImportController> m_import;
     std::unique_ptr<ExportController> m_export;
+    std::unique_ptr<SizeEstimateController> m_sizeEstimate;
     std::unique_ptr<DuplicateController> m_duplicates;
     // The timing tools' last choices, offered again.
     int m_speedPercent = 200;
