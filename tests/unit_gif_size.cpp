@@ -1,0 +1,170 @@
+// How the GIF's size is chosen: colour limits, dithering and the lossy coder
+// as decoders we did not write read the file, the estimate, and the search
+// for settings under a limit.
+#include "support/gif_decode.h"
+#include "support/synthetic_pictures.h"
+#include "support/test_support.h"
+
+#include "document/sizesearch.h"
+#include "framestore/framestore.h"
+#include "gif/export.h"
+
+#include <wx/filename.h>
+
+#include <cmath>
+
+namespace {
+
+using lwtest::DecodeGif;
+using lwtest::DecodedGif;
+using lwtest::PictureKind;
+
+struct Written {
+    std::string path;
+    std::string bytes;
+};
+
+// Photo-like frames, with transparent holes when holes is set, written as a GIF.
+Written Export(const std::string& path, const GifExportJob& settings, int parallelism, bool holes = false) {
+    GifExportJob job = settings;
+    job.path = path;
+    job.frameCount = 4;
+    job.canvasWidth = 160;
+    job.canvasHeight = 120;
+    job.delays = {10};
+    job.parallelism = parallelism;
+    job.transparent = holes;
+    const GifExportStatus status = WriteGifAnimation(
+        job,
+        [holes](int index) {
+            auto picture = std::make_unique<wxImage>(
+                lwtest::SyntheticPicture(PictureKind::Photo, 160, 120, unsigned(index % 2)));
+            if (holes) {
+                picture->InitAlpha();
+                for (int x = 0; x < 40; ++x) picture->SetAlpha(x, 30 + index, 0);
+            }
+            return picture;
+        },
+        [](int) { return true; });
+    EXPECT_EQ(status, GifExportStatus::Written);
+    return Written{path, lwtest::ReadFile(path)};
+}
+
+// Mean PSNR of the frames (written whole) as giflib decodes them, against the source.
+double MeanPsnr(const DecodedGif& gif) {
+    double total = 0;
+    for (size_t i = 0; i < gif.frames.size(); ++i) {
+        const wxImage source = lwtest::SyntheticPicture(PictureKind::Photo, 160, 120, unsigned(i % 2));
+        const unsigned char* p = source.GetData();
+        double sum = 0;
+        for (const lwtest::GifColour& c : gif.frames[i].pixels) {
+            sum += (c.r - p[0]) * (c.r - p[0]) + (c.g - p[1]) * (c.g - p[1]) + (c.b - p[2]) * (c.b - p[2]);
+            p += 3;
+        }
+        total += 10 * std::log10(255.0 * 255.0 * 3 * 160 * 120 / sum);
+    }
+    return total / double(gif.frames.size());
+}
+
+// Whether Pillow and ImageMagick compose every frame to the same pixels.
+std::string PillowAgainstMagick(const std::string& gif) {
+    const char* script =
+        "import sys, subprocess\nfrom PIL import Image, ImageSequence, ImageChops\n"
+        "im = Image.open(sys.argv[1])\nframes = [f.convert('RGBA') for f in ImageSequence.Iterator(im)]\n"
+        "out = subprocess.run(['convert', sys.argv[1], '-coalesce', 'rgba:-'], capture_output=True).stdout\n"
+        "w, h = im.size\nn = len(out) // (4 * w * h)\nbad = [i for i in range(n) if "
+        "Image.frombytes('RGBA', (w, h), out[i*4*w*h:(i+1)*4*w*h]).tobytes() != frames[i].tobytes()]\n"
+        "print(len(frames), n, bad)\n";
+    return lwtest::RunProcess({"/usr/bin/python3", "-c", script, gif}).out;
+}
+
+TEST(GifLossy, SmallerAtALittleNoiseAndReadAlikeByEveryDecoderOnAnyNumberOfCores) {
+    const std::string dir = lwtest::MakeTempDir("gif-lossy");
+    GifExportJob exact;
+    exact.optimise = false;  // every frame whole: giflib's frames are the pictures
+    GifExportJob lossy = exact;
+    lossy.lossy = 60;
+    const Written plain = Export(dir + "/exact.gif", exact, 1);
+    const Written one = Export(dir + "/lossy1.gif", lossy, 1);
+    const Written two = Export(dir + "/lossy2.gif", lossy, 2);
+    EXPECT_EQ(one.bytes, two.bytes);
+    EXPECT_LT(one.bytes.size(), plain.bytes.size() * 4 / 5);
+    const DecodedGif a = DecodeGif(plain.bytes), b = DecodeGif(one.bytes);
+    ASSERT_TRUE(a.ok && b.ok);
+    ASSERT_EQ(b.frames.size(), 4u);
+    // Smooth frames at 40 dB show the noise most (the corpora lose 1 dB: bench/).
+    EXPECT_GT(MeanPsnr(b), MeanPsnr(a) - 3.0);
+    EXPECT_EQ(PillowAgainstMagick(one.path), "4 4 []\n");
+    // Optimised frames with holes: transparency is never gained or lost.
+    lossy.optimise = true;
+    const Written holes = Export(dir + "/holes.gif", lossy, 2, true);
+    EXPECT_EQ(PillowAgainstMagick(holes.path), "4 4 []\n");
+    const DecodedGif h = DecodeGif(holes.bytes);
+    ASSERT_TRUE(h.ok);
+    const lwtest::DecodedGifFrame& first = h.frames[0];
+    for (int x = 0; x < 60; ++x) {
+        const int index = first.indices[size_t(30 * first.width + x)];
+        EXPECT_EQ(index == first.transparentIndex, x < 40) << x;
+    }
+}
+
+TEST(GifColours, NoTableHoldsMoreThanTheLimitWhateverTheDithering) {
+    const std::string dir = lwtest::MakeTempDir("gif-colours");
+    for (GifDither dither : {GifDither::None, GifDither::Ordered, GifDither::Diffuse}) {
+        GifExportJob job;
+        job.colours = 16;
+        job.dither = dither;
+        const Written file = Export(dir + "/c.gif", job, 2, dither == GifDither::Ordered);
+        const DecodedGif gif = DecodeGif(file.bytes);
+        ASSERT_TRUE(gif.ok);
+        EXPECT_LE(gif.globalTable.size(), 16u);
+        for (const auto& frame : gif.frames) EXPECT_LE(frame.localTable.size(), 16u);
+        // The limit costs quality but keeps the picture.
+        EXPECT_GT(MeanPsnr(gif), 20.0) << int(dither);
+    }
+}
+
+// A document of photo-like frames in a frame store of its own.
+Document PhotoDocument(int frames, int w, int h) {
+    static const std::shared_ptr<FrameStore> store =
+        FrameStore::Create(size_t(1) << 30, lwtest::MakeTempDir("gif-size-store"));
+    std::vector<DocumentFrame> list;
+    for (int i = 0; i < frames; ++i) {
+        DocumentFrame frame;
+        frame.picture = store->Store(lwtest::SyntheticPicture(PictureKind::Photo, w, h, unsigned(i)));
+        frame.delay = 10;
+        list.push_back(frame);
+    }
+    Document document;
+    document.InsertFrames(0, std::move(list));
+    return document;
+}
+
+TEST(GifSize, TheEstimateIsNearAndTheSearchWritesUnderTheLimit) {
+    const Document document = PhotoDocument(40, 160, 120);
+    const long long estimate = EstimateGifBytes(document, 2, kEstimatePairs, nullptr);
+    const SizeFit unlimited = FitGifToSize(document, 1LL << 40, 2, nullptr, nullptr);
+    ASSERT_TRUE(unlimited.fits);
+    const double whole = double(unlimited.bytes.size());
+    EXPECT_NEAR(double(estimate), whole, 0.15 * whole);
+    for (double share : {0.3, 0.6}) {
+        const long long limit = std::llround(whole * share);
+        const SizeFit fit = FitGifToSize(document, limit, 2, nullptr, nullptr);
+        ASSERT_TRUE(fit.fits) << share;
+        EXPECT_LE((long long)fit.bytes.size(), limit);
+        EXPECT_GE((long long)fit.bytes.size(), limit * 85 / 100) << SizeChoiceText(fit.choice, fit.bytes.size());
+        EXPECT_TRUE(DecodeGif(std::string(fit.bytes.begin(), fit.bytes.end())).ok);
+    }
+    // Dropping frames keeps the animation's length.
+    const Document halved = WithSizeChoice(document, SizeChoice{0, 256, 50, 2});
+    EXPECT_EQ(halved.FrameCount(), 20u);
+    EXPECT_EQ(halved.StartTimes().back() + halved.Frames().back().delay, 400);
+    EXPECT_EQ(halved.CanvasSize(), wxSize(80, 60));
+    // A limit no GIF of these frames can meet gives the smallest it reached.
+    const SizeFit impossible = FitGifToSize(document, 200, 2, nullptr, nullptr);
+    EXPECT_EQ(impossible.status, GifExportStatus::Written);
+    EXPECT_FALSE(impossible.fits);
+    EXPECT_GT(impossible.bytes.size(), 200u);
+}
+
+}  // namespace
