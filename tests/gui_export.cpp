@@ -8,10 +8,13 @@
 #include "framestore/framestore.h"
 #include "jobs/workerevents.h"
 #include "window/exportcontroller.h"
+#include "window/gifsettingsdialog.h"
+#include "window/sizeestimatecontroller.h"
 #include "window/thumbnailctrl.h"
 
 #include <wx/dir.h>
 #include <wx/filename.h>
+#include <wx/checkbox.h>
 #include <wx/msgdlg.h>
 #include <wx/spinctrl.h>
 #include <wx/statusbr.h>
@@ -433,6 +436,47 @@ TEST_F(Export, ClosingTheWindowDuringAnExportLeavesNoTemporaryFile) {
             if (name.find("big.gif") != std::string::npos) return false;
         return true;
     }));
+}
+
+}  // namespace
+
+namespace {
+
+// Ticks "Keep the GIF under" with a size in megabytes.
+class KeepUnder : public wxExpectModalBase<GifSettingsDialog, KeepUnder> {
+public:
+    explicit KeepUnder(double megabytes) : m_megabytes(megabytes) {}
+
+protected:
+    int OnInvoked(GifSettingsDialog* dialog) const override {
+        wxDynamicCast(dialog->FindWindow(GifSettingsDialog::ID_KEEP_UNDER), wxCheckBox)->SetValue(true);
+        wxDynamicCast(dialog->FindWindow(GifSettingsDialog::ID_MAX_SIZE), wxSpinCtrlDouble)->SetValue(m_megabytes);
+        return wxID_OK;
+    }
+
+private:
+    double m_megabytes;
+};
+
+TEST_F(Export, KeepUnderWritesAGifUnderTheLimitAndTheStatusBarTellsTheSizes) {
+    frame->GetSizeEstimate().SetPause(1);
+    AddNoisyFrames(6, 200, 150);
+    // The estimate arrives on its own after the edits.
+    auto sizeText = [this] { return frame->GetStatusBar()->GetStatusText(3); };
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return sizeText().StartsWith(wxString::FromUTF8("≈ ")); }));
+    const long long estimate = frame->GetSizeEstimate().Estimate();
+    EXPECT_GT(estimate, 100000);  // noise: no GIF makes it small
+    wxTEST_DIALOG(Click("GIF Settings..."), KeepUnder(0.05));
+    EXPECT_EQ(frame->GetDocument().Settings().maxBytes, 52429);
+    ASSERT_TRUE(lwtest::PumpUntil([&] { return sizeText().StartsWith(wxString::FromUTF8("≈ ")); }));
+    Answer(folder + "/small.gif");
+    Run("Save");
+    const std::string written = lwtest::ReadFile(folder + "/small.gif");
+    EXPECT_LE(written.size(), 52429u);
+    EXPECT_TRUE(DecodeGif(written).ok);
+    EXPECT_NE(sizeText().Find("saved: "), wxNOT_FOUND) << sizeText();
+    // What it gave up is named.
+    EXPECT_NE(frame->GetStatusBar()->GetStatusText(2).Find("colours"), wxNOT_FOUND);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/rearrangectrl.h>
+#include <wx/spinctrl.h>
 #include <wx/modalhook.h>
 #include <wx/testing.h>
 
@@ -37,6 +39,40 @@ TEST(GifSettingsDialog, ShowsItsSettingsAndOkReturnsTheChangedOnes) {
     EXPECT_EQ(answer, wxID_OK);
     EXPECT_EQ(dialog.GetSettings(), (GifSettings{GifQuality::Best, false, true}));
     EXPECT_EQ(GifSettingsDialog(nullptr, GifSettings()).GetSettings(), GifSettings());
+}
+
+// Asks for 64 colours, the ordered pattern, lossy 30 and a 2.5 MB limit, and
+// unticks the first lever.
+class ShapeTheSize : public wxExpectModalBase<GifSettingsDialog, ShapeTheSize> {
+protected:
+    int OnInvoked(GifSettingsDialog* dialog) const override {
+        EXPECT_FALSE(dialog->FindWindow(GifSettingsDialog::ID_MAX_SIZE)->IsEnabled());
+        wxDynamicCast(dialog->FindWindow(GifSettingsDialog::ID_COLOURS), wxSpinCtrl)->SetValue(64);
+        wxDynamicCast(dialog->FindWindow(GifSettingsDialog::ID_DITHER), wxChoice)->SetSelection(1);
+        wxDynamicCast(dialog->FindWindow(GifSettingsDialog::ID_LOSSY), wxSpinCtrl)->SetValue(30);
+        auto* keep = wxDynamicCast(dialog->FindWindow(GifSettingsDialog::ID_KEEP_UNDER), wxCheckBox);
+        keep->SetValue(true);
+        wxCommandEvent ticked(wxEVT_CHECKBOX, keep->GetId());
+        keep->GetEventHandler()->ProcessEvent(ticked);
+        EXPECT_TRUE(dialog->FindWindow(GifSettingsDialog::ID_MAX_SIZE)->IsEnabled());
+        wxDynamicCast(dialog->FindWindow(GifSettingsDialog::ID_MAX_SIZE), wxSpinCtrlDouble)->SetValue(2.5);
+        wxDynamicCast(dialog->FindWindow(GifSettingsDialog::ID_LEVERS), wxRearrangeCtrl)->GetList()->Check(0, false);
+        return wxID_OK;
+    }
+};
+
+TEST(GifSettingsDialog, TheSizeControlsComeBackAsTheUserSetThem) {
+    GifSettings given;
+    given.levers = {SizeLever::Scale, SizeLever::Lossy};
+    GifSettingsDialog dialog(nullptr, given);
+    EXPECT_EQ(dialog.GetSettings(), given);  // the order kept, the levers left out kept out
+    wxTEST_DIALOG(dialog.ShowModal(), ShapeTheSize());
+    const GifSettings chosen = dialog.GetSettings();
+    EXPECT_EQ(chosen.colours, 64);
+    EXPECT_EQ(chosen.dither, GifDither::Ordered);
+    EXPECT_EQ(chosen.lossy, 30);
+    EXPECT_EQ(chosen.maxBytes, 2621440);
+    EXPECT_EQ(chosen.levers, std::vector<SizeLever>{SizeLever::Lossy});
 }
 
 }  // namespace

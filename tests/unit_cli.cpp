@@ -1,7 +1,9 @@
 // loopwright-cli as scripts run it, without a display: the GIF it writes as a
 // decoder we did not write reads it, and the exit status and message of bad
 // input and bad command lines, which leave no file behind.
+#include "support/gif_decode.h"
 #include "support/pictures.h"
+#include "support/synthetic_pictures.h"
 #include "support/test_support.h"
 
 #include "base/filenames.h"
@@ -207,6 +209,18 @@ TEST(Cli, AMalformedLineExitsWith2AndWritesNothing) {
                                                       {a, "-o", out, "--start", "-1"},
                                                       {a, "-o", out, "--start", "2", "--end", "1.5"},
                                                       {a, "-o", out, "--webp-quality", "101"},
+                                                      {a, "-o", out, "--colours", "1"},
+                                                      {a, "-o", out, "--colors", "257"},
+                                                      {a, "-o", out, "--dither", "wavy"},
+                                                      {a, "-o", out, "--dither", "diffuse=101"},
+                                                      {a, "-o", out, "--lossy", "101"},
+                                                      {a, "-o", out, "--quality", "slow"},
+                                                      {a, "-o", out, "--max-size", "0"},
+                                                      {a, "-o", out, "--max-size", "1X"},
+                                                      {a, "-o", out, "--max-size", "1M", "--levers", "lossy,lossy"},
+                                                      {a, "-o", out, "--levers", "scale"},
+                                                      {a, "-o", dir + "/out.webp", "--max-size", "1M"},
+                                                      {a, "--estimate", "--max-size", "1M"},
                                                       {dir + "/p.xml", "--fps", "10"}};
     for (const auto& line : lines) {
         const auto run = Cli(line);
@@ -345,6 +359,54 @@ TEST(Cli, AVideoRangeBecomesTheFramesAskedInTheFormatTheNameSays) {
     EXPECT_EQ(late.exitCode, 1);
     EXPECT_NE(late.err.find("--start 7.000 s lies after the video's end (6.000 s)"), std::string::npos) << late.err;
     EXPECT_FALSE(lwtest::FileExists(dir + "/late.gif"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Cli, CodingOptionsEstimateAndSizeLimitShapeTheGif) {
+    const std::string dir = lwtest::MakeTempDir("cli-size");
+    std::vector<std::string> line;
+    for (int i = 0; i < 16; ++i) {
+        const std::string path = dir + "/" + std::to_string(100 + i) + ".png";
+        lwtest::SyntheticPicture(lwtest::PictureKind::Photo, 200, 150, unsigned(i)).SaveFile(path, wxBITMAP_TYPE_PNG);
+        line.push_back(path);
+    }
+    auto run = [&](const std::string& out, std::vector<std::string> options) {
+        options.insert(options.begin(), line.begin(), line.end());
+        options.insert(options.end(), {"-o", dir + "/" + out});
+        return Cli(options);
+    };
+    ASSERT_EQ(run("plain.gif", {}).exitCode, 0);
+    const long long plain = static_cast<long long>(lwtest::ReadFile(dir + "/plain.gif").size());
+    // The estimate writes nothing and lies near the size written.
+    std::vector<std::string> estimate = line;
+    estimate.push_back("--estimate");
+    const auto guessed = Cli(estimate);
+    EXPECT_EQ(guessed.exitCode, 0) << guessed.err;
+    EXPECT_NEAR(std::atof(guessed.out.c_str()), double(plain), 0.15 * double(plain)) << guessed.out;
+    // No colour table beyond the limit; lossy coding shrinks the file.
+    ASSERT_EQ(run("sixteen.gif", {"--colours", "16", "--dither", "ordered"}).exitCode, 0);
+    const lwtest::DecodedGif sixteen = lwtest::DecodeGif(lwtest::ReadFile(dir + "/sixteen.gif"));
+    ASSERT_TRUE(sixteen.ok);
+    EXPECT_LE(sixteen.globalTable.size(), 16u);
+    for (const auto& frame : sixteen.frames) EXPECT_LE(frame.localTable.size(), 16u);
+    ASSERT_EQ(run("lossy.gif", {"--lossy", "60"}).exitCode, 0);
+    EXPECT_LT(lwtest::ReadFile(dir + "/lossy.gif").size(), size_t(plain));
+    // Under half the size: at most the limit, not far below it, and it says what it gave up.
+    const long long limit = plain / 2;
+    const auto fitted = run("half.gif", {"--max-size", std::to_string(limit)});
+    EXPECT_EQ(fitted.exitCode, 0) << fitted.err;
+    const long long half = static_cast<long long>(lwtest::ReadFile(dir + "/half.gif").size());
+    EXPECT_LE(half, limit);
+    EXPECT_GE(half, limit * 85 / 100);
+    EXPECT_NE(fitted.err.find("colours"), std::string::npos) << fitted.err;
+    // A limit no GIF of these frames meets: exit 1, the smallest size named, nothing written.
+    const auto impossible = run("none.gif", {"--max-size", "300", "--levers", "colours,lossy"});
+    EXPECT_EQ(impossible.exitCode, 1);
+    EXPECT_NE(impossible.err.find("the smallest reached is"), std::string::npos) << impossible.err;
+    EXPECT_FALSE(wxFileExists(dir + "/none.gif"));
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ void SizeEstimateController::OnEstimated(wxThreadEvent& event) {
 
 void SizeEstimateController::ShowText() {
     wxString text;
-    if (m_estimate >= 0) text = wxString::Format(wxGetTranslation("≈ %s"), ShownByteSize(m_estimate));
+    if (m_estimate >= 0) text = wxString::Format(wxGetTranslation(L"≈ %s"), ShownByteSize(m_estimate));
     if (m_saved >= 0) {
         const wxString saved = wxString::Format(wxGetTranslation("saved: %s"), ShownByteSize(m_saved));
         text = text.empty() ? saved : text + ", " + saved;
