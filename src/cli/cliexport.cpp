@@ -98,7 +98,7 @@ int ExportWithinSize(const Document& document, const GifExportJob& job, bool qui
 int EstimateCliDocument(const Document& document) {
     const int parallelism = ParallelismFor(document);
     if (parallelism == 0) return MemoryRefusal(document);
-    const long long bytes = EstimateGifBytes(document, parallelism, kEstimatePairs, nullptr);
+    const long long bytes = EstimateGifBytes(document, parallelism, EstimatePairsFor(document.CanvasSize()), nullptr);
     if (bytes < 0) return Fail(kCliInputProblem, "the size cannot be estimated: a frame could not be prepared");
     std::cout << bytes << std::endl;
     return kCliWritten;

@@ -289,6 +289,11 @@ long long EstimateGifBytes(const Document& document, int parallelism, int pairs,
     return ends[0] + std::llround(perFrame * (count - 1)) + 1;
 }
 
+int EstimatePairsFor(const wxSize& canvas) {
+    const double pixels = std::max(1.0, double(canvas.x) * double(canvas.y));
+    return std::clamp(int(kEstimatePairs * 1280.0 * 720.0 / pixels), 4, kEstimatePairs);
+}
+
 SizeChoice OwnSizeChoice(const Document& document) {
     SizeChoice choice;
     choice.lossy = document.Settings().lossy;

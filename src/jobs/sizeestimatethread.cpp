@@ -9,7 +9,7 @@ SizeEstimateThread::SizeEstimateThread(wxEvtHandler* sink, int id, Document docu
     m_thread = std::thread(WithSignalStack([sink, id, parallelism, state = m_state,
                                             document = std::move(document)]() {
         const long long bytes =
-            EstimateGifBytes(document, parallelism, kEstimatePairs, [&state] { return state->stop.load(); });
+            EstimateGifBytes(document, parallelism, EstimatePairsFor(document.CanvasSize()), [&state] { return state->stop.load(); });
         if (!state->stop) {
             auto* event = new wxThreadEvent(EVT_SIZE_ESTIMATED);
             event->SetPayload(SizeEstimated{id, bytes});

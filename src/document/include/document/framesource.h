@@ -29,6 +29,9 @@ public:
     // in frames once Finish returns (frames must stay until then).
     size_t Add(const wxString& listed, int fallbackDelay, std::vector<DocumentFrame>& frames);
     void Finish() { m_storing.Finish(); }
+    // The paths Add will be given next, in order: their still pictures are
+    // decoded ahead on the free cores.
+    void Expect(const wxArrayString& upcoming) { m_decoder.Expect(upcoming); }
     // Which frames each video listed after this gives (else the default).
     void SetVideoChooser(PictureDecoder::VideoChooser chooser) { m_decoder.SetVideoChooser(std::move(chooser)); }
     const std::vector<SkippedPicture>& Skipped() const { return m_decoder.GetSkipped(); }

@@ -19,6 +19,9 @@ using SizeProgress = std::function<void(int)>;  // percent done
 // Frame 0 and this many pairs of neighbouring frames, spread over the
 // animation, stand for the whole when it is estimated.
 constexpr int kEstimatePairs = 12;
+// As many pairs as take about the time of twelve of 1280 x 720 (at least
+// four), so that large frames are estimated as soon.
+int EstimatePairsFor(const wxSize& canvas);
 
 // The document's GIF's expected size in bytes: frame 0 as written, and every
 // later frame as large as the second frames of the sampled pairs are on

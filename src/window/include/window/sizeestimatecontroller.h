@@ -40,7 +40,7 @@ private:
     const Document& m_document;
     Show m_show;
     wxTimer m_timer;
-    int m_pause = 400;
+    int m_pause = 300;
     int m_id = 0;
     std::unique_ptr<SizeEstimateThread> m_running;
     std::vector<std::unique_ptr<SizeEstimateThread>> m_stopping;
