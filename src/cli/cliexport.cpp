@@ -123,8 +123,8 @@ int ExportCliDocument(const Document& document, bool quiet) {
                 const FramePicture& picture = document.Frame(static_cast<size_t>(index)).picture;
                 auto decoded = picture && picture->IsOk() ? std::make_unique<wxImage>(picture->Decode())
                                                           : nullptr;
-                int none = -1;
-                if (!decoded || !decoded->IsOk()) unreadable.compare_exchange_strong(none, index);
+                // The earliest: the export looks at frames further on before it writes the first.
+                if ((!decoded || !decoded->IsOk()) && (unreadable < 0 || index < unreadable)) unreadable = index;
                 return decoded;
             },
             [&bar](int index) {

@@ -21,6 +21,7 @@
 #include <deque>
 #include <future>
 #include <new>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -68,15 +69,65 @@ int ToleranceFor(const GifExportJob& job) {
     }
 }
 
+// Frames looked at for the colours they share: frame 0 and others spread
+// evenly, so that the look costs a few renders however long the animation.
+constexpr int kCensusFrames = 16;
+
+std::vector<int> CensusFrames(int frameCount) {
+    std::vector<int> picked;
+    const int count = std::min(frameCount, kCensusFrames);
+    for (int k = 0; k < count; ++k) picked.push_back(int((long long)frameCount * k / count));
+    return picked;
+}
+
+// Screen recordings and drawings use the same few colours frame after frame:
+// when the colours of the sampled frames fit in one table together, that
+// table is the global one and serves every
+// frame that stays within it, instead of frame 0's colours alone and a table
+// of their own for the frames that add a colour. None as soon as a sampled
+// frame cannot be kept exactly, or the colours outgrow the table.
+std::optional<GifGlobalTable> SharedColourTable(const GifExportJob& job, const ExportFrameSource& source,
+                                                 int colourLimit) {
+    if (job.frameCount < 2) return std::nullopt;
+    // Frames that need a transparent entry take one their own pixels leave free.
+    const int room = colourLimit;
+    const size_t pixels = size_t(job.canvasWidth) * size_t(job.canvasHeight);
+    ColourIndexMap seen;
+    GifGlobalTable table;
+    for (int index : CensusFrames(job.frameCount)) {
+        std::unique_ptr<wxImage> picture = source(index);
+        if (!picture) return std::nullopt;
+        const RenderedForExport rendered =
+            RenderForExport(std::move(picture), GifFrameDrawing(job, index), job.transparent, room);
+        if (!rendered.exact || !rendered.frame.canvas.IsOk()) return std::nullopt;
+        const unsigned char* rgb = rendered.frame.canvas.GetData();
+        const unsigned char* holes = rendered.frame.holes.empty() ? nullptr : rendered.frame.holes.data();
+        for (size_t i = 0; i < pixels; ++i, rgb += 3) {
+            if (holes && holes[i]) continue;
+            const std::uint32_t colour = PackRgb(rgb[0], rgb[1], rgb[2]);
+            if (!seen.Insert(colour, 0)) continue;
+            if (table.palette.count == room) return std::nullopt;
+            table.palette.colours[size_t(table.palette.count++)] = GifRgb{rgb[0], rgb[1], rgb[2]};
+        }
+    }
+    return table;
+}
+
 // Frames being rendered, and planned frames being encoded, oldest first; at
 // most `limit` of each at once. With a limit of 1 everything runs on the
 // calling thread, when it is waited for.
 class FramePipeline {
 public:
-    FramePipeline(const GifExportJob& job, const ExportFrameSource& source)
+    FramePipeline(const GifExportJob& job, const ExportFrameSource& source, std::optional<GifGlobalTable> shared)
         : m_job(job), m_source(source), m_limit(std::max(1, job.parallelism)),
           m_settings(SettingsFor(job)),
-          m_policy(m_limit > 1 ? std::launch::async | std::launch::deferred : std::launch::deferred) {}
+          m_policy(m_limit > 1 ? std::launch::async | std::launch::deferred : std::launch::deferred) {
+        if (shared) {
+            std::promise<GifGlobalTable> ready;
+            ready.set_value(std::move(*shared));
+            m_shared = ready.get_future().share();
+        }
+    }
 
     int Limit() const { return m_limit; }
 
@@ -105,6 +156,14 @@ public:
     // wait for it only when their colours fit a table: quantising never waits.
     void Encode(GifFramePlan plan, bool first) {
         const QuantizeSettings settings = first ? FirstFrameSettings(m_settings) : m_settings;
+        if (m_shared.valid()) {
+            // The shared table is known: every frame, frame 0 too, is encoded against it.
+            auto task = [settings, global = GlobalTableSource(m_shared)](GifFramePlan planned) {
+                return EncodeGifFrame(planned, settings, global);
+            };
+            m_encoding.push_back(std::async(m_policy, WithSignalStack(task), std::move(plan)));
+            return;
+        }
         if (first) {
             // Frame 0's task alone holds the promise: it keeps its promise even
             // when the export ends early and this pipeline goes first, and
@@ -161,22 +220,26 @@ private:
     std::deque<std::future<GifFrameCode>> m_encoding;
     std::shared_ptr<std::promise<GifGlobalTable>> m_global = std::make_shared<std::promise<GifGlobalTable>>();
     std::shared_future<GifGlobalTable> m_globalReady = m_global->get_future().share();
+    std::shared_future<GifGlobalTable> m_shared;  // valid when the frames share a table of colours
 };
 
 // Writes the frames in order into the file; the header goes before frame 0,
 // whose table becomes the global one, and the trailer after the last frame.
 class FrameWriter {
 public:
-    FrameWriter(const GifExportJob& job, wxOutputStream& stream, const ExportFrameWritten& written)
-        : m_job(job), m_out(stream), m_written(written) {}
+    // shared: the global table every frame was encoded against, if any; else
+    // frame 0's own table becomes the global one.
+    FrameWriter(const GifExportJob& job, wxOutputStream& stream, const ExportFrameWritten& written,
+                const GifFramePalette* shared)
+        : m_job(job), m_out(stream), m_written(written), m_shared(shared) {}
 
     // Written (the frame is in the file) or why the export ends.
     GifExportStatus Write(GifFrameCode code) {
         if (!code.ok) return GifExportStatus::BadFrame;
         if (m_index == 0) {
-            m_global = code.palette;
+            m_global = m_shared ? *m_shared : code.palette;
             m_global.maskIndex = -1;
-            code.global = true;
+            if (!m_shared) code.global = true;
             // Viewers that clear to the background colour must clear to the
             // transparent entry, not paint an opaque colour where holes are.
             const int background = m_job.transparent && code.transparentIndex >= 0 ? code.transparentIndex : 0;
@@ -200,16 +263,20 @@ private:
     const GifExportJob& m_job;
     GifByteWriter m_out;
     const ExportFrameWritten& m_written;
+    const GifFramePalette* const m_shared;
     GifFramePalette m_global;
     int m_index = 0;
 };
 
 GifExportStatus WriteFrames(const GifExportJob& job, const ExportFrameSource& source,
                             const ExportFrameWritten& written, wxOutputStream& stream) {
-    FrameWriter writer(job, stream, written);
+    const std::optional<GifGlobalTable> shared =
+        job.optimise ? SharedColourTable(job, source, std::clamp(job.colours, kMinGifColours, kMaxGifColours))
+                     : std::nullopt;
+    FrameWriter writer(job, stream, written, shared ? &shared->palette : nullptr);
     GifScreenModel screen(job.canvasWidth, job.canvasHeight, job.optimise, job.transparent,
                           ToleranceFor(job));
-    FramePipeline pipeline(job, source);
+    FramePipeline pipeline(job, source, shared);
     for (int i = 0; i < job.frameCount; ++i) {
         if (!pipeline.Fill()) return GifExportStatus::Stopped;
         RenderedForExport rendered = pipeline.NextRendered();

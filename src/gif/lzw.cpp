@@ -86,11 +86,17 @@ private:
     int m_blockSize = 0;
 };
 
+// The code size the indices need: a frame that uses only the first entries of
+// a large table starts with shorter codes (decoders take the size from the data).
+int MinCodeSize(const unsigned char* indices, std::size_t count) {
+    const unsigned char largest = count ? *std::max_element(indices, indices + count) : 0;
+    return std::max(2, GifBitsPerPixel(largest + 1));
+}
+
 }  // namespace
 
-std::vector<unsigned char> GifCompressIndices(const unsigned char* indices, std::size_t count,
-                                              int colourCount) {
-    const int minCodeSize = std::max(2, GifBitsPerPixel(colourCount));
+std::vector<unsigned char> GifCompressIndices(const unsigned char* indices, std::size_t count) {
+    const int minCodeSize = MinCodeSize(indices, count);
     const int clear = 1 << minCodeSize;
     const int end = clear + 1;
     std::vector<unsigned char> out;
@@ -277,9 +283,8 @@ private:
 std::vector<unsigned char> GifCompressIndicesLossy(const unsigned char* indices, std::size_t count,
                                                    const GifFramePalette& palette, int lossy,
                                                    const unsigned char* rgba) {
-    const int colourCount = std::max(palette.count, palette.maskIndex + 1);
-    if (lossy <= 0) return GifCompressIndices(indices, count, colourCount);
-    const int minCodeSize = std::max(2, GifBitsPerPixel(colourCount));
+    if (lossy <= 0) return GifCompressIndices(indices, count);
+    const int minCodeSize = MinCodeSize(indices, count);
     const int clear = 1 << minCodeSize;
     const int end = clear + 1;
     std::vector<unsigned char> out;

@@ -96,6 +96,7 @@ wxThread::ExitCode ImageLoadThread::Entry() {
 
 void ImageLoadThread::LoadAll() {
     const size_t n = m_paths.size();
+    m_decoder.Expect(m_paths);
     for (size_t i = 0; i < n && !ShouldStop(); ++i) {
         // A whole GIF's frames arrive at the file's start value, a video's
         // as far through it as they are, the last picture of the load at

@@ -17,7 +17,11 @@ ExportFrameFeed::ExportFrameFeed(wxEvtHandler* sink, std::vector<FramePicture> p
       m_stored(std::move(pictures)) {}
 
 std::unique_ptr<wxImage> ExportFrameFeed::TakeStored(int index) {
-    for (; m_decodeNext < m_frameCount && m_decodeNext <= index + m_ahead; ++m_decodeNext) {
+    // Frames are decoded ahead of one taken within reach of those decoded so
+    // far: the export's look at a few frames spread over the animation jumps
+    // past most of them, which are not decoded for it.
+    const bool near = index <= m_decodeNext;
+    for (; near && m_decodeNext < m_frameCount && m_decodeNext <= index + m_ahead; ++m_decodeNext) {
         const FramePicture picture = m_stored[static_cast<size_t>(m_decodeNext)];
         try {
             // The decoding thread lets go of the picture before the export gets it.
@@ -30,8 +34,10 @@ std::unique_ptr<wxImage> ExportFrameFeed::TakeStored(int index) {
     }
     const auto found = m_decoding.find(index);
     if (found == m_decoding.end()) {
-        if (index < 0 || index >= m_frameCount || !m_stored[static_cast<size_t>(index)]) return nullptr;
-        return std::make_unique<wxImage>(m_stored[static_cast<size_t>(index)]->Decode());
+        if (index < 0 || index >= m_frameCount) return nullptr;
+        // A frame without a picture arrives as an invalid one, as when decoded ahead.
+        const FramePicture& stored = m_stored[static_cast<size_t>(index)];
+        return std::make_unique<wxImage>(stored ? stored->Decode() : wxImage());
     }
     std::unique_ptr<wxImage> picture = found->second.get();
     m_decoding.erase(found);
@@ -58,7 +64,8 @@ std::unique_ptr<wxImage> ExportFrameFeed::Take(int index, const std::function<bo
     std::unique_ptr<wxImage> picture = TakeStored(index);
     if (!picture || !picture->IsOk()) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_unreadable < 0) m_unreadable = index;
+        // The earliest: the export looks at frames further on before it writes the first.
+        if (m_unreadable < 0 || index < m_unreadable) m_unreadable = index;
     }
     return picture;
 }

@@ -112,8 +112,10 @@ int GifFrameDelay(const GifExportJob& job, int index);
 // How frame index is drawn on the job's canvas.
 FrameDrawing GifFrameDrawing(const GifExportJob& job, int index);
 
-// Gives frame index's full-size picture, which the export then owns; frames
-// are asked for in order, from the thread that runs the export. Null stops it.
+// Gives frame index's full-size picture, which the export then owns; asked
+// from the thread that runs the export, in order, after a look at up to 16
+// frames spread over the animation (in order too) for the colours they share.
+// Null stops it.
 using ExportFrameSource = std::function<std::unique_ptr<wxImage>(int index)>;
 // Called once frame index is in the file, for every frame but the last (whose
 // end is the export's result); false stops the export.

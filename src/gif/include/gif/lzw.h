@@ -8,11 +8,10 @@
 #include <vector>
 
 // The image data as it follows an image descriptor: the minimum code size
-// (the table's bits, at least 2), the codes in sub-blocks of at most 255
-// bytes, and the empty block that ends them. Every index must be below
-// 2^GifBitsPerPixel(colourCount).
-std::vector<unsigned char> GifCompressIndices(const unsigned char* indices, std::size_t count,
-                                              int colourCount);
+// (the bits the largest index needs, at least 2: a frame that uses only the
+// first entries of a large table starts with shorter codes), the codes in
+// sub-blocks of at most 255 bytes, and the empty block that ends them.
+std::vector<unsigned char> GifCompressIndices(const unsigned char* indices, std::size_t count);
 
 // The same coding with losses: each code stands for the longest string of the
 // table whose colours stay within an error bound of the pixels' own (the error
