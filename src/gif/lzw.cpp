@@ -93,38 +93,59 @@ int MinCodeSize(const unsigned char* indices, std::size_t count) {
     return std::max(2, GifBitsPerPixel(largest + 1));
 }
 
+// An image's codes after its minimum code size, starting with a clear code:
+// each goes out at the current width, which grows once the table holds a
+// code that needs a wider one, as decoders expect.
+class CodeStream {
+public:
+    CodeStream(std::vector<unsigned char>& out, int minCodeSize)
+        : m_writer((out.push_back(static_cast<unsigned char>(minCodeSize)), out)), m_minCodeSize(minCodeSize),
+          m_clear(1 << minCodeSize), m_next(m_clear + 2), m_bits(minCodeSize + 1) {
+        Put(m_clear);
+    }
+    int Next() const { return m_next; }  // the code the next new string gets
+    int Add() { return m_next++; }
+    void Put(int code) {
+        m_writer.Put(code, m_bits);
+        if (m_next > (1 << m_bits) - 1 && m_bits < 12 && code != m_clear) ++m_bits;
+    }
+    // Empties the table: the codes start again from the narrowest.
+    void Restart() {
+        Put(m_clear);
+        m_next = m_clear + 2;
+        m_bits = m_minCodeSize + 1;
+    }
+    std::size_t Bits() const { return m_writer.Bits(); }
+    void Finish() {
+        Put(m_clear + 1);
+        m_writer.Finish();
+    }
+
+private:
+    CodeWriter m_writer;
+    const int m_minCodeSize;
+    const int m_clear;
+    int m_next;
+    int m_bits;
+};
+
 }  // namespace
 
 std::vector<unsigned char> GifCompressIndices(const unsigned char* indices, std::size_t count) {
-    const int minCodeSize = MinCodeSize(indices, count);
-    const int clear = 1 << minCodeSize;
-    const int end = clear + 1;
     std::vector<unsigned char> out;
     out.reserve(count / 2 + 64);
-    out.push_back(static_cast<unsigned char>(minCodeSize));
-    CodeWriter writer(out);
+    CodeStream codes(out, MinCodeSize(indices, count));
     CodeTable table;
-    int next = end + 1;          // the code the next new string gets
-    int bits = minCodeSize + 1;  // the width of codes now
-    // A code goes out at the current width; once the table holds a code
-    // that needs a wider one, the width grows, as decoders expect.
-    auto put = [&](int code) {
-        writer.Put(code, bits);
-        if (next > (1 << bits) - 1 && bits < 12 && code != clear) ++bits;
-    };
-    put(clear);
     if (count > 0) {
         int prefix = indices[0];
         std::size_t clearedAt = 0, bitsAtClear = 0;  // pixel and output bit at the last clear
         std::size_t windowAt = 0, bitsAtWindow = 0;  // the same at the last check
         double fillingRate = 0;  // bits per pixel while the table filled
         auto restart = [&](std::size_t at) {
-            put(clear);
+            codes.Restart();
             table.Clear();
-            next = end + 1;
-            bits = minCodeSize + 1;
             clearedAt = at;
-            bitsAtClear = writer.Bits();
+            bitsAtClear = codes.Bits();
         };
         for (std::size_t i = 1; i < count; ++i) {
             const std::uint32_t key = (std::uint32_t(prefix) << 8) | indices[i];
@@ -133,27 +154,26 @@ std::vector<unsigned char> GifCompressIndices(const unsigned char* indices, std:
                 prefix = code;
                 continue;
             }
-            put(prefix);
+            codes.Put(prefix);
             prefix = indices[i];
-            if (next < kFullTable - 1) {
-                table.Insert(key, next++);
-            } else if (next == kFullTable - 1) {
-                table.Insert(key, next++);
-                fillingRate = double(writer.Bits() - bitsAtClear) / double(i - clearedAt);
+            if (codes.Next() < kFullTable - 1) {
+                table.Insert(key, codes.Add());
+            } else if (codes.Next() == kFullTable - 1) {
+                table.Insert(key, codes.Add());
+                fillingRate = double(codes.Bits() - bitsAtClear) / double(i - clearedAt);
                 windowAt = i;
-                bitsAtWindow = writer.Bits();
+                bitsAtWindow = codes.Bits();
                 if (fillingRate >= kKeepBelow) restart(i);
             } else if (i - windowAt >= kWindow) {
-                const double rate = double(writer.Bits() - bitsAtWindow) / double(i - windowAt);
+                const double rate = double(codes.Bits() - bitsAtWindow) / double(i - windowAt);
                 windowAt = i;
-                bitsAtWindow = writer.Bits();
+                bitsAtWindow = codes.Bits();
                 if (rate > fillingRate) restart(i);
             }
         }
-        put(prefix);
+        codes.Put(prefix);
     }
-    put(end);
-    writer.Finish();
+    codes.Finish();
     return out;
 }
 
@@ -284,38 +304,25 @@ std::vector<unsigned char> GifCompressIndicesLossy(const unsigned char* indices,
                                                    const GifFramePalette& palette, int lossy,
                                                    const unsigned char* rgba) {
     if (lossy <= 0) return GifCompressIndices(indices, count);
-    const int minCodeSize = MinCodeSize(indices, count);
-    const int clear = 1 << minCodeSize;
-    const int end = clear + 1;
     std::vector<unsigned char> out;
     out.reserve(count / 3 + 64);
-    out.push_back(static_cast<unsigned char>(minCodeSize));
-    CodeWriter writer(out);
-    CodeTree tree(clear);
+    const int minCodeSize = MinCodeSize(indices, count);
+    CodeStream codes(out, minCodeSize);
+    CodeTree tree(1 << minCodeSize);
     LossyMatcher matcher(indices, count, palette, std::min(lossy, 100), rgba);
-    int next = end + 1;
-    int bits = minCodeSize + 1;
-    auto put = [&](int code) {
-        writer.Put(code, bits);
-        if (next > (1 << bits) - 1 && bits < 12 && code != clear) ++bits;
-    };
-    put(clear);
     for (std::size_t at = 0; at < count;) {
         const auto [code, length] = matcher.Longest(tree, at);
-        put(code);
+        codes.Put(code);
         at += length;
         if (at >= count) break;
         // What a decoder adds on reading the next code: this string and the
         // next one's first index, which is the pixel's own.
-        tree.Add(code, next++, indices[at]);
-        if (next == kFullTable) {
-            put(clear);
+        tree.Add(code, codes.Add(), indices[at]);
+        if (codes.Next() == kFullTable) {
+            codes.Restart();
             tree.Clear();
-            next = end + 1;
-            bits = minCodeSize + 1;
         }
     }
-    put(end);
-    writer.Finish();
+    codes.Finish();
     return out;
 }
