@@ -121,12 +121,49 @@ public:
         m_writer.Finish();
     }
 
+    // Whether the table may take another string.
+    bool HasRoom() const { return m_next < kFullTable; }
+    // The string that will be added next, at pixel `at`, is its code; once it
+    // fills the table, the table is kept or emptied as it has served.
+    int AddAt(std::size_t at) {
+        const int code = Add();
+        if (m_next == kFullTable) {
+            m_fillingRate = double(Bits() - m_bitsAtClear) / double(at - m_clearedAt);
+            m_windowAt = at;
+            m_bitsAtWindow = Bits();
+            if (m_fillingRate >= kKeepBelow) RestartAt(at);
+        }
+        return code;
+    }
+    // A full table kept is emptied once a stretch ending at pixel `at`
+    // compresses worse than it did while filling; true then.
+    bool CheckKept(std::size_t at) {
+        if (at - m_windowAt < kWindow) return false;
+        const double rate = double(Bits() - m_bitsAtWindow) / double(at - m_windowAt);
+        m_windowAt = at;
+        m_bitsAtWindow = Bits();
+        if (rate <= m_fillingRate) return false;
+        RestartAt(at);
+        return true;
+    }
+    // Whether the last AddAt emptied the table.
+    bool JustRestarted() const { return m_next == m_clear + 2; }
+
 private:
+    void RestartAt(std::size_t at) {
+        Restart();
+        m_clearedAt = at;
+        m_bitsAtClear = Bits();
+    }
+
     CodeWriter m_writer;
     const int m_minCodeSize;
     const int m_clear;
     int m_next;
     int m_bits;
+    std::size_t m_clearedAt = 0, m_bitsAtClear = 0;  // pixel and output bit at the last clear
+    std::size_t m_windowAt = 0, m_bitsAtWindow = 0;  // the same at the last check of a kept table
+    double m_fillingRate = 0;                        // bits per pixel while the table filled
 };
 
 }  // namespace
@@ -138,15 +175,6 @@ std::vector<unsigned char> GifCompressIndices(const unsigned char* indices, std:
     CodeTable table;
     if (count > 0) {
         int prefix = indices[0];
-        std::size_t clearedAt = 0, bitsAtClear = 0;  // pixel and output bit at the last clear
-        std::size_t windowAt = 0, bitsAtWindow = 0;  // the same at the last check
-        double fillingRate = 0;  // bits per pixel while the table filled
-        auto restart = [&](std::size_t at) {
-            codes.Restart();
-            table.Clear();
-            clearedAt = at;
-            bitsAtClear = codes.Bits();
-        };
         for (std::size_t i = 1; i < count; ++i) {
             const std::uint32_t key = (std::uint32_t(prefix) << 8) | indices[i];
             const int code = table.Find(key);
@@ -156,19 +184,11 @@ std::vector<unsigned char> GifCompressIndices(const unsigned char* indices, std:
             }
             codes.Put(prefix);
             prefix = indices[i];
-            if (codes.Next() < kFullTable - 1) {
-                table.Insert(key, codes.Add());
-            } else if (codes.Next() == kFullTable - 1) {
-                table.Insert(key, codes.Add());
-                fillingRate = double(codes.Bits() - bitsAtClear) / double(i - clearedAt);
-                windowAt = i;
-                bitsAtWindow = codes.Bits();
-                if (fillingRate >= kKeepBelow) restart(i);
-            } else if (i - windowAt >= kWindow) {
-                const double rate = double(codes.Bits() - bitsAtWindow) / double(i - windowAt);
-                windowAt = i;
-                bitsAtWindow = codes.Bits();
-                if (rate > fillingRate) restart(i);
+            if (codes.HasRoom()) {
+                table.Insert(key, codes.AddAt(i));
+                if (codes.JustRestarted()) table.Clear();
+            } else if (codes.CheckKept(i)) {
+                table.Clear();
             }
         }
         codes.Put(prefix);
@@ -317,9 +337,10 @@ std::vector<unsigned char> GifCompressIndicesLossy(const unsigned char* indices,
         if (at >= count) break;
         // What a decoder adds on reading the next code: this string and the
         // next one's first index, which is the pixel's own.
-        tree.Add(code, codes.Add(), indices[at]);
-        if (codes.Next() == kFullTable) {
-            codes.Restart();
+        if (codes.HasRoom()) {
+            tree.Add(code, codes.AddAt(at), indices[at]);
+            if (codes.JustRestarted()) tree.Clear();
+        } else if (codes.CheckKept(at)) {
             tree.Clear();
         }
     }

@@ -60,11 +60,15 @@ GifFramePlan Nothing(GifFramePlan plan) {
     return plan;
 }
 
+// Tenths of the frame the wide tolerance must leave as shown to be used.
+constexpr size_t kWideShare = 8;
+
 }  // namespace
 
-GifScreenModel::GifScreenModel(int width, int height, bool optimise, bool transparent, int tolerance)
+GifScreenModel::GifScreenModel(int width, int height, bool optimise, bool transparent, int tolerance,
+                               int wideTolerance)
     : m_width(width), m_height(height), m_optimise(optimise), m_transparent(transparent),
-      m_tolerance(tolerance) {}
+      m_tolerance(tolerance), m_wideTolerance(std::max(tolerance, wideTolerance)) {}
 
 GifFramePlan GifScreenModel::Plan(RenderedFrame&& frame, bool exact) {
     GifFramePlan plan;
@@ -109,14 +113,24 @@ GifFramePlan GifScreenModel::Changes(RenderedFrame& frame, bool exact) {
     m_changed.resize(pixels);
     const unsigned char* src = frame.canvas.GetData();
     const unsigned char* shown = m_shown.data();
+    size_t stayWide = 0;  // pixels the wide tolerance would leave
     for (size_t i = 0; i < pixels; ++i, src += 3, shown += 3) {
         if (exact) {
             m_changed[i] = !m_exact[i] || src[0] != shown[0] || src[1] != shown[1] || src[2] != shown[2];
         } else {
             const int d = std::max({std::abs(src[0] - shown[0]), std::abs(src[1] - shown[1]),
                                     std::abs(src[2] - shown[2])});
-            m_changed[i] = d > m_tolerance;
+            // 1: changed; 2: changed beyond the tolerance but within the wide one.
+            m_changed[i] = d > m_wideTolerance ? 1 : d > m_tolerance ? 2 : 0;
+            stayWide += d <= m_wideTolerance;
         }
+    }
+    // The wide tolerance pays only when it leaves nearly the whole frame: a
+    // half-transparent frame of noise costs more than its pixels written.
+    if (!exact) {
+        const bool wide = stayWide * 10 >= pixels * kWideShare;
+        for (size_t i = 0; i < pixels; ++i)
+            if (m_changed[i] == 2) m_changed[i] = wide ? 0 : 1;
     }
     GifFramePlan plan;
     plan.exact = exact;

@@ -32,7 +32,10 @@ public:
     // what the screen was given before and still leave it there; frames of
     // at most 256 colours are compared exactly. With transparent, every frame
     // is drawn alone on a cleared screen and its holes stay transparent.
-    GifScreenModel(int width, int height, bool optimise, bool transparent, int tolerance);
+    // wideTolerance: a larger one, used for a frame where it leaves nearly
+    // every pixel as shown (noise that lossy coding lets go).
+    GifScreenModel(int width, int height, bool optimise, bool transparent, int tolerance,
+                   int wideTolerance = 0);
 
     // The plan of the next frame; exact when it has at most 256 colours. The
     // plan takes the frame's canvas and leaves frame without it: the canvas
@@ -54,6 +57,7 @@ private:
     const bool m_optimise;
     const bool m_transparent;
     const int m_tolerance;
+    const int m_wideTolerance;
     bool m_first = true;
     // What each pixel shows: the colour last written there (RGB), and whether
     // it shows that colour exactly rather than an approximation of it.
