@@ -163,7 +163,7 @@ private:
     long long Estimate(size_t step) {
         if (m_estimates[step] < 0) {
             const Document candidate = WithSizeChoice(m_document, m_ladder[step]);
-            m_estimates[step] = EstimateGifBytes(candidate, m_parallelism, kSearchPairs, m_stop);
+            m_estimates[step] = EstimateGifBytes(candidate, m_parallelism, SearchPairs(), m_stop);
             Report(std::min(30, 5 * ++m_estimated));
         }
         return m_estimates[step];
@@ -244,8 +244,12 @@ private:
         if (m_progress) m_progress(percent);
     }
 
-    // Fewer pairs than the live estimate: the search estimates several times.
-    static constexpr int kSearchPairs = 6;
+    // Fewer pairs than the live estimate: the search estimates about five
+    // times, which together should cost about one export of every frame.
+    int SearchPairs() const {
+        const int frames = int(m_document.FrameCount());
+        return std::clamp((frames / 5 - 1) / 2, 1, 6);
+    }
 
     const Document& m_document;
     const long long m_limit;
