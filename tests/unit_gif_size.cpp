@@ -124,14 +124,15 @@ TEST(GifColours, NoTableHoldsMoreThanTheLimitWhateverTheDithering) {
     }
 }
 
-// A document of photo-like frames in a frame store of its own.
+// A document of photo-like frames in a frame store of its own, moving as a
+// video does.
 Document PhotoDocument(int frames, int w, int h) {
     static const std::shared_ptr<FrameStore> store =
         FrameStore::Create(size_t(1) << 30, lwtest::MakeTempDir("gif-size-store"));
     std::vector<DocumentFrame> list;
     for (int i = 0; i < frames; ++i) {
         DocumentFrame frame;
-        frame.picture = store->Store(lwtest::SyntheticPicture(PictureKind::Photo, w, h, unsigned(i)));
+        frame.picture = store->Store(lwtest::SyntheticPicture(PictureKind::Photo, w, h, unsigned(9 * i)));
         frame.delay = 10;
         list.push_back(frame);
     }

@@ -1,10 +1,12 @@
 // Turning listed paths into pictures: the decoder chosen by content, a reason
-// for every file that gives nothing, one pixel budget for a whole import.
+// for every file that gives nothing, one pixel budget for a whole import, and
+// the same outcome when still pictures are decoded ahead.
 #include "import/picturedecoder.h"
 #include "support/pictures.h"
 #include "support/test_support.h"
 
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -92,6 +94,56 @@ TEST(PictureDecoder, OneBudgetForTheWholeImportNamesEverythingPastIt) {
     });
     EXPECT_EQ(frames, 12);
     EXPECT_TRUE(storing.GetSkipped().empty());
+}
+
+// Everything a run gives, in order: each picture's path and pixels, each
+// skipped path with its reason and size.
+using Decoded = std::pair<std::vector<std::string>, std::vector<std::tuple<std::string, SkipReason, int, int>>>;
+
+Decoded DecodeInTurn(const std::vector<std::string>& paths, bool ahead, long long budget) {
+    PictureDecoder decoder(budget);
+    wxArrayString upcoming;
+    for (const std::string& path : paths) upcoming.Add(path);
+    if (ahead) decoder.Expect(upcoming);
+    Decoded run;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (i % 5 == 2) continue;  // expected, never decoded
+        decoder.Decode(paths[i], [&](DecodedPicture&& decoded) {
+            const wxImage& picture = *decoded.picture;
+            const auto* rgb = reinterpret_cast<const char*>(picture.GetData());
+            run.first.push_back(decoded.path.ToStdString() + " " + std::to_string(picture.GetWidth()) + "x" +
+                                std::to_string(picture.GetHeight()) + std::string(rgb, PixelCount(picture) * 3));
+            return true;
+        });
+    }
+    for (const SkippedPicture& skip : decoder.GetSkipped())
+        run.second.emplace_back(skip.path.ToStdString(), skip.reason, skip.size.x, skip.size.y);
+    return run;
+}
+
+TEST(PictureDecoder, PicturesDecodedAheadComeAsTheyWouldInTurn) {
+    const std::string dir = lwtest::MakeTempDir("ahead");
+    const std::vector<std::string> broken = lwtest::WriteBrokenPictures(dir);
+    lwtest::WriteAnimatedGif(dir + "/anim.gif", 7, 5, {"red", "blue"});
+    lwtest::WritePicture(dir + "/whole.jpg", 64, 48, *wxBLUE);
+    const std::string jpeg = lwtest::ReadFile(dir + "/whole.jpg");
+    lwtest::WriteFile(dir + "/cut.jpg", jpeg.substr(0, jpeg.size() - 4));
+    std::vector<std::string> paths;
+    const char* kinds[] = {"png", "png", "jpg", "bmp"};
+    for (int i = 0; i < 24; ++i) {
+        paths.push_back(dir + "/p" + std::to_string(i) + "." + kinds[i % 4]);
+        lwtest::WritePicture(paths.back(), 20 + i, 10 + i % 5, wxColour(10 * i, 255 - 10 * i, 7 * i));
+        if (i % 2 == 1) paths.push_back(broken[i / 2 % broken.size()]);
+        if (i % 6 == 2) paths.push_back(dir + (i % 12 == 2 ? "/anim.gif" : "/anim.gif_1"));
+    }
+    for (const char* name : {"/cut.jpg", "/gone.png", "/p5.bmp", "/p5.bmp"}) paths.push_back(dir + name);
+    const Decoded inTurn = DecodeInTurn(paths, false, PictureDecoder::kImportPixels);
+    EXPECT_EQ(inTurn.first.size(), 27u);
+    EXPECT_EQ(DecodeInTurn(paths, true, PictureDecoder::kImportPixels), inTurn);
+    // A budget that runs out halfway: the same pictures, the same names past it.
+    const Decoded tight = DecodeInTurn(paths, false, 8000);
+    EXPECT_LT(tight.first.size(), inTurn.first.size());
+    EXPECT_EQ(DecodeInTurn(paths, true, 8000), tight);
 }
 
 }  // namespace

@@ -158,6 +158,7 @@ void BuildPictureDocument(const CliOptions& options, CliDocument& result) {
     FrameSource source;
     source.SetVideoChooser(
         [&options](const wxString&, const VideoFacts& facts) { return ChosenSampling(options, facts); });
+    source.Expect(WholePaths(options.inputs));
     for (const wxString& path : options.inputs) {
         const wxString problem = AddPictureFrames(path, options, source, frames, result.warnings);
         if (!problem.empty()) {

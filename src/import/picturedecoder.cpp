@@ -1,27 +1,19 @@
 #include "import/picturedecoder.h"
 
+#include "decodeahead.h"
 #include "import/framepath.h"
 #include "import/pictureformat.h"
 #include "videoframes.h"
 
 #include <wx/filename.h>
 #include <wx/log.h>
-#include <wx/mstream.h>
 
 #include <algorithm>
 #include <climits>
 #include <new>
+#include <thread>
 
 namespace {
-
-wxBitmapType BitmapTypeOf(PictureFormat format) {
-    switch (format) {
-        case PictureFormat::Png: return wxBITMAP_TYPE_PNG;
-        case PictureFormat::Jpeg: return wxBITMAP_TYPE_JPEG;
-        case PictureFormat::Bmp: return wxBITMAP_TYPE_BMP;
-        default: return wxBITMAP_TYPE_INVALID;
-    }
-}
 
 bool IsTooLarge(const wxSize& size) {
     return static_cast<long long>(size.x) * size.y > GifReader::kMaxFramePixels;
@@ -39,8 +31,37 @@ float PartOfRange(const VideoSampling& sampling, const VideoFacts& facts, long l
 
 }  // namespace
 
+PictureDecoder::PictureDecoder(long long budgetPixels) : m_remaining(budgetPixels) {}
+
+PictureDecoder::~PictureDecoder() = default;
+
+void PictureDecoder::Expect(const wxArrayString& upcoming) {
+    wxLogNull quiet;
+    m_ahead.reset();
+    if (m_exhausted || upcoming.empty()) return;
+    // Twice as many pictures ahead as workers, so that none waits for the next.
+    const size_t workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8);
+    try {
+        m_ahead = std::make_unique<DecodeAhead>(upcoming, workers, 2 * workers);
+        m_ahead->Begin(m_remaining);
+    } catch (const std::exception&) {
+        m_ahead.reset();  // no memory or no thread for it: each is decoded at its turn
+    }
+}
+
+void PictureDecoder::Reach(const wxString& listed) {
+    if (!m_ahead) return;
+    if (m_exhausted) return m_ahead.reset();  // every later path is skipped
+    try {
+        m_ahead->Reach(listed, m_remaining);
+    } catch (const std::exception&) {
+        m_ahead.reset();
+    }
+}
+
 void PictureDecoder::Decode(const wxString& listed, const Receiver& receive) {
     wxLogNull quiet;
+    Reach(listed);
     if (m_exhausted) return Skip(listed, SkipReason::OverBudget);
     try {
         if (const std::optional<VideoFrameRef> frame = VideoFrameFromPath(listed))
@@ -211,26 +232,13 @@ void PictureDecoder::DecodePicture(const wxString& listed, const wxString& path,
     const long long pixels = static_cast<long long>(size->x) * size->y;
     if (pixels > GifReader::kMaxFramePixels) return Skip(listed, SkipReason::TooLarge, *size);
     if (!Charge(pixels)) return Skip(listed, SkipReason::OverBudget);
-    auto picture = std::make_unique<wxImage>();
-    // A JPEG is read whole first: whether it ends early shows in its bytes
-    // only. libwebp decodes from memory.
-    const bool whole = format == PictureFormat::Jpeg || format == PictureFormat::WebP;
-    const std::string bytes = whole ? FileBytes(path) : std::string();
-    bool loaded;
-    if (format == PictureFormat::WebP) {
-        loaded = DecodeWebPPicture(bytes, *picture);
-    } else if (format == PictureFormat::Jpeg) {
-        wxMemoryInputStream stream(bytes.data(), bytes.size());
-        loaded = picture->LoadFile(stream, BitmapTypeOf(format)) && picture->IsOk();
-    } else {
-        loaded = picture->LoadFile(path, BitmapTypeOf(format)) && picture->IsOk();
-    }
+    std::optional<StillPicture> ahead = m_ahead ? m_ahead->Take(path, format) : std::nullopt;
+    StillPicture still = ahead ? std::move(*ahead) : ReadStillPicture(path, format);
     m_remaining += pixels;  // charged again below at its real size
-    if (!loaded) return Skip(listed, SkipReason::Damaged);
-    if (!Charge(PixelCount(*picture))) return Skip(listed, SkipReason::OverBudget);
-    const bool partly = format == PictureFormat::Jpeg && JpegEndsEarly(bytes);
-    if (partly) Skip(listed, SkipReason::PartlyRead);
-    if (!receive(DecodedPicture{std::move(picture), path, 0, -1, true}) && partly)
+    if (!still.picture) return Skip(listed, SkipReason::Damaged);
+    if (!Charge(PixelCount(*still.picture))) return Skip(listed, SkipReason::OverBudget);
+    if (still.partly) Skip(listed, SkipReason::PartlyRead);
+    if (!receive(DecodedPicture{std::move(still.picture), path, 0, -1, true}) && still.partly)
         Unskip(listed, SkipReason::PartlyRead);
 }
 

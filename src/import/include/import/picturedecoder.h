@@ -9,6 +9,7 @@
 #include "import/skippedpictures.h"
 #include "import/videoreader.h"
 
+#include <wx/arrstr.h>
 #include <wx/image.h>
 #include <wx/string.h>
 
@@ -18,6 +19,7 @@
 #include <vector>
 
 struct VideoFrameRef;
+class DecodeAhead;
 
 struct DecodedPicture {
     std::unique_ptr<wxImage> picture;
@@ -38,7 +40,8 @@ public:
     // About 2 GB of pictures in all.
     static constexpr long long kImportPixels = GifReader::kMaxTotalPixels;
 
-    explicit PictureDecoder(long long budgetPixels = kImportPixels) : m_remaining(budgetPixels) {}
+    explicit PictureDecoder(long long budgetPixels = kImportPixels);
+    ~PictureDecoder();
 
     // Receives each picture in order; returns false to stop the path early.
     using Receiver = std::function<bool(DecodedPicture&&)>;
@@ -48,6 +51,10 @@ public:
     // a video's frame reference path. GIF content under another name gives
     // its first frame.
     void Decode(const wxString& listed, const Receiver& receive);
+    // The paths Decode will be given next, in this order: the still picture
+    // files among the next few are decoded meanwhile on worker threads, as
+    // far as the budget has room for them. What Decode gives stays the same.
+    void Expect(const wxArrayString& upcoming);
 
     // Which frames a video gives; asked once per listed video.
     using VideoChooser = std::function<VideoSampling(const wxString& path, const VideoFacts& facts)>;
@@ -68,6 +75,8 @@ public:
     bool IsExhausted() const { return m_exhausted; }
 
 private:
+    // listed's turn has come for the pictures decoded ahead.
+    void Reach(const wxString& listed);
     void DecodeFile(const wxString& listed, const Receiver& receive);
     void DecodeGif(const wxString& listed, const wxString& path, int frameIndex,
                    const Receiver& receive);
@@ -107,4 +116,5 @@ private:
     // A project lists a video frame by frame: it stays open for all of them.
     std::unique_ptr<VideoReader> m_video;
     wxString m_videoPath;
+    std::unique_ptr<DecodeAhead> m_ahead;
 };
