@@ -59,6 +59,7 @@ std::vector<DocumentFrame> LoadProjectFrames(const ProjectFrames& listed,
                                              std::vector<SkippedPicture>* skipped) {
     std::vector<DocumentFrame> frames;
     FrameSource source;
+    source.Expect(listed.paths);
     for (const wxString& path : listed.paths) source.Add(path, 0, frames);
     source.Finish();
     if (skipped) *skipped = source.Skipped();
