@@ -5,6 +5,7 @@
 #include "cli/progressbar.h"
 #include "document/exportjob.h"
 #include "document/sizesearch.h"
+#include "framestore/storedahead.h"
 #include "gif/animationfile.h"
 #include "formats/animationexport.h"
 #include "gif/export.h"
@@ -117,15 +118,18 @@ int ExportCliDocument(const Document& document, bool quiet) {
     {
         StopSignals signals;
         ProgressBar bar(job.frameCount, !quiet && StandardErrorIsTerminal());
+        // Decoded from the store on other threads, a few frames ahead, as the window's export does.
+        std::vector<FramePicture> pictures;
+        for (const DocumentFrame& frame : document.Frames()) pictures.push_back(frame.picture);
+        StoredPicturesAhead stored(std::move(pictures), 2 * parallelism);
         status = WriteAnimation(
             job,
-            [&document, &unreadable](int index) -> std::unique_ptr<wxImage> {
-                const FramePicture& picture = document.Frame(static_cast<size_t>(index)).picture;
-                auto decoded = picture && picture->IsOk() ? std::make_unique<wxImage>(picture->Decode())
-                                                          : nullptr;
+            [&stored, &unreadable](int index) -> std::unique_ptr<wxImage> {
+                std::unique_ptr<wxImage> decoded = stored.Take(index);
+                if (decoded && decoded->IsOk()) return decoded;
                 // The earliest: the export looks at frames further on before it writes the first.
-                if ((!decoded || !decoded->IsOk()) && (unreadable < 0 || index < unreadable)) unreadable = index;
-                return decoded;
+                if (unreadable < 0 || index < unreadable) unreadable = index;
+                return nullptr;
             },
             [&bar](int index) {
                 bar.Update(index + 1);

@@ -2,6 +2,7 @@
 
 #include "document/exportjob.h"
 #include "document/timing.h"
+#include "framestore/storedahead.h"
 
 #include <wx/filename.h>
 #include <wx/intl.h>
@@ -47,11 +48,15 @@ std::vector<int> SampleFrames(int frameCount, int pairs) {
 
 GifExportStatus Encode(const Document& document, const GifExportJob& job, const std::vector<int>& picked,
                        const SizeStop& stop, const ExportFrameWritten& written, wxOutputStream& out) {
+    std::vector<FramePicture> pictures;
+    for (int index : picked) pictures.push_back(document.Frame(size_t(index)).picture);
+    StoredPicturesAhead stored(std::move(pictures), 2 * job.parallelism);
     return WriteGifToStream(
         job,
         [&](int index) -> std::unique_ptr<wxImage> {
             if (stop && stop()) return nullptr;
-            return DecodedFrame(document, size_t(picked[size_t(index)]));
+            std::unique_ptr<wxImage> picture = stored.Take(index);
+            return picture && picture->IsOk() ? std::move(picture) : nullptr;
         },
         [&](int index) { return written(index) && !(stop && stop()); }, out);
 }
@@ -262,14 +267,6 @@ private:
 };
 
 }  // namespace
-
-std::unique_ptr<wxImage> DecodedFrame(const Document& document, size_t index) {
-    if (index >= document.FrameCount()) return nullptr;
-    const FramePicture& picture = document.Frame(index).picture;
-    if (!picture || !picture->IsOk()) return nullptr;
-    auto decoded = std::make_unique<wxImage>(picture->Decode());
-    return decoded->IsOk() ? std::move(decoded) : nullptr;
-}
 
 long long EstimateGifBytes(const Document& document, int parallelism, int pairs, const SizeStop& stop) {
     const int count = int(document.FrameCount());

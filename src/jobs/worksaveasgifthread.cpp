@@ -13,36 +13,7 @@
 #include <system_error>
 
 ExportFrameFeed::ExportFrameFeed(wxEvtHandler* sink, std::vector<FramePicture> pictures, int ahead)
-    : m_sink(sink), m_frameCount(static_cast<int>(pictures.size())), m_ahead(ahead < 1 ? 1 : ahead),
-      m_stored(std::move(pictures)) {}
-
-std::unique_ptr<wxImage> ExportFrameFeed::TakeStored(int index) {
-    // Frames are decoded ahead of one taken within reach of those decoded so
-    // far: the export's look at a few frames spread over the animation jumps
-    // past most of them, which are not decoded for it.
-    const bool near = index <= m_decodeNext;
-    for (; near && m_decodeNext < m_frameCount && m_decodeNext <= index + m_ahead; ++m_decodeNext) {
-        const FramePicture picture = m_stored[static_cast<size_t>(m_decodeNext)];
-        try {
-            // The decoding thread lets go of the picture before the export gets it.
-            m_decoding.emplace(m_decodeNext, std::async(std::launch::async, WithSignalStack([picture] {
-                return picture ? std::make_unique<wxImage>(picture->Decode()) : nullptr;
-            })));
-        } catch (const std::system_error&) {
-            break;  // no thread to spare: decoded below when taken
-        }
-    }
-    const auto found = m_decoding.find(index);
-    if (found == m_decoding.end()) {
-        if (index < 0 || index >= m_frameCount) return nullptr;
-        // A frame without a picture arrives as an invalid one, as when decoded ahead.
-        const FramePicture& stored = m_stored[static_cast<size_t>(index)];
-        return std::make_unique<wxImage>(stored ? stored->Decode() : wxImage());
-    }
-    std::unique_ptr<wxImage> picture = found->second.get();
-    m_decoding.erase(found);
-    return picture ? std::move(picture) : std::make_unique<wxImage>();
-}
+    : m_sink(sink), m_frameCount(static_cast<int>(pictures.size())), m_pictures(std::move(pictures), ahead) {}
 
 void ExportFrameFeed::Close() {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -61,7 +32,7 @@ GifExportStatus ExportFrameFeed::Outcome() const {
 
 std::unique_ptr<wxImage> ExportFrameFeed::Take(int index, const std::function<bool()>& stop) {
     if (IsClosed() || (stop && stop())) return nullptr;
-    std::unique_ptr<wxImage> picture = TakeStored(index);
+    std::unique_ptr<wxImage> picture = m_pictures.Take(index);
     if (!picture || !picture->IsOk()) {
         std::lock_guard<std::mutex> lock(m_mutex);
         // The earliest: the export looks at frames further on before it writes the first.

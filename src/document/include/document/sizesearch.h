@@ -10,9 +10,6 @@
 #include <memory>
 #include <vector>
 
-// Frame index's picture decoded from the frame store; null when it cannot be read.
-std::unique_ptr<wxImage> DecodedFrame(const Document& document, size_t index);
-
 using SizeStop = std::function<bool()>;        // true: give up
 using SizeProgress = std::function<void(int)>;  // percent done
 

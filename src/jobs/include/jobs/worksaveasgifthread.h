@@ -4,13 +4,12 @@
 
 #include "document/sizesearch.h"
 #include "framestore/framestore.h"
+#include "framestore/storedahead.h"
 #include "gif/export.h"
 
 #include <wx/thread.h>
 
 #include <functional>
-#include <future>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -62,21 +61,15 @@ public:
 
 private:
     void Post(int percent);  // with m_mutex held
-    // Export thread: frame index decoded from the store, starting the next ones.
-    std::unique_ptr<wxImage> TakeStored(int index);
 
     wxEvtHandler* const m_sink;
     const int m_frameCount;
-    const int m_ahead;
     mutable std::mutex m_mutex;
     bool m_closed = false;
     GifExportStatus m_outcome = GifExportStatus::Stopped;
     int m_unreadable = -1;
     std::optional<FitReport> m_fit;
-    // Stored pictures and their decoding (export thread only).
-    const std::vector<FramePicture> m_stored;
-    std::map<int, std::future<std::unique_ptr<wxImage>>> m_decoding;
-    int m_decodeNext = 0;
+    StoredPicturesAhead m_pictures;  // the export thread's only
 };
 
 class WorkSaveAsGifThread : public wxThread {
