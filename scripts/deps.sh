@@ -23,7 +23,9 @@ if [ "${1:-run}" = test ]; then
   packages+=(clang libclang-rt-dev libomp-dev)
 fi
 if [ "${1:-run}" = bench ]; then
-  packages+=(imagemagick gifsicle ffmpeg)
+  packages+=(imagemagick gifsicle ffmpeg giflib-tools bc python3-pil)
+  # recording_bench.sh records real programs on a virtual screen.
+  packages+=(xvfb xterm x11-apps xdotool)
 fi
 missing=()
 for p in "${packages[@]}"; do
