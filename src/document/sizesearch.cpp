@@ -70,7 +70,7 @@ std::vector<int> AllFrames(size_t count) {
 // Steps of each lever from the mildest; the document's own value comes before them.
 const int kLossySteps[] = {20, 40, 60, 80, 100};
 const int kColourSteps[] = {192, 128, 96, 64, 48, 32, 16};
-const int kScaleSteps[] = {90, 80, 70, 60, 50, 40, 30, 25};
+const int kScaleSteps[] = {90, 80, 70, 60, 50, 40, 30, 25, 20, 15, 10};
 const int kKeepSteps[] = {2, 3, 4};
 
 // The choices along the levers in order, each lever pulled to its end
