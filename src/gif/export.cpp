@@ -56,11 +56,6 @@ QuantizeSettings FirstFrameSettings(QuantizeSettings settings) {
 // How far a pixel of a many-coloured frame may move and still be left as the
 // screen shows it: below the quantiser's own error, so that noise in the
 // pictures does not make every pixel count as changed.
-// Lossy coding allows a wider one: a pixel that moved less than the noise the
-// coder allows anyway stays as shown, so that noise in video-like frames stops
-// costing bytes (used where it leaves nearly the whole frame, see plan.h; on
-// ffmpeg's mandelbrot frames at lossy 50: 41 % smaller than without, at
-// 0.1 dB less).
 int ToleranceFor(GifQuality quality) {
     switch (quality) {
         case GifQuality::Fast: return 4;
@@ -68,6 +63,12 @@ int ToleranceFor(GifQuality quality) {
         default: return 2;
     }
 }
+
+// Lossy coding allows a wider one: a pixel that moved less than the noise the
+// coder allows anyway stays as shown, so that noise in video-like frames stops
+// costing bytes (used where it leaves nearly the whole frame, see plan.h; on
+// ffmpeg's mandelbrot frames at lossy 50: 41 % smaller than without, at
+// 0.1 dB less).
 int WideToleranceFor(const GifExportJob& job) {
     return ToleranceFor(job.quality) + std::clamp(job.lossy, 0, kMaxLossy) * 15 / 100;
 }
@@ -85,32 +86,28 @@ std::vector<int> CensusFrames(int frameCount) {
 
 // Screen recordings and drawings use the same few colours frame after frame:
 // when the colours of the sampled frames fit in one table together, that
-// table is the global one and serves every
-// frame that stays within it, instead of frame 0's colours alone and a table
-// of their own for the frames that add a colour. None as soon as a sampled
-// frame cannot be kept exactly, or the colours outgrow the table.
+// table is the global one and serves every frame that stays within it,
+// instead of frame 0's colours alone and a table of their own for the frames
+// that add a colour. None as soon as a sampled frame cannot be kept exactly,
+// or the colours outgrow the table; frames that need a transparent entry
+// take one their own pixels leave free.
 std::optional<GifGlobalTable> SharedColourTable(const GifExportJob& job, const ExportFrameSource& source,
                                                  int colourLimit) {
     if (job.frameCount < 2) return std::nullopt;
-    // Frames that need a transparent entry take one their own pixels leave free.
-    const int room = colourLimit;
-    const size_t pixels = size_t(job.canvasWidth) * size_t(job.canvasHeight);
     ColourIndexMap seen;
     GifGlobalTable table;
     for (int index : CensusFrames(job.frameCount)) {
         std::unique_ptr<wxImage> picture = source(index);
         if (!picture) return std::nullopt;
         const RenderedForExport rendered =
-            RenderForExport(std::move(picture), GifFrameDrawing(job, index), job.transparent, room);
+            RenderForExport(std::move(picture), GifFrameDrawing(job, index), job.transparent, colourLimit);
         if (!rendered.exact || !rendered.frame.canvas.IsOk()) return std::nullopt;
-        const unsigned char* rgb = rendered.frame.canvas.GetData();
-        const unsigned char* holes = rendered.frame.holes.empty() ? nullptr : rendered.frame.holes.data();
-        for (size_t i = 0; i < pixels; ++i, rgb += 3) {
-            if (holes && holes[i]) continue;
-            const std::uint32_t colour = PackRgb(rgb[0], rgb[1], rgb[2]);
+        for (std::uint32_t colour : rendered.colours) {
             if (!seen.Insert(colour, 0)) continue;
-            if (table.palette.count == room) return std::nullopt;
-            table.palette.colours[size_t(table.palette.count++)] = GifRgb{rgb[0], rgb[1], rgb[2]};
+            if (table.palette.count == colourLimit) return std::nullopt;
+            table.palette.colours[size_t(table.palette.count++)] =
+                GifRgb{static_cast<unsigned char>(colour >> 16), static_cast<unsigned char>(colour >> 8),
+                       static_cast<unsigned char>(colour)};
         }
     }
     return table;
@@ -309,7 +306,9 @@ RenderedForExport RenderForExport(std::unique_ptr<wxImage> picture, const FrameD
         const wxImage& canvas = rendered.frame.canvas;
         if (canvas.IsOk()) {
             const size_t pixels = size_t(drawing.canvas.x) * size_t(drawing.canvas.y);
-            rendered.exact = DistinctColours(canvas.GetData(), pixels, exactLimit).size() <= size_t(exactLimit);
+            rendered.colours = DistinctColours(canvas.GetData(), pixels, exactLimit);
+            rendered.exact = rendered.colours.size() <= size_t(exactLimit);
+            if (!rendered.exact) rendered.colours.clear();
         }
     } catch (const std::bad_alloc&) {
         // A canvas too large for the memory: the frame fails like a bad one.

@@ -10,6 +10,7 @@
 #include <wx/stream.h>
 #include <wx/string.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -102,6 +103,7 @@ struct GifExportJob {
 struct RenderedForExport {
     RenderedFrame frame;
     bool exact = false;  // at most exactLimit colours
+    std::vector<std::uint32_t> colours;  // exact frames' colours, packed RGB, in order of appearance
 };
 // exactLimit: the most colours a frame may have to count as exact.
 RenderedForExport RenderForExport(std::unique_ptr<wxImage> picture, const FrameDrawing& drawing,
