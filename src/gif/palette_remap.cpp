@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr int kSpan = 15;  // a cell's levels past its first
-
 int Square(int v) { return v * v; }
 
 // Errors are kept in sixteenths, the Floyd-Steinberg weights' unit.
@@ -72,10 +70,7 @@ PaletteSearch::PaletteSearch(const GifFramePalette& palette) {
     for (int i = 0; i < palette.count; ++i) {
         if (i == palette.maskIndex) continue;
         const GifRgb& c = palette.colours[size_t(i)];
-        m_red[m_count] = c.red;
-        m_green[m_count] = c.green;
-        m_blue[m_count] = c.blue;
-        m_index[m_count++] = i;
+        m_entries[m_count++] = Candidate{0, c.red, c.green, c.blue, static_cast<unsigned char>(i)};
     }
 }
 
@@ -84,48 +79,60 @@ void PaletteSearch::PrepareAll() {
         if (m_first[size_t(cell)] < 0) Prepare(cell);
 }
 
-// The candidates of a cell: entries no farther from the cell than the
-// farthest corner of the closest entry, nearest first.
-void PaletteSearch::Prepare(int cell) {
-    const int r = (cell / (kSide * kSide)) << kShift;
-    const int g = (cell / kSide % kSide) << kShift;
-    const int b = (cell % kSide) << kShift;
-    auto farthest = [](int v, int low) { return std::max(Square(v - low), Square(v - low - kSpan)); };
-    auto nearest = [](int v, int low) {
-        return v < low ? Square(low - v) : v > low + kSpan ? Square(v - low - kSpan) : 0;
+namespace {
+
+// The entries among [from, to) that can be nearest to a colour in the cell of
+// `span` + 1 levels a side from (r, g, b): those no farther from the cell than
+// the farthest corner of the closest one; appended to `out`, nearest first.
+template <typename Entry>
+void AppendCandidates(const Entry* from, const Entry* to, int r, int g, int b, int span,
+                             std::vector<Entry>& out) {
+    auto farthest = [span](int v, int low) { return std::max(Square(v - low), Square(v - low - span)); };
+    auto nearest = [span](int v, int low) {
+        return v < low ? Square(low - v) : v > low + span ? Square(v - low - span) : 0;
     };
     int bound = INT_MAX;
-    for (int i = 0; i < m_count; ++i)
-        bound = std::min(bound, farthest(m_red[i], r) + farthest(m_green[i], g) + farthest(m_blue[i], b));
-    const size_t first = m_candidates.size();
-    for (int i = 0; i < m_count; ++i) {
-        const int d = nearest(m_red[i], r) + nearest(m_green[i], g) + nearest(m_blue[i], b);
-        if (d <= bound) m_candidates.push_back(Candidate{d, i});
-    }
-    std::sort(m_candidates.begin() + std::ptrdiff_t(first), m_candidates.end(),
-              [](const Candidate& x, const Candidate& y) {
-                  return x.nearest != y.nearest ? x.nearest < y.nearest : x.entry < y.entry;
-              });
-    m_first[size_t(cell)] = std::int32_t(first);
-    m_size[size_t(cell)] = std::int32_t(m_candidates.size() - first);
-}
-
-int PaletteSearch::Find(int r, int g, int b) {
-    const int cell = ((r >> kShift) * kSide + (g >> kShift)) * kSide + (b >> kShift);
-    if (m_first[size_t(cell)] < 0) Prepare(cell);
-    const Candidate* c = m_candidates.data() + m_first[size_t(cell)];
-    const Candidate* const end = c + m_size[size_t(cell)];
-    int best = c->entry;
-    int bestDistance = INT_MAX;
-    for (; c != end && c->nearest < bestDistance; ++c) {
-        const int i = c->entry;
-        const int d = Square(r - m_red[i]) + Square(g - m_green[i]) + Square(b - m_blue[i]);
-        if (d < bestDistance) {
-            bestDistance = d;
-            best = i;
+    for (const Entry* e = from; e != to; ++e)
+        bound = std::min(bound, farthest(e->red, r) + farthest(e->green, g) + farthest(e->blue, b));
+    const size_t first = out.size();
+    for (const Entry* e = from; e != to; ++e) {
+        const int d = nearest(e->red, r) + nearest(e->green, g) + nearest(e->blue, b);
+        if (d <= bound) {
+            out.push_back(*e);
+            out.back().nearest = d;
         }
     }
-    return m_index[best];
+    // Ties go to the lower index, as a plain scan of the palette would choose.
+    std::sort(out.begin() + std::ptrdiff_t(first), out.end(), [](const Entry& x, const Entry& y) {
+        return x.nearest != y.nearest ? x.nearest < y.nearest : x.index < y.index;
+    });
+}
+
+}  // namespace
+
+void PaletteSearch::PrepareCoarse(int cell) {
+    const int r = (cell / (kCoarseSide * kCoarseSide)) << kCoarseShift;
+    const int g = (cell / kCoarseSide % kCoarseSide) << kCoarseShift;
+    const int b = (cell % kCoarseSide) << kCoarseShift;
+    const size_t first = m_coarse.size();
+    AppendCandidates(m_entries, m_entries + m_count, r, g, b, (1 << kCoarseShift) - 1, m_coarse);
+    m_coarseFirst[size_t(cell)] = std::int32_t(first);
+    m_coarseSize[size_t(cell)] = std::int32_t(m_coarse.size() - first);
+}
+
+// Every entry that can be nearest within a cell can be within the coarse cell
+// around it, so the coarse cell's list is all a fine one needs to look at.
+void PaletteSearch::Prepare(int cell) {
+    const int rc = cell / (kSide * kSide), gc = cell / kSide % kSide, bc = cell % kSide;
+    constexpr int kDown = kCoarseShift - kShift;
+    const int coarse = ((rc >> kDown) * kCoarseSide + (gc >> kDown)) * kCoarseSide + (bc >> kDown);
+    if (m_coarseFirst[size_t(coarse)] < 0) PrepareCoarse(coarse);
+    const Candidate* from = m_coarse.data() + m_coarseFirst[size_t(coarse)];
+    const size_t first = m_candidates.size();
+    AppendCandidates(from, from + m_coarseSize[size_t(coarse)], rc << kShift, gc << kShift, bc << kShift,
+                     (1 << kShift) - 1, m_candidates);
+    m_first[size_t(cell)] = std::int32_t(first);
+    m_size[size_t(cell)] = std::int32_t(m_candidates.size() - first);
 }
 
 void RemapToPalette(const unsigned char* rgba, int width, int height, const GifFramePalette& palette,
@@ -137,6 +144,7 @@ void RemapToPalette(const unsigned char* rgba, int width, int height, const GifF
     }
     // The level in 1/256, applied to errors in 1/16: a shift of 12 brings them to levels.
     const int level = std::clamp(int(dithering * 256 + 0.5f), 0, 256);
+    int lastR = -1, lastG = -1, lastB = -1, lastIndex = 0;
     // Errors for this row and the next, one pixel of margin each side.
     std::vector<int> here(3 * size_t(width + 2)), next(here.size());
     for (int y = 0; y < height; ++y) {
@@ -155,7 +163,12 @@ void RemapToPalette(const unsigned char* rgba, int width, int height, const GifF
             const int r = Clamp255(px[0] + ((carried[0] * level) >> 12));
             const int g = Clamp255(px[1] + ((carried[1] * level) >> 12));
             const int b = Clamp255(px[2] + ((carried[2] * level) >> 12));
-            const int index = search.Find(r, g, b);
+            // Flat areas repeat the colour just found.
+            if (r != lastR || g != lastG || b != lastB) {
+                lastR = r, lastG = g, lastB = b;
+                lastIndex = search.Find(r, g, b);
+            }
+            const int index = lastIndex;
             indices[at] = static_cast<unsigned char>(index);
             if (level == 0) continue;
             const GifRgb& chosen = palette.colours[size_t(index)];

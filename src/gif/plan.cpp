@@ -60,6 +60,14 @@ GifFramePlan Nothing(GifFramePlan plan) {
     return plan;
 }
 
+// Flags (1) the pixels of a row that differ from what is shown, or that are
+// shown only approximately.
+void ChangedExactly(const unsigned char* src, const unsigned char* shown, const unsigned char* shownExact,
+                    int width, unsigned char* changed) {
+    for (int x = 0; x < width; ++x, src += 3, shown += 3)
+        changed[x] = !shownExact[x] | (src[0] != shown[0]) | (src[1] != shown[1]) | (src[2] != shown[2]);
+}
+
 // Tenths of the frame the wide tolerance must leave as shown to be used.
 constexpr size_t kWideShare = 8;
 
@@ -111,23 +119,37 @@ GifFramePlan GifScreenModel::Alone(RenderedFrame& frame, bool exact) {
 GifFramePlan GifScreenModel::Changes(RenderedFrame& frame, bool exact) {
     const size_t pixels = size_t(m_width) * m_height;
     m_changed.resize(pixels);
-    const unsigned char* src = frame.canvas.GetData();
-    const unsigned char* shown = m_shown.data();
+    const size_t rowBytes = 3 * size_t(m_width);
     size_t stayWide = 0;  // pixels the wide tolerance would leave
-    for (size_t i = 0; i < pixels; ++i, src += 3, shown += 3) {
+    size_t between = 0;   // pixels changed beyond the tolerance but within the wide one
+    for (int y = 0; y < m_height; ++y) {
+        const size_t first = size_t(y) * m_width;
+        const unsigned char* src = frame.canvas.GetData() + 3 * first;
+        const unsigned char* shown = m_shown.data() + 3 * first;
+        unsigned char* changed = m_changed.data() + first;
+        // Most rows of a recording do not change at all: one comparison settles them.
+        const bool same = std::memcmp(src, shown, rowBytes) == 0;
+        if (same && (!exact || !std::memchr(m_exact.data() + first, 0, size_t(m_width)))) {
+            std::memset(changed, 0, size_t(m_width));
+            stayWide += size_t(m_width);
+            continue;
+        }
         if (exact) {
-            m_changed[i] = !m_exact[i] || src[0] != shown[0] || src[1] != shown[1] || src[2] != shown[2];
-        } else {
+            ChangedExactly(src, shown, m_exact.data() + first, m_width, changed);
+            continue;
+        }
+        for (int x = 0; x < m_width; ++x, src += 3, shown += 3) {
             const int d = std::max({std::abs(src[0] - shown[0]), std::abs(src[1] - shown[1]),
                                     std::abs(src[2] - shown[2])});
             // 1: changed; 2: changed beyond the tolerance but within the wide one.
-            m_changed[i] = d > m_wideTolerance ? 1 : d > m_tolerance ? 2 : 0;
+            changed[x] = d > m_wideTolerance ? 1 : d > m_tolerance ? 2 : 0;
             stayWide += d <= m_wideTolerance;
+            between += changed[x] == 2;
         }
     }
     // The wide tolerance pays only when it leaves nearly the whole frame: a
     // half-transparent frame of noise costs more than its pixels written.
-    if (!exact) {
+    if (between > 0) {
         const bool wide = stayWide * 10 >= pixels * kWideShare;
         for (size_t i = 0; i < pixels; ++i)
             if (m_changed[i] == 2) m_changed[i] = wide ? 0 : 1;
@@ -156,11 +178,17 @@ GifFramePlan GifScreenModel::Changes(RenderedFrame& frame, bool exact) {
 
 void GifScreenModel::Remember(const wxImage& canvas, const GifRect& rect,
                               const unsigned char* changed, bool exact) {
+    const unsigned char* data = canvas.GetData();
     for (int y = rect.y; y < rect.y + rect.height; ++y) {
         const size_t first = size_t(y) * m_width + rect.x;
+        if (!changed) {
+            std::memcpy(&m_shown[3 * first], data + 3 * first, 3 * size_t(rect.width));
+            std::memset(&m_exact[first], exact, size_t(rect.width));
+            continue;
+        }
         for (size_t i = first; i < first + size_t(rect.width); ++i) {
-            if (changed && !changed[i]) continue;
-            std::memcpy(&m_shown[3 * i], canvas.GetData() + 3 * i, 3);
+            if (!changed[i]) continue;
+            std::memcpy(&m_shown[3 * i], data + 3 * i, 3);
             m_exact[i] = exact;
         }
     }

@@ -10,7 +10,10 @@
 
 using PictureBytes = std::vector<unsigned char>;
 
-// Empty for an invalid picture or when memory runs out.
-PictureBytes CompressPicture(const wxImage& picture, int level = 1);
+// Empty for an invalid picture or when memory runs out. zstd's fast level -1
+// by default: photographs barely compress at any level, and there it stores
+// them five times faster and reads them back thirty times faster than level 1;
+// screen pictures still shrink about 17 times (18 at level 1).
+PictureBytes CompressPicture(const wxImage& picture, int level = -1);
 // False (and out untouched) for bytes that are not a whole compressed picture.
 bool DecompressPicture(const unsigned char* bytes, size_t size, wxImage* out);

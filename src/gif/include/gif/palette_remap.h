@@ -3,14 +3,16 @@
 
 #include "gif/blocks.h"
 
+#include <climits>
 #include <cstdint>
 #include <vector>
 
 // Exact nearest-colour search over a palette's opaque entries (all but
-// maskIndex), by squared RGB distance. Colour
-// space is cut into cells of 16 levels a side; each cell, prepared on first
-// use, lists the entries that can be nearest to some colour inside it, so a
-// search looks at a handful of entries instead of all of them.
+// maskIndex), by squared RGB distance. Colour space is cut into cells of 8
+// levels a side; each cell, prepared on first use, lists the entries that can
+// be nearest to some colour inside it, so a search looks at a handful of
+// entries instead of all of them. A cell's list is drawn from that of the
+// cell of 16 levels around it, so that preparing one costs little.
 class PaletteSearch {
 public:
     explicit PaletteSearch(const GifFramePalette& palette);
@@ -20,23 +22,48 @@ public:
     // (copies may then be used on other threads at once).
     void PrepareAll();
     // The nearest entry's index in the palette; Empty() must be false.
-    int Find(int r, int g, int b);
+    int Find(int r, int g, int b) {
+        const int cell = ((r >> kShift) * kSide + (g >> kShift)) * kSide + (b >> kShift);
+        if (m_first[size_t(cell)] < 0) Prepare(cell);
+        const Candidate* c = m_candidates.data() + m_first[size_t(cell)];
+        const Candidate* const end = c + m_size[size_t(cell)];
+        int best = c->index;
+        int bestDistance = INT_MAX;
+        for (; c != end && c->nearest < bestDistance; ++c) {
+            const int d = (r - c->red) * (r - c->red) + (g - c->green) * (g - c->green) + (b - c->blue) * (b - c->blue);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = c->index;
+            }
+        }
+        return best;
+    }
 
 private:
     static constexpr int kShift = 4;
     static constexpr int kSide = 256 >> kShift;
+    static constexpr int kCoarseShift = 5;
+    static constexpr int kCoarseSide = 256 >> kCoarseShift;
     struct Candidate {
         std::int32_t nearest;  // the least squared distance from the cell to the entry
-        std::int32_t entry;    // position in m_red etc.
+        unsigned char red, green, blue, index;
     };
+    // A cell's list: entries no farther from the cell than the farthest
+    // corner of the closest one, nearest first.
     void Prepare(int cell);
+    void PrepareCoarse(int cell);
 
     int m_count = 0;
-    int m_red[256], m_green[256], m_blue[256], m_index[256];
+    Candidate m_entries[256];
     // Per cell: where its candidates start in m_candidates and how many; -1 unprepared.
     std::vector<std::int32_t> m_first = std::vector<std::int32_t>(size_t(kSide) * kSide * kSide, -1);
     std::vector<std::int32_t> m_size = std::vector<std::int32_t>(m_first.size(), 0);
     std::vector<Candidate> m_candidates;
+    // The same for the coarse cells, whose lists the fine ones are drawn from.
+    std::vector<std::int32_t> m_coarseFirst =
+        std::vector<std::int32_t>(size_t(kCoarseSide) * kCoarseSide * kCoarseSide, -1);
+    std::vector<std::int32_t> m_coarseSize = std::vector<std::int32_t>(m_coarseFirst.size(), 0);
+    std::vector<Candidate> m_coarse;
 };
 
 // How a remap imitates colours the palette lacks: the share of each pixel's
