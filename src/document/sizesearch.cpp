@@ -10,7 +10,10 @@
 #include <wx/wfstream.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <future>
 
 namespace {
 
@@ -122,25 +125,33 @@ public:
     SizeSearch(const Document& document, long long limit, int parallelism, const SizeProgress& progress,
                const SizeStop& stop)
         : m_document(document), m_limit(limit), m_parallelism(parallelism), m_progress(progress),
-          m_stop(stop), m_ladder(Ladder(document)), m_estimates(m_ladder.size(), -1) {}
+          m_stop(stop), m_ladder(Ladder(document)), m_estimates(m_ladder.size(), -1),
+          m_probeParallelism(ProbeParallelism(parallelism)) {}
 
     SizeFit Run() {
-        // The mildest step that the estimates say fits, by halving.
+        // The mildest step that the estimates say fits: both ends first, then
+        // the steps between narrowed down, two steps estimated at once.
         size_t low = 0, high = m_ladder.size() - 1;
-        if (Estimate(0) < 0) return Stopped();
-        if (m_estimates[0] > m_limit * kAim) {
-            if (Estimate(high) < 0) return Stopped();
-            if (m_estimates[high] <= m_limit * kAim) {
-                while (high - low > 1) {
-                    const size_t middle = (low + high) / 2;
-                    if (Estimate(middle) < 0) return Stopped();
-                    (m_estimates[middle] > m_limit * kAim ? low : high) = middle;
-                }
-            } else {
-                low = high;
-            }
-        } else {
+        if (!EstimateAll({low, high})) return Stopped();
+        if (m_estimates[low] <= m_limit * kAim) {
             high = low;
+        } else if (m_estimates[high] > m_limit * kAim) {
+            low = high;
+        } else {
+            while (high - low > 1) {
+                const size_t gap = high - low;
+                std::vector<size_t> probes{low + std::max<size_t>(1, gap / 3)};
+                if (gap > 2 && m_probeParallelism.size() > 1) probes.push_back(low + std::max(gap * 2 / 3, gap / 3 + 1));
+                else if (m_probeParallelism.size() == 1) probes = {(low + high) / 2};
+                if (!EstimateAll(probes)) return Stopped();
+                for (size_t probe : probes) {
+                    if (m_estimates[probe] <= m_limit * kAim) {
+                        high = probe;
+                        break;
+                    }
+                    low = probe;
+                }
+            }
         }
         Report(30);
         SizeFit fit = Export(Aimed(low, high, 1.0), 30, 65);
@@ -165,13 +176,48 @@ public:
     }
 
 private:
-    long long Estimate(size_t step) {
-        if (m_estimates[step] < 0) {
-            const Document candidate = WithSizeChoice(m_document, m_ladder[step]);
-            m_estimates[step] = EstimateGifBytes(candidate, m_parallelism, SearchPairs(), m_stop);
-            Report(std::min(30, 5 * ++m_estimated));
+    // Estimates the steps not yet estimated, side by side when the cores
+    // allow; false when stopped.
+    bool EstimateAll(const std::vector<size_t>& steps) {
+        std::vector<size_t> needed;
+        for (size_t step : steps)
+            if (m_estimates[step] < 0) needed.push_back(step);
+        for (size_t first = 0; first < needed.size(); first += m_probeParallelism.size()) {
+            const size_t count = std::min(m_probeParallelism.size(), needed.size() - first);
+            // Only this thread may ask whether to stop (a worker's question may
+            // be its own); the other estimates learn of it through the flag.
+            std::atomic<bool> stopped{false};
+            const SizeStop here = [&] {
+                if (m_stop && m_stop()) stopped = true;
+                return stopped.load();
+            };
+            const SizeStop elsewhere = [&] { return stopped.load(); };
+            auto estimate = [this](size_t step, int parallelism, const SizeStop& stop) {
+                const Document candidate = WithSizeChoice(m_document, m_ladder[step]);
+                return EstimateGifBytes(candidate, parallelism, SearchPairs(), stop);
+            };
+            std::vector<std::future<long long>> others;
+            for (size_t k = 1; k < count; ++k)
+                others.push_back(std::async(std::launch::async, estimate, needed[first + k], m_probeParallelism[k],
+                                            std::cref(elsewhere)));
+            m_estimates[needed[first]] = estimate(needed[first], m_probeParallelism[0], here);
+            for (size_t k = 1; k < count; ++k) {
+                while (others[k - 1].wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) here();
+                m_estimates[needed[first + k]] = others[k - 1].get();
+            }
+            for (size_t k = 0; k < count; ++k)
+                if (m_estimates[needed[first + k]] < 0) return false;
+            m_estimated += int(count);
+            Report(std::min(30, 5 * m_estimated));
         }
-        return m_estimates[step];
+        return true;
+    }
+
+    // Two estimates at once share the cores: frame 0 of each is encoded on a
+    // core of its own, which within one estimate the other frames wait for.
+    static std::vector<int> ProbeParallelism(int parallelism) {
+        if (parallelism < 2) return {1};
+        return {parallelism - parallelism / 2, parallelism / 2};
     }
 
     // Between the last step too large and the first that fits, in proportion
@@ -263,6 +309,7 @@ private:
     const SizeStop& m_stop;
     const std::vector<SizeChoice> m_ladder;
     std::vector<long long> m_estimates;
+    const std::vector<int> m_probeParallelism;  // of each estimate run side by side
     int m_estimated = 0;
 };
 

@@ -36,6 +36,13 @@ public:
         m_keys[slot] = key + 1;
         m_codes[slot] = static_cast<std::uint16_t>(code);
     }
+    // Insert, or the key's code replaced by the newer one.
+    void Set(std::uint32_t key, int code) {
+        unsigned slot = Slot(key);
+        while (m_keys[slot] != 0 && m_keys[slot] != key + 1) slot = (slot + 1) & (kSlots - 1);
+        m_keys[slot] = key + 1;
+        m_codes[slot] = static_cast<std::uint16_t>(code);
+    }
 
 private:
     static constexpr unsigned kSlots = 8192;  // twice the codes a table can hold
@@ -201,25 +208,33 @@ namespace {
 
 // The table as a tree, for the lossy search: each code's last index, first
 // child and next sibling (codes below the first free one are the single
-// indices and the two control codes).
+// indices and the two control codes), and the child that continues a code
+// with a given index, found at once.
 class CodeTree {
 public:
     explicit CodeTree(int roots) : m_roots(roots) { Clear(); }
     void Clear() {
         std::fill(m_child.begin(), m_child.begin() + m_roots, -1);
+        m_exact.Clear();
     }
     void Add(int parent, int code, int index) {
         m_last[size_t(code)] = static_cast<unsigned char>(index);
         m_child[size_t(code)] = -1;
         m_sibling[size_t(code)] = m_child[size_t(parent)];
         m_child[size_t(parent)] = static_cast<std::int16_t>(code);
+        // The newest of equal strings, as the sibling list meets it first.
+        m_exact.Set(Key(parent, index), code);
     }
+    // The child of code that ends in index, or -1.
+    int Continuation(int code, int index) const { return m_exact.Find(Key(code, index)); }
     int FirstChild(int code) const { return m_child[size_t(code)]; }
     int Sibling(int code) const { return m_sibling[size_t(code)]; }
     int Last(int code) const { return m_last[size_t(code)]; }
 
 private:
+    static std::uint32_t Key(int code, int index) { return (std::uint32_t(code) << 8) | std::uint32_t(index); }
     const int m_roots;
+    CodeTable m_exact;
     std::array<std::int16_t, 4096> m_child;
     std::array<std::int16_t, 4096> m_sibling;
     std::array<unsigned char, 4096> m_last;
@@ -286,11 +301,8 @@ private:
         if (at >= m_count || m_budget < 0) return;
         const int actual = m_indices[at];
         // The exact continuation first: it is the likeliest long one.
-        for (int child = tree.FirstChild(code); child >= 0; child = tree.Sibling(child))
-            if (tree.Last(child) == actual) {
-                Search(tree, child, at + 1, er / 2, eg / 2, eb / 2);
-                break;
-            }
+        const int exact = tree.Continuation(code, actual);
+        if (exact >= 0) Search(tree, exact, at + 1, er / 2, eg / 2, eb / 2);
         if (actual == m_mask) return;
         const unsigned char* own = m_rgba ? m_rgba + 4 * at : nullptr;
         const int r = (own ? own[0] : m_colour[actual][0]) + er;

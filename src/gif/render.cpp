@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <list>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -159,6 +161,60 @@ bool QuantizeInto(const liq_color* rgba, int width, int height, const QuantizeSe
                    RemapDitherOf(settings), indices.data(), search);
     return true;
 }
+
+// The last few large quantisations, so that the same frame quantised again
+// the same way (frame 0 in every estimate of a size search, or of the live
+// estimate after an edit elsewhere) is not quantised twice; results depend on
+// nothing else, so a copy is as good as a new one.
+class RecentQuantisations {
+public:
+    bool Find(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,
+              GifFramePalette& palette, std::vector<unsigned char>& indices) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (auto entry = m_entries.begin(); entry != m_entries.end(); ++entry) {
+            if (!entry->Matches(rgba, width, height, settings)) continue;
+            palette = entry->palette;
+            indices = entry->indices;
+            m_entries.splice(m_entries.begin(), m_entries, entry);
+            return true;
+        }
+        return false;
+    }
+
+    void Keep(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,
+              const GifFramePalette& palette, const std::vector<unsigned char>& indices) {
+        Entry entry{std::vector<unsigned char>(rgba, rgba + 4 * size_t(width) * height), width, height, settings,
+                    palette, indices};
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_entries.push_front(std::move(entry));
+        if (m_entries.size() > kEntries) m_entries.pop_back();
+    }
+
+    // Only quantisations that cost far more than the copy and the comparison.
+    static bool Worth(int width, int height, const QuantizeSettings& settings) {
+        return settings.speed <= 3 && double(width) * height >= 256.0 * 256.0;
+    }
+
+private:
+    static constexpr size_t kEntries = 2;
+    struct Entry {
+        std::vector<unsigned char> rgba;
+        int width, height;
+        QuantizeSettings settings;
+        GifFramePalette palette;
+        std::vector<unsigned char> indices;
+
+        bool Matches(const unsigned char* other, int w, int h, const QuantizeSettings& s) const {
+            return w == width && h == height && s.speed == settings.speed &&
+                   s.dithering == settings.dithering && s.samplePixels == settings.samplePixels &&
+                   s.maxColours == settings.maxColours && s.ordered == settings.ordered &&
+                   (!s.ordered || (s.originX == settings.originX && s.originY == settings.originY)) &&
+                   std::memcmp(other, rgba.data(), rgba.size()) == 0;
+        }
+    };
+    std::mutex m_mutex;
+    std::list<Entry> m_entries;  // newest first
+};
 
 }  // namespace
 
@@ -349,5 +405,11 @@ bool QuantizeRgba(const unsigned char* rgba, int width, int height, const Quanti
                   GifFramePalette& palette, std::vector<unsigned char>& indices) {
     static_assert(sizeof(liq_color) == 4, "liq_color is four bytes of RGBA");
     if (width <= 0 || height <= 0) return false;
-    return QuantizeInto(reinterpret_cast<const liq_color*>(rgba), width, height, settings, palette, indices);
+    static RecentQuantisations recent;
+    const bool worth = RecentQuantisations::Worth(width, height, settings);
+    if (worth && recent.Find(rgba, width, height, settings, palette, indices)) return true;
+    if (!QuantizeInto(reinterpret_cast<const liq_color*>(rgba), width, height, settings, palette, indices))
+        return false;
+    if (worth) recent.Keep(rgba, width, height, settings, palette, indices);
+    return true;
 }
