@@ -285,6 +285,30 @@ TEST(PaletteReduction, FewTransparentPixelsKeepTheirEntry) {
     EXPECT_NE(indices[0], palette.maskIndex);
 }
 
+// A frame quantised again with the first frame's effort comes back as it did
+// the first time, and a frame that differs from it in a few pixels gets a
+// palette of its own, not the earlier frame's.
+TEST(PaletteReduction, AFrameQuantisedAgainComesBackTheSameAndOnlyIt) {
+    QuantizeSettings effort;
+    effort.speed = 3;
+    const std::vector<unsigned char> first = OpaqueRgba(PhotoLike(320, 240, 11));
+    std::vector<unsigned char> other = first;
+    for (int y = 100; y < 110; ++y)
+        for (int x = 100; x < 110; ++x) std::memcpy(&other[4 * (size_t(y) * 320 + x)], "\xff\x00\x00", 3);
+    GifFramePalette palettes[3];
+    std::vector<unsigned char> indices[3];
+    ASSERT_TRUE(QuantizeRgba(first.data(), 320, 240, effort, palettes[0], indices[0]));
+    ASSERT_TRUE(QuantizeRgba(other.data(), 320, 240, effort, palettes[1], indices[1]));
+    ASSERT_TRUE(QuantizeRgba(first.data(), 320, 240, effort, palettes[2], indices[2]));
+    EXPECT_EQ(indices[2], indices[0]);
+    ASSERT_EQ(palettes[2].count, palettes[0].count);
+    EXPECT_EQ(palettes[2].maskIndex, palettes[0].maskIndex);
+    EXPECT_EQ(std::memcmp(palettes[2].colours.data(), palettes[0].colours.data(), 3 * size_t(palettes[0].count)), 0);
+    const GifRgb& red = palettes[1].colours[indices[1][105 * 320 + 105]];
+    EXPECT_GT(red.red, 200);
+    EXPECT_LT(red.green + red.blue, 60);
+}
+
 namespace {
 
 // Crop, turn and mirror without resizing move pixels exactly as the
