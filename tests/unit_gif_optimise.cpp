@@ -7,6 +7,7 @@
 
 #include "gif/export.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <random>
@@ -199,6 +200,32 @@ TEST_F(GifWriterOutput, FramesLikeTheFirstShareItsQuantisedTable) {
     const auto shown = Coalesced(PathOf(job), 320, 180);
     ASSERT_EQ(shown.size(), frames.size());
     for (size_t i = 0; i < frames.size(); ++i) EXPECT_GT(lwtest::Psnr(Rgb(shown[i], 320, 180), frames[i]), 30) << i;
+}
+
+// Frames that change only a little, in colours that frame 0 shows last, find
+// those colours early in the shared table, so that their codes stay short;
+// and they still show exactly what they were given.
+TEST_F(GifWriterOutput, ColoursOfWhatChangesComeEarlyInTheSharedTable) {
+    auto frame = [](int i) {
+        return Filled(200, 60, [i](int x, int y, unsigned char* p) {
+            p[0] = static_cast<unsigned char>(x), p[1] = 50, p[2] = 100;  // 200 colours, left to right
+            const bool typed = i > 0 && y >= 10 && y < 20 && x >= 10 && x < 10 + 8 * i;
+            if (typed) p[0] = static_cast<unsigned char>(190 + (x + y) % 3 * 4);
+        });
+    };
+    std::vector<wxImage> frames;
+    for (int i = 0; i < 6; ++i) frames.push_back(frame(i));
+    GifExportJob job = Job(folder + "/typed.gif", frames);
+    ASSERT_EQ(Write(job, frames), GifExportStatus::Written);
+    const auto gif = lwtest::DecodeGif(lwtest::ReadFile(PathOf(job)));
+    ASSERT_EQ(gif.frames.size(), frames.size());
+    for (size_t i = 1; i < frames.size(); ++i) {
+        EXPECT_FALSE(gif.frames[i].hasLocalTable) << i;
+        EXPECT_LT(*std::max_element(gif.frames[i].indices.begin(), gif.frames[i].indices.end()), 128) << i;
+    }
+    const auto shown = Coalesced(PathOf(job), 200, 60);
+    ASSERT_EQ(shown.size(), frames.size());
+    for (size_t i = 0; i < frames.size(); ++i) EXPECT_EQ(lwtest::Psnr(Rgb(shown[i], 200, 60), frames[i]), 99) << i;
 }
 
 // Writes the screen-like animation to $LW_GIF_OUT; run by the next test in a
