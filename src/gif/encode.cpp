@@ -131,51 +131,6 @@ GifFrameCode ExactCode(const GifFramePlan& plan, const std::vector<std::uint32_t
     return code;
 }
 
-// The plain rect in the global table again, with only the unchanged pixels
-// whose index needs a wider code made transparent: when what changed uses
-// only the table's low entries, the frame then takes shorter codes while its
-// runs stay as they were. Not ok when that would not shorten the codes.
-GifFrameCode LowIndexCode(const GifFramePlan& plan, const GifFrameCode& plain, int lossy) {
-    GifFrameCode code;
-    if (!plain.ok || !plain.global || plan.clear.empty()) return code;
-    const GifFramePalette& table = plain.palette;
-    ColourIndexMap lookup;
-    for (int i = 0; i < table.count; ++i)
-        lookup.Insert(PackRgb(table.colours[size_t(i)].red, table.colours[size_t(i)].green,
-                              table.colours[size_t(i)].blue), i);
-    std::vector<unsigned char> indices;
-    std::vector<bool> unchanged;
-    indices.reserve(size_t(plan.rect.width) * plan.rect.height);
-    int highestChanged = 0, highest = 0;
-    EachPixel(plan, true, [&](std::uint32_t rgb, bool clear) {
-        const int index = std::max(0, lookup.Find(rgb));
-        indices.push_back(static_cast<unsigned char>(index));
-        unchanged.push_back(clear);
-        highest = std::max(highest, index);
-        if (!clear) highestChanged = std::max(highestChanged, index);
-    });
-    // Codes of b bits hold indices below 2^b; a GIF's codes have at least 2.
-    auto bitsFor = [](int index) { return std::max(2, GifBitsPerPixel(index + 1)); };
-    const int bits = bitsFor(highestChanged);
-    if (bits >= bitsFor(highest)) return code;
-    const int bound = 1 << bits;
-    std::vector<bool> used(size_t(bound), false);
-    for (size_t i = 0; i < indices.size(); ++i)
-        if (indices[i] < bound) used[indices[i]] = true;
-    const auto free = std::find(used.begin(), used.end(), false);
-    if (free == used.end()) return code;
-    const unsigned char transparent = static_cast<unsigned char>(free - used.begin());
-    for (size_t i = 0; i < indices.size(); ++i)
-        if (unchanged[i] && indices[i] >= bound) indices[i] = transparent;
-    code.global = true;
-    code.palette = table;
-    code.palette.maskIndex = transparent;
-    code.transparentIndex = transparent;
-    code.data = GifCompressIndicesLossy(indices.data(), indices.size(), code.palette, lossy);
-    code.ok = true;
-    return code;
-}
-
 // How much worse than the first frame's own error a frame's error on the
 // global table may be for the table to serve it: about 0.6 dB.
 constexpr double kReuseSlack = 1.15;
@@ -282,8 +237,6 @@ GifFrameCode Encode(const GifFramePlan& plan, QuantizeSettings settings, const G
         const std::vector<std::uint32_t> all = OpaqueColours(plan, false, limit);
         if (int(all.size()) <= limit) {
             GifFrameCode plain = ExactCode(plan, all, false, global, settings.lossy);
-            GifFrameCode low = LowIndexCode(plan, plain, settings.lossy);
-            if (low.ok && low.data.size() < plain.data.size()) plain = std::move(low);
             if (!best.ok || plain.data.size() < best.data.size()) best = std::move(plain);
         }
     }
