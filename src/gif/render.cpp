@@ -190,9 +190,11 @@ public:
         if (m_entries.size() > kEntries) m_entries.pop_back();
     }
 
-    // Only quantisations that cost far more than the copy and the comparison.
+    // Only quantisations that cost far more than the copy and the comparison,
+    // of frames up to 1920 x 1080, so that what is kept stays near 20 MB.
     static bool Worth(int width, int height, const QuantizeSettings& settings) {
-        return settings.speed <= 3 && double(width) * height >= 256.0 * 256.0;
+        const double pixels = double(width) * height;
+        return settings.speed <= 3 && pixels >= 256.0 * 256.0 && pixels <= 1920.0 * 1088.0;
     }
 
 private:
