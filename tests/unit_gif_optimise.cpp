@@ -228,6 +228,31 @@ TEST_F(GifWriterOutput, ColoursOfWhatChangesComeEarlyInTheSharedTable) {
     for (size_t i = 0; i < frames.size(); ++i) EXPECT_EQ(lwtest::Psnr(Rgb(shown[i], 200, 60), frames[i]), 99) << i;
 }
 
+// A many-coloured frame that changes here and there in short runs is written
+// whole, since transparency between the changes would break the coder's
+// strings; one that changes two corners keeps what lies between transparent.
+TEST_F(GifWriterOutput, ScatteredChangesAreWrittenWholeAndCornersAlone) {
+    std::mt19937 random(5);
+    const wxImage noise = Filled(160, 120, [&](int, int, unsigned char* p) {
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<unsigned char>(random());
+    });
+    wxImage scattered = noise.Copy(), block = noise.Copy();
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 160; ++x) {
+            unsigned char* p = scattered.GetData() + 3 * (size_t(y) * 160 + x);
+            if (x % 3 == 0) p[0] = static_cast<unsigned char>(p[0] + 128);
+            const bool corner = (x < 20 && y < 20) || (x >= 140 && y >= 100);
+            if (corner) block.GetData()[3 * (size_t(y) * 160 + x)] ^= 0x80;
+        }
+    const std::vector<wxImage> frames = {noise, scattered, noise, block};
+    GifExportJob job = Job(folder + "/scattered.gif", frames);
+    ASSERT_EQ(Write(job, frames), GifExportStatus::Written);
+    const auto gif = lwtest::DecodeGif(lwtest::ReadFile(PathOf(job)));
+    ASSERT_EQ(gif.frames.size(), 4u);
+    EXPECT_EQ(gif.frames[1].transparentIndex, -1);
+    EXPECT_GE(gif.frames[3].transparentIndex, 0);
+}
+
 // Writes the screen-like animation to $LW_GIF_OUT; run by the next test in a
 // process of its own, with the OpenMP thread count it is given.
 TEST(GifWriterChild, DISABLED_WriteScreenLike) {

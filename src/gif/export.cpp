@@ -166,11 +166,21 @@ std::optional<GifGlobalTable> SharedColourTable(const GifExportJob& job, const E
     std::vector<std::vector<int>> needs;  // per frame looked at after its neighbour, and frame 0
     wxImage previous;
     int previousIndex = -2;
-    for (int index : looked) {
-        std::unique_ptr<wxImage> picture = source(index);
-        if (!picture) return std::nullopt;
-        RenderedForExport rendered =
-            RenderForExport(std::move(picture), GifFrameDrawing(job, index), job.transparent, colourLimit);
+    // Frame 0 alone, which decides for most many-coloured animations; then a
+    // frame per core at once, looked at in order.
+    const std::launch policy = job.parallelism > 1 ? std::launch::async : std::launch::deferred;
+    std::deque<std::future<RenderedForExport>> rendering;
+    for (size_t next = 0, at = 0; at < looked.size(); ++at) {
+        const size_t ahead = at == 0 ? 1 : size_t(std::max(1, job.parallelism));
+        for (; next < looked.size() && next < at + ahead; ++next) {
+            std::unique_ptr<wxImage> picture = source(looked[next]);
+            if (!picture) return std::nullopt;
+            rendering.push_back(std::async(policy, WithSignalStack(RenderForExport), std::move(picture),
+                                           GifFrameDrawing(job, looked[next]), job.transparent, colourLimit));
+        }
+        const int index = looked[at];
+        RenderedForExport rendered = rendering.front().get();
+        rendering.pop_front();
         if (!rendered.exact || !rendered.frame.canvas.IsOk()) return std::nullopt;
         for (std::uint32_t colour : rendered.colours) {
             if (!seen.Insert(colour, int(colours.size()))) continue;

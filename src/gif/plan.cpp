@@ -68,6 +68,19 @@ void ChangedExactly(const unsigned char* src, const unsigned char* shown, const 
         changed[x] = !shownExact[x] | (src[0] != shown[0]) | (src[1] != shown[1]) | (src[2] != shown[2]);
 }
 
+// The runs of set flags in a rect's flags, row by row as the coder meets them.
+size_t ClearRuns(const std::vector<unsigned char>& clear) {
+    size_t runs = 0;
+    for (size_t i = 0; i < clear.size(); ++i) runs += clear[i] && (i == 0 || !clear[i - 1]);
+    return runs;
+}
+
+// The mean length of the transparent runs below which transparency costs a
+// quantised frame more than it saves: between them the coder must break its
+// strings (on the 1920 x 1080 corpus at lossy 100, frames 90 % transparent in
+// runs of 11 pixels took 22 % more bytes than written whole).
+constexpr int kMinClearRun = 16;
+
 // Tenths of the frame the wide tolerance must leave as shown to be used.
 constexpr size_t kWideShare = 8;
 
@@ -166,7 +179,8 @@ GifFramePlan GifScreenModel::Changes(RenderedFrame& frame, bool exact) {
     plan.plainAllowed = exact;
     // A few transparent pixels scattered through a quantised frame cost more
     // (broken runs, a table entry) than they save: write every pixel then.
-    const bool sparse = !exact && plan.clearCount * 3 < plan.rect.width * plan.rect.height;
+    const bool sparse = !exact && (plan.clearCount * 3 < plan.rect.width * plan.rect.height ||
+                                   size_t(plan.clearCount) < size_t(kMinClearRun) * ClearRuns(plan.clear));
     if (sparse) {
         plan.clear.clear();
         plan.clearCount = 0;
