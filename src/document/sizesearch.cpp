@@ -137,21 +137,8 @@ public:
             high = low;
         } else if (m_estimates[high] > m_limit * kAim) {
             low = high;
-        } else {
-            while (high - low > 1) {
-                const size_t gap = high - low;
-                std::vector<size_t> probes{low + std::max<size_t>(1, gap / 3)};
-                if (gap > 2 && m_probeParallelism.size() > 1) probes.push_back(low + std::max(gap * 2 / 3, gap / 3 + 1));
-                else if (m_probeParallelism.size() == 1) probes = {(low + high) / 2};
-                if (!EstimateAll(probes)) return Stopped();
-                for (size_t probe : probes) {
-                    if (m_estimates[probe] <= m_limit * kAim) {
-                        high = probe;
-                        break;
-                    }
-                    low = probe;
-                }
-            }
+        } else if (!Narrow(low, high, 1.0)) {
+            return Stopped();
         }
         Report(30);
         SizeFit fit = Export(Aimed(low, high, 1.0), 30, 65);
@@ -162,7 +149,9 @@ public:
         if (under && (actual >= m_limit * kLowest || high == 0)) return fit;
         // One correction: the estimates scaled by how far off they were here.
         const double ratio = actual / std::max(1.0, AimedEstimate(low, high, fit.choice));
-        SizeFit corrected = Export(Corrected(ratio), 65, 100);
+        SizeChoice correction;
+        if (!Corrected(ratio, correction)) return Stopped();
+        SizeFit corrected = Export(correction, 65, 100);
         if (corrected.status != GifExportStatus::Written) return corrected;
         if (corrected.fits) return under && corrected.bytes.size() < fit.bytes.size() ? fit : corrected;
         if (under) return fit;
@@ -241,18 +230,47 @@ private:
         return m_estimates[low] + (m_estimates[high] - m_estimates[low]) * share;
     }
 
-    // The aimed choice again, among the steps estimated, after scaling every
-    // estimate by ratio.
-    SizeChoice Corrected(double ratio) const {
+    // Narrows the steps from low (too large) to high (fits), by the estimates
+    // times ratio, until they are neighbours, two steps estimated at once;
+    // false when stopped.
+    bool Narrow(size_t& low, size_t& high, double ratio) {
+        while (high - low > 1) {
+            const size_t gap = high - low;
+            std::vector<size_t> probes{low + std::max<size_t>(1, gap / 3)};
+            if (gap > 2 && m_probeParallelism.size() > 1) probes.push_back(low + std::max(gap * 2 / 3, gap / 3 + 1));
+            else if (m_probeParallelism.size() == 1) probes = {(low + high) / 2};
+            if (!EstimateAll(probes)) return false;
+            for (size_t probe : probes) {
+                if (ratio * m_estimates[probe] <= m_limit * kAim) {
+                    high = probe;
+                    break;
+                }
+                low = probe;
+            }
+        }
+        return true;
+    }
+
+    // The aimed choice again after scaling every estimate by ratio, between
+    // neighbouring steps, so that the choice moves one lever only (between
+    // steps of different levers, a share of each would be a choice no
+    // estimate speaks for); false when stopped.
+    bool Corrected(double ratio, SizeChoice& choice) {
         size_t low = 0, high = m_ladder.size();
         for (size_t i = 0; i < m_ladder.size(); ++i) {
             if (m_estimates[i] < 0) continue;
             if (ratio * m_estimates[i] > m_limit * kAim) low = i;
             else if (high == m_ladder.size()) high = i;
         }
-        if (high == m_ladder.size()) return m_ladder.back();
-        if (ratio * m_estimates[0] <= m_limit * kAim) return m_ladder[0];
-        return Aimed(low, high, ratio);
+        if (high == m_ladder.size()) {
+            choice = m_ladder.back();
+        } else if (ratio * m_estimates[0] <= m_limit * kAim) {
+            choice = m_ladder[0];
+        } else {
+            if (!Narrow(low, high, ratio)) return false;
+            choice = Aimed(low, high, ratio);
+        }
+        return true;
     }
 
     size_t FirstBeyond(const SizeChoice& choice) const {

@@ -2,6 +2,7 @@
 
 #include "base/signalstack.h"
 
+#include <algorithm>
 #include <system_error>
 
 StoredPicturesAhead::StoredPicturesAhead(std::vector<FramePicture> pictures, int ahead)
@@ -11,8 +12,13 @@ std::unique_ptr<wxImage> StoredPicturesAhead::Take(int index) {
     // Frames are decoded ahead of one taken within reach of those decoded so
     // far: the export's look at a few frames spread over the animation jumps
     // past most of them, which are not decoded for it.
+    // A frame before the last one taken starts a new pass over the frames
+    // (the export after its look), which is decoded ahead again.
+    if (index < m_lastTaken) m_decodeNext = std::max(0, std::min(m_decodeNext, index));
+    m_lastTaken = index;
     const bool near = index <= m_decodeNext;
     for (; near && m_decodeNext < Count() && m_decodeNext <= index + m_ahead; ++m_decodeNext) {
+        if (m_decoding.count(m_decodeNext)) continue;
         const FramePicture picture = m_stored[static_cast<size_t>(m_decodeNext)];
         try {
             // The decoding thread lets go of the picture before the export gets it.

@@ -30,4 +30,5 @@ private:
     const int m_ahead;
     std::map<int, std::future<std::unique_ptr<wxImage>>> m_decoding;
     int m_decodeNext = 0;
+    int m_lastTaken = -1;
 };
