@@ -7,7 +7,8 @@
 #      the floor: ffmpeg decoding the PNG files plus gifsicle -O0 of our file;
 #   2. --estimate against U (error in percent) and its time;
 #   3. --max-size at 25, 50 and 75 % of U: the written size as a share of the
-#      limit, the settings the export names on stderr, the time over T;
+#      limit, the settings the export names on stderr, the time (best of 3)
+#      over T;
 #   4. --lossy 0 to 100: size and mean PSNR, and lossy 50 against lossy 0;
 #   5. photo and screen against gifski (--quality 40 to 100) and ffmpeg
 #      (palettegen/paletteuse): size and mean PSNR of each peer file, our
@@ -221,7 +222,13 @@ printf '   %-7s %5s %9s %9s %9s %7s %7s %8s   %s\n' corpus share limit wrote "of
 for c in "${CORPORA[@]}"; do
     for share in 25 50 75; do
         limit=$(( U[$c] * share / 100 ))
-        timed "$CLI" --max-size "$limit" corp/$c/*.png -o $c-max.gif
+        # Best of 3, as T is.
+        best=99; bestcpu=0
+        for run in 1 2 3; do
+            timed "$CLI" --max-size "$limit" corp/$c/*.png -o $c-max.gif
+            if (( $(echo "$WALL < $best" | bc) )); then best=$WALL; bestcpu=$CPU; fi
+        done
+        WALL=$best; CPU=$bestcpu
         wt=$(printf '%.2f' "$(echo "$WALL / ${T[$c]}" | bc -l)"); ct=$(printf '%.2f' "$(echo "$CPU / ${C[$c]}" | bc -l)")
         if (( RC == 0 )); then
             printf '   %-7s %3d %% %9d %9d %7s %% %7s %7s %8s   %s\n' "$c" "$share" "$limit" "$(bytes $c-max.gif)" \
