@@ -85,8 +85,7 @@ namespace {
 // `span` + 1 levels a side from (r, g, b): those no farther from the cell than
 // the farthest corner of the closest one; appended to `out`, nearest first.
 template <typename Entry>
-void AppendCandidates(const Entry* from, const Entry* to, int r, int g, int b, int span,
-                             std::vector<Entry>& out) {
+void AppendCandidates(const Entry* from, const Entry* to, int r, int g, int b, int span, std::vector<Entry>& out) {
     auto farthest = [span](int v, int low) { return std::max(Square(v - low), Square(v - low - span)); };
     auto nearest = [span](int v, int low) {
         return v < low ? Square(low - v) : v > low + span ? Square(v - low - span) : 0;

@@ -8,11 +8,11 @@
 #include <vector>
 
 // Exact nearest-colour search over a palette's opaque entries (all but
-// maskIndex), by squared RGB distance. Colour space is cut into cells of 8
+// maskIndex), by squared RGB distance. Colour space is cut into cells of 16
 // levels a side; each cell, prepared on first use, lists the entries that can
 // be nearest to some colour inside it, so a search looks at a handful of
 // entries instead of all of them. A cell's list is drawn from that of the
-// cell of 16 levels around it, so that preparing one costs little.
+// cell of 32 levels around it, so that preparing one costs little.
 class PaletteSearch {
 public:
     explicit PaletteSearch(const GifFramePalette& palette);
