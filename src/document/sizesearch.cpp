@@ -231,14 +231,15 @@ private:
     }
 
     // Narrows the steps from low (too large) to high (fits), by the estimates
-    // times ratio, until they are neighbours, two steps estimated at once;
+    // times ratio, until they are neighbours, two steps at a time;
     // false when stopped.
     bool Narrow(size_t& low, size_t& high, double ratio) {
         while (high - low > 1) {
             const size_t gap = high - low;
+            // The same steps on any number of cores, so that the same choice
+            // (and the same file) comes out.
             std::vector<size_t> probes{low + std::max<size_t>(1, gap / 3)};
-            if (gap > 2 && m_probeParallelism.size() > 1) probes.push_back(low + std::max(gap * 2 / 3, gap / 3 + 1));
-            else if (m_probeParallelism.size() == 1) probes = {(low + high) / 2};
+            if (gap > 2) probes.push_back(low + std::max(gap * 2 / 3, gap / 3 + 1));
             if (!EstimateAll(probes)) return false;
             for (size_t probe : probes) {
                 if (ratio * m_estimates[probe] <= m_limit * kAim) {
