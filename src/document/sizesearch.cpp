@@ -257,12 +257,13 @@ private:
     // steps of different levers, a share of each would be a choice no
     // estimate speaks for); false when stopped.
     bool Corrected(double ratio, SizeChoice& choice) {
+        // The last step estimated too large, and the first estimated after it,
+        // which fits: estimates need not fall all the way along the ladder.
         size_t low = 0, high = m_ladder.size();
-        for (size_t i = 0; i < m_ladder.size(); ++i) {
-            if (m_estimates[i] < 0) continue;
-            if (ratio * m_estimates[i] > m_limit * kAim) low = i;
-            else if (high == m_ladder.size()) high = i;
-        }
+        for (size_t i = 0; i < m_ladder.size(); ++i)
+            if (m_estimates[i] >= 0 && ratio * m_estimates[i] > m_limit * kAim) low = i;
+        for (size_t i = low + 1; i < m_ladder.size() && high == m_ladder.size(); ++i)
+            if (m_estimates[i] >= 0) high = i;
         if (high == m_ladder.size()) {
             choice = m_ladder.back();
         } else if (ratio * m_estimates[0] <= m_limit * kAim) {

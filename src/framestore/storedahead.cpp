@@ -11,9 +11,8 @@ StoredPicturesAhead::StoredPicturesAhead(std::vector<FramePicture> pictures, int
 std::unique_ptr<wxImage> StoredPicturesAhead::Take(int index) {
     // Frames are decoded ahead of one taken within reach of those decoded so
     // far: the export's look at a few frames spread over the animation jumps
-    // past most of them, which are not decoded for it.
-    // A frame before the last one taken starts a new pass over the frames
-    // (the export after its look), which is decoded ahead again.
+    // past most of them, which are not decoded for it. A frame before the last
+    // one taken starts a new pass (the export after its look), decoded ahead again.
     if (index < m_lastTaken) m_decodeNext = std::max(0, std::min(m_decodeNext, index));
     m_lastTaken = index;
     const bool near = index <= m_decodeNext;

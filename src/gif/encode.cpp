@@ -4,7 +4,6 @@
 #include "gif/lzw.h"
 #include "gif/palette_remap.h"
 
-#include <algorithm>
 #include <array>
 #include <chrono>
 #include <new>
