@@ -331,7 +331,12 @@ wxThumbnailCtrl::wxThumbnailCtrl(wxWindow* parent, const wxPoint& pos, const wxS
     Create(parent, pos, size);
 }
 
-wxThumbnailCtrl::~wxThumbnailCtrl() { m_items.Clear(); }
+wxThumbnailCtrl::~wxThumbnailCtrl() {
+    // Closed in the middle of a drag: the toolkit must not keep the pointer
+    // grabbed for a window that no longer exists.
+    if (HasCapture()) ReleaseMouse();
+    m_items.Clear();
+}
 
 void wxThumbnailCtrl::Init() {
     m_frameDelay = 0;
