@@ -124,6 +124,41 @@ TEST(GifColours, NoTableHoldsMoreThanTheLimitWhateverTheDithering) {
     }
 }
 
+// A recording: a photo that stays, and then a smooth patch of thousands of
+// colours drawn over it.
+TEST(GifLossy, LaterFramesTakeOnlyTheColoursTheyNeedWhileFrameZeroKeepsItsOwn) {
+    const std::string dir = lwtest::MakeTempDir("gif-lossy-colours");
+    auto tables = [&](int lossy) {
+        GifExportJob job;
+        job.path = dir + "/patch.gif";
+        job.frameCount = 2;
+        job.canvasWidth = 160;
+        job.canvasHeight = 120;
+        job.delays = {10};
+        job.lossy = lossy;
+        EXPECT_EQ(WriteGifAnimation(
+                      job,
+                      [](int index) {
+                          auto picture = std::make_unique<wxImage>(
+                              lwtest::SyntheticPicture(PictureKind::Photo, 160, 120, 0));
+                          for (int y = 0; index == 1 && y < 48; ++y)
+                              for (int x = 0; x < 64; ++x)
+                                  picture->SetRGB(40 + x, 30 + y, 60 + 2 * x, 40 + 3 * y, 200 - x - y);
+                          return picture;
+                      },
+                      [](int) { return true; }),
+                  GifExportStatus::Written);
+        const DecodedGif gif = DecodeGif(lwtest::ReadFile(job.path.ToStdString()));
+        EXPECT_TRUE(gif.ok && gif.frames.size() == 2 && gif.frames[1].hasLocalTable);
+        return gif.ok && gif.frames.size() == 2 ? std::make_pair(gif.globalTable.size(), gif.frames[1].localTable.size())
+                                                : std::make_pair(size_t(0), size_t(0));
+    };
+    const auto exact = tables(0), lossy = tables(100);
+    EXPECT_EQ(lossy.first, exact.first);
+    EXPECT_GT(exact.second, 128u);
+    EXPECT_LE(lossy.second, exact.second / 2);
+}
+
 // A document of photo-like frames in a frame store of its own, moving as a
 // video does.
 Document PhotoDocument(int frames, int w, int h) {

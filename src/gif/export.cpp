@@ -38,6 +38,11 @@ QuantizeSettings SettingsFor(const GifExportJob& job) {
     settings.ordered = job.dither == GifDither::Ordered;
     settings.maxColours = std::clamp(job.colours, kMinGifColours, kMaxGifColours);
     settings.lossy = std::clamp(job.lossy, 0, kMaxLossy);
+    // Lossy coding also lets a frame's palette stop at the colours it needs:
+    // the frames of a recording that store only what changed then take a few
+    // dozen colours and shorter codes (screen-like corpus at lossy 100: 24 %
+    // smaller at 0.9 dB less; photo-like frames need all their colours).
+    settings.targetQuality = 100 - settings.lossy / 5;
     return settings;
 }
 
@@ -48,6 +53,7 @@ QuantizeSettings SettingsFor(const GifExportJob& job) {
 // colours cannot continue (on the screen-like corpus: +1.6 dB, 2 % smaller).
 QuantizeSettings FirstFrameSettings(QuantizeSettings settings) {
     settings.speed = std::max(1, settings.speed - 4);
+    settings.targetQuality = 100;  // its colours are the background of every later frame
     if (settings.samplePixels > 0) settings.samplePixels *= 4;
     settings.dithering *= 0.5f;
     return settings;

@@ -112,7 +112,8 @@ LiqPtr<liq_attr> SingleThreadAttr(const QuantizeSettings& settings) {
     omp_set_num_threads(1);
     LiqPtr<liq_attr> attr(liq_attr_create());
     const bool ok = attr && liq_set_speed(attr.get(), settings.speed) == LIQ_OK &&
-                    liq_set_max_colors(attr.get(), std::clamp(settings.maxColours, 2, 256)) == LIQ_OK;
+                    liq_set_max_colors(attr.get(), std::clamp(settings.maxColours, 2, 256)) == LIQ_OK &&
+                    liq_set_quality(attr.get(), 0, std::clamp(settings.targetQuality, 0, 100)) == LIQ_OK;
     return ok ? std::move(attr) : nullptr;
 }
 
@@ -209,7 +210,8 @@ private:
         bool Matches(const unsigned char* other, int w, int h, const QuantizeSettings& s) const {
             return w == width && h == height && s.speed == settings.speed &&
                    s.dithering == settings.dithering && s.samplePixels == settings.samplePixels &&
-                   s.maxColours == settings.maxColours && s.ordered == settings.ordered &&
+                   s.maxColours == settings.maxColours && s.targetQuality == settings.targetQuality &&
+                   s.ordered == settings.ordered &&
                    (!s.ordered || (s.originX == settings.originX && s.originY == settings.originY)) &&
                    std::memcmp(other, rgba.data(), rgba.size()) == 0;
         }

@@ -93,6 +93,9 @@ struct QuantizeSettings {
     // the frame (0: from all of them); all pixels are then mapped to it.
     int samplePixels = 50000;
     int maxColours = 256;   // entries a palette may have, its transparent one included
+    // Below 100, a palette stops growing once it serves the pixels this well
+    // (libimagequant's quality, 0..100): fewer colours where few will do.
+    int targetQuality = 100;
     // A Bayer pattern instead of passing the error on; it is tied to the
     // canvas, so the frame's rect starts at origin.
     bool ordered = false;
