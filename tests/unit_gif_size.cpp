@@ -206,4 +206,33 @@ TEST(GifSize, TheEstimateIsNearAndTheSearchWritesUnderTheLimit) {
     EXPECT_GT(impossible.bytes.size(), 200u);
 }
 
+// A still picture with a panel that brightens a little every frame: under
+// lossy coding its pixels are left as shown for a few frames, then written
+// again, so that a frame's size depends on the frames before its neighbour.
+TEST(GifSize, TheEstimateOfLossyFramesFollowsWhatIsLeftAsShown) {
+    static const std::shared_ptr<FrameStore> store =
+        FrameStore::Create(size_t(1) << 28, lwtest::MakeTempDir("gif-drift-store"));
+    const wxImage still = lwtest::SyntheticPicture(PictureKind::Photo, 160, 120, 0);
+    std::vector<DocumentFrame> list;
+    for (int i = 0; i < 40; ++i) {
+        wxImage picture = still.Copy();
+        for (int y = 20; y < 80; ++y)
+            for (int x = 30; x < 130; ++x)
+                picture.SetRGB(x, y, (x + 6 * i) % 256, (y * 2 + 6 * i) % 256, 90);
+        DocumentFrame frame;
+        frame.picture = store->Store(picture);
+        frame.delay = 10;
+        list.push_back(frame);
+    }
+    Document document;
+    document.InsertFrames(0, std::move(list));
+    GifSettings settings = document.Settings();
+    settings.lossy = 100;
+    document.SetSettings(settings);
+    const long long estimate = EstimateGifBytes(document, 2, kEstimatePairs / 2, nullptr);
+    const SizeFit whole = FitGifToSize(document, 1LL << 40, 2, nullptr, nullptr);
+    ASSERT_TRUE(whole.fits);
+    EXPECT_NEAR(double(estimate), double(whole.bytes.size()), 0.15 * double(whole.bytes.size()));
+}
+
 }  // namespace

@@ -13,16 +13,16 @@
 using SizeStop = std::function<bool()>;        // true: give up
 using SizeProgress = std::function<void(int)>;  // percent done
 
-// Frame 0 and this many pairs of neighbouring frames, spread over the
-// animation, stand for the whole when it is estimated.
+// Frame 0 and as many frames as this many pairs of neighbouring frames,
+// spread over the animation, stand for the whole when it is estimated.
 constexpr int kEstimatePairs = 12;
 // As many pairs as take about the time of twelve of 1280 x 720 (at least
 // four), so that large frames are estimated as soon.
 int EstimatePairsFor(const wxSize& canvas);
 
 // The document's GIF's expected size in bytes: frame 0 as written, and every
-// later frame as large as the second frames of the sampled pairs are on
-// average (every frame is encoded when there are few). -1 when stopped, when
+// later frame as large as the sampled frames written after their neighbours
+// are on average (every frame is encoded when there are few). -1 when stopped, when
 // a frame fails or when there are no frames.
 long long EstimateGifBytes(const Document& document, int parallelism, int pairs, const SizeStop& stop);
 
