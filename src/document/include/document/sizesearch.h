@@ -22,8 +22,8 @@ int EstimatePairsFor(const wxSize& canvas);
 
 // The document's GIF's expected size in bytes: frame 0 as written, and every
 // later frame as large as the sampled frames written after their neighbours
-// are on average (every frame is encoded when there are few). -1 when stopped, when
-// a frame fails or when there are no frames.
+// are on average (every frame is encoded when there are few). -1 when
+// stopped, when a frame fails or when there are no frames.
 long long EstimateGifBytes(const Document& document, int parallelism, int pairs, const SizeStop& stop);
 
 // What the levers give up, beyond the document's own settings.
