@@ -163,6 +163,9 @@ TEST(GifSize, TheEstimateIsNearAndTheSearchWritesUnderTheLimit) {
         EXPECT_TRUE(DecodeGif(std::string(fit.bytes.begin(), fit.bytes.end())).ok);
         // The search looks at its steps two at a time on two cores: one core gives the same file.
         EXPECT_TRUE(FitGifToSize(document, limit, 1, nullptr, nullptr).bytes == fit.bytes) << share;
+        // Its estimates at other levels left nothing behind: a plain export of its choice is the same file.
+        EXPECT_TRUE(FitGifToSize(WithSizeChoice(document, fit.choice), 1LL << 40, 2, nullptr, nullptr).bytes ==
+                    fit.bytes) << share;
     }
     // Dropping frames keeps the animation's length.
     const Document halved = WithSizeChoice(document, SizeChoice{0, 256, 50, 2});
@@ -199,5 +202,6 @@ TEST(GifSize, LossyFramesAreEstimatedWithWhatIsLeftAsShownAndTakeFewColours) {
     EXPECT_GT(gif.globalTable.size(), 128u);
     EXPECT_TRUE(largest > 0 && largest <= 128) << largest;
 }
+
 
 }  // namespace

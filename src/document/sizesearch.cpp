@@ -97,6 +97,16 @@ long long EstimateFromRuns(const Document& document, int parallelism, int pairs,
     return ends[0] + std::llround(perFrame * (count - 1)) + 1;
 }
 
+// How many neighbouring frames a sample takes at a time. Under lossy coding,
+// pixels that moved little are left as shown and drift further with every
+// frame until written again, which one frame after its neighbour sees too
+// little of (screen-like corpus at lossy 100: pairs 17.5 % low, runs of four
+// 6 % low, from as many frames); the higher the level, the longer they drift.
+int RunFor(const Document& document) {
+    const int lossy = document.Settings().lossy;
+    return lossy > 0 ? 3 + lossy / 25 : 2;
+}
+
 // Steps of each lever from the mildest; the document's own value comes before them.
 const int kLossySteps[] = {20, 40, 60, 80, 100};
 const int kColourSteps[] = {192, 128, 96, 64, 48, 32, 16};
@@ -146,6 +156,13 @@ SizeChoice Between(const SizeChoice& a, const SizeChoice& b, double share) {
 // a few percent short still fits, and well above 85 % of it.
 constexpr double kAim = 0.93;
 constexpr double kLowest = 0.85;
+// Rounds of estimates that narrow a lever's values between two steps.
+constexpr int kRefineRounds = 3;
+constexpr int kCorrectionRounds = 1;
+// A value estimated this close under the aim is taken without looking further.
+constexpr double kClose = 0.95;
+// Neighbouring estimates further apart than this are not interpolated between.
+constexpr double kSmooth = 1.5;
 
 class SizeSearch {
 public:
@@ -156,29 +173,44 @@ public:
           m_probeParallelism(ProbeParallelism(parallelism)) {}
 
     SizeFit Run() {
-        // The mildest step that the estimates say fits: both ends first, then
-        // the steps between narrowed down, two steps estimated at once.
-        size_t low = 0, high = m_ladder.size() - 1;
+        // The mildest choice that the estimates say fits, two estimated at
+        // once: the document's own choice and the end of the first lever
+        // first (most limits lie between them), the ladder's end only when
+        // that does not fit; then the steps and values between narrowed down.
+        size_t low = 0, high = FirstLeverEnd();
         if (!EstimateAll({low, high})) return Stopped();
-        if (m_estimates[low] <= m_limit * kAim) {
+        const double aim = m_limit * kAim;
+        Aim first{m_ladder[low], double(m_estimates[low])};
+        if (m_estimates[low] <= aim) {
             high = low;
-        } else if (m_estimates[high] > m_limit * kAim) {
-            low = high;
-        } else if (!Narrow(low, high, 1.0)) {
-            return Stopped();
+        } else {
+            if (m_estimates[high] > aim) {
+                low = high;
+                high = m_ladder.size() - 1;
+                if (!EstimateAll({high})) return Stopped();
+            }
+            if (m_estimates[high] > aim) {
+                low = high;
+                first = Aim{m_ladder[high], double(m_estimates[high])};
+            } else if (!NarrowToLever(low, high, 1.0, aim) || !Refine(low, high, 1.0, aim, kRefineRounds, first)) {
+                return Stopped();
+            }
         }
         Report(30);
-        SizeFit fit = Export(Aimed(low, high, 1.0), 30, 65);
+        SizeFit fit = Export(first.choice, 30, 65);
         if (fit.status != GifExportStatus::Written) return fit;
         const double actual = double(fit.bytes.size());
         const bool under = actual <= m_limit;
         // Good enough, or nothing milder to try.
         if (under && (actual >= m_limit * kLowest || high == 0)) return fit;
         // One correction: the estimates scaled by how far off they were here.
-        const double ratio = actual / std::max(1.0, AimedEstimate(low, high, fit.choice));
-        SizeChoice correction;
-        if (!Corrected(ratio, correction)) return Stopped();
-        SizeFit corrected = Export(correction, 65, 100);
+        // Below the limit, the file in hand stays if the correction does not
+        // fit, so the correction may aim at the limit itself.
+        const double ratio = actual / std::max(1.0, first.estimate);
+        Aim correction;
+        if (!Corrected(ratio, under ? double(m_limit) : aim, correction)) return Stopped();
+        if (under && correction.choice == fit.choice) return fit;
+        SizeFit corrected = Export(correction.choice, 65, 100);
         if (corrected.status != GifExportStatus::Written) return corrected;
         if (corrected.fits) return under && corrected.bytes.size() < fit.bytes.size() ? fit : corrected;
         if (under) return fit;
@@ -196,10 +228,41 @@ private:
     // allow; false when stopped.
     bool EstimateAll(const std::vector<size_t>& steps) {
         std::vector<size_t> needed;
-        for (size_t step : steps)
-            if (m_estimates[step] < 0) needed.push_back(step);
-        for (size_t first = 0; first < needed.size(); first += m_probeParallelism.size()) {
-            const size_t count = std::min(m_probeParallelism.size(), needed.size() - first);
+        std::vector<SizeChoice> choices;
+        for (size_t step : steps) {
+            if (m_estimates[step] >= 0) continue;
+            m_estimates[step] = Known(m_ladder[step]);  // perhaps estimated as a choice between steps
+            if (m_estimates[step] < 0) needed.push_back(step), choices.push_back(m_ladder[step]);
+        }
+        std::vector<long long> estimates;
+        if (!EstimateChoices(choices, estimates)) return false;
+        for (size_t k = 0; k < needed.size(); ++k) m_estimates[needed[k]] = estimates[k];
+        return true;
+    }
+
+    // Estimates choices between neighbouring steps not yet estimated; false when stopped.
+    bool EstimateBetween(const std::vector<SizeChoice>& wanted) {
+        std::vector<SizeChoice> choices;
+        for (const SizeChoice& choice : wanted)
+            if (Known(choice) < 0) choices.push_back(choice);
+        std::vector<long long> estimates;
+        if (!EstimateChoices(choices, estimates)) return false;
+        for (size_t k = 0; k < choices.size(); ++k) m_between.emplace_back(choices[k], estimates[k]);
+        return true;
+    }
+
+    long long Known(const SizeChoice& choice) const {
+        for (size_t i = 0; i < m_ladder.size(); ++i)
+            if (m_ladder[i] == choice && m_estimates[i] >= 0) return m_estimates[i];
+        for (const auto& [known, estimate] : m_between)
+            if (known == choice) return estimate;
+        return -1;
+    }
+
+    bool EstimateChoices(const std::vector<SizeChoice>& choices, std::vector<long long>& estimates) {
+        estimates.assign(choices.size(), -1);
+        for (size_t first = 0; first < choices.size(); first += m_probeParallelism.size()) {
+            const size_t count = std::min(m_probeParallelism.size(), choices.size() - first);
             // Only this thread may ask whether to stop (a worker's question may
             // be its own); the other estimates learn of it through the flag.
             std::atomic<bool> stopped{false};
@@ -208,24 +271,26 @@ private:
                 return stopped.load();
             };
             const SizeStop elsewhere = [&] { return stopped.load(); };
-            auto estimate = [this](size_t step, int parallelism, const SizeStop& stop) {
-                const Document candidate = WithSizeChoice(m_document, m_ladder[step]);
-                // Pairs, however lossy: fewer frames (runs made the search a
-                // third slower on 1920 x 1080), and the correction after the
-                // first export scales away most of their bias.
-                return EstimateFromRuns(candidate, parallelism, SearchPairs(), 2, stop);
+            auto estimate = [this](const SizeChoice& choice, int parallelism, const SizeStop& stop) {
+                const Document candidate = WithSizeChoice(m_document, choice);
+                // Runs of four at most: the search compares its estimates with
+                // each other and scales them by the export, and longer runs cover
+                // fewer places (at seven, the photo-like corpus's search missed a
+                // lossy level where whole frames start to be left as shown).
+                const int run = std::min(RunFor(candidate), 4);
+                return EstimateFromRuns(candidate, parallelism, SearchPairs(), run, stop);
             };
             std::vector<std::future<long long>> others;
             for (size_t k = 1; k < count; ++k)
-                others.push_back(std::async(std::launch::async, estimate, needed[first + k], m_probeParallelism[k],
-                                            std::cref(elsewhere)));
-            m_estimates[needed[first]] = estimate(needed[first], m_probeParallelism[0], here);
+                others.push_back(std::async(std::launch::async, estimate, std::cref(choices[first + k]),
+                                            m_probeParallelism[k], std::cref(elsewhere)));
+            estimates[first] = estimate(choices[first], m_probeParallelism[0], here);
             for (size_t k = 1; k < count; ++k) {
                 while (others[k - 1].wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) here();
-                m_estimates[needed[first + k]] = others[k - 1].get();
+                estimates[first + k] = others[k - 1].get();
             }
             for (size_t k = 0; k < count; ++k)
-                if (m_estimates[needed[first + k]] < 0) return false;
+                if (estimates[first + k] < 0) return false;
             m_estimated += int(count);
             Report(std::min(30, 5 * m_estimated));
         }
@@ -239,31 +304,88 @@ private:
         return {parallelism - parallelism / 2, parallelism / 2};
     }
 
-    // Between the last step too large and the first that fits, in proportion
-    // to their estimates scaled by ratio.
-    SizeChoice Aimed(size_t low, size_t high, double ratio) const {
-        if (low == high) return m_ladder[low];
-        const double a = ratio * m_estimates[low], b = ratio * m_estimates[high];
-        const double share = a > b ? (a - m_limit * kAim) / (a - b) : 1.0;
-        return Between(m_ladder[low], m_ladder[high], share);
-    }
-    double AimedEstimate(size_t low, size_t high, const SizeChoice& choice) const {
-        if (low == high) return double(m_estimates[low]);
+    // A choice and its estimate.
+    struct Aim {
+        SizeChoice choice;
+        double estimate = 0;
+    };
+
+    // The choice between neighbouring steps low (too large) and high (fits)
+    // whose estimate times ratio lies just under aim. The lever's values
+    // between them are narrowed down by estimates, the likeliest value by the
+    // estimates around it and the middle at once, a few times: sizes need not
+    // fall evenly along a lever (on frames of even noise, whole frames are
+    // left as shown from one lossy level to the next); false when stopped.
+    bool Refine(size_t low, size_t high, double ratio, double aim, int rounds, Aim& result) {
         const SizeChoice& a = m_ladder[low];
         const SizeChoice& b = m_ladder[high];
-        // The share of the way the choice lies, from whichever lever moved.
-        double share = 1;
-        if (a.lossy != b.lossy) share = double(choice.lossy - a.lossy) / (b.lossy - a.lossy);
-        else if (a.colours != b.colours) share = double(choice.colours - a.colours) / (b.colours - a.colours);
-        else if (a.scalePercent != b.scalePercent)
-            share = double(choice.scalePercent - a.scalePercent) / (b.scalePercent - a.scalePercent);
-        return m_estimates[low] + (m_estimates[high] - m_estimates[low]) * share;
+        const int span = std::abs(LeverValue(b, a, b) - LeverValue(a, a, b));
+        auto at = [&](int k) { return Between(a, b, span > 0 ? double(k) / span : 1.0); };
+        auto scaled = [&](int k) { return ratio * double(Known(at(k))); };
+        int lo = 0, hi = span;
+        for (int round = 0;; ++round) {
+            // The bracket: the first known value that fits, and the last too large before it.
+            lo = 0, hi = span;
+            for (int k = 1; k <= span; ++k)
+                if (Known(at(k)) >= 0 && scaled(k) <= aim) {
+                    hi = k;
+                    break;
+                }
+            for (int k = 0; k < hi; ++k)
+                if (Known(at(k)) >= 0 && scaled(k) > aim) lo = k;
+            // Near enough under aim already, or nothing between.
+            if (hi - lo <= 1 || round == rounds || scaled(hi) >= kClose * aim) break;
+            const int likeliest = Likeliest(lo, hi, scaled(lo), scaled(hi), aim);
+            std::vector<SizeChoice> probes{at(likeliest)};
+            const int middle = (lo + hi) / 2;
+            if (middle != likeliest) probes.push_back(at(middle));
+            if (!EstimateBetween(probes)) return false;
+        }
+        // Between values whose sizes lie far apart the line says little (a
+        // lossy level may leave whole frames as shown): the value known to fit.
+        const bool near = hi - lo <= 1 || scaled(hi) >= kClose * aim || scaled(lo) > kSmooth * scaled(hi);
+        const int k = near ? hi : Likeliest(lo, hi, scaled(lo), scaled(hi), aim);
+        result.choice = at(k);
+        const long long known = Known(result.choice);
+        // An unknown value's estimate lies on the line between the bracket's.
+        result.estimate = known >= 0 ? double(known)
+                                     : (scaled(lo) + (scaled(hi) - scaled(lo)) * (k - lo) / (hi - lo)) / ratio;
+        return true;
+    }
+
+    // The last step of the ladder that moves the first lever only.
+    size_t FirstLeverEnd() const {
+        size_t end = 0;
+        while (end + 1 < m_ladder.size() && OnlyLeverMoved(m_ladder[0], m_ladder[end + 1])) ++end;
+        return end > 0 ? end : m_ladder.size() - 1;
+    }
+
+    static bool OnlyLeverMoved(const SizeChoice& a, const SizeChoice& b) {
+        return int(a.lossy != b.lossy) + int(a.colours != b.colours) + int(a.scalePercent != b.scalePercent) +
+                   int(a.keepOneOf != b.keepOneOf) <= 1;
+    }
+
+    // Strictly between lo and hi: where the line between their sizes meets
+    // aim, in the logarithm of the size, along which levers act more evenly.
+    static int Likeliest(int lo, int hi, double above, double below, double aim) {
+        const double share = above > below && below > 0
+                                 ? (std::log(above) - std::log(aim)) / (std::log(above) - std::log(below))
+                                 : 1.0;
+        return std::clamp(lo + int(std::lround(share * (hi - lo))), lo + 1, std::max(lo + 1, hi - 1));
+    }
+
+    // The value of the lever that moves from a to b; 0 for whole steps only.
+    static int LeverValue(const SizeChoice& choice, const SizeChoice& a, const SizeChoice& b) {
+        if (a.lossy != b.lossy) return choice.lossy;
+        if (a.colours != b.colours) return choice.colours;
+        if (a.scalePercent != b.scalePercent) return choice.scalePercent;
+        return 0;
     }
 
     // Narrows the steps from low (too large) to high (fits), by the estimates
     // times ratio, until they are neighbours, two steps at a time;
     // false when stopped.
-    bool Narrow(size_t& low, size_t& high, double ratio) {
+    bool Narrow(size_t& low, size_t& high, double ratio, double aim) {
         while (high - low > 1) {
             const size_t gap = high - low;
             // The same steps on any number of cores, so that the same choice
@@ -272,7 +394,7 @@ private:
             if (gap > 2) probes.push_back(low + std::max(gap * 2 / 3, gap / 3 + 1));
             if (!EstimateAll(probes)) return false;
             for (size_t probe : probes) {
-                if (ratio * m_estimates[probe] <= m_limit * kAim) {
+                if (ratio * m_estimates[probe] <= aim) {
                     high = probe;
                     break;
                 }
@@ -282,25 +404,35 @@ private:
         return true;
     }
 
+    // Steps low and high narrowed down until one lever alone moves between them.
+    bool NarrowToLever(size_t& low, size_t& high, double ratio, double aim) {
+        return OnlyLeverMoved(m_ladder[low], m_ladder[high]) || Narrow(low, high, ratio, aim);
+    }
+
     // The aimed choice again after scaling every estimate by ratio, between
     // neighbouring steps, so that the choice moves one lever only (between
     // steps of different levers, a share of each would be a choice no
     // estimate speaks for); false when stopped.
-    bool Corrected(double ratio, SizeChoice& choice) {
+    bool Corrected(double ratio, double aim, Aim& result) {
         // The last step estimated too large, and the first estimated after it,
         // which fits: estimates need not fall all the way along the ladder.
         size_t low = 0, high = m_ladder.size();
         for (size_t i = 0; i < m_ladder.size(); ++i)
-            if (m_estimates[i] >= 0 && ratio * m_estimates[i] > m_limit * kAim) low = i;
+            if (m_estimates[i] >= 0 && ratio * m_estimates[i] > aim) low = i;
         for (size_t i = low + 1; i < m_ladder.size() && high == m_ladder.size(); ++i)
             if (m_estimates[i] >= 0) high = i;
+        // Steps beyond the first lever may not have been estimated yet.
+        if (high == m_ladder.size() && low + 1 < m_ladder.size()) {
+            if (!EstimateAll({m_ladder.size() - 1})) return false;
+            if (ratio * m_estimates.back() <= aim) high = m_ladder.size() - 1;
+        }
         if (high == m_ladder.size()) {
-            choice = m_ladder.back();
-        } else if (ratio * m_estimates[0] <= m_limit * kAim) {
-            choice = m_ladder[0];
+            result = Aim{m_ladder.back(), double(m_estimates.back())};
+        } else if (ratio * m_estimates[0] <= aim) {
+            result = Aim{m_ladder[0], double(m_estimates[0])};
         } else {
-            if (!Narrow(low, high, ratio)) return false;
-            choice = Aimed(low, high, ratio);
+            if (!NarrowToLever(low, high, ratio, aim)) return false;
+            return Refine(low, high, ratio, aim, kCorrectionRounds, result);
         }
         return true;
     }
@@ -345,8 +477,8 @@ private:
         if (m_progress) m_progress(percent);
     }
 
-    // Fewer pairs than the live estimate: the search estimates about five
-    // times, which together should cost about one export of every frame.
+    // Fewer pairs than the live estimate: the search estimates five to eight
+    // rounds of two, which together should cost about one export of every frame.
     int SearchPairs() const {
         const int frames = int(m_document.FrameCount());
         return std::clamp((frames / 5 - 1) / 2, 1, 6);
@@ -359,6 +491,7 @@ private:
     const SizeStop& m_stop;
     const std::vector<SizeChoice> m_ladder;
     std::vector<long long> m_estimates;
+    std::vector<std::pair<SizeChoice, long long>> m_between;  // estimates of choices between steps
     const std::vector<int> m_probeParallelism;  // of each estimate run side by side
     int m_estimated = 0;
 };
@@ -366,12 +499,7 @@ private:
 }  // namespace
 
 long long EstimateGifBytes(const Document& document, int parallelism, int pairs, const SizeStop& stop) {
-    // Under lossy coding, pixels that moved little are left as shown and
-    // drift further with every frame until written again, which one frame
-    // after its neighbour sees too little of (screen-like corpus at lossy
-    // 100: pairs 17.5 % low, runs of four 6 % low, from as many frames).
-    const int run = document.Settings().lossy > 0 ? 4 : 2;
-    return EstimateFromRuns(document, parallelism, pairs, run, stop);
+    return EstimateFromRuns(document, parallelism, pairs, RunFor(document), stop);
 }
 
 int EstimatePairsFor(const wxSize& canvas) {

@@ -117,12 +117,10 @@ LiqPtr<liq_attr> SingleThreadAttr(const QuantizeSettings& settings) {
     return ok ? std::move(attr) : nullptr;
 }
 
-// A palette chosen by libimagequant from a sample of the pixels, then every
-// pixel mapped to it by our own remapper (several times faster than the
-// library's, with lighter dithering that loses no PSNR). The palette's
+// A palette chosen by libimagequant from a sample of the pixels. Its
 // maskIndex is its entry for pixels of alpha 0; false on failure.
-bool QuantizeInto(const liq_color* rgba, int width, int height, const QuantizeSettings& settings,
-                  GifFramePalette& palette, std::vector<unsigned char>& indices) {
+bool ChoosePalette(const liq_color* rgba, int width, int height, const QuantizeSettings& settings,
+                   GifFramePalette& palette) {
     LiqPtr<liq_attr> attr = SingleThreadAttr(settings);
     if (!attr) return false;
 
@@ -156,26 +154,31 @@ bool QuantizeInto(const liq_color* rgba, int width, int height, const QuantizeSe
         palette.colours[size_t(i)] = GifRgb{c.r, c.g, c.b};
         if (c.a < 128 && palette.maskIndex == -1) palette.maskIndex = i;
     }
-    indices.resize(size_t(width) * height);
-    PaletteSearch search(palette);
-    RemapToPalette(reinterpret_cast<const unsigned char*>(rgba), width, height, palette,
-                   RemapDitherOf(settings), indices.data(), search);
     return true;
 }
 
-// The last few large quantisations, so that the same frame quantised again
-// the same way (frame 0 in every estimate of a size search, or of the live
-// estimate after an edit elsewhere) is not quantised twice; results depend on
-// nothing else, so a copy is as good as a new one.
-class RecentQuantisations {
+// Every pixel mapped to the palette by our own remapper (several times faster
+// than the library's, with lighter dithering that loses no PSNR).
+void MapPixels(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,
+               const GifFramePalette& palette, std::vector<unsigned char>& indices) {
+    indices.resize(size_t(width) * height);
+    PaletteSearch search(palette);
+    RemapToPalette(rgba, width, height, palette, RemapDitherOf(settings), indices.data(), search);
+}
+
+// The palettes of the last few large quantisations, so that the same frame
+// quantised again the same way (frame 0 in every estimate of a size search,
+// or of the live estimate after an edit elsewhere) is not quantised twice;
+// the palette depends on nothing else, so a copy is as good as a new one. The
+// pixels are mapped anew: the dithering differs between lossy levels.
+class RecentPalettes {
 public:
     bool Find(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,
-              GifFramePalette& palette, std::vector<unsigned char>& indices) {
+              GifFramePalette& palette) {
         std::lock_guard<std::mutex> lock(m_mutex);
         for (auto entry = m_entries.begin(); entry != m_entries.end(); ++entry) {
             if (!entry->Matches(rgba, width, height, settings)) continue;
             palette = entry->palette;
-            indices = entry->indices;
             m_entries.splice(m_entries.begin(), m_entries, entry);
             return true;
         }
@@ -183,9 +186,9 @@ public:
     }
 
     void Keep(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,
-              const GifFramePalette& palette, const std::vector<unsigned char>& indices) {
+              const GifFramePalette& palette) {
         Entry entry{std::vector<unsigned char>(rgba, rgba + 4 * size_t(width) * height), width, height, settings,
-                    palette, indices};
+                    palette};
         std::lock_guard<std::mutex> lock(m_mutex);
         m_entries.push_front(std::move(entry));
         if (m_entries.size() > kEntries) m_entries.pop_back();
@@ -205,14 +208,12 @@ private:
         int width, height;
         QuantizeSettings settings;
         GifFramePalette palette;
-        std::vector<unsigned char> indices;
 
+        // The settings that choose the palette.
         bool Matches(const unsigned char* other, int w, int h, const QuantizeSettings& s) const {
             return w == width && h == height && s.speed == settings.speed &&
-                   s.dithering == settings.dithering && s.samplePixels == settings.samplePixels &&
-                   s.maxColours == settings.maxColours && s.targetQuality == settings.targetQuality &&
-                   s.ordered == settings.ordered &&
-                   (!s.ordered || (s.originX == settings.originX && s.originY == settings.originY)) &&
+                   s.samplePixels == settings.samplePixels && s.maxColours == settings.maxColours &&
+                   s.targetQuality == settings.targetQuality &&
                    std::memcmp(other, rgba.data(), rgba.size()) == 0;
         }
     };
@@ -409,11 +410,12 @@ bool QuantizeRgba(const unsigned char* rgba, int width, int height, const Quanti
                   GifFramePalette& palette, std::vector<unsigned char>& indices) {
     static_assert(sizeof(liq_color) == 4, "liq_color is four bytes of RGBA");
     if (width <= 0 || height <= 0) return false;
-    static RecentQuantisations recent;
-    const bool worth = RecentQuantisations::Worth(width, height, settings);
-    if (worth && recent.Find(rgba, width, height, settings, palette, indices)) return true;
-    if (!QuantizeInto(reinterpret_cast<const liq_color*>(rgba), width, height, settings, palette, indices))
-        return false;
-    if (worth) recent.Keep(rgba, width, height, settings, palette, indices);
+    static RecentPalettes recent;
+    const bool worth = RecentPalettes::Worth(width, height, settings);
+    if (!worth || !recent.Find(rgba, width, height, settings, palette)) {
+        if (!ChoosePalette(reinterpret_cast<const liq_color*>(rgba), width, height, settings, palette)) return false;
+        if (worth) recent.Keep(rgba, width, height, settings, palette);
+    }
+    MapPixels(rgba, width, height, settings, palette, indices);
     return true;
 }
