@@ -204,4 +204,31 @@ TEST(GifSize, LossyFramesAreEstimatedWithWhatIsLeftAsShownAndTakeFewColours) {
 }
 
 
+// Frames that swap between a picture and the same picture a few levels
+// brighter: from one lossy level on, the brighter one is left as shown and
+// the file falls to a fraction. A limit just above the size of the level
+// before is met there, not far below it.
+TEST(GifSize, TheSearchFindsTheLevelJustBeforeTheSizeFallsAway) {
+    const wxImage still = lwtest::SyntheticPicture(PictureKind::Photo, 96, 64, 0);
+    wxImage brighter = still.Copy();
+    for (unsigned char* p = brighter.GetData(); p != brighter.GetData() + 3 * 96 * 64; ++p)
+        *p = static_cast<unsigned char>(std::min(255, *p + 10));
+    const Document document = DocumentOf(12, [&](int i) { return (i % 2 ? brighter : still).Copy(); });
+    // With as many pairs as frames, the estimate writes every frame: the size itself.
+    std::vector<long long> sizes(101, -1);
+    auto size = [&](int lossy) {
+        if (sizes[size_t(lossy)] < 0)
+            sizes[size_t(lossy)] = EstimateGifBytes(WithSizeChoice(document, SizeChoice{lossy}), 2, 12, nullptr);
+        return sizes[size_t(lossy)];
+    };
+    int before = 0;
+    while (before < 99 && size(before + 1) * 3 > size(before) * 2) ++before;
+    ASSERT_LT(before, 99) << "no level where the size falls away";
+    const long long limit = size(before) * 101 / 100;
+    const SizeFit fit = FitGifToSize(document, limit, 2, nullptr, nullptr);
+    ASSERT_TRUE(fit.fits);
+    EXPECT_GE(double(fit.bytes.size()), 0.85 * double(limit))
+        << "lossy " << before << ": " << SizeChoiceText(fit.choice, fit.bytes.size());
+}
+
 }  // namespace

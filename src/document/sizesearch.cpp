@@ -336,8 +336,11 @@ private:
                 }
             for (int k = 0; k < hi; ++k)
                 if (Known(at(k)) >= 0 && scaled(k) > aim) lo = k;
-            // Near enough under aim already, or nothing between.
-            if (hi - lo <= 1 || round == rounds || scaled(hi) >= kClose * aim) break;
+            // Near enough under aim already, or nothing between. Where the
+            // sizes fall steeply the line says little, so a correction, too,
+            // looks between the values there.
+            const bool steep = scaled(lo) > kSmooth * scaled(hi);
+            if (hi - lo <= 1 || round == (steep ? kRefineRounds : rounds) || scaled(hi) >= kClose * aim) break;
             const int likeliest = Likeliest(lo, hi, scaled(lo), scaled(hi), aim);
             std::vector<SizeChoice> probes{at(likeliest)};
             const int middle = (lo + hi) / 2;
