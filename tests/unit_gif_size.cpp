@@ -109,6 +109,44 @@ TEST(GifLossy, SmallerAtALittleNoiseAndReadAlikeByEveryDecoderOnAnyNumberOfCores
     }
 }
 
+// A video playing on a still desktop: its pixels that moved within the lossy
+// tolerance lie between ones that moved further. Left as shown they would be
+// single transparent pixels, which cost more than they save and freeze the video.
+TEST(GifLossy, NoiseBetweenChangedPixelsIsWrittenThoughTheRestOfTheFrameStays) {
+    const wxImage desktop = lwtest::SyntheticPicture(PictureKind::Photo, 160, 120, 0);
+    wxImage playing = desktop.Copy();
+    auto shift = [&](int x, int y, int by) {
+        unsigned char* p = playing.GetData() + 3 * (size_t(y) * 160 + size_t(x));
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<unsigned char>(p[c] < 128 ? p[c] + by : p[c] - by);
+    };
+    for (int y = 8; y < 24; ++y)
+        for (int x = 8; x < 40; ++x) shift(x, y, x % 2 ? 70 : 20);  // 20: within lossy 100's tolerance
+    for (int y = 100; y < 110; ++y)
+        for (int x = 140; x < 150; ++x) shift(x, y, 90);  // far away, so the frame's rectangle holds the still part
+    const std::string path = lwtest::MakeTempDir("gif-video") + "/video.gif";
+    GifExportJob job;
+    job.path = path;
+    job.frameCount = 2;
+    job.canvasWidth = 160;
+    job.canvasHeight = 120;
+    job.delays = {10};
+    job.lossy = 100;
+    ASSERT_EQ(WriteGifAnimation(
+                  job, [&](int i) { return std::make_unique<wxImage>((i ? playing : desktop).Copy()); },
+                  [](int) { return true; }),
+              GifExportStatus::Written);
+    const DecodedGif gif = DecodeGif(lwtest::ReadFile(path));
+    ASSERT_TRUE(gif.ok);
+    ASSERT_EQ(gif.frames.size(), 2u);
+    const lwtest::DecodedGifFrame& second = gif.frames[1];
+    ASSERT_TRUE(second.left <= 10 && second.top <= 8 && second.left + second.width >= 150);
+    int left = 0;
+    for (int y = 8; y < 24; ++y)
+        for (int x = 10; x < 40; ++x)
+            left += second.indices[size_t((y - second.top) * second.width + x - second.left)] == second.transparentIndex;
+    EXPECT_EQ(left, 0);
+}
+
 TEST(GifColours, NoTableHoldsMoreThanTheLimitWhateverTheDithering) {
     const std::string dir = lwtest::MakeTempDir("gif-colours");
     for (GifDither dither : {GifDither::None, GifDither::Ordered, GifDither::Diffuse}) {
