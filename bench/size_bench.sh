@@ -2,7 +2,9 @@
 # Figures for the GIF size controls of loopwright-cli (--colours, --dither,
 # --lossy, --max-size with --levers, --estimate) on the four corpora of
 # compare_bench (photo, flat, hd, screen; written as PNG files by
-# compare_bench --frames), every export a whole process reading the PNG files:
+# compare_bench --frames) and on video-like frames no one drew (video: 60 of
+# 640 x 480 from ffmpeg's mandelbrot source), every export a whole process
+# reading the PNG files:
 #   1. the unlimited size U and the time T of one export (best of 3), against
 #      the floor: ffmpeg decoding the PNG files plus gifsicle -O0 of our file;
 #   2. --estimate against U (error in percent) and its time;
@@ -10,7 +12,7 @@
 #      limit, the settings the export names on stderr, the time (best of 3)
 #      over T;
 #   4. --lossy 0 to 100: size and mean PSNR, and lossy 50 against lossy 0;
-#   5. photo and screen against gifski (--quality 40 to 100) and ffmpeg
+#   5. photo, screen and video against gifski (--quality 40 to 100) and ffmpeg
 #      (palettegen/paletteuse): size and mean PSNR of each peer file, our
 #      PSNR interpolated at that size on the lossy curve, and our
 #      --max-size export at that size;
@@ -182,7 +184,9 @@ cp "$CLI" ./loopwright-cli              # a copy, so that a rebuild during the r
 CLI=$TMP/loopwright-cli
 echo "frames: $COMPARE_BENCH --frames"
 "$COMPARE_BENCH" --frames --out "$TMP/corp" >/dev/null
-CORPORA=(photo flat hd screen)
+mkdir corp/video
+/usr/bin/ffmpeg -loglevel error -f lavfi -i mandelbrot=size=640x480:rate=10 -frames:v 60 -start_number 0 corp/video/%03d.png
+CORPORA=(photo flat hd screen video)
 LOSSY=(0 20 40 50 60 80 100)
 declare -A U T C
 echo
@@ -264,7 +268,7 @@ echo "   curve of section 4 (its points that no smaller point beats, linear in l
 echo "   outside them), then our --max-size export at the peer's size (time: wall seconds)"
 [[ -x $GIFSKI ]] || echo "   (no gifski at $GIFSKI: npm install --prefix /tmp/gifski-npm gifski@1.7.1)"
 printf '   %-7s %-15s %7s %9s %8s %8s %7s   %s\n' corpus peer time bytes PSNR curve diff "--max-size: bytes, time, PSNR, diff, settings"
-for c in photo screen; do
+for c in photo screen video; do
     wh=$($CONVERT corp/$c/000.png -format %wx%h info:)
     runs=()
     if [[ -x $GIFSKI ]]; then
