@@ -7,6 +7,7 @@
 #include <array>
 #include <chrono>
 #include <new>
+#include <optional>
 
 namespace {
 
@@ -255,6 +256,13 @@ bool GlobalTableSource::Ready() const {
 
 const GifGlobalTable* GlobalTableSource::Get() const {
     if (!m_table.valid()) return nullptr;
+    struct Waiting {
+        const std::function<void(bool)>& told;
+        explicit Waiting(const std::function<void(bool)>& waiting) : told(waiting) { told(true); }
+        ~Waiting() { told(false); }
+    };
+    std::optional<Waiting> waiting;
+    if (m_waiting && !Ready()) waiting.emplace(m_waiting);
     try {
         const GifGlobalTable& table = m_table.get();
         return table.palette.count > 0 ? &table : nullptr;

@@ -7,6 +7,7 @@
 #include "gif/blocks.h"
 #include "gif/colour_index.h"
 #include "gif/encode.h"
+#include "gif/export_memory.h"
 #include "gif/plan.h"
 #include "gif/render.h"
 
@@ -17,9 +18,13 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <deque>
 #include <future>
+#include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <thread>
@@ -215,9 +220,38 @@ std::optional<GifGlobalTable> SharedColourTable(const GifExportJob& job, const E
     return table;
 }
 
+// Encodes under way, counted by the encodes themselves: a frame waiting for
+// frame 0's table counts, one not started yet does not.
+struct EncodesRunning {
+    std::mutex mutex;
+    std::condition_variable ended;
+    int count = 0;
+
+    void Add(int change) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            count += change;
+        }
+        if (change < 0) ended.notify_all();
+    }
+
+    // One encode, for as long as it lives.
+    class Counted {
+    public:
+        explicit Counted(EncodesRunning& running) : m_running(running) { m_running.Add(1); }
+        ~Counted() { m_running.Add(-1); }
+        Counted(const Counted&) = delete;
+        Counted& operator=(const Counted&) = delete;
+
+    private:
+        EncodesRunning& m_running;
+    };
+};
+
 // Frames being rendered, and planned frames being encoded, oldest first; at
-// most `limit` of each at once. With a limit of 1 everything runs on the
-// calling thread, when it is waited for.
+// most `limit` of each at once, though encoded frames may wait to be written
+// behind a slower one. With a limit of 1 everything runs on the calling
+// thread, when it is waited for.
 class FramePipeline {
 public:
     FramePipeline(const GifExportJob& job, const ExportFrameSource& source, std::optional<GifGlobalTable> shared)
@@ -263,7 +297,7 @@ public:
             auto task = [settings, global = GlobalTableSource(m_shared)](GifFramePlan planned) {
                 return EncodeGifFrame(planned, settings, global);
             };
-            m_encoding.push_back(std::async(m_policy, WithSignalStack(task), std::move(plan)));
+            Start(task, std::move(plan));
             return;
         }
         if (first) {
@@ -287,13 +321,15 @@ public:
                 promise->set_value(std::move(global));
                 return code;
             };
-            m_encoding.push_back(std::async(m_policy, WithSignalStack(task), std::move(plan)));
+            Start(std::move(task), std::move(plan));
             return;
         }
-        auto task = [settings, global = GlobalTableSource(m_globalReady)](GifFramePlan planned) {
+        // A frame waiting for frame 0's table leaves its core to the next frame.
+        auto waiting = [running = m_running](bool starts) { running->Add(starts ? -1 : 1); };
+        auto task = [settings, global = GlobalTableSource(m_globalReady, waiting)](GifFramePlan planned) {
             return EncodeGifFrame(planned, settings, global);
         };
-        m_encoding.push_back(std::async(m_policy, WithSignalStack(task), std::move(plan)));
+        Start(task, std::move(plan));
     }
 
     // Frame 0 goes first: frames still waiting for its table are released
@@ -304,6 +340,35 @@ public:
 
     int Encoding() const { return int(m_encoding.size()); }
 
+    // Whether the oldest frame is encoded (false while it runs, or when it
+    // was deferred and runs only once it is asked for).
+    bool OldestDone() const {
+        return m_encoding.front().wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    }
+
+    bool OldestDeferred() const {
+        return m_encoding.front().wait_for(std::chrono::seconds(0)) == std::future_status::deferred;
+    }
+
+    // Room for another frame: fewer encodes under way than workers, and not
+    // too many encoded frames waiting behind the oldest one.
+    bool Room() {
+        std::lock_guard<std::mutex> lock(m_running->mutex);
+        return m_running->count < m_limit && Encoding() < MaxWaiting();
+    }
+
+    // Waits until fewer encodes than workers are under way.
+    void WaitForAWorker() {
+        std::unique_lock<std::mutex> lock(m_running->mutex);
+        m_running->ended.wait(lock, [this] { return m_running->count < m_limit; });
+    }
+
+    // Frames being encoded, or encoded and waiting behind the oldest; on one
+    // thread only the one asked for.
+    int MaxWaiting() const {
+        return m_limit == 1 ? 1 : m_limit + 1 + ExportFramesWaiting(m_job.canvasWidth, m_job.canvasHeight, m_limit);
+    }
+
     // The oldest frame being encoded, waiting for it.
     GifFrameCode NextCode() {
         GifFrameCode code = m_encoding.front().get();
@@ -312,11 +377,21 @@ public:
     }
 
 private:
+    template <typename Task>
+    void Start(Task task, GifFramePlan plan) {
+        auto counted = [task = std::move(task), running = m_running](GifFramePlan planned) mutable {
+            EncodesRunning::Counted encoding(*running);
+            return task(std::move(planned));
+        };
+        m_encoding.push_back(std::async(m_policy, WithSignalStack(std::move(counted)), std::move(plan)));
+    }
+
     const GifExportJob& m_job;
     const ExportFrameSource& m_source;
     const int m_limit;
     const QuantizeSettings m_settings;
     const std::launch m_policy;
+    std::shared_ptr<EncodesRunning> m_running = std::make_shared<EncodesRunning>();
     int m_next = 0;
     std::deque<std::future<RenderedForExport>> m_rendering;
     std::deque<std::future<GifFrameCode>> m_encoding;
@@ -370,6 +445,26 @@ private:
     int m_index = 0;
 };
 
+// Writes the frames encoded so far, oldest first, until there is room for
+// another: while a slow frame is encoded (frame 0 chooses its palette with
+// more effort), the frames after it go on being encoded on the other workers
+// (the photo-like corpus: a sixth of the run was one core waiting for it).
+GifExportStatus WriteWhatIsDone(FrameWriter& writer, FramePipeline& pipeline) {
+    for (;;) {
+        while (pipeline.Encoding() > 0 && pipeline.OldestDone()) {
+            const GifExportStatus status = writer.Write(pipeline.NextCode());
+            if (status != GifExportStatus::Written) return status;
+        }
+        if (pipeline.Encoding() == 0 || pipeline.Room()) return GifExportStatus::Written;
+        if (pipeline.Encoding() < pipeline.MaxWaiting() && !pipeline.OldestDeferred()) {
+            pipeline.WaitForAWorker();
+            continue;
+        }
+        const GifExportStatus status = writer.Write(pipeline.NextCode());
+        if (status != GifExportStatus::Written) return status;
+    }
+}
+
 GifExportStatus WriteFrames(const GifExportJob& job, const ExportFrameSource& source,
                             const ExportFrameWritten& written, wxOutputStream& stream) {
     const std::optional<GifGlobalTable> shared =
@@ -384,10 +479,8 @@ GifExportStatus WriteFrames(const GifExportJob& job, const ExportFrameSource& so
         RenderedForExport rendered = pipeline.NextRendered();
         if (!rendered.frame.canvas.IsOk()) return GifExportStatus::BadFrame;
         pipeline.Encode(screen.Plan(std::move(rendered.frame), rendered.exact), i == 0);
-        if (pipeline.Encoding() >= pipeline.Limit()) {
-            const GifExportStatus status = writer.Write(pipeline.NextCode());
-            if (status != GifExportStatus::Written) return status;
-        }
+        const GifExportStatus status = WriteWhatIsDone(writer, pipeline);
+        if (status != GifExportStatus::Written) return status;
     }
     while (pipeline.Encoding() > 0) {
         const GifExportStatus status = writer.Write(pipeline.NextCode());

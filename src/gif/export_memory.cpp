@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <fstream>
 #include <string>
@@ -19,6 +20,10 @@ namespace {
 constexpr std::uint64_t kBytesPerPixelInFlight = 3 + 4 + 1 + 1 + 3 + 2 * 4;
 // The writer's own buffers, the quantiser's histogram and the stream.
 constexpr std::uint64_t kWriterBytes = 32u << 20;
+// Frames quantised while a slow one ahead of them (frame 0) is encoded: each
+// holds its canvas (3), its RGBA copy (4) and its indices (1) until it is written.
+constexpr std::uint64_t kWaitingBytes = 64u << 20;
+constexpr std::uint64_t kBytesPerPixelWaiting = 3 + 4 + 1;
 // The toolkit's images and the quantiser count bytes in int.
 constexpr std::uint64_t kMaxPixels = INT_MAX / 4;
 
@@ -42,7 +47,13 @@ std::optional<std::uint64_t> MemInfoAvailable() {
 
 std::uint64_t ExportMemoryNeed(int canvasWidth, int canvasHeight, int parallelism) {
     const std::uint64_t frames = std::uint64_t(parallelism > 0 ? parallelism : 1);
-    return Pixels(canvasWidth, canvasHeight) * kBytesPerPixelInFlight * frames + kWriterBytes;
+    return Pixels(canvasWidth, canvasHeight) * kBytesPerPixelInFlight * frames + kWriterBytes + kWaitingBytes;
+}
+
+int ExportFramesWaiting(int canvasWidth, int canvasHeight, int parallelism) {
+    if (parallelism <= 1) return 0;
+    const std::uint64_t perFrame = std::max<std::uint64_t>(1, Pixels(canvasWidth, canvasHeight) * kBytesPerPixelWaiting);
+    return int(std::min<std::uint64_t>(kWaitingBytes / perFrame, 7 * std::uint64_t(parallelism)));
 }
 
 std::optional<std::uint64_t> AvailableMemory() {

@@ -7,6 +7,7 @@
 #include "gif/plan.h"
 #include "gif/render.h"
 
+#include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -55,7 +56,11 @@ struct GifGlobalTable {
 class GlobalTableSource {
 public:
     GlobalTableSource() = default;
-    explicit GlobalTableSource(std::shared_future<GifGlobalTable> table) : m_table(std::move(table)) {}
+    // waiting, when given, is told when Get() starts and stops waiting, so
+    // that a frame held up by frame 0 need not keep a core to itself.
+    explicit GlobalTableSource(std::shared_future<GifGlobalTable> table,
+                               std::function<void(bool waiting)> waiting = {})
+        : m_table(std::move(table)), m_waiting(std::move(waiting)) {}
     // False for frame 0's empty source.
     bool Valid() const;
     // Whether Get() would return at once.
@@ -66,6 +71,7 @@ public:
 
 private:
     std::shared_future<GifGlobalTable> m_table;
+    std::function<void(bool waiting)> m_waiting;
 };
 
 // global: where the global table comes from. A frame uses the global

@@ -11,6 +11,10 @@
 // Bytes an export holds at once when parallelism frames are prepared together.
 std::uint64_t ExportMemoryNeed(int canvasWidth, int canvasHeight, int parallelism);
 
+// How many more frames than it prepares at once an export lets wait to be
+// written behind a slow one, within a fixed share of ExportMemoryNeed.
+int ExportFramesWaiting(int canvasWidth, int canvasHeight, int parallelism);
+
 // Memory the system can give without swapping (MemAvailable of /proc/meminfo,
 // else the free pages); nullopt when it cannot tell.
 std::optional<std::uint64_t> AvailableMemory();
