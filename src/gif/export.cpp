@@ -80,7 +80,8 @@ int ToleranceFor(GifQuality quality) {
 
 // Lossy coding allows a wider one: a pixel that moved less than the noise the
 // coder allows anyway stays as shown, so that noise in video-like frames stops
-// costing bytes (used where it leaves nearly the whole frame, see plan.h). A
+// costing bytes (used where it leaves nearly the whole frame in long runs,
+// see plan.h). A
 // quarter of the level: the photo-like corpus at lossy 100 is half the size
 // it was at 15 %, and 1.8 dB above gifski at its quality 40 size.
 int WideToleranceFor(const GifExportJob& job) {
@@ -220,8 +221,8 @@ std::optional<GifGlobalTable> SharedColourTable(const GifExportJob& job, const E
     return table;
 }
 
-// Encodes under way, counted by the encodes themselves: a frame waiting for
-// frame 0's table counts, one not started yet does not.
+// Encodes under way, counted by the encodes themselves: one not started yet
+// does not count, nor one while it waits for frame 0's table.
 struct EncodesRunning {
     std::mutex mutex;
     std::condition_variable ended;
@@ -248,10 +249,11 @@ struct EncodesRunning {
     };
 };
 
-// Frames being rendered, and planned frames being encoded, oldest first; at
-// most `limit` of each at once, though encoded frames may wait to be written
-// behind a slower one. With a limit of 1 everything runs on the calling
-// thread, when it is waited for.
+// Frames being rendered, and planned frames being encoded, oldest first: at
+// most `limit` rendered at once and about as many encoded, besides frames
+// waiting for frame 0's table or, encoded, to be written behind a slower
+// one. With a limit of 1 everything runs on the calling thread, when it is
+// waited for.
 class FramePipeline {
 public:
     FramePipeline(const GifExportJob& job, const ExportFrameSource& source, std::optional<GifGlobalTable> shared)
@@ -264,8 +266,6 @@ public:
             m_shared = ready.get_future().share();
         }
     }
-
-    int Limit() const { return m_limit; }
 
     // Starts rendering frames until `limit` are under way or none is left;
     // false when the source gave no picture.
@@ -366,7 +366,7 @@ public:
     // Frames being encoded, or encoded and waiting behind the oldest; on one
     // thread only the one asked for.
     int MaxWaiting() const {
-        return m_limit == 1 ? 1 : m_limit + 1 + ExportFramesWaiting(m_job.canvasWidth, m_job.canvasHeight, m_limit);
+        return m_limit + ExportFramesWaiting(m_job.canvasWidth, m_job.canvasHeight, m_limit);
     }
 
     // The oldest frame being encoded, waiting for it.

@@ -21,7 +21,8 @@ constexpr std::uint64_t kBytesPerPixelInFlight = 3 + 4 + 1 + 1 + 3 + 2 * 4;
 // The writer's own buffers, the quantiser's histogram and the stream.
 constexpr std::uint64_t kWriterBytes = 32u << 20;
 // Frames quantised while a slow one ahead of them (frame 0) is encoded: each
-// holds its canvas (3), its RGBA copy (4) and its indices (1) until it is written.
+// holds its canvas (3), its RGBA copy (4) and its indices (1) while it waits
+// for frame 0's table; encoded, only its codes.
 constexpr std::uint64_t kWaitingBytes = 64u << 20;
 constexpr std::uint64_t kBytesPerPixelWaiting = 3 + 4 + 1;
 // The toolkit's images and the quantiser count bytes in int.
@@ -47,7 +48,8 @@ std::optional<std::uint64_t> MemInfoAvailable() {
 
 std::uint64_t ExportMemoryNeed(int canvasWidth, int canvasHeight, int parallelism) {
     const std::uint64_t frames = std::uint64_t(parallelism > 0 ? parallelism : 1);
-    return Pixels(canvasWidth, canvasHeight) * kBytesPerPixelInFlight * frames + kWriterBytes + kWaitingBytes;
+    const std::uint64_t waiting = frames > 1 ? kWaitingBytes : 0;
+    return Pixels(canvasWidth, canvasHeight) * kBytesPerPixelInFlight * frames + kWriterBytes + waiting;
 }
 
 int ExportFramesWaiting(int canvasWidth, int canvasHeight, int parallelism) {

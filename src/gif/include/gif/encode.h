@@ -57,7 +57,8 @@ class GlobalTableSource {
 public:
     GlobalTableSource() = default;
     // waiting, when given, is told when Get() starts and stops waiting, so
-    // that a frame held up by frame 0 need not keep a core to itself.
+    // that a frame held up by frame 0 need not keep a core to itself; it
+    // must not throw.
     explicit GlobalTableSource(std::shared_future<GifGlobalTable> table,
                                std::function<void(bool waiting)> waiting = {})
         : m_table(std::move(table)), m_waiting(std::move(waiting)) {}

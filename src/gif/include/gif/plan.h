@@ -33,7 +33,8 @@ public:
     // at most 256 colours are compared exactly. With transparent, every frame
     // is drawn alone on a cleared screen and its holes stay transparent.
     // wideTolerance: a larger one, used for a frame where it leaves nearly
-    // every pixel as shown (noise that lossy coding lets go).
+    // every pixel as shown, in runs long enough for transparency (noise
+    // that lossy coding lets go).
     GifScreenModel(int width, int height, bool optimise, bool transparent, int tolerance,
                    int wideTolerance = 0);
 
