@@ -21,7 +21,9 @@
 #      giftext parsing them;
 #   7. --colours 16: the largest colour table in the file;
 #   8. --dither none, ordered, diffuse=50 (the default) and diffuse=100 on
-#      photo and screen: size and mean PSNR.
+#      photo and screen: size and mean PSNR;
+#   9. the screen frames scaled to 1920 x 1080 (about 3 MB unlimited):
+#      --estimate, --max-size 1M, --lossy 60 against lossy 0.
 # Mean PSNR is over every frame against its source PNG, the GIF decoded and
 # composed by Pillow (99 dB: the frame is exact); a file of fewer frames is
 # compared frame for frame as it plays (marked "f"), one of a smaller size
@@ -331,3 +333,17 @@ for c in photo screen; do
     done
     echo
 done
+echo
+
+echo "9. the screen-like frames scaled to 1920 x 1080 (unlimited about 3 MB): --estimate,"
+echo "   --max-size 1M (goal 0.85 to 1 MiB) and --lossy 60 against 0 (goal: smaller, within 2 dB)"
+mkdir corp/big
+for f in corp/screen/*.png; do "$CONVERT" "$f" -resize '1920x1080!' "corp/big/${f##*/}"; done
+"$CLI" -q corp/big/*.png -o big.gif
+timed "$CLI" --estimate corp/big/*.png
+printf '   unlimited %d bytes at %s dB; --estimate %s\n' "$(bytes big.gif)" "$(psnr big.gif big)" "$(cat out.txt)"
+timed "$CLI" --max-size 1M corp/big/*.png -o big-1m.gif
+printf '   --max-size 1M: %d bytes (%.3f MiB), %s s, %s dB, %s\n' "$(bytes big-1m.gif)" \
+    "$(echo "$(bytes big-1m.gif) / 1048576" | bc -l)" "$WALL" "$(psnr big-1m.gif big)" "$(settings err.txt)"
+"$CLI" -q --lossy 60 corp/big/*.png -o big-60.gif
+printf '   --lossy 60: %d bytes at %s dB\n' "$(bytes big-60.gif)" "$(psnr big-60.gif big)"
