@@ -25,19 +25,23 @@ struct Written {
     std::string bytes;
 };
 
-// Photo-like frames, with transparent holes when holes is set, written as a GIF.
-Written Export(const std::string& path, const GifExportJob& settings, int parallelism, bool holes = false) {
-    GifExportJob job = settings;
+// count frames of 160 x 120 from source written as a GIF with settings.
+Written WriteSmall(const std::string& path, GifExportJob job, int count, const ExportFrameSource& source) {
     job.path = path;
-    job.frameCount = 4;
+    job.frameCount = count;
     job.canvasWidth = 160;
     job.canvasHeight = 120;
     job.delays = {10};
+    EXPECT_EQ(WriteGifAnimation(job, source, [](int) { return true; }), GifExportStatus::Written);
+    return Written{path, lwtest::ReadFile(path)};
+}
+
+// Photo-like frames, with transparent holes when holes is set, written as a GIF.
+Written Export(const std::string& path, const GifExportJob& settings, int parallelism, bool holes = false) {
+    GifExportJob job = settings;
     job.parallelism = parallelism;
     job.transparent = holes;
-    const GifExportStatus status = WriteGifAnimation(
-        job,
-        [holes](int index) {
+    return WriteSmall(path, job, 4, [holes](int index) {
             auto picture = std::make_unique<wxImage>(
                 lwtest::SyntheticPicture(PictureKind::Photo, 160, 120, unsigned(index % 2)));
             if (holes) {
@@ -45,10 +49,7 @@ Written Export(const std::string& path, const GifExportJob& settings, int parall
                 for (int x = 0; x < 40; ++x) picture->SetAlpha(x, 30 + index, 0);
             }
             return picture;
-        },
-        [](int) { return true; });
-    EXPECT_EQ(status, GifExportStatus::Written);
-    return Written{path, lwtest::ReadFile(path)};
+    });
 }
 
 // Mean PSNR of the frames (written whole) as giflib decodes them, against the source.
@@ -123,19 +124,12 @@ TEST(GifLossy, NoiseBetweenChangedPixelsIsWrittenThoughTheRestOfTheFrameStays) {
         for (int x = 8; x < 40; ++x) shift(x, y, x % 2 ? 70 : 20);  // 20: within lossy 100's tolerance
     for (int y = 100; y < 110; ++y)
         for (int x = 140; x < 150; ++x) shift(x, y, 90);  // far away, so the frame's rectangle holds the still part
-    const std::string path = lwtest::MakeTempDir("gif-video") + "/video.gif";
     GifExportJob job;
-    job.path = path;
-    job.frameCount = 2;
-    job.canvasWidth = 160;
-    job.canvasHeight = 120;
-    job.delays = {10};
     job.lossy = 100;
-    ASSERT_EQ(WriteGifAnimation(
-                  job, [&](int i) { return std::make_unique<wxImage>((i ? playing : desktop).Copy()); },
-                  [](int) { return true; }),
-              GifExportStatus::Written);
-    const DecodedGif gif = DecodeGif(lwtest::ReadFile(path));
+    const Written video = WriteSmall(lwtest::MakeTempDir("gif-video") + "/video.gif", job, 2, [&](int i) {
+        return std::make_unique<wxImage>((i ? playing : desktop).Copy());
+    });
+    const DecodedGif gif = DecodeGif(video.bytes);
     ASSERT_TRUE(gif.ok);
     ASSERT_EQ(gif.frames.size(), 2u);
     const lwtest::DecodedGifFrame& second = gif.frames[1];

@@ -81,9 +81,8 @@ int ToleranceFor(GifQuality quality) {
 // Lossy coding allows a wider one: a pixel that moved less than the noise the
 // coder allows anyway stays as shown, so that noise in video-like frames stops
 // costing bytes (used where it leaves nearly the whole frame in long runs,
-// see plan.h). A
-// quarter of the level: the photo-like corpus at lossy 100 is half the size
-// it was at 15 %, and 1.8 dB above gifski at its quality 40 size.
+// see plan.h). A quarter of the level: the photo-like corpus at lossy 100 is
+// half the size it was at 15 %, and 1.8 dB above gifski at its quality 40 size.
 int WideToleranceFor(const GifExportJob& job) {
     return ToleranceFor(job.quality) + std::clamp(job.lossy, 0, kMaxLossy) / 4;
 }
@@ -340,15 +339,9 @@ public:
 
     int Encoding() const { return int(m_encoding.size()); }
 
-    // Whether the oldest frame is encoded (false while it runs, or when it
-    // was deferred and runs only once it is asked for).
-    bool OldestDone() const {
-        return m_encoding.front().wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-    }
-
-    bool OldestDeferred() const {
-        return m_encoding.front().wait_for(std::chrono::seconds(0)) == std::future_status::deferred;
-    }
+    // The oldest frame's encode: ready, still running, or deferred (it runs
+    // only once it is asked for).
+    std::future_status Oldest() const { return m_encoding.front().wait_for(std::chrono::seconds(0)); }
 
     // Room for another frame: fewer encodes under way than workers, and not
     // too many encoded frames waiting behind the oldest one.
@@ -451,12 +444,12 @@ private:
 // (the photo-like corpus: a sixth of the run was one core waiting for it).
 GifExportStatus WriteWhatIsDone(FrameWriter& writer, FramePipeline& pipeline) {
     for (;;) {
-        while (pipeline.Encoding() > 0 && pipeline.OldestDone()) {
+        while (pipeline.Encoding() > 0 && pipeline.Oldest() == std::future_status::ready) {
             const GifExportStatus status = writer.Write(pipeline.NextCode());
             if (status != GifExportStatus::Written) return status;
         }
         if (pipeline.Encoding() == 0 || pipeline.Room()) return GifExportStatus::Written;
-        if (pipeline.Encoding() < pipeline.MaxWaiting() && !pipeline.OldestDeferred()) {
+        if (pipeline.Encoding() < pipeline.MaxWaiting() && pipeline.Oldest() != std::future_status::deferred) {
             pipeline.WaitForAWorker();
             continue;
         }
