@@ -212,6 +212,7 @@ public:
         const double ratio = actual / std::max(1.0, first.estimate);
         Aim correction;
         if (!Corrected(ratio, under ? double(m_limit) : aim, correction)) return Stopped();
+        if (under && ratio * correction.estimate < m_limit * kLowest) MilderWithinReach(ratio, correction);
         if (under && correction.choice == fit.choice) return fit;
         SizeFit corrected = Export(correction.choice, 65, 100);
         if (corrected.status != GifExportStatus::Written) return corrected;
@@ -441,6 +442,25 @@ private:
             return Refine(low, high, ratio, aim, kCorrectionRounds, result);
         }
         return true;
+    }
+
+    // Replaces result, estimated far under the limit, by the known choice
+    // estimated next larger, if that is at most a few percent over the limit.
+    // At a step where the size falls away, the last value before it may be
+    // estimated just over the limit and still fit (estimates err by a few
+    // percent); below the limit the file in hand stays if it does not.
+    void MilderWithinReach(double ratio, Aim& result) const {
+        constexpr double kReach = 1.08;
+        const double from = ratio * result.estimate;
+        double nearest = m_limit * kReach;
+        auto consider = [&](const SizeChoice& choice, long long estimate) {
+            const double scaled = ratio * double(estimate);
+            if (estimate < 0 || scaled <= from || scaled > nearest) return;
+            nearest = scaled;
+            result = Aim{choice, double(estimate)};
+        };
+        for (size_t i = 0; i < m_ladder.size(); ++i) consider(m_ladder[i], m_estimates[i]);
+        for (const auto& [choice, estimate] : m_between) consider(choice, estimate);
     }
 
     size_t FirstBeyond(const SizeChoice& choice) const {

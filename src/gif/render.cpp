@@ -76,6 +76,7 @@ void DrawOnBlack(wxImage& canvas, const wxImage& picture, int x, int y, unsigned
 struct LiqDelete {
     void operator()(liq_attr* p) const { liq_attr_destroy(p); }
     void operator()(liq_image* p) const { liq_image_destroy(p); }
+    void operator()(liq_histogram* p) const { liq_histogram_destroy(p); }
     void operator()(liq_result* p) const { liq_result_destroy(p); }
 };
 template <typename T>
@@ -117,13 +118,60 @@ LiqPtr<liq_attr> SingleThreadAttr(const QuantizeSettings& settings) {
     return ok ? std::move(attr) : nullptr;
 }
 
-// A palette chosen by libimagequant from a sample of the pixels. Its
-// maskIndex is its entry for pixels of alpha 0; false on failure.
-bool ChoosePalette(const liq_color* rgba, int width, int height, const QuantizeSettings& settings,
-                   GifFramePalette& palette) {
-    LiqPtr<liq_attr> attr = SingleThreadAttr(settings);
-    if (!attr) return false;
+// The opaque pixels counted in buckets of 2^(8 - bits) levels a side, each
+// entered at the mean of the colours that fell into it, in the order first met.
+std::vector<liq_histogram_entry> BucketedColours(const liq_color* rgba, size_t pixels, int bits) {
+    const int drop = 8 - bits;
+    struct Sum {
+        std::uint32_t red = 0, green = 0, blue = 0, count = 0;
+    };
+    std::vector<std::int32_t> bucketOf(size_t(1) << (3 * bits), -1);
+    std::vector<Sum> sums;
+    for (size_t i = 0; i < pixels; ++i) {
+        const liq_color& c = rgba[i];
+        if (c.a == 0) continue;
+        std::int32_t& bucket = bucketOf[(size_t(c.r >> drop) << (2 * bits)) | (size_t(c.g >> drop) << bits) |
+                                        size_t(c.b >> drop)];
+        if (bucket < 0) {
+            bucket = std::int32_t(sums.size());
+            sums.emplace_back();
+        }
+        Sum& sum = sums[size_t(bucket)];
+        sum.red += c.r;
+        sum.green += c.g;
+        sum.blue += c.b;
+        ++sum.count;
+    }
+    std::vector<liq_histogram_entry> entries;
+    entries.reserve(sums.size());
+    auto mean = [](std::uint32_t total, std::uint32_t count) {
+        return static_cast<unsigned char>((total + count / 2) / count);
+    };
+    for (const Sum& s : sums)
+        entries.push_back(liq_histogram_entry{
+            liq_color{mean(s.red, s.count), mean(s.green, s.count), mean(s.blue, s.count), 255}, s.count});
+    return entries;
+}
 
+// libimagequant's result for the frame's bucketed colours.
+LiqPtr<liq_result> QuantizeBuckets(const liq_color* rgba, size_t pixels, bool anyClear, liq_attr* attr,
+                                   int bits) {
+    LiqPtr<liq_histogram> histogram(liq_histogram_create(attr));
+    if (!histogram) return nullptr;
+    const std::vector<liq_histogram_entry> entries = BucketedColours(rgba, pixels, std::clamp(bits, 1, 8));
+    if (!entries.empty() &&
+        liq_histogram_add_colors(histogram.get(), attr, entries.data(), int(entries.size()), 0) != LIQ_OK)
+        return nullptr;
+    if (anyClear && liq_histogram_add_fixed_color(histogram.get(), liq_color{0, 0, 0, 0}, 0) != LIQ_OK)
+        return nullptr;
+    liq_result* quantized = nullptr;
+    if (liq_histogram_quantize(histogram.get(), attr, &quantized) != LIQ_OK) return nullptr;
+    return LiqPtr<liq_result>(quantized);
+}
+
+// libimagequant's result for the exact colours of a sample of the frame.
+LiqPtr<liq_result> QuantizeSample(const liq_color* rgba, int width, int height, bool anyClear, liq_attr* attr,
+                                  const QuantizeSettings& settings) {
     // Sampling pays only for large frames; small ones give too small a sample.
     constexpr int kMinSampleSide = 64;
     const int step = SampleStep(width, height, settings);
@@ -134,16 +182,29 @@ bool ChoosePalette(const liq_color* rgba, int width, int height, const QuantizeS
         sample = Sample(rgba, width, height, step, sampleWidth, sampleHeight);
         chosenFrom = sample.data();
     }
-    LiqPtr<liq_image> input(liq_image_create_rgba(attr.get(), chosenFrom, sampleWidth, sampleHeight, 0));
-    if (!input) return false;
+    LiqPtr<liq_image> input(liq_image_create_rgba(attr, chosenFrom, sampleWidth, sampleHeight, 0));
+    if (!input) return nullptr;
     // A few transparent pixels may all fall between the sampled ones; the
     // palette still needs its transparent entry for them.
+    if (anyClear && liq_image_add_fixed_color(input.get(), liq_color{0, 0, 0, 0}) != LIQ_OK) return nullptr;
+    liq_result* quantized = nullptr;
+    if (liq_image_quantize(input.get(), attr, &quantized) != LIQ_OK) return nullptr;
+    return LiqPtr<liq_result>(quantized);
+}
+
+// A palette chosen by libimagequant from the frame's bucketed colours or from
+// a sample of them. Its maskIndex is its entry for pixels of alpha 0; false
+// on failure.
+bool ChoosePalette(const liq_color* rgba, int width, int height, const QuantizeSettings& settings,
+                   GifFramePalette& palette) {
+    LiqPtr<liq_attr> attr = SingleThreadAttr(settings);
+    if (!attr) return false;
     const size_t pixels = size_t(width) * height;
     const bool anyClear = std::any_of(rgba, rgba + pixels, [](const liq_color& c) { return c.a == 0; });
-    if (anyClear && liq_image_add_fixed_color(input.get(), liq_color{0, 0, 0, 0}) != LIQ_OK) return false;
-    liq_result* quantized = nullptr;
-    if (liq_image_quantize(input.get(), attr.get(), &quantized) != LIQ_OK) return false;
-    LiqPtr<liq_result> result(quantized);
+    const LiqPtr<liq_result> result =
+        settings.bucketBits > 0 ? QuantizeBuckets(rgba, pixels, anyClear, attr.get(), settings.bucketBits)
+                                : QuantizeSample(rgba, width, height, anyClear, attr.get(), settings);
+    if (!result) return false;
     const liq_palette* reduced = liq_get_palette(result.get());
     if (!reduced || reduced->count == 0 || reduced->count > 256) return false;
 
@@ -212,7 +273,7 @@ private:
         // The settings that choose the palette.
         bool Matches(const unsigned char* other, int w, int h, const QuantizeSettings& s) const {
             return w == width && h == height && s.speed == settings.speed &&
-                   s.samplePixels == settings.samplePixels && s.maxColours == settings.maxColours &&
+                   s.bucketBits == settings.bucketBits && s.samplePixels == settings.samplePixels && s.maxColours == settings.maxColours &&
                    s.targetQuality == settings.targetQuality &&
                    std::memcmp(other, rgba.data(), rgba.size()) == 0;
         }

@@ -89,8 +89,12 @@ RenderedFrame RenderFrameWithHoles(const wxImage& picture, int canvasWidth, int 
 struct QuantizeSettings {
     int speed = 7;          // 1 (slowest, best) to 10
     float dithering = 0.5f; // share of the error passed on: 0 (none) to 1 (full)
-    // The palette is chosen from about this many pixels spread evenly over
-    // the frame (0: from all of them); all pixels are then mapped to it.
+    // Above 0, the palette is chosen from every pixel, counted in buckets of
+    // 2^(8 - bucketBits) levels a side, each bucket entered at the mean of
+    // its colours. At 0, from the exact colours of about samplePixels pixels
+    // spread evenly over the frame (0: all of them). All pixels are then
+    // mapped to it.
+    int bucketBits = 5;
     int samplePixels = 50000;
     int maxColours = 256;   // entries a palette may have, its transparent one included
     // Below 100, a palette stops growing once it serves the pixels this well
