@@ -200,18 +200,20 @@ GifFrameCode QuantizedCode(const GifFramePlan& plan, const QuantizeSettings& set
                            const GlobalTableSource& global) {
     const std::vector<unsigned char> rgba = RectRgba(plan);
     GifFrameCode own;
-    std::vector<unsigned char> indices;
     auto chooseOwn = [&] {
-        return QuantizeRgba(rgba.data(), plan.rect.width, plan.rect.height, settings, own.palette, indices);
+        return ChooseRgbaPalette(rgba.data(), plan.rect.width, plan.rect.height, settings, own.palette);
     };
     // Whether the global table serves is decided the same way whenever it
     // arrives; while frame 0 is still being encoded, a palette of the frame's
-    // own is chosen meanwhile rather than waiting with a core idle.
+    // own is chosen meanwhile rather than waiting with a core idle (its
+    // pixels are mapped only once the global table has not served).
     const bool chosenEarly = !global.Ready();
     if (chosenEarly && !chooseOwn()) return own;
     GifFrameCode shared = SharedTableCode(plan, rgba, settings, global);
     if (shared.ok) return shared;
     if (!chosenEarly && !chooseOwn()) return own;
+    std::vector<unsigned char> indices;
+    MapRgba(rgba.data(), plan.rect.width, plan.rect.height, settings, own.palette, indices);
     // Only the first frame's error is ever compared with.
     if (!global.Valid()) {
         const size_t pixels = size_t(plan.rect.width) * plan.rect.height;

@@ -218,15 +218,6 @@ bool ChoosePalette(const liq_color* rgba, int width, int height, const QuantizeS
     return true;
 }
 
-// Every pixel mapped to the palette by our own remapper (several times faster
-// than the library's, with lighter dithering that loses no PSNR).
-void MapPixels(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,
-               const GifFramePalette& palette, std::vector<unsigned char>& indices) {
-    indices.resize(size_t(width) * height);
-    PaletteSearch search(palette);
-    RemapToPalette(rgba, width, height, palette, RemapDitherOf(settings), indices.data(), search);
-}
-
 // The palettes of the last few large quantisations, so that the same frame
 // quantised again the same way (frame 0 in every estimate of a size search,
 // or of the live estimate after an edit elsewhere) is not quantised twice;
@@ -467,16 +458,30 @@ RenderedFrame RenderFrameWithHoles(const wxImage& picture, int canvasWidth, int 
     return DrawFrameWithHoles(picture, PlainDrawing(canvasWidth, canvasHeight));
 }
 
-bool QuantizeRgba(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,
-                  GifFramePalette& palette, std::vector<unsigned char>& indices) {
+bool ChooseRgbaPalette(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,
+                       GifFramePalette& palette) {
     static_assert(sizeof(liq_color) == 4, "liq_color is four bytes of RGBA");
     if (width <= 0 || height <= 0) return false;
     static RecentPalettes recent;
     const bool worth = RecentPalettes::Worth(width, height, settings);
-    if (!worth || !recent.Find(rgba, width, height, settings, palette)) {
-        if (!ChoosePalette(reinterpret_cast<const liq_color*>(rgba), width, height, settings, palette)) return false;
-        if (worth) recent.Keep(rgba, width, height, settings, palette);
-    }
-    MapPixels(rgba, width, height, settings, palette, indices);
+    if (worth && recent.Find(rgba, width, height, settings, palette)) return true;
+    if (!ChoosePalette(reinterpret_cast<const liq_color*>(rgba), width, height, settings, palette)) return false;
+    if (worth) recent.Keep(rgba, width, height, settings, palette);
+    return true;
+}
+
+// Our own remapper: several times faster than the library's, with lighter
+// dithering that loses no PSNR.
+void MapRgba(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,
+             const GifFramePalette& palette, std::vector<unsigned char>& indices) {
+    indices.resize(size_t(width) * height);
+    PaletteSearch search(palette);
+    RemapToPalette(rgba, width, height, palette, RemapDitherOf(settings), indices.data(), search);
+}
+
+bool QuantizeRgba(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,
+                  GifFramePalette& palette, std::vector<unsigned char>& indices) {
+    if (!ChooseRgbaPalette(rgba, width, height, settings, palette)) return false;
+    MapRgba(rgba, width, height, settings, palette, indices);
     return true;
 }

@@ -120,3 +120,8 @@ inline RemapDither RemapDitherOf(const QuantizeSettings& settings) {
 // (-1 when there are none), and one index per pixel. False when the quantiser fails.
 bool QuantizeRgba(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,
                   GifFramePalette& palette, std::vector<unsigned char>& indices);
+// The two halves of that: the palette alone, then one index per pixel.
+bool ChooseRgbaPalette(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,
+                       GifFramePalette& palette);
+void MapRgba(const unsigned char* rgba, int width, int height, const QuantizeSettings& settings,
+             const GifFramePalette& palette, std::vector<unsigned char>& indices);
