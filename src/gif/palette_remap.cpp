@@ -130,9 +130,66 @@ void PaletteSearch::Prepare(int cell) {
     const size_t first = m_candidates.size();
     AppendCandidates(from, from + m_coarseSize[size_t(coarse)], rc << kShift, gc << kShift, bc << kShift,
                      (1 << kShift) - 1, m_candidates);
+    // Every list has kAlways entries at least, repeating its last.
+    while (m_candidates.size() - first < size_t(kAlways)) m_candidates.push_back(m_candidates.back());
     m_first[size_t(cell)] = std::int32_t(first);
     m_size[size_t(cell)] = std::int32_t(m_candidates.size() - first);
 }
+
+namespace {
+
+// One row in one direction (step +1 or -1): `carried` holds the errors the
+// row above passed on, one pixel of margin each side; `below` receives those
+// for the next row. The error passed ahead and those pending below stay in
+// registers.
+template <int Step>
+void RemapRow(const unsigned char* rgba, int width, const GifFramePalette& palette, int level,
+              unsigned char clear, const int* carried, int* below, unsigned char* indices, PaletteSearch& search,
+              int& lastR, int& lastG, int& lastB, int& lastIndex) {
+    int aheadR = 0, aheadG = 0, aheadB = 0;  // 7/16 of the previous pixel's error
+    int pendR = 0, pendG = 0, pendB = 0;     // below the previous pixel, but for the 3/16 to come
+    int nextR = 0, nextG = 0, nextB = 0;     // below this pixel, from the previous one
+    const int first = Step > 0 ? 0 : width - 1;
+    for (int k = 0; k < width; ++k) {
+        const int x = first + Step * k;
+        const unsigned char* px = rgba + 4 * size_t(x);
+        int er = 0, eg = 0, eb = 0;
+        if (px[3] == 0) {
+            indices[x] = clear;
+        } else {
+            const int* c = carried + 3 * size_t(x + 1);
+            const int r = Clamp255(px[0] + (((c[0] + aheadR) * level) >> 12));
+            const int g = Clamp255(px[1] + (((c[1] + aheadG) * level) >> 12));
+            const int b = Clamp255(px[2] + (((c[2] + aheadB) * level) >> 12));
+            // Flat areas repeat the colour just found.
+            if (r != lastR || g != lastG || b != lastB) {
+                lastR = r, lastG = g, lastB = b;
+                lastIndex = search.Find(r, g, b);
+            }
+            indices[x] = static_cast<unsigned char>(lastIndex);
+            const GifRgb& chosen = palette.colours[size_t(lastIndex)];
+            er = r - chosen.red, eg = g - chosen.green, eb = b - chosen.blue;
+            if (er * er + eg * eg + eb * eb > kDampAbove) {
+                er = er * 3 / 4;
+                eg = eg * 3 / 4;
+                eb = eb * 3 / 4;
+            }
+        }
+        // The pixel behind is complete; this one's error goes ahead and below.
+        int* behind = below + 3 * size_t(x + 1 - Step);
+        behind[0] += pendR + 3 * er, behind[1] += pendG + 3 * eg, behind[2] += pendB + 3 * eb;
+        pendR = nextR + 5 * er, pendG = nextG + 5 * eg, pendB = nextB + 5 * eb;
+        nextR = er, nextG = eg, nextB = eb;
+        aheadR = 7 * er, aheadG = 7 * eg, aheadB = 7 * eb;
+        if (px[3] == 0) aheadR = aheadG = aheadB = 0;
+    }
+    int* last = below + 3 * size_t(first + Step * (width - 1) + 1);
+    last[0] += pendR, last[1] += pendG, last[2] += pendB;
+    last += 3 * Step;
+    last[0] += nextR, last[1] += nextG, last[2] += nextB;
+}
+
+}  // namespace
 
 void RemapToPalette(const unsigned char* rgba, int width, int height, const GifFramePalette& palette,
                     float dithering, unsigned char* indices, PaletteSearch& search) {
@@ -144,49 +201,33 @@ void RemapToPalette(const unsigned char* rgba, int width, int height, const GifF
     // The level in 1/256, applied to errors in 1/16: a shift of 12 brings them to levels.
     const int level = std::clamp(int(dithering * 256 + 0.5f), 0, 256);
     int lastR = -1, lastG = -1, lastB = -1, lastIndex = 0;
-    // Errors for this row and the next, one pixel of margin each side.
-    std::vector<int> here(3 * size_t(width + 2)), next(here.size());
-    for (int y = 0; y < height; ++y) {
-        std::fill(next.begin(), next.end(), 0);
-        const bool back = y % 2 == 1;
-        const int step = back ? -1 : 1;
-        for (int k = 0; k < width; ++k) {
-            const int x = back ? width - 1 - k : k;
-            const size_t at = size_t(y) * width + x;
+    if (level == 0) {
+        for (size_t at = 0; at < size_t(width) * height; ++at) {
             const unsigned char* px = rgba + 4 * at;
             if (px[3] == 0) {
                 indices[at] = clear;
                 continue;
             }
-            const int* carried = &here[3 * size_t(x + 1)];
-            const int r = Clamp255(px[0] + ((carried[0] * level) >> 12));
-            const int g = Clamp255(px[1] + ((carried[1] * level) >> 12));
-            const int b = Clamp255(px[2] + ((carried[2] * level) >> 12));
-            // Flat areas repeat the colour just found.
-            if (r != lastR || g != lastG || b != lastB) {
-                lastR = r, lastG = g, lastB = b;
-                lastIndex = search.Find(r, g, b);
+            if (px[0] != lastR || px[1] != lastG || px[2] != lastB) {
+                lastR = px[0], lastG = px[1], lastB = px[2];
+                lastIndex = search.Find(lastR, lastG, lastB);
             }
-            const int index = lastIndex;
-            indices[at] = static_cast<unsigned char>(index);
-            if (level == 0) continue;
-            const GifRgb& chosen = palette.colours[size_t(index)];
-            int er = r - chosen.red, eg = g - chosen.green, eb = b - chosen.blue;
-            if (er * er + eg * eg + eb * eb > kDampAbove) {
-                er = er * 3 / 4;
-                eg = eg * 3 / 4;
-                eb = eb * 3 / 4;
-            }
-            const int err[3] = {er, eg, eb};
-            int* ahead = &here[3 * size_t(x + 1 + step)];
-            int* below = &next[3 * size_t(x + 1)];
-            for (int c = 0; c < 3; ++c) {
-                ahead[c] += 7 * err[c];
-                below[3 * -step + c] += 3 * err[c];
-                below[c] += 5 * err[c];
-                below[3 * step + c] += err[c];
-            }
+            indices[at] = static_cast<unsigned char>(lastIndex);
         }
+        return;
+    }
+    // Errors for this row and the next, one pixel of margin each side.
+    std::vector<int> here(3 * size_t(width + 2)), next(here.size());
+    for (int y = 0; y < height; ++y) {
+        std::fill(next.begin(), next.end(), 0);
+        const unsigned char* row = rgba + 4 * size_t(y) * width;
+        unsigned char* out = indices + size_t(y) * width;
+        if (y % 2 == 1)
+            RemapRow<-1>(row, width, palette, level, clear, here.data(), next.data(), out, search, lastR, lastG,
+                         lastB, lastIndex);
+        else
+            RemapRow<1>(row, width, palette, level, clear, here.data(), next.data(), out, search, lastR, lastG,
+                        lastB, lastIndex);
         here.swap(next);
     }
 }

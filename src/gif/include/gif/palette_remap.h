@@ -3,6 +3,7 @@
 
 #include "gif/blocks.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <vector>
@@ -26,20 +27,23 @@ public:
         const int cell = ((r >> kShift) * kSide + (g >> kShift)) * kSide + (b >> kShift);
         if (m_first[size_t(cell)] < 0) Prepare(cell);
         const Candidate* c = m_candidates.data() + m_first[size_t(cell)];
-        const Candidate* const end = c + m_size[size_t(cell)];
-        int best = c->index;
-        int bestDistance = INT_MAX;
-        for (; c != end && c->nearest < bestDistance; ++c) {
-            const int d = (r - c->red) * (r - c->red) + (g - c->green) * (g - c->green) + (b - c->blue) * (b - c->blue);
-            if (d < bestDistance) {
-                bestDistance = d;
-                best = c->index;
-            }
-        }
-        return best;
+        const int size = m_size[size_t(cell)];
+        // The squared distance, then the place in the list: ties go to the
+        // earlier entry, as a scan of the list would choose.
+        auto key = [&](int i) {
+            const Candidate& e = c[i];
+            return (((r - e.red) * (r - e.red) + (g - e.green) * (g - e.green) + (b - e.blue) * (b - e.blue)) << 8) |
+                   i;
+        };
+        // The first few without a branch (most searches end among them), then
+        // the rest while they can still be nearer.
+        int best = std::min(std::min(key(0), key(1)), std::min(key(2), key(3)));
+        for (int i = kAlways; i < size && (c[i].nearest << 8) < best; ++i) best = std::min(best, key(i));
+        return c[best & 255].index;
     }
 
 private:
+    static constexpr int kAlways = 4;
     static constexpr int kShift = 4;
     static constexpr int kSide = 256 >> kShift;
     static constexpr int kCoarseShift = 5;
