@@ -42,8 +42,12 @@ void ExpectSame(const wxImage& want, const wxImage& got, const std::string& what
 // spill file, through the cache and around it.
 TEST(FrameStore, PicturesComeBackBitExact) {
     const std::string folder = lwtest::MakeTempDir("store");
-    for (const size_t budget : {size_t(1) << 30, size_t(0)}) {
+    // Uncompressed in memory too, and where the budget leaves no room for them.
+    const std::pair<size_t, size_t> stores[] = {{size_t(1) << 30, 0}, {0, 0}, {size_t(1) << 30, size_t(1) << 30},
+                                                {0, size_t(1) << 30}};
+    for (const auto& [budget, plainRoom] : stores) {
         auto store = FrameStore::Create(budget, folder);
+        store->KeepPlainWithin(plainRoom);
         for (const PictureKind kind : {PictureKind::Flat, PictureKind::Screen, PictureKind::Photo, PictureKind::Random})
             for (const bool alpha : {false, true})
                 for (const wxSize size : {wxSize(1, 1), wxSize(37, 23), wxSize(640, 360)}) {
@@ -51,7 +55,8 @@ TEST(FrameStore, PicturesComeBackBitExact) {
                     if (kind == PictureKind::Flat && !alpha) picture.SetMaskColour(1, 2, 3);
                     const std::string what = "kind " + std::to_string(int(kind)) + " alpha " +
                                              std::to_string(alpha) + " " + std::to_string(size.x) +
-                                             " budget " + std::to_string(budget);
+                                             " budget " + std::to_string(budget) + " plain " +
+                                             std::to_string(plainRoom);
                     const FramePicture stored = store->Store(picture);
                     ASSERT_TRUE(stored) << what;
                     EXPECT_EQ(stored->IsSpilled(), budget == 0) << what;
@@ -71,6 +76,19 @@ TEST(FrameStore, PicturesComeBackBitExact) {
     EXPECT_FALSE(DecompressPicture(bytes.data(), bytes.size() - 1, &out)) << "cut short";
     EXPECT_FALSE(DecompressPicture(bytes.data() + 4, bytes.size() - 4, &out)) << "not a picture";
     EXPECT_FALSE(out.IsOk());
+}
+
+// Pictures are kept uncompressed only while memory stays within their room;
+// past it they are compressed again, so that the budget holds more of them.
+TEST(FrameStore, PlainPicturesStayWithinTheirRoom) {
+    const wxImage screen = lwtest::SyntheticPicture(PictureKind::Screen, 320, 240, 5);
+    const size_t plain = PlainPicture(screen).size();
+    auto store = FrameStore::Create(size_t(1) << 30, lwtest::MakeTempDir("plain"));
+    store->KeepPlainWithin(plain * 5 / 2);
+    std::vector<FramePicture> frames;
+    for (int i = 0; i < 3; ++i) frames.push_back(store->Store(screen));
+    EXPECT_EQ(store->MemoryBytes(), 2 * plain + CompressPicture(screen).size());
+    for (const FramePicture& frame : frames) ExpectSame(screen, frame->Decode(), "kept plain or compressed");
 }
 
 // Past the budget frames go to a file without a name, which goes when its

@@ -7,6 +7,7 @@
 #include "cli/cliexport.h"
 #include "cli/cliline.h"
 #include "files/savefolders.h"
+#include "framestore/framestore.h"
 #include "framestore/storenotices.h"
 
 #include <wx/image.h>
@@ -62,6 +63,10 @@ int main(int argc, char** argv) {
     KeepSaveFolderList(GetSaveFolderListPath());
     SweepSaveFolders();
     wxInitAllImageHandlers();
+    // Each picture is stored once and read back once or twice: half the
+    // budget uncompressed spares the run zstd (a tenth of the screen-like
+    // corpus's export), the other half still holds compressed frames.
+    FrameStore::Shared()->KeepPlainWithin(FrameStore::Shared()->Budget() / 2);
     if (!options.quiet)
         SetStoreNoticeHandler([](const StoreNotice& notice) {
             std::cerr << "loopwright-cli: " << StoreNoticeLine(notice) << std::endl;

@@ -16,8 +16,9 @@ StoredPicture::~StoredPicture() { m_store->Release(*this); }
 wxImage StoredPicture::DecodeStored() const {
     wxImage picture;
     if (m_spill) {
+        // Only compressed pictures, whose checksum finds damage, are ever spilled.
         PictureBytes bytes(m_bytes);
-        if (m_spill->Read(m_offset, m_bytes, bytes.data()))
+        if (m_spill->Read(m_offset, m_bytes, bytes.data()) && !IsPlainPicture(bytes))
             DecompressPicture(bytes.data(), bytes.size(), &picture);
     } else {
         DecompressPicture(m_memory.data(), m_memory.size(), &picture);
@@ -51,22 +52,35 @@ const std::shared_ptr<FrameStore>& FrameStore::Shared() {
     return shared;
 }
 
+void FrameStore::KeepPlainWithin(size_t bytes) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_plainRoom = std::min(bytes, m_budget);
+}
+
 FramePicture FrameStore::Store(const wxImage& picture) {
     if (!picture.IsOk()) return nullptr;
-    PictureBytes bytes = CompressPicture(picture);
-    if (bytes.empty()) return nullptr;
+    const size_t plainSize = size_t(picture.GetWidth()) * picture.GetHeight() * (picture.HasAlpha() ? 4 : 3);
     uint64_t id;
+    bool plain;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         id = m_nextId++;
+        plain = m_memoryBytes + plainSize <= m_plainRoom;
     }
+    PictureBytes bytes = plain ? PlainPicture(picture) : CompressPicture(picture);
+    if (bytes.empty()) return nullptr;
     std::shared_ptr<StoredPicture> stored(new StoredPicture(shared_from_this(), id, picture));
-    Place(*stored, std::move(bytes));
+    // Other pictures may have taken the room meanwhile.
+    if (!Place(*stored, bytes)) {
+        bytes = CompressPicture(picture);
+        if (bytes.empty() || !Place(*stored, bytes)) return nullptr;
+    }
     return stored;
 }
 
-void FrameStore::Place(StoredPicture& picture, PictureBytes bytes) {
+bool FrameStore::Place(StoredPicture& picture, PictureBytes& bytes) {
     std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_memoryBytes + bytes.size() > m_budget && IsPlainPicture(bytes)) return false;
     picture.m_bytes = bytes.size();
     if (m_memoryBytes + bytes.size() > m_budget) {
         std::string why;
@@ -77,7 +91,7 @@ void FrameStore::Place(StoredPicture& picture, PictureBytes bytes) {
             picture.m_offset = offset;
             m_spilledBytes += bytes.size();
             ++m_spilledCount;
-            return;
+            return true;
         }
         // Memory grows past the budget from here: say so once.
         if (m_spill) why = m_spillFolder + ": " + std::strerror(errno);
@@ -85,6 +99,7 @@ void FrameStore::Place(StoredPicture& picture, PictureBytes bytes) {
     }
     picture.m_memory = std::move(bytes);
     m_memoryBytes += picture.m_bytes;
+    return true;
 }
 
 void FrameStore::Release(const StoredPicture& picture) {

@@ -10,7 +10,7 @@
 namespace {
 
 constexpr uint32_t kMagic = 0x4c57'4653;  // "LWFS"
-constexpr uint32_t kHasAlpha = 1, kHasMask = 2;
+constexpr uint32_t kHasAlpha = 1, kHasMask = 2, kPlain = 4;
 
 struct Header {
     uint32_t magic;
@@ -24,10 +24,7 @@ size_t RawSize(const Header& header) {
     return pixels * 3 + ((header.flags & kHasAlpha) ? pixels : 0);
 }
 
-}  // namespace
-
-PictureBytes CompressPicture(const wxImage& picture, int level) {
-    if (!picture.IsOk()) return {};
+Header HeaderOf(const wxImage& picture) {
     Header header{kMagic, uint32_t(picture.GetWidth()), uint32_t(picture.GetHeight()), 0, {}};
     if (picture.HasAlpha()) header.flags |= kHasAlpha;
     if (picture.HasMask()) {
@@ -36,6 +33,14 @@ PictureBytes CompressPicture(const wxImage& picture, int level) {
         header.mask[1] = picture.GetMaskGreen();
         header.mask[2] = picture.GetMaskBlue();
     }
+    return header;
+}
+
+}  // namespace
+
+PictureBytes CompressPicture(const wxImage& picture, int level) {
+    if (!picture.IsOk()) return {};
+    const Header header = HeaderOf(picture);
     const size_t pixels = size_t(header.width) * header.height;
     try {
         // With alpha the planes go one after the other, so that one stream
@@ -70,6 +75,29 @@ PictureBytes CompressPicture(const wxImage& picture, int level) {
     }
 }
 
+PictureBytes PlainPicture(const wxImage& picture) {
+    if (!picture.IsOk()) return {};
+    Header header = HeaderOf(picture);
+    header.flags |= kPlain;
+    const size_t pixels = size_t(header.width) * header.height;
+    try {
+        PictureBytes bytes(sizeof header + RawSize(header));
+        std::memcpy(bytes.data(), &header, sizeof header);
+        std::memcpy(bytes.data() + sizeof header, picture.GetData(), pixels * 3);
+        if (header.flags & kHasAlpha) std::memcpy(bytes.data() + sizeof header + pixels * 3, picture.GetAlpha(), pixels);
+        return bytes;
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+bool IsPlainPicture(const PictureBytes& bytes) {
+    Header header;
+    if (bytes.size() < sizeof header) return false;
+    std::memcpy(&header, bytes.data(), sizeof header);
+    return header.magic == kMagic && (header.flags & kPlain);
+}
+
 bool DecompressPicture(const unsigned char* bytes, size_t size, wxImage* out) {
     Header header;
     if (!bytes || size < sizeof header) return false;
@@ -79,16 +107,24 @@ bool DecompressPicture(const unsigned char* bytes, size_t size, wxImage* out) {
         return false;
     const size_t pixels = size_t(header.width) * header.height;
     const size_t raw = RawSize(header);
-    const unsigned long long stated = ZSTD_getFrameContentSize(bytes + sizeof header, size - sizeof header);
-    if (stated != raw) return false;
+    const bool stored = header.flags & kPlain;
+    if (stored ? size - sizeof header != raw
+               : ZSTD_getFrameContentSize(bytes + sizeof header, size - sizeof header) != raw)
+        return false;
     try {
         wxImage picture(int(header.width), int(header.height), false);
         if (!picture.IsOk()) return false;
         const bool alpha = header.flags & kHasAlpha;
-        std::vector<unsigned char> joined(alpha ? raw : 0);
-        unsigned char* plain = alpha ? joined.data() : picture.GetData();
-        const size_t got = ZSTD_decompress(plain, raw, bytes + sizeof header, size - sizeof header);
-        if (ZSTD_isError(got) || got != raw) return false;
+        std::vector<unsigned char> joined(alpha && !stored ? raw : 0);
+        const unsigned char* plain = bytes + sizeof header;
+        if (!stored) {
+            unsigned char* into = alpha ? joined.data() : picture.GetData();
+            const size_t got = ZSTD_decompress(into, raw, bytes + sizeof header, size - sizeof header);
+            if (ZSTD_isError(got) || got != raw) return false;
+            plain = into;
+        } else if (!alpha) {
+            std::memcpy(picture.GetData(), plain, pixels * 3);
+        }
         if (alpha) {
             std::memcpy(picture.GetData(), plain, pixels * 3);
             picture.SetAlpha();

@@ -70,6 +70,12 @@ public:
     FramePicture Store(const wxImage& picture);
 
     size_t Budget() const { return m_budget; }
+    // Pictures are kept uncompressed while the store's memory stays within
+    // bytes (0, the default: always compressed). Storing and decoding them
+    // then costs a copy instead of zstd, for a process that reads each
+    // picture once or twice and ends, at the price of memory the budget
+    // still bounds.
+    void KeepPlainWithin(size_t bytes);
     size_t MemoryBytes() const;
     size_t SpilledBytes() const;
     // The spill file in use; empty when nothing is spilled.
@@ -83,7 +89,8 @@ private:
     friend class StoredPicture;
     // Keeps bytes in memory while the budget allows, else appends them to the
     // spill file; in memory still when the disk refuses.
-    void Place(StoredPicture& picture, PictureBytes bytes);
+    // False, with nothing placed, for uncompressed bytes that memory cannot take.
+    bool Place(StoredPicture& picture, PictureBytes& bytes);
     void Release(const StoredPicture& picture);
     std::shared_ptr<const wxImage> Cached(uint64_t id);
     void Cache(uint64_t id, std::shared_ptr<const wxImage> image);
@@ -93,6 +100,7 @@ private:
     mutable std::mutex m_mutex;
     uint64_t m_nextId = 1;
     size_t m_memoryBytes = 0;
+    size_t m_plainRoom = 0;
     size_t m_spilledBytes = 0;
     size_t m_spilledCount = 0;
     std::shared_ptr<SpillFile> m_spill;

@@ -15,5 +15,9 @@ using PictureBytes = std::vector<unsigned char>;
 // them five times faster and reads them back thirty times faster than level 1;
 // screen pictures still shrink about 17 times (18 at level 1).
 PictureBytes CompressPicture(const wxImage& picture, int level = -1);
-// False (and out untouched) for bytes that are not a whole compressed picture.
+// The same block uncompressed and without a checksum: for memory only, where
+// it is made and read back several times faster.
+PictureBytes PlainPicture(const wxImage& picture);
+bool IsPlainPicture(const PictureBytes& bytes);
+// False (and out untouched) for bytes that are not a whole picture of either kind.
 bool DecompressPicture(const unsigned char* bytes, size_t size, wxImage* out);
