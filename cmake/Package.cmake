@@ -11,9 +11,10 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.example.com/loopwright/)
-# The libraries come from what the program links (dpkg-shlibdeps); the font
-# is for the Chinese and Japanese interface, which would otherwise show boxes.
+# The libraries come from what the program links (dpkg-shlibdeps), and
+# FFmpeg's, which it loads on the first video; the font is for the Chinese and
+# Japanese interface, which would otherwise show boxes.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, ${LW_FFMPEG_PACKAGES}")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)

@@ -1,5 +1,6 @@
 // Videos and APNG through FFmpeg's libraries: one video stream decoded with
 // the machine's cores, its frames timed by their best-effort timestamps.
+#include "ffmpeglibraries.h"
 #include "gif/reader.h"
 #include "videoframes.h"
 
@@ -24,16 +25,16 @@ extern "C" {
 namespace {
 
 struct CloseInput {
-    void operator()(AVFormatContext* input) const { avformat_close_input(&input); }
+    void operator()(AVFormatContext* input) const { Ffmpeg()->avformat_close_input(&input); }
 };
 struct FreeDecoder {
-    void operator()(AVCodecContext* decoder) const { avcodec_free_context(&decoder); }
+    void operator()(AVCodecContext* decoder) const { Ffmpeg()->avcodec_free_context(&decoder); }
 };
 struct FreeFrame {
     void operator()(AVFrame* frame) const { av_frame_free(&frame); }
 };
 struct FreePacket {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+    void operator()(AVPacket* packet) const { Ffmpeg()->av_packet_free(&packet); }
 };
 using InputPtr = std::unique_ptr<AVFormatContext, CloseInput>;
 using DecoderPtr = std::unique_ptr<AVCodecContext, FreeDecoder>;
@@ -95,11 +96,11 @@ InputPtr OpenInput(const wxString& path) {
     // "file:" first, so that a colon in the name never reads as a protocol.
     const std::string url = std::string("file:") + name.data();
     AVFormatContext* opened = nullptr;
-    if (avformat_open_input(&opened, url.c_str(), nullptr, &options.entries) < 0) return nullptr;
+    if (Ffmpeg()->avformat_open_input(&opened, url.c_str(), nullptr, &options.entries) < 0) return nullptr;
     InputPtr input(opened);
     // Reading the headers decodes a few frames: none larger than the import takes.
     StreamOptions perStream(input->nb_streams, "max_pixels", kMaxPixels);
-    if (avformat_find_stream_info(input.get(), perStream.entries.empty() ? nullptr : perStream.entries.data()) < 0)
+    if (Ffmpeg()->avformat_find_stream_info(input.get(), perStream.entries.empty() ? nullptr : perStream.entries.data()) < 0)
         return nullptr;
     return input;
 }
@@ -110,7 +111,7 @@ AVStream* VideoStreamOf(AVFormatContext* input) {
         return stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
                !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
     };
-    const int best = av_find_best_stream(input, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    const int best = Ffmpeg()->av_find_best_stream(input, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (best >= 0 && isVideo(input->streams[best])) return input->streams[best];
     for (unsigned i = 0; i < input->nb_streams; ++i)
         if (isVideo(input->streams[i])) return input->streams[i];
@@ -118,21 +119,21 @@ AVStream* VideoStreamOf(AVFormatContext* input) {
 }
 
 DecoderPtr OpenDecoder(const AVStream* stream) {
-    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    const AVCodec* codec = Ffmpeg()->avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec) return nullptr;
-    DecoderPtr decoder(avcodec_alloc_context3(codec));
-    if (!decoder || avcodec_parameters_to_context(decoder.get(), stream->codecpar) < 0) return nullptr;
+    DecoderPtr decoder(Ffmpeg()->avcodec_alloc_context3(codec));
+    if (!decoder || Ffmpeg()->avcodec_parameters_to_context(decoder.get(), stream->codecpar) < 0) return nullptr;
     decoder->thread_count = 0;  // as many as the machine has
     decoder->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     decoder->pkt_timebase = stream->time_base;
     decoder->max_pixels = GifReader::kMaxFramePixels;
-    return avcodec_open2(decoder.get(), codec, nullptr) < 0 ? nullptr : std::move(decoder);
+    return Ffmpeg()->avcodec_open2(decoder.get(), codec, nullptr) < 0 ? nullptr : std::move(decoder);
 }
 
 // The size the frames show at: the pixels' aspect widens or narrows them.
 wxSize ShownSize(AVFormatContext* input, AVStream* stream) {
     const int width = stream->codecpar->width, height = stream->codecpar->height;
-    const AVRational aspect = av_guess_sample_aspect_ratio(input, stream, nullptr);
+    const AVRational aspect = Ffmpeg()->av_guess_sample_aspect_ratio(input, stream, nullptr);
     if (aspect.num <= 0 || aspect.den <= 0) return wxSize(width, height);
     const long long shown = av_rescale(width, aspect.num, aspect.den);
     return wxSize(static_cast<int>(std::clamp<long long>(shown, 1, 65535)), height);
@@ -141,7 +142,7 @@ wxSize ShownSize(AVFormatContext* input, AVStream* stream) {
 // Quarter turns clockwise that show the frames upright: phones store a
 // portrait video's frames sideways with a turn for the player.
 int UprightTurns(AVStream* stream) {
-    const uint8_t* matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr);
+    const uint8_t* matrix = Ffmpeg()->av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr);
     if (!matrix) return 0;
     const double counterclockwise = av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
     if (std::isnan(counterclockwise)) return 0;
@@ -192,11 +193,11 @@ private:
 class FfmpegFrames final : public FrameSequence {
 public:
     FfmpegFrames(InputPtr input, AVStream* stream, DecoderPtr decoder)
-        : m_input(std::move(input)), m_stream(stream), m_decoder(std::move(decoder)), m_packet(av_packet_alloc()) {
+        : m_input(std::move(input)), m_stream(stream), m_decoder(std::move(decoder)), m_packet(Ffmpeg()->av_packet_alloc()) {
         if (!m_packet) throw std::bad_alloc();
         m_turns = UprightTurns(stream);
         m_facts.size = Turned(ShownSize(m_input.get(), stream), m_turns);
-        const AVRational rate = av_guess_frame_rate(m_input.get(), stream, nullptr);
+        const AVRational rate = Ffmpeg()->av_guess_frame_rate(m_input.get(), stream, nullptr);
         m_facts.frameRate = rate.num > 0 && rate.den > 0 ? av_q2d(rate) : 0;
         m_duration = StreamDuration(m_input.get(), stream);
         m_facts.durationMs = av_rescale_q(m_duration, stream->time_base, kMilliseconds);
@@ -241,10 +242,10 @@ public:
         if (m_fromStartOnly) return false;
         // No index yet (Matroska reads its cues at the first seek, a transport
         // stream has none): a jump this far likely passes a key frame.
-        if (avformat_index_get_entries_count(m_stream) < 2)
+        if (Ffmpeg()->avformat_index_get_entries_count(m_stream) < 2)
             return upTo - after > av_rescale_q(kFarMs, kMilliseconds, m_stream->time_base);
         const AVIndexEntry* key =
-            avformat_index_get_entry_from_timestamp(m_stream, m_origin + upTo, AVSEEK_FLAG_BACKWARD);
+            Ffmpeg()->avformat_index_get_entry_from_timestamp(m_stream, m_origin + upTo, AVSEEK_FLAG_BACKWARD);
         return key && key->timestamp - m_origin > after;
     }
 
@@ -266,15 +267,15 @@ private:
         m_broke = false;
         m_lastStart = LLONG_MIN;
         m_lastEnd = 0;
-        if (av_seek_frame(m_input.get(), m_stream->index, timestamp, flags) < 0) return false;
-        avcodec_flush_buffers(m_decoder.get());
+        if (Ffmpeg()->av_seek_frame(m_input.get(), m_stream->index, timestamp, flags) < 0) return false;
+        Ffmpeg()->avcodec_flush_buffers(m_decoder.get());
         return true;
     }
 
     // The next picture the decoder gives; false at the end or when it cannot go on.
     bool Decode(AVFrame& frame) {
         for (int errors = 0;;) {
-            const int received = avcodec_receive_frame(m_decoder.get(), &frame);
+            const int received = Ffmpeg()->avcodec_receive_frame(m_decoder.get(), &frame);
             if (received == 0) return true;
             if (received == AVERROR_EOF) return false;
             if (received == AVERROR(EAGAIN)) {
@@ -289,15 +290,15 @@ private:
     // Gives the decoder the next packet of the video, or the end of the file.
     void Feed() {
         for (;;) {
-            const int read = av_read_frame(m_input.get(), m_packet.get());
+            const int read = Ffmpeg()->av_read_frame(m_input.get(), m_packet.get());
             if (read < 0) {
                 if (read != AVERROR_EOF) m_broke = true;
-                avcodec_send_packet(m_decoder.get(), nullptr);  // it gives what it still holds
+                Ffmpeg()->avcodec_send_packet(m_decoder.get(), nullptr);  // it gives what it still holds
                 return;
             }
             const bool ours = m_packet->stream_index == m_stream->index;
-            const int sent = ours ? avcodec_send_packet(m_decoder.get(), m_packet.get()) : AVERROR(EAGAIN);
-            av_packet_unref(m_packet.get());
+            const int sent = ours ? Ffmpeg()->avcodec_send_packet(m_decoder.get(), m_packet.get()) : AVERROR(EAGAIN);
+            Ffmpeg()->av_packet_unref(m_packet.get());
             // A damaged packet is passed over: the decoder hides what it lost.
             if (ours && (sent == 0 || sent == AVERROR_EOF)) return;
         }
@@ -348,6 +349,8 @@ private:
 }  // namespace
 
 std::unique_ptr<FrameSequence> OpenFfmpegFrames(const wxString& path) {
+    // Every other call into the libraries follows an open input.
+    if (!Ffmpeg()) return nullptr;
     Silence();
     InputPtr input = OpenInput(path);
     AVStream* stream = input ? VideoStreamOf(input.get()) : nullptr;
