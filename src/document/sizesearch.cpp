@@ -156,6 +156,7 @@ SizeChoice Between(const SizeChoice& a, const SizeChoice& b, double share) {
 // a few percent short still fits, and well above 85 % of it.
 constexpr double kAim = 0.93;
 constexpr double kLowest = 0.85;
+constexpr double kCorrectionAim = 0.95;
 // Rounds of estimates that narrow a lever's values between two steps before
 // the export; the correction after it takes the values around the file
 // written as they are (a round there cost hd's searches a tenth of their time
@@ -208,10 +209,12 @@ public:
         if (under && (actual >= m_limit * kLowest || high == 0)) return fit;
         // One correction: the estimates scaled by how far off they were here.
         // Below the limit, the file in hand stays if the correction does not
-        // fit, so the correction may aim at the limit itself.
+        // fit, so the correction may aim nearer the limit: just under it, as
+        // the scaled estimates still err by a percent or two (hd-like frames
+        // at a quarter of their size: 100.3 % of the limit aimed at 100 %).
         const double ratio = actual / std::max(1.0, first.estimate);
         Aim correction;
-        if (!Corrected(ratio, under ? double(m_limit) : aim, correction)) return Stopped();
+        if (!Corrected(ratio, under ? m_limit * kCorrectionAim : aim, correction)) return Stopped();
         if (under && ratio * correction.estimate < m_limit * kLowest) MilderWithinReach(ratio, correction);
         if (under && correction.choice == fit.choice) return fit;
         SizeFit corrected = Export(correction.choice, 65, 100);
@@ -448,13 +451,16 @@ private:
     // estimated next larger, if that is at most a few percent over the limit.
     // At a step where the size falls away, the last value before it may be
     // estimated just over the limit and still fit (estimates err by a few
-    // percent); below the limit the file in hand stays if it does not.
+    // percent); below the limit the file in hand stays if it does not. An
+    // export larger than its estimate says little about the other side of
+    // such a step (screen-like frames: 17 % over at lossy 76, whose estimate
+    // fell by a quarter from 75), so there the estimates are taken as they are.
     void MilderWithinReach(double ratio, Aim& result) const {
         constexpr double kReach = 1.08;
         const double from = ratio * result.estimate;
         double nearest = m_limit * kReach;
         auto consider = [&](const SizeChoice& choice, long long estimate) {
-            const double scaled = ratio * double(estimate);
+            const double scaled = std::min(ratio, 1.0) * double(estimate);
             if (estimate < 0 || scaled <= from || scaled > nearest) return;
             nearest = scaled;
             result = Aim{choice, double(estimate)};
