@@ -124,51 +124,52 @@ struct Bucket {
     std::uint32_t key = 0, red = 0, green = 0, blue = 0, count = 0;
 };
 
-// The opaque pixels counted in buckets of 2^(8 - bits) levels a side, in the
-// order first met.
+// Buckets of 2^(8 - bits) levels a side, in the order first met.
+class BucketSums {
+public:
+    explicit BucketSums(int bits) : m_bucketOf(size_t(1) << (3 * bits), -1) {}
+    void Add(std::uint32_t key, std::uint32_t red, std::uint32_t green, std::uint32_t blue, std::uint32_t count) {
+        std::int32_t& at = m_bucketOf[key];
+        if (at < 0) {
+            at = std::int32_t(m_buckets.size());
+            m_buckets.emplace_back().key = key;
+        }
+        Bucket& bucket = m_buckets[size_t(at)];
+        bucket.red += red;
+        bucket.green += green;
+        bucket.blue += blue;
+        bucket.count += count;
+    }
+    std::vector<Bucket> Take() { return std::move(m_buckets); }
+
+private:
+    std::vector<std::int32_t> m_bucketOf;
+    std::vector<Bucket> m_buckets;
+};
+
+// The opaque pixels counted in buckets of 2^(8 - bits) levels a side.
 std::vector<Bucket> CountBuckets(const liq_color* rgba, size_t pixels, int bits) {
     const int drop = 8 - bits;
-    std::vector<std::int32_t> bucketOf(size_t(1) << (3 * bits), -1);
-    std::vector<Bucket> buckets;
+    BucketSums sums(bits);
     for (size_t i = 0; i < pixels; ++i) {
         const liq_color& c = rgba[i];
-        if (c.a == 0) continue;
-        const std::uint32_t key = (std::uint32_t(c.r >> drop) << (2 * bits)) |
-                                  (std::uint32_t(c.g >> drop) << bits) | std::uint32_t(c.b >> drop);
-        std::int32_t& at = bucketOf[key];
-        if (at < 0) {
-            at = std::int32_t(buckets.size());
-            buckets.emplace_back().key = key;
-        }
-        Bucket& bucket = buckets[size_t(at)];
-        bucket.red += c.r;
-        bucket.green += c.g;
-        bucket.blue += c.b;
-        ++bucket.count;
+        if (c.a != 0)
+            sums.Add((std::uint32_t(c.r >> drop) << (2 * bits)) | (std::uint32_t(c.g >> drop) << bits) |
+                         std::uint32_t(c.b >> drop),
+                     c.r, c.g, c.b, 1);
     }
-    return buckets;
+    return sums.Take();
 }
 
 // The same buckets merged into those of one bit less a side.
 std::vector<Bucket> Coarser(const std::vector<Bucket>& fine, int bits) {
     const std::uint32_t side = (1u << bits) - 1;
-    std::vector<std::int32_t> bucketOf(size_t(1) << (3 * (bits - 1)), -1);
-    std::vector<Bucket> coarse;
-    for (const Bucket& b : fine) {
-        const std::uint32_t key = (((b.key >> (2 * bits)) >> 1) << (2 * (bits - 1))) |
-                                  ((((b.key >> bits) & side) >> 1) << (bits - 1)) | ((b.key & side) >> 1);
-        std::int32_t& at = bucketOf[key];
-        if (at < 0) {
-            at = std::int32_t(coarse.size());
-            coarse.emplace_back().key = key;
-        }
-        Bucket& merged = coarse[size_t(at)];
-        merged.red += b.red;
-        merged.green += b.green;
-        merged.blue += b.blue;
-        merged.count += b.count;
-    }
-    return coarse;
+    BucketSums sums(bits - 1);
+    for (const Bucket& b : fine)
+        sums.Add((((b.key >> (2 * bits)) >> 1) << (2 * (bits - 1))) |
+                     ((((b.key >> bits) & side) >> 1) << (bits - 1)) | ((b.key & side) >> 1),
+                 b.red, b.green, b.blue, b.count);
+    return sums.Take();
 }
 
 // The opaque pixels' colours for libimagequant: buckets of 2^(8 - bits)
