@@ -208,6 +208,18 @@ TEST(PaletteReduction, ThinLinesKeepTheirColourInLargeFrames) {
     }
 }
 
+// A frame so large that one bucket's sum of a channel passes 32 bits (17
+// million white pixels) still gets its colour.
+TEST(PaletteReduction, AHugeFlatFrameKeepsItsColour) {
+    const int width = 4096, height = 4200;
+    std::vector<unsigned char> rgba(4 * size_t(width) * height, 255);
+    GifFramePalette palette;
+    std::vector<unsigned char> indices;
+    ASSERT_TRUE(QuantizeRgba(rgba.data(), width, height, QuantizeSettings(), palette, indices));
+    const GifRgb& white = palette.colours[indices[0]];
+    EXPECT_EQ(white.red + white.green + white.blue, 3 * 255);
+}
+
 }  // namespace
 
 // Without dithering every opaque pixel takes its nearest opaque entry (checked

@@ -70,7 +70,7 @@ FramePicture FrameStore::Store(const wxImage& picture) {
     PictureBytes bytes = plain ? PlainPicture(picture) : CompressPicture(picture);
     if (bytes.empty()) return nullptr;
     std::shared_ptr<StoredPicture> stored(new StoredPicture(shared_from_this(), id, picture));
-    // Other pictures may have taken the room meanwhile.
+    // Other pictures may have taken the room meanwhile: Place looks again.
     if (!Place(*stored, bytes)) {
         bytes = CompressPicture(picture);
         if (bytes.empty() || !Place(*stored, bytes)) return nullptr;
@@ -80,7 +80,7 @@ FramePicture FrameStore::Store(const wxImage& picture) {
 
 bool FrameStore::Place(StoredPicture& picture, PictureBytes& bytes) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_memoryBytes + bytes.size() > m_budget && IsPlainPicture(bytes)) return false;
+    if (IsPlainPicture(bytes) && m_memoryBytes + bytes.size() > m_plainRoom) return false;
     picture.m_bytes = bytes.size();
     if (m_memoryBytes + bytes.size() > m_budget) {
         std::string why;

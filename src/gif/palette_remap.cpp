@@ -181,7 +181,6 @@ void RemapRow(const unsigned char* rgba, int width, const GifFramePalette& palet
         pendR = nextR + 5 * er, pendG = nextG + 5 * eg, pendB = nextB + 5 * eb;
         nextR = er, nextG = eg, nextB = eb;
         aheadR = 7 * er, aheadG = 7 * eg, aheadB = 7 * eb;
-        if (px[3] == 0) aheadR = aheadG = aheadB = 0;
     }
     int* last = below + 3 * size_t(first + Step * (width - 1) + 1);
     last[0] += pendR, last[1] += pendG, last[2] += pendB;

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <cstdio>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -121,14 +120,15 @@ LiqPtr<liq_attr> SingleThreadAttr(const QuantizeSettings& settings) {
 
 // Pixels of colours that fell into one bucket: its index and their sums.
 struct Bucket {
-    std::uint32_t key = 0, red = 0, green = 0, blue = 0, count = 0;
+    std::uint32_t key = 0, count = 0;
+    std::uint64_t red = 0, green = 0, blue = 0;  // a bright sky of 17 million pixels passes 32 bits
 };
 
 // Buckets of 2^(8 - bits) levels a side, in the order first met.
 class BucketSums {
 public:
     explicit BucketSums(int bits) : m_bucketOf(size_t(1) << (3 * bits), -1) {}
-    void Add(std::uint32_t key, std::uint32_t red, std::uint32_t green, std::uint32_t blue, std::uint32_t count) {
+    void Add(std::uint32_t key, std::uint64_t red, std::uint64_t green, std::uint64_t blue, std::uint32_t count) {
         std::int32_t& at = m_bucketOf[key];
         if (at < 0) {
             at = std::int32_t(m_buckets.size());
@@ -185,7 +185,7 @@ std::vector<liq_histogram_entry> BucketedColours(const liq_color* rgba, size_t p
     for (; buckets.size() > kFewBuckets && bits > kCoarsest; --bits) buckets = Coarser(buckets, bits);
     std::vector<liq_histogram_entry> entries;
     entries.reserve(buckets.size());
-    auto mean = [](std::uint32_t total, std::uint32_t count) {
+    auto mean = [](std::uint64_t total, std::uint32_t count) {
         return static_cast<unsigned char>((total + count / 2) / count);
     };
     for (const Bucket& b : buckets)
@@ -199,7 +199,7 @@ LiqPtr<liq_result> QuantizeBuckets(const liq_color* rgba, size_t pixels, bool an
                                    int bits) {
     LiqPtr<liq_histogram> histogram(liq_histogram_create(attr));
     if (!histogram) return nullptr;
-    const std::vector<liq_histogram_entry> entries = BucketedColours(rgba, pixels, std::clamp(bits, 1, 8));
+    const std::vector<liq_histogram_entry> entries = BucketedColours(rgba, pixels, std::clamp(bits, 1, 6));
     if (!entries.empty() &&
         liq_histogram_add_colors(histogram.get(), attr, entries.data(), int(entries.size()), 0) != LIQ_OK)
         return nullptr;

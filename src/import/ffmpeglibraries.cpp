@@ -4,6 +4,7 @@
 #include <wx/log.h>
 
 #include <memory>
+#include <type_traits>
 
 namespace {
 
@@ -25,16 +26,14 @@ constexpr const char* kCodecLibrary = "libavcodec.so." LW_NUMBER(LIBAVCODEC_VERS
 
 std::unique_ptr<FfmpegLibraries> Load() {
     wxLogNull quiet;  // a missing library is said by the import, as a video it cannot read
-    // Never unloaded: decoders may still be freed as the process ends.
-    auto format = std::make_unique<wxDynamicLibrary>(), codec = std::make_unique<wxDynamicLibrary>();
-    if (!codec->Load(kCodecLibrary, wxDL_NOW | wxDL_VERBATIM) ||
-        !format->Load(kFormatLibrary, wxDL_NOW | wxDL_VERBATIM))
+    wxDynamicLibrary format, codec;
+    if (!codec.Load(kCodecLibrary, wxDL_NOW | wxDL_VERBATIM) || !format.Load(kFormatLibrary, wxDL_NOW | wxDL_VERBATIM))
         return nullptr;
     auto loaded = std::make_unique<FfmpegLibraries>();
     bool found = true;
     auto resolve = [&](auto& function, const char* name) {
-        void* symbol = format->GetSymbol(name);
-        if (!symbol) symbol = codec->GetSymbol(name);
+        void* symbol = format.GetSymbol(name);
+        if (!symbol) symbol = codec.GetSymbol(name);
         function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(symbol);
         found = found && function;
     };
@@ -42,8 +41,9 @@ std::unique_ptr<FfmpegLibraries> Load() {
     LW_FFMPEG_FUNCTIONS(LW_FFMPEG_RESOLVE)
 #undef LW_FFMPEG_RESOLVE
     if (!found) return nullptr;
-    format.release();
-    codec.release();
+    // Never unloaded: decoders may still be freed as the process ends.
+    format.Detach();
+    codec.Detach();
     return loaded;
 }
 

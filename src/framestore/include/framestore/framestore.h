@@ -89,7 +89,7 @@ private:
     friend class StoredPicture;
     // Keeps bytes in memory while the budget allows, else appends them to the
     // spill file; in memory still when the disk refuses.
-    // False, with nothing placed, for uncompressed bytes that memory cannot take.
+    // False, with nothing placed, for uncompressed bytes past the room kept for them.
     bool Place(StoredPicture& picture, PictureBytes& bytes);
     void Release(const StoredPicture& picture);
     std::shared_ptr<const wxImage> Cached(uint64_t id);

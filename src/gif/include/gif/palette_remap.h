@@ -4,7 +4,6 @@
 #include "gif/blocks.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <vector>
 

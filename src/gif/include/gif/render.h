@@ -90,7 +90,8 @@ struct QuantizeSettings {
     int speed = 7;          // 1 (slowest, best) to 10
     float dithering = 0.5f; // share of the error passed on: 0 (none) to 1 (full)
     // Above 0, the palette is chosen from every pixel, counted in buckets of
-    // 2^(8 - bucketBits) levels a side, each bucket entered at the mean of
+    // 2^(8 - bucketBits) levels a side (up to 6; coarser, down to 16 levels,
+    // where more than 4,096 are filled), each bucket entered at the mean of
     // its colours. At 0, from the exact colours of about samplePixels pixels
     // spread evenly over the frame (0: all of them). All pixels are then
     // mapped to it.
