@@ -59,7 +59,7 @@ void FrameStore::KeepPlainWithin(size_t bytes) {
 
 FramePicture FrameStore::Store(const wxImage& picture) {
     if (!picture.IsOk()) return nullptr;
-    const size_t plainSize = size_t(picture.GetWidth()) * picture.GetHeight() * (picture.HasAlpha() ? 4 : 3);
+    const size_t plainSize = PlainPictureSize(picture);
     uint64_t id;
     bool plain;
     {

@@ -91,6 +91,10 @@ PictureBytes PlainPicture(const wxImage& picture) {
     }
 }
 
+size_t PlainPictureSize(const wxImage& picture) {
+    return picture.IsOk() ? sizeof(Header) + RawSize(HeaderOf(picture)) : 0;
+}
+
 bool IsPlainPicture(const PictureBytes& bytes) {
     Header header;
     if (bytes.size() < sizeof header) return false;

@@ -18,6 +18,8 @@ PictureBytes CompressPicture(const wxImage& picture, int level = -1);
 // The same block uncompressed and without a checksum: for memory only, where
 // it is made and read back several times faster.
 PictureBytes PlainPicture(const wxImage& picture);
+// The size of PlainPicture(picture), without making it.
+size_t PlainPictureSize(const wxImage& picture);
 bool IsPlainPicture(const PictureBytes& bytes);
 // False (and out untouched) for bytes that are not a whole picture of either kind.
 bool DecompressPicture(const unsigned char* bytes, size_t size, wxImage* out);
