@@ -226,7 +226,7 @@ TEST(PaletteReduction, AHugeFlatFrameKeepsItsColour) {
 // against a search of the whole table) and never the transparent one; pixels of
 // alpha 0 take the transparent entry. With full dithering a flat colour between
 // two entries is rendered as a mix of them whose mean is that colour; lighter
-// dithering still mixes them.
+// dithering still mixes them; texture is left undithered.
 TEST(PaletteReduction, RemappingFindsTheNearestEntryAndDithersToTheMean) {
     std::mt19937 random(9);
     for (int round = 0; round < 20; ++round) {
@@ -285,6 +285,16 @@ TEST(PaletteReduction, RemappingFindsTheNearestEntryAndDithersToTheMean) {
     EXPECT_LT(light, 109);
     RemapToPalette(flat.data(), side, side, greys, 0, indices.data());
     EXPECT_EQ(std::count(indices.begin(), indices.end(), 1), side * side);
+
+    // Fine texture (neighbours 20 levels apart) is not dithered even at full
+    // strength: every pixel takes its nearest entry.
+    greys.count = 3;
+    greys.colours[2] = GifRgb{130, 130, 130};
+    std::vector<unsigned char> stripes = flat;
+    for (size_t p = 1; p < size_t(side * side); p += 2)
+        for (int c = 0; c < 3; ++c) stripes[4 * p + size_t(c)] = 124;
+    RemapToPalette(stripes.data(), side, side, greys, 1.0f, indices.data());
+    for (size_t p = 0; p < indices.size(); ++p) ASSERT_EQ(indices[p], p % 2 ? 2 : 1) << p;
 }
 
 // A frame of many colours with a few transparent pixels, none of which the

@@ -256,9 +256,9 @@ public:
         // The RGB distance allowed grows with the error the palette already
         // makes, so that the noise added stays in proportion to what the
         // frame shows; frames kept exactly get little. Measured on the
-        // photo-like corpus at lossy 60: 45 % smaller than exact coding,
-        // 1.1 dB less PSNR.
-        const double bound = lossy * (0.05 * PaletteRms() + 0.03);
+        // photo-like corpus at lossy 60: 44 % smaller than exact coding,
+        // 1.3 dB less PSNR.
+        const double bound = lossy * (0.052 * PaletteRms() + 0.03);
         m_bound = int(bound * bound);
     }
 
