@@ -157,6 +157,8 @@ SizeChoice Between(const SizeChoice& a, const SizeChoice& b, double share) {
 constexpr double kAim = 0.93;
 constexpr double kLowest = 0.85;
 constexpr double kCorrectionAim = 0.95;
+// While narrowing, a value estimated at most this share of the limit fits.
+constexpr double kFitting = 0.95;
 // Rounds of estimates that narrow a lever's values between two steps before
 // the export; the correction after it takes the values around the file
 // written as they are (a round there cost hd's searches a tenth of their time
@@ -167,6 +169,9 @@ constexpr int kCorrectionRounds = 0;
 constexpr double kClose = 0.95;
 // Neighbouring estimates further apart than this are not interpolated between.
 constexpr double kSmooth = 1.5;
+// A bracket whose sizes fall per value at most this many times as fast as
+// along the whole lever is taken to fall evenly.
+constexpr double kEven = 2.0;
 
 class SizeSearch {
 public:
@@ -329,26 +334,44 @@ private:
         const int span = std::abs(LeverValue(b, a, b) - LeverValue(a, a, b));
         auto at = [&](int k) { return Between(a, b, span > 0 ? double(k) / span : 1.0); };
         auto scaled = [&](int k) { return ratio * double(Known(at(k))); };
+        // A value estimated a little over aim is as good as one under it
+        // (estimates err by a percent or two); looking further costs a round,
+        // and the next value may lie past a step where the size falls away.
+        const double fitting = std::max(aim, m_limit * kFitting);
+        // How fast the logarithm of the size falls per value along the whole lever.
+        const double alongLever = span > 0 ? std::log(std::max(1.0, scaled(0)) / std::max(1.0, scaled(span))) / span : 0;
         int lo = 0, hi = span;
         for (int round = 0;; ++round) {
             // The bracket: the first known value that fits, and the last too large before it.
             lo = 0, hi = span;
             for (int k = 1; k <= span; ++k)
-                if (Known(at(k)) >= 0 && scaled(k) <= aim) {
+                if (Known(at(k)) >= 0 && scaled(k) <= fitting) {
                     hi = k;
                     break;
                 }
             for (int k = 0; k < hi; ++k)
-                if (Known(at(k)) >= 0 && scaled(k) > aim) lo = k;
+                if (Known(at(k)) >= 0 && scaled(k) > fitting) lo = k;
             // Near enough under aim already, or nothing between. Where the
             // sizes fall steeply the line says little, so a correction, too,
             // looks between the values there.
             const bool steep = scaled(lo) > kSmooth * scaled(hi);
             if (hi - lo <= 1 || round == (steep ? kRefineRounds : rounds) || scaled(hi) >= kClose * aim) break;
+            // Where the bracket is narrow in size, sizes fall in it about as
+            // evenly as along the whole lever and something is known of their
+            // course (it lies between neighbouring steps, or was narrowed by
+            // estimates), the line is trusted: the second estimate goes to
+            // where it meets the bottom of the close range, so that one of the
+            // two likely lands in it. Elsewhere it halves the bracket (a
+            // photo-like corpus's sizes fall by a third from one lossy level
+            // to the next somewhere in a bracket of 50).
             const int likeliest = Likeliest(lo, hi, scaled(lo), scaled(hi), aim);
+            const bool known = round > 0 || high - low == 1;
+            const bool even = std::log(scaled(lo) / scaled(hi)) / (hi - lo) <= kEven * alongLever;
+            int second = known && even && !steep ? Likeliest(lo, hi, scaled(lo), scaled(hi), kClose * aim)
+                                                 : likeliest;
+            if (second == likeliest) second = (lo + hi) / 2;
             std::vector<SizeChoice> probes{at(likeliest)};
-            const int middle = (lo + hi) / 2;
-            if (middle != likeliest) probes.push_back(at(middle));
+            if (second != likeliest) probes.push_back(at(second));
             if (!EstimateBetween(probes)) return false;
         }
         // Between values whose sizes lie far apart the line says little (a
