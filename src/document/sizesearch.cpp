@@ -339,7 +339,8 @@ private:
         // and the next value may lie past a step where the size falls away.
         const double fitting = std::max(aim, m_limit * kFitting);
         // How fast the logarithm of the size falls per value along the whole lever.
-        const double alongLever = span > 0 ? std::log(std::max(1.0, scaled(0)) / std::max(1.0, scaled(span))) / span : 0;
+        const double alongLever =
+            span > 0 ? std::log(std::max(1.0, scaled(0)) / std::max(1.0, scaled(span))) / span : 0;
         int lo = 0, hi = span;
         for (int round = 0;; ++round) {
             // The bracket: the first known value that fits, and the last too large before it.

@@ -148,21 +148,22 @@ namespace {
 constexpr int kSmoothContrast = 4;
 constexpr int kTexturedContrast = 16;
 
+// The largest difference in a channel between p and n, or 0 when n is transparent.
+inline int Contrast(const unsigned char* p, const unsigned char* n) {
+    const int d = std::max({std::abs(p[0] - n[0]), std::abs(p[1] - n[1]), std::abs(p[2] - n[2])});
+    return n[3] != 0 ? d : 0;
+}
+
 void RowDitherLevels(const unsigned char* row, const unsigned char* up, const unsigned char* down, int width,
                      int level, int* levels) {
+    const int fall = kTexturedContrast - kSmoothContrast;
     for (int x = 0; x < width; ++x) {
         const unsigned char* p = row + 4 * size_t(x);
-        const unsigned char* neighbours[4] = {x > 0 ? p - 4 : p, x + 1 < width ? p + 4 : p, up + 4 * size_t(x),
-                                              down + 4 * size_t(x)};
-        int contrast = 0;
-        for (const unsigned char* n : neighbours) {
-            if (n[3] == 0) continue;  // a transparent pixel's colour is not shown
-            for (int c = 0; c < 3; ++c) contrast = std::max(contrast, std::abs(p[c] - n[c]));
-        }
-        levels[x] = contrast <= kSmoothContrast     ? level
-                    : contrast >= kTexturedContrast ? 0
-                                                    : level * (kTexturedContrast - contrast) /
-                                                          (kTexturedContrast - kSmoothContrast);
+        const int contrast =
+            std::max({Contrast(p, x > 0 ? p - 4 : p), Contrast(p, x + 1 < width ? p + 4 : p),
+                      Contrast(p, up + 4 * size_t(x)), Contrast(p, down + 4 * size_t(x))});
+        const int over = std::clamp(contrast - kSmoothContrast, 0, fall);
+        levels[x] = level * (fall - over) / fall;
     }
 }
 
