@@ -4,6 +4,10 @@
 #include <climits>
 #include <cstdlib>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 int Square(int v) { return v * v; }
@@ -154,17 +158,51 @@ inline int Contrast(const unsigned char* p, const unsigned char* n) {
     return n[3] != 0 ? d : 0;
 }
 
-void RowDitherLevels(const unsigned char* row, const unsigned char* up, const unsigned char* down, int width,
-                     int level, int* levels) {
-    const int fall = kTexturedContrast - kSmoothContrast;
-    for (int x = 0; x < width; ++x) {
-        const unsigned char* p = row + 4 * size_t(x);
-        const int contrast =
-            std::max({Contrast(p, x > 0 ? p - 4 : p), Contrast(p, x + 1 < width ? p + 4 : p),
-                      Contrast(p, up + 4 * size_t(x)), Contrast(p, down + 4 * size_t(x))});
-        const int over = std::clamp(contrast - kSmoothContrast, 0, fall);
-        levels[x] = level * (fall - over) / fall;
+inline unsigned char Difference(unsigned char a, unsigned char b) {
+    return static_cast<unsigned char>(std::max(a, b) - std::min(a, b));
+}
+
+// Per byte of the row, its largest difference from the same byte of the four
+// neighbours (bytes 4 to bytes - 4; the ends are the caller's), sixteen at a
+// time where the processor can: pixel by pixel the contrast was a tenth of an
+// export's time.
+void ByteDifferences(const unsigned char* row, const unsigned char* up, const unsigned char* down, size_t bytes,
+                     unsigned char* out) {
+    size_t i = 4;
+#ifdef __SSE2__
+    auto load = [](const unsigned char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
+    auto difference = [](__m128i a, __m128i b) { return _mm_or_si128(_mm_subs_epu8(a, b), _mm_subs_epu8(b, a)); };
+    for (; i + 16 + 4 <= bytes; i += 16) {
+        const __m128i p = load(row + i);
+        const __m128i near = _mm_max_epu8(difference(p, load(row + i - 4)), difference(p, load(row + i + 4)));
+        const __m128i far = _mm_max_epu8(difference(p, load(up + i)), difference(p, load(down + i)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_max_epu8(near, far));
     }
+#endif
+    for (; i + 4 < bytes; ++i)
+        out[i] = std::max(std::max(Difference(row[i], row[i - 4]), Difference(row[i], row[i + 4])),
+                          std::max(Difference(row[i], up[i]), Difference(row[i], down[i])));
+}
+
+// Each pixel's contrast in the row (up and down: the rows around it, or the
+// row itself at the picture's edge); differences is scratch.
+void RowContrast(const unsigned char* row, const unsigned char* up, const unsigned char* down, int width,
+                 std::vector<unsigned char>& differences, unsigned char* contrast) {
+    auto alone = [&](int x) {
+        const unsigned char* p = row + 4 * size_t(x);
+        const int sides = std::max(Contrast(p, x > 0 ? p - 4 : p), Contrast(p, x + 1 < width ? p + 4 : p));
+        const int around = std::max(Contrast(p, up + 4 * size_t(x)), Contrast(p, down + 4 * size_t(x)));
+        return static_cast<unsigned char>(std::max(sides, around));
+    };
+    differences.resize(4 * size_t(width));
+    ByteDifferences(row, up, down, differences.size(), differences.data());
+    contrast[0] = alone(0);
+    for (int x = 1; x + 1 < width; ++x) {
+        // Alpha differs from a neighbour's: transparent neighbours do not count.
+        const unsigned char* d = differences.data() + 4 * size_t(x);
+        contrast[x] = d[3] == 0 ? std::max({d[0], d[1], d[2]}) : alone(x);
+    }
+    if (width > 1) contrast[width - 1] = alone(width - 1);
 }
 
 // One row in one direction (step +1 or -1): `carried` holds the errors the
@@ -172,7 +210,8 @@ void RowDitherLevels(const unsigned char* row, const unsigned char* up, const un
 // for the next row. The error passed ahead and those pending below stay in
 // registers.
 template <int Step>
-void RemapRow(const unsigned char* rgba, int width, const GifFramePalette& palette, const int* levels,
+void RemapRow(const unsigned char* rgba, int width, const GifFramePalette& palette, const unsigned char* contrast,
+              const int* levelFor,
               unsigned char clear, const int* carried, int* below, unsigned char* indices, PaletteSearch& search,
               int& lastR, int& lastG, int& lastB, int& lastIndex) {
     int aheadR = 0, aheadG = 0, aheadB = 0;  // 7/16 of the previous pixel's error
@@ -187,7 +226,7 @@ void RemapRow(const unsigned char* rgba, int width, const GifFramePalette& palet
             indices[x] = clear;
         } else {
             const int* c = carried + 3 * size_t(x + 1);
-            const int level = levels[x];
+            const int level = levelFor[contrast[x]];
             const int r = Clamp255(px[0] + (((c[0] + aheadR) * level) >> 12));
             const int g = Clamp255(px[1] + (((c[1] + aheadG) * level) >> 12));
             const int b = Clamp255(px[2] + (((c[2] + aheadB) * level) >> 12));
@@ -247,20 +286,25 @@ void RemapToPalette(const unsigned char* rgba, int width, int height, const GifF
     }
     // Errors for this row and the next, one pixel of margin each side.
     std::vector<int> here(3 * size_t(width + 2)), next(here.size());
-    std::vector<int> levels(static_cast<size_t>(width));
+    int levelFor[256];  // by contrast
+    for (int c = 0; c < 256; ++c) {
+        const int fall = kTexturedContrast - kSmoothContrast;
+        levelFor[c] = level * (fall - std::clamp(c - kSmoothContrast, 0, fall)) / fall;
+    }
+    std::vector<unsigned char> contrast(static_cast<size_t>(width)), differences;
     for (int y = 0; y < height; ++y) {
         std::fill(next.begin(), next.end(), 0);
         const unsigned char* row = rgba + 4 * size_t(y) * width;
         const unsigned char* up = y > 0 ? row - 4 * size_t(width) : row;
         const unsigned char* down = y + 1 < height ? row + 4 * size_t(width) : row;
-        RowDitherLevels(row, up, down, width, level, levels.data());
+        RowContrast(row, up, down, width, differences, contrast.data());
         unsigned char* out = indices + size_t(y) * width;
         if (y % 2 == 1)
-            RemapRow<-1>(row, width, palette, levels.data(), clear, here.data(), next.data(), out, search, lastR,
-                         lastG, lastB, lastIndex);
+            RemapRow<-1>(row, width, palette, contrast.data(), levelFor, clear, here.data(), next.data(), out,
+                         search, lastR, lastG, lastB, lastIndex);
         else
-            RemapRow<1>(row, width, palette, levels.data(), clear, here.data(), next.data(), out, search, lastR,
-                        lastG, lastB, lastIndex);
+            RemapRow<1>(row, width, palette, contrast.data(), levelFor, clear, here.data(), next.data(), out,
+                        search, lastR, lastG, lastB, lastIndex);
         here.swap(next);
     }
 }
