@@ -369,10 +369,16 @@ private:
             const bool known = round > 0 || high - low == 1;
             const bool even = std::log(scaled(lo) / scaled(hi)) / (hi - lo) <= kEven * alongLever;
             int second = known && even && !steep ? Likeliest(lo, hi, scaled(lo), scaled(hi), kClose * aim)
-                                                 : likeliest;
+                         : known                ? likeliest
+                                                : Likeliest(lo, hi, scaled(lo), scaled(hi), aim, true);
             if (second == likeliest) second = (lo + hi) / 2;
             std::vector<SizeChoice> probes{at(likeliest)};
             if (second != likeliest) probes.push_back(at(second));
+            // A core left over where the sizes fall unevenly estimates what
+            // crossing a step there would take (see AcrossAStep).
+            SizeChoice pulled;
+            if (probes.size() == 1 && rounds > 0 && !even && NextLeverPulled(at(lo), MovedLever(a, b), pulled))
+                probes.push_back(pulled);
             if (!EstimateBetween(probes)) return false;
         }
         // Between values whose sizes lie far apart the line says little (a
@@ -482,10 +488,14 @@ private:
 
     // Strictly between lo and hi: where the line between their sizes meets
     // aim, in the logarithm of the size, along which levers act more evenly.
-    static int Likeliest(int lo, int hi, double above, double below, double aim) {
-        const double share = above > below && below > 0
-                                 ? (std::log(above) - std::log(aim)) / (std::log(above) - std::log(below))
-                                 : 1.0;
+    // With curved, where the logarithm falls slowly first and then ever
+    // faster, as the square of the value (a lossy level's sizes on photo-,
+    // hd- and screen-like frames).
+    static int Likeliest(int lo, int hi, double above, double below, double aim, bool curved = false) {
+        double share = above > below && below > 0
+                           ? (std::log(above) - std::log(aim)) / (std::log(above) - std::log(below))
+                           : 1.0;
+        if (curved) share = std::sqrt(std::clamp(share, 0.0, 1.0));
         return std::clamp(lo + int(std::lround(share * (hi - lo))), lo + 1, std::max(lo + 1, hi - 1));
     }
 
