@@ -366,11 +366,11 @@ private:
             // photo-like corpus's sizes fall by a third from one lossy level
             // to the next somewhere in a bracket of 50).
             const int likeliest = Likeliest(lo, hi, scaled(lo), scaled(hi), aim);
-            const bool known = round > 0 || high - low == 1;
+            const bool informed = round > 0 || high - low == 1;
             const bool even = std::log(scaled(lo) / scaled(hi)) / (hi - lo) <= kEven * alongLever;
-            int second = known && even && !steep ? Likeliest(lo, hi, scaled(lo), scaled(hi), kClose * aim)
-                         : known                ? likeliest
-                                                : Likeliest(lo, hi, scaled(lo), scaled(hi), aim, true);
+            int second = !informed           ? Likeliest(lo, hi, scaled(lo), scaled(hi), aim, true)
+                         : even && !steep ? Likeliest(lo, hi, scaled(lo), scaled(hi), kClose * aim)
+                                          : likeliest;
             if (second == likeliest) second = (lo + hi) / 2;
             std::vector<SizeChoice> probes{at(likeliest)};
             if (second != likeliest) probes.push_back(at(second));

@@ -211,9 +211,8 @@ void RowContrast(const unsigned char* row, const unsigned char* up, const unsign
 // registers.
 template <int Step>
 void RemapRow(const unsigned char* rgba, int width, const GifFramePalette& palette, const unsigned char* contrast,
-              const int* levelFor,
-              unsigned char clear, const int* carried, int* below, unsigned char* indices, PaletteSearch& search,
-              int& lastR, int& lastG, int& lastB, int& lastIndex) {
+              const int* levelFor, unsigned char clear, const int* carried, int* below, unsigned char* indices,
+              PaletteSearch& search, int& lastR, int& lastG, int& lastB, int& lastIndex) {
     int aheadR = 0, aheadG = 0, aheadB = 0;  // 7/16 of the previous pixel's error
     int pendR = 0, pendG = 0, pendB = 0;     // below the previous pixel, but for the 3/16 to come
     int nextR = 0, nextG = 0, nextB = 0;     // below this pixel, from the previous one
