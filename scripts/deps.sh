@@ -6,7 +6,7 @@ set -euo pipefail
 # font covers the Chinese and Japanese interface.
 packages=(cmake g++ make pkg-config libwxgtk3.2-dev libpango1.0-dev gettext libimagequant-dev libgif-dev
   libexpat1-dev libcurl4-openssl-dev libzstd-dev liblz4-dev libswscale-dev
-  libavformat-dev libavcodec-dev libwebp-dev libpng-dev zlib1g-dev dpkg-dev file fonts-noto-cjk)
+  libavformat-dev libavcodec-dev libwebp-dev libpng-dev zlib1g-dev libdeflate-dev dpkg-dev file fonts-noto-cjk)
 if [ "${1:-run}" = test ]; then
   packages+=(libgtest-dev xvfb xauth xdotool imagemagick giflib-tools gifsicle libxml2-utils unzip
     openssl desktop-file-utils appstream xdg-utils shared-mime-info libglib2.0-bin libpango1.0-dev

@@ -4,6 +4,7 @@
 #include "gif/reader.h"
 #include "import/framepath.h"
 #include "import/videoreader.h"
+#include "rgbpng.h"
 #include "videoframes.h"
 
 #include <wx/filename.h>
@@ -38,13 +39,15 @@ StillPicture ReadStillPicture(const wxString& path, PictureFormat format) {
     StillPicture still;
     auto picture = std::make_unique<wxImage>();
     // A JPEG is read whole first: whether it ends early shows in its bytes
-    // only. libwebp decodes from memory.
-    const bool whole = format == PictureFormat::Jpeg || format == PictureFormat::WebP;
+    // only. libwebp and our RGB PNG reader decode from memory.
+    const bool whole = format != PictureFormat::Bmp;
     const std::string bytes = whole ? FileBytes(path) : std::string();
     bool loaded;
     if (format == PictureFormat::WebP) {
         loaded = DecodeWebPPicture(bytes, *picture);
-    } else if (format == PictureFormat::Jpeg) {
+    } else if (format == PictureFormat::Png && ReadRgbPng(bytes, picture.get())) {
+        loaded = true;
+    } else if (whole) {
         wxMemoryInputStream stream(bytes.data(), bytes.size());
         loaded = picture->LoadFile(stream, BitmapTypeOf(format)) && picture->IsOk();
     } else {
