@@ -296,7 +296,8 @@ private:
             for (size_t k = 1; k < count; ++k)
                 others.push_back(std::async(std::launch::async, estimate, std::cref(choices[first + k]),
                                             m_probeParallelism[k], std::cref(elsewhere)));
-            estimates[first] = estimate(choices[first], m_probeParallelism[0], here);
+            // A lone estimate has every core.
+            estimates[first] = estimate(choices[first], count == 1 ? m_parallelism : m_probeParallelism[0], here);
             for (size_t k = 1; k < count; ++k) {
                 while (others[k - 1].wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) here();
                 estimates[first + k] = others[k - 1].get();

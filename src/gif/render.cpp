@@ -287,11 +287,12 @@ public:
         if (m_entries.size() > kEntries) m_entries.pop_back();
     }
 
-    // Only quantisations that cost far more than the copy and the comparison,
+    // Only quantisations that cost far more than the copy and the comparison
+    // (frame 0's at the standard quality, speed 5, and every one at the best),
     // of frames up to 1920 x 1080, so that what is kept stays near 20 MB.
     static bool Worth(int width, int height, const QuantizeSettings& settings) {
         const double pixels = double(width) * height;
-        return settings.speed <= 3 && pixels >= 256.0 * 256.0 && pixels <= 1920.0 * 1088.0;
+        return settings.speed <= 5 && pixels >= 256.0 * 256.0 && pixels <= 1920.0 * 1088.0;
     }
 
 private:
