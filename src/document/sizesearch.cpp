@@ -167,6 +167,8 @@ constexpr int kRefineRounds = 3;
 constexpr int kCorrectionRounds = 0;
 // A value estimated this close under the aim is taken without looking further.
 constexpr double kClose = 0.95;
+// A value estimated at most this share of the limit is only just too large.
+constexpr double kJustOver = 1.02;
 // Neighbouring estimates further apart than this are not interpolated between.
 constexpr double kSmooth = 1.5;
 // A bracket whose sizes fall per value at most this many times as fast as
@@ -372,7 +374,12 @@ private:
             int second = !informed           ? Likeliest(lo, hi, scaled(lo), scaled(hi), aim, true)
                          : even && !steep ? Likeliest(lo, hi, scaled(lo), scaled(hi), kClose * aim)
                                           : likeliest;
-            if (second == likeliest) second = (lo + hi) / 2;
+            // Where lo is only just too large and the sizes fall steeply,
+            // the value after lo tells whether they fall away right there
+            // (photo-like frames from lossy 67 to 68), where the middle would
+            // say little near the aim.
+            const bool justOver = steep && informed && scaled(lo) <= kJustOver * m_limit;
+            if (second == likeliest) second = justOver && likeliest - lo >= 2 ? lo + 1 : (lo + hi) / 2;
             std::vector<SizeChoice> probes{at(likeliest)};
             if (second != likeliest) probes.push_back(at(second));
             // A core left over where the sizes fall unevenly estimates what
