@@ -9,6 +9,8 @@
 #include <omp.h>
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <list>
@@ -194,12 +196,12 @@ std::vector<liq_histogram_entry> BucketedColours(const liq_color* rgba, size_t p
     return entries;
 }
 
-// libimagequant's result for the frame's bucketed colours.
+// libimagequant's result for the frame's bucketed colours, which are left in entries.
 LiqPtr<liq_result> QuantizeBuckets(const liq_color* rgba, size_t pixels, bool anyClear, liq_attr* attr,
-                                   int bits) {
+                                   int bits, std::vector<liq_histogram_entry>& entries) {
     LiqPtr<liq_histogram> histogram(liq_histogram_create(attr));
     if (!histogram) return nullptr;
-    const std::vector<liq_histogram_entry> entries = BucketedColours(rgba, pixels, std::clamp(bits, 1, 6));
+    entries = BucketedColours(rgba, pixels, std::clamp(bits, 1, 6));
     if (!entries.empty() &&
         liq_histogram_add_colors(histogram.get(), attr, entries.data(), int(entries.size()), 0) != LIQ_OK)
         return nullptr;
@@ -233,6 +235,76 @@ LiqPtr<liq_result> QuantizeSample(const liq_color* rgba, int width, int height, 
     return LiqPtr<liq_result>(quantized);
 }
 
+// Rounds of Lloyd's refinement over a frame's bucketed colours: each entry
+// moves to the mean of the colours nearest to it, until none moves. At the
+// speeds later frames are quantised at, libimagequant stops after one round;
+// three more raise video-like frames' PSNR by about a third of a dB. The
+// transparent entry stays.
+constexpr int kRefineRounds = 3;
+
+// The palette's entries other than the transparent one, in order of red, so
+// that the search for the nearest one stops where red alone is too far.
+class EntriesByRed {
+public:
+    explicit EntriesByRed(const GifFramePalette& palette) {
+        for (int i = 0; i < palette.count; ++i) {
+            if (i == palette.maskIndex) continue;
+            const GifRgb& c = palette.colours[size_t(i)];
+            m_entries.push_back({c.red, c.green, c.blue, i});
+        }
+        std::sort(m_entries.begin(), m_entries.end(),
+                  [](const Entry& a, const Entry& b) { return a.red != b.red ? a.red < b.red : a.index < b.index; });
+    }
+    bool Empty() const { return m_entries.empty(); }
+    int Nearest(int red, int green, int blue) const {
+        const auto from = std::lower_bound(m_entries.begin(), m_entries.end(), red,
+                                           [](const Entry& e, int r) { return e.red < r; });
+        int best = INT_MAX, index = m_entries.front().index;
+        auto consider = [&](const Entry& e) {
+            const int dr = e.red - red;
+            if (dr * dr >= best) return false;
+            const int dg = e.green - green, db = e.blue - blue, d = dr * dr + dg * dg + db * db;
+            if (d < best || (d == best && e.index < index)) best = d, index = e.index;
+            return true;
+        };
+        for (auto e = from; e != m_entries.end() && consider(*e); ++e) {}
+        for (auto e = from; e != m_entries.begin() && consider(*std::prev(e)); --e) {}
+        return index;
+    }
+
+private:
+    struct Entry {
+        int red, green, blue, index;
+    };
+    std::vector<Entry> m_entries;
+};
+
+void RefineOverBuckets(const std::vector<liq_histogram_entry>& buckets, int rounds, GifFramePalette& palette) {
+    for (int round = 0; round < rounds; ++round) {
+        const EntriesByRed search(palette);
+        if (search.Empty()) return;
+        std::array<std::array<double, 4>, 256> sums{};  // red, green, blue, count
+        for (const liq_histogram_entry& bucket : buckets) {
+            std::array<double, 4>& sum = sums[size_t(search.Nearest(bucket.color.r, bucket.color.g, bucket.color.b))];
+            sum[0] += double(bucket.color.r) * bucket.count;
+            sum[1] += double(bucket.color.g) * bucket.count;
+            sum[2] += double(bucket.color.b) * bucket.count;
+            sum[3] += bucket.count;
+        }
+        bool moved = false;
+        for (int i = 0; i < palette.count; ++i) {
+            const std::array<double, 4>& sum = sums[size_t(i)];
+            if (i == palette.maskIndex || sum[3] == 0) continue;
+            auto mean = [&](int c) { return static_cast<unsigned char>(std::lround(sum[size_t(c)] / sum[3])); };
+            const GifRgb refined{mean(0), mean(1), mean(2)};
+            GifRgb& entry = palette.colours[size_t(i)];
+            moved |= refined.red != entry.red || refined.green != entry.green || refined.blue != entry.blue;
+            entry = refined;
+        }
+        if (!moved) return;
+    }
+}
+
 // A palette chosen by libimagequant from the frame's bucketed colours or from
 // a sample of them. Its maskIndex is its entry for pixels of alpha 0; false
 // on failure.
@@ -242,8 +314,9 @@ bool ChoosePalette(const liq_color* rgba, int width, int height, const QuantizeS
     if (!attr) return false;
     const size_t pixels = size_t(width) * height;
     const bool anyClear = std::any_of(rgba, rgba + pixels, [](const liq_color& c) { return c.a == 0; });
+    std::vector<liq_histogram_entry> buckets;
     const LiqPtr<liq_result> result =
-        settings.bucketBits > 0 ? QuantizeBuckets(rgba, pixels, anyClear, attr.get(), settings.bucketBits)
+        settings.bucketBits > 0 ? QuantizeBuckets(rgba, pixels, anyClear, attr.get(), settings.bucketBits, buckets)
                                 : QuantizeSample(rgba, width, height, anyClear, attr.get(), settings);
     if (!result) return false;
     const liq_palette* reduced = liq_get_palette(result.get());
@@ -256,6 +329,7 @@ bool ChoosePalette(const liq_color* rgba, int width, int height, const QuantizeS
         palette.colours[size_t(i)] = GifRgb{c.r, c.g, c.b};
         if (c.a < 128 && palette.maskIndex == -1) palette.maskIndex = i;
     }
+    RefineOverBuckets(buckets, kRefineRounds, palette);
     return true;
 }
 
