@@ -8,11 +8,13 @@
 #include "document/sizesearch.h"
 #include "framestore/framestore.h"
 #include "gif/export.h"
+#include "gif/lzw.h"
 
 #include <wx/filename.h>
 
 #include <cmath>
 #include <functional>
+#include <random>
 
 namespace {
 
@@ -108,6 +110,22 @@ TEST(GifLossy, SmallerAtALittleNoiseAndReadAlikeByEveryDecoderOnAnyNumberOfCores
         const int index = first.indices[size_t(30 * first.width + x)];
         EXPECT_EQ(index == first.transparentIndex, x < 40) << x;
     }
+}
+
+// Frames of a few colours far apart (flat drawings) cannot stray from their
+// indices: the lossy coder writes the exact coder's bytes; entries a level
+// apart (and nothing else changed) give it room to.
+TEST(GifLossy, FarApartColoursAreCodedExactlyAndNearOnesLossily) {
+    GifFramePalette palette;
+    palette.count = 4;
+    palette.colours = {GifRgb{0, 0, 0}, GifRgb{255, 255, 255}, GifRgb{200, 30, 30}, GifRgb{30, 30, 200}};
+    std::mt19937 random(3);
+    std::vector<unsigned char> indices(20000);
+    for (size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<unsigned char>(i / 7 % 3 == 0 ? random() % 4 : 1);
+    const std::vector<unsigned char> exact = GifCompressIndices(indices.data(), indices.size());
+    EXPECT_EQ(GifCompressIndicesLossy(indices.data(), indices.size(), palette, 100), exact);
+    palette.colours[3] = GifRgb{254, 255, 255};
+    EXPECT_LT(GifCompressIndicesLossy(indices.data(), indices.size(), palette, 100).size(), exact.size());
 }
 
 // A video playing on a still desktop: its pixels that moved within the lossy

@@ -246,7 +246,8 @@ class LossyMatcher {
 public:
     LossyMatcher(const unsigned char* indices, std::size_t count, const GifFramePalette& palette, int lossy,
                  const unsigned char* rgba)
-        : m_indices(indices), m_count(count), m_mask(palette.maskIndex), m_rgba(rgba) {
+        : m_indices(indices), m_count(count), m_mask(palette.maskIndex), m_entries(std::clamp(palette.count, 0, 256)),
+          m_rgba(rgba) {
         for (int i = 0; i < 256; ++i) {
             const GifRgb& c = palette.colours[size_t(i)];
             m_colour[i][0] = c.red;
@@ -260,6 +261,20 @@ public:
         // 1.3 dB less PSNR.
         const double bound = lossy * (0.052 * PaletteRms() + 0.03);
         m_bound = int(bound * bound);
+    }
+
+    // Whether a run could ever take a pixel of another index: some two
+    // entries lie within the bound, or the pixels have colours of their own.
+    bool CanStray() const {
+        if (m_rgba) return true;
+        for (int a = 0; a < m_entries; ++a)
+            for (int b = a + 1; b < m_entries; ++b) {
+                if (a == m_mask || b == m_mask) continue;
+                const int dr = m_colour[a][0] - m_colour[b][0], dg = m_colour[a][1] - m_colour[b][1],
+                          db = m_colour[a][2] - m_colour[b][2];
+                if (dr * dr + dg * dg + db * db <= m_bound) return true;
+            }
+        return false;
     }
 
     // The code and length of the match starting at `at` (its first index exact).
@@ -321,6 +336,7 @@ private:
     const unsigned char* m_indices;
     std::size_t m_count;
     int m_mask;
+    int m_entries;
     const unsigned char* m_rgba;
     int m_colour[256][3];
     int m_bound = 0;
@@ -336,12 +352,14 @@ std::vector<unsigned char> GifCompressIndicesLossy(const unsigned char* indices,
                                                    const GifFramePalette& palette, int lossy,
                                                    const unsigned char* rgba) {
     if (lossy <= 0) return GifCompressIndices(indices, count);
+    LossyMatcher matcher(indices, count, palette, std::min(lossy, 100), rgba);
+    // Then only exact runs are found, as the exact coder finds them faster.
+    if (!matcher.CanStray()) return GifCompressIndices(indices, count);
     std::vector<unsigned char> out;
     out.reserve(count / 3 + 64);
     const int minCodeSize = MinCodeSize(indices, count);
     CodeStream codes(out, minCodeSize);
     CodeTree tree(1 << minCodeSize);
-    LossyMatcher matcher(indices, count, palette, std::min(lossy, 100), rgba);
     for (std::size_t at = 0; at < count;) {
         const auto [code, length] = matcher.Longest(tree, at);
         codes.Put(code);
