@@ -27,12 +27,6 @@ std::string ReadBytes(wxFFile& file, size_t count) {
     return bytes;
 }
 
-uint32_t BigEndian(const std::string& b, size_t at, int bytes) {
-    uint32_t value = 0;
-    for (int i = 0; i < bytes; ++i) value = value << 8 | static_cast<uint8_t>(b[at + i]);
-    return value;
-}
-
 uint32_t LittleEndian(const std::string& b, size_t at, int bytes) {
     uint32_t value = 0;
     for (int i = bytes - 1; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(b[at + i]);
@@ -116,6 +110,12 @@ PictureFormat PictureFormatOf(const std::string& head) {
     if (StartsWith(head, "GIF")) return PictureFormat::Gif;
     if (IsWebP(head) && !IsAnimatedWebP(head)) return PictureFormat::WebP;
     return PictureFormat::None;
+}
+
+uint32_t BigEndian(const std::string& b, size_t at, int bytes) {
+    uint32_t value = 0;
+    for (int i = 0; i < bytes; ++i) value = value << 8 | static_cast<uint8_t>(b[at + i]);
+    return value;
 }
 
 std::string FileBytes(const wxString& path, size_t count) {

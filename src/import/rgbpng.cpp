@@ -1,6 +1,7 @@
 #include "rgbpng.h"
 
 #include "gif/reader.h"
+#include "import/pictureformat.h"
 
 #include <libdeflate.h>
 
@@ -15,10 +16,6 @@ namespace {
 
 constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
 
-uint32_t BigEndian32(const unsigned char* at) {
-    return uint32_t(at[0]) << 24 | uint32_t(at[1]) << 16 | uint32_t(at[2]) << 8 | at[3];
-}
-
 struct Chunk {
     const unsigned char* type;
     const unsigned char* data;
@@ -31,9 +28,9 @@ bool IsType(const Chunk& chunk, const char* type) { return std::memcmp(chunk.typ
 bool NextChunk(const std::string& bytes, size_t& at, Chunk* chunk) {
     if (bytes.size() - at < 12) return false;
     const auto* start = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
-    const uint32_t size = BigEndian32(start);
+    const uint32_t size = BigEndian(bytes, at, 4);
     if (size > bytes.size() - at - 12) return false;
-    if (libdeflate_crc32(0, start + 4, size + 4) != BigEndian32(start + 8 + size)) return false;
+    if (libdeflate_crc32(0, start + 4, size + 4) != BigEndian(bytes, at + 8 + size, 4)) return false;
     *chunk = Chunk{start + 4, start + 8, size};
     at += 12 + size;
     return true;
@@ -42,8 +39,9 @@ bool NextChunk(const std::string& bytes, size_t& at, Chunk* chunk) {
 // Width and height when the header is one this reader takes.
 bool TakenHeader(const Chunk& header, uint32_t* width, uint32_t* height) {
     if (!IsType(header, "IHDR") || header.size != 13) return false;
-    *width = BigEndian32(header.data);
-    *height = BigEndian32(header.data + 4);
+    const std::string fields(reinterpret_cast<const char*>(header.data), header.size);
+    *width = BigEndian(fields, 0, 4);
+    *height = BigEndian(fields, 4, 4);
     const unsigned char* rest = header.data + 8;  // depth, colour type, compression, filter, interlace
     const bool rgb8 = rest[0] == 8 && rest[1] == 2 && rest[2] == 0 && rest[3] == 0 && rest[4] == 0;
     return rgb8 && *width > 0 && *height > 0 &&

@@ -6,6 +6,7 @@
 #include <wx/gdicmn.h>
 #include <wx/string.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,8 @@ bool IsAnimatedWebP(const std::string& head);
 bool IsAnimatedPng(const wxString& path);
 // A file's bytes: the first count of them, or all; empty when it cannot be read.
 std::string FileBytes(const wxString& path, size_t count = std::string::npos);
+// The number stored in bytes [at, at + count) of b, most significant first.
+uint32_t BigEndian(const std::string& b, size_t at, int count);
 // Width and height from the header of a PNG, JPEG, BMP or WebP file, before any
 // pixel is decoded; nothing when the header is broken.
 std::optional<wxSize> PictureSizeOfFile(const wxString& path, PictureFormat format);
