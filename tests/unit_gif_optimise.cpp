@@ -230,7 +230,8 @@ TEST_F(GifWriterOutput, ColoursOfWhatChangesComeEarlyInTheSharedTable) {
 
 // A many-coloured frame that changes here and there in short runs is written
 // whole, since transparency between the changes would break the coder's
-// strings; one that changes two corners keeps what lies between transparent.
+// strings; one that changes two corners keeps what lies between transparent,
+// and one that changes every other row keeps the rows between.
 TEST_F(GifWriterOutput, ScatteredChangesAreWrittenWholeAndCornersAlone) {
     std::mt19937 random(5);
     const wxImage noise = Filled(160, 120, [&](int, int, unsigned char* p) {
@@ -244,13 +245,22 @@ TEST_F(GifWriterOutput, ScatteredChangesAreWrittenWholeAndCornersAlone) {
             const bool corner = (x < 20 && y < 20) || (x >= 140 && y >= 100);
             if (corner) block.GetData()[3 * (size_t(y) * 160 + x)] ^= 0x80;
         }
-    const std::vector<wxImage> frames = {noise, scattered, noise, block};
+    wxImage striped = block.Copy();
+    for (int y = 0; y < 120; y += 2)
+        for (int x = 0; x < 160; x += 3) striped.GetData()[3 * (size_t(y) * 160 + x)] ^= 0x80;
+    const std::vector<wxImage> frames = {noise, scattered, noise, block, striped};
     GifExportJob job = Job(folder + "/scattered.gif", frames);
     ASSERT_EQ(Write(job, frames), GifExportStatus::Written);
     const auto gif = lwtest::DecodeGif(lwtest::ReadFile(PathOf(job)));
-    ASSERT_EQ(gif.frames.size(), 4u);
+    ASSERT_EQ(gif.frames.size(), 5u);
     EXPECT_EQ(gif.frames[1].transparentIndex, -1);
     EXPECT_GE(gif.frames[3].transparentIndex, 0);
+    const auto& rows = gif.frames[4];
+    ASSERT_EQ(rows.width, 160);
+    for (int y = 0; y < rows.height; ++y) {
+        const auto row = rows.indices.begin() + ptrdiff_t(y) * 160;
+        EXPECT_EQ(std::count(row, row + 160, rows.transparentIndex), y % 2 ? 160 : 0) << y;
+    }
 }
 
 // Writes the screen-like animation to $LW_GIF_OUT; run by the next test in a

@@ -85,6 +85,13 @@ constexpr int kMinClearRun = 16;
 // Tenths of the frame the wide tolerance must leave as shown to be used.
 constexpr size_t kWideShare = 8;
 
+// The shortest run of pixels within the tolerance that a quantised frame
+// leaves as shown: shorter ones are written with the pixels around them, so
+// that a frame of slowly drifting colours (a video) keeps its long still
+// stretches rather than being written whole for its many short ones
+// (video-like corpus at lossy 0: 11 % smaller, +0.2 dB; 16 gave 0.07 dB less).
+constexpr int kMinKeptRun = 24;
+
 // How many more runs of pixels left as shown the wide tolerance makes than
 // the tolerance, row by row: a pixel it leaves between changed ones starts a
 // run of its own, one beside a pixel left anyway only lengthens a run, and
@@ -102,6 +109,31 @@ std::ptrdiff_t RunsTheWideToleranceAdds(const std::vector<unsigned char>& change
         }
     }
     return added;
+}
+
+// Clears the rect's runs of flags shorter than kMinKeptRun, row by row, and
+// marks their pixels as changed in the frame's flags; the count cleared.
+int WriteShortRuns(std::vector<unsigned char>& clear, const GifRect& rect, unsigned char* changed, int width) {
+    int cleared = 0;
+    for (int y = 0; y < rect.height; ++y) {
+        unsigned char* row = clear.data() + size_t(y) * rect.width;
+        unsigned char* inFrame = changed + size_t(rect.y + y) * width + rect.x;
+        for (int x = 0; x < rect.width;) {
+            if (!row[x]) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < rect.width && row[end]) ++end;
+            if (end - x < kMinKeptRun) {
+                std::memset(row + x, 0, size_t(end - x));
+                std::memset(inFrame + x, 1, size_t(end - x));
+                cleared += end - x;
+            }
+            x = end;
+        }
+    }
+    return cleared;
 }
 
 }  // namespace
@@ -185,9 +217,10 @@ GifFramePlan GifScreenModel::Changes(RenderedFrame& frame, bool exact) {
     // or a playing video's noise on a still desktop, costs more than its
     // pixels written, and the video would freeze (screen-like corpus at lossy
     // 60: 1.7 dB below lossy 0, was 3.6; at 100: 23 % smaller, 2.1 dB better).
+    bool wide = false;
     if (between > 0) {
-        const bool wide = stayWide * 10 >= pixels * kWideShare &&
-                          std::ptrdiff_t(between) >= kMinClearRun * RunsTheWideToleranceAdds(m_changed, m_width, m_height);
+        wide = stayWide * 10 >= pixels * kWideShare &&
+               std::ptrdiff_t(between) >= kMinClearRun * RunsTheWideToleranceAdds(m_changed, m_width, m_height);
         for (size_t i = 0; i < pixels; ++i)
             if (m_changed[i] == 2) m_changed[i] = wide ? 0 : 1;
     }
@@ -201,6 +234,10 @@ GifFramePlan GifScreenModel::Changes(RenderedFrame& frame, bool exact) {
     plan.clear = Cut(m_changed.data(), m_width, plan.rect, 0, plan.clearCount);
     // Pixels left as they are show their colour exactly only in exact frames.
     plan.plainAllowed = exact;
+    // Short runs left as shown are written after all; not where the wide
+    // tolerance leaves pixels, which drift too far to be kept in a frame that
+    // would otherwise be written whole (video-like corpus at lossy 50: 1.7 dB lower).
+    if (!exact && !wide) plan.clearCount -= WriteShortRuns(plan.clear, plan.rect, m_changed.data(), m_width);
     // A few transparent pixels scattered through a quantised frame cost more
     // (broken runs, a table entry) than they save: write every pixel then.
     const bool sparse = !exact && (plan.clearCount * 3 < plan.rect.width * plan.rect.height ||

@@ -241,7 +241,7 @@ LiqPtr<liq_result> QuantizeSample(const liq_color* rgba, int width, int height, 
 // few thousand buckets, a sixth of the export's time).
 class EntriesByRed {
 public:
-    explicit EntriesByRed(const GifFramePalette& palette) {
+    explicit EntriesByRed(const GifFramePalette& palette) : m_colours(palette.colours) {
         for (int i = 0; i < palette.count; ++i) {
             if (i == palette.maskIndex) continue;
             const GifRgb& c = palette.colours[size_t(i)];
@@ -251,10 +251,18 @@ public:
                   [](const Entry& a, const Entry& b) { return a.red != b.red ? a.red < b.red : a.index < b.index; });
     }
     bool Empty() const { return m_entries.empty(); }
-    int Nearest(int red, int green, int blue) const {
+    // likely: an entry that is probably the nearest (the last round's), or -1;
+    // starting from its distance, the search stops sooner.
+    int Nearest(int red, int green, int blue, int likely = -1) const {
         const auto from = std::lower_bound(m_entries.begin(), m_entries.end(), red,
                                            [](const Entry& e, int r) { return e.red < r; });
         int best = INT_MAX, index = m_entries.front().index;
+        if (likely >= 0) {
+            const GifRgb& c = m_colours[size_t(likely)];
+            const int dr = c.red - red, dg = c.green - green, db = c.blue - blue;
+            best = dr * dr + dg * dg + db * db + 1;
+            index = likely;
+        }
         auto consider = [&](const Entry& e) {
             const int dr = e.red - red;
             if (dr * dr >= best) return false;
@@ -272,23 +280,28 @@ private:
         int red, green, blue, index;
     };
     std::vector<Entry> m_entries;
+    std::array<GifRgb, 256> m_colours;  // by index
 };
 
 // Rounds of Lloyd's refinement over a frame's bucketed colours: each entry
 // moves to the mean of the colours nearest to it, until none moves. At the
 // speeds later frames are quantised at, libimagequant stops after one round;
-// three more raise video-like frames' PSNR by about a third of a dB. The
-// transparent entry stays.
-constexpr int kRefineRounds = 3;
+// three more raise video-like frames' PSNR by 0.37 dB, and three after them
+// by another 0.07 dB for 3 % of the time (each bucket's search starts from
+// its entry of the round before). The transparent entry stays.
+constexpr int kRefineRounds = 6;
 
 void RefineOverBuckets(const std::vector<liq_histogram_entry>& buckets, int rounds, GifFramePalette& palette) {
     if (buckets.empty()) return;  // a palette chosen from a sample
+    std::vector<int> nearest(buckets.size(), -1);  // each bucket's entry in the last round
     for (int round = 0; round < rounds; ++round) {
         const EntriesByRed search(palette);
         if (search.Empty()) return;
         std::array<std::array<double, 4>, 256> sums{};  // red, green, blue, count
-        for (const liq_histogram_entry& bucket : buckets) {
-            std::array<double, 4>& sum = sums[size_t(search.Nearest(bucket.color.r, bucket.color.g, bucket.color.b))];
+        for (size_t i = 0; i < buckets.size(); ++i) {
+            const liq_histogram_entry& bucket = buckets[i];
+            nearest[i] = search.Nearest(bucket.color.r, bucket.color.g, bucket.color.b, nearest[i]);
+            std::array<double, 4>& sum = sums[size_t(nearest[i])];
             sum[0] += double(bucket.color.r) * bucket.count;
             sum[1] += double(bucket.color.g) * bucket.count;
             sum[2] += double(bucket.color.b) * bucket.count;
